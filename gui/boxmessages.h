@@ -1,0 +1,21 @@
+#pragma once
+#include "messages.h"
+
+class QWidget;
+
+namespace vosk {
+
+// Messages shown as real message boxes, captioned with the program's title.
+class BoxMessages : public Messages {
+public:
+    explicit BoxMessages(QWidget *parent = nullptr) : parent_(parent) {}
+    void setParent(QWidget *parent) { parent_ = parent; }
+    void inform(const std::string &text) override;
+    void error(const std::string &text) override;
+    bool confirm(const std::string &text) override;
+
+private:
+    QWidget *parent_;
+};
+
+} // namespace vosk

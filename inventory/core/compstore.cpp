@@ -1,0 +1,40 @@
+#include "compstore.h"
+
+namespace vosk {
+
+bool CompStore::append(uint16_t cat, std::string nm, uint16_t qty, std::string desc)
+{
+    if (full())
+        return false;
+    const int slot = ++compcount;
+    category[slot] = cat;
+    name[slot] = std::move(nm);
+    quantity[slot] = qty;
+    description[slot] = std::move(desc);
+    return true;
+}
+
+void CompStore::movelast(int slot)
+{
+    category[slot] = category[compcount];
+    name[slot] = name[compcount];
+    quantity[slot] = quantity[compcount];
+    description[slot] = description[compcount];
+}
+
+bool CompStore::dropempty()
+{
+    for (int s = 1; s <= compcount; ++s) {
+        if (quantity[s] != 0)
+            continue;
+        if (s != compcount)
+            movelast(s);
+        --compcount;
+        return true;
+    }
+    return false;
+}
+
+std::string zeropad(int n) { return n < 10 ? "0" : ""; }
+
+} // namespace vosk

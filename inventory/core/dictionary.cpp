@@ -1,0 +1,24 @@
+#include "dictionary.h"
+
+#include "textlines.h"
+
+namespace vosk {
+
+Dictionary readDictionary(std::string_view bytes)
+{
+    Dictionary d;
+    forEachTextLine(bytes, [&](std::string_view line) {
+        if (d.dictcount >= Dictionary::kLines)
+            return;
+        const int k = ++d.dictcount;
+        std::string &slot = d.dictlines[k];
+        slot.assign(line);
+        if (slot.empty())
+            d.dictdefault = k;
+        else if (slot.back() != ' ')
+            slot += ' ';
+    });
+    return d;
+}
+
+} // namespace vosk

@@ -1,0 +1,146 @@
+#include "cp1251.h"
+#include "mainfile.h"
+
+#include <gtest/gtest.h>
+
+using namespace vosk;
+
+namespace {
+
+std::string rec(const std::string &cat, const std::string &name, const std::string &qty, const std::string &desc)
+{
+    return cat + '\x01' + name + '\x01' + qty + '\x01' + desc;
+}
+
+} // namespace
+
+TEST(MainFile, RecordLineFormatMatchesTheFileLayout)
+{
+    CompStore store;
+    store.append(3, "100", 25, " ");
+    EXPECT_EQ(writeMainFile(store), "3\x01" "100\x01" "25\x01 \r\n");
+    CompStore empty;
+    EXPECT_EQ(writeMainFile(empty), "");
+}
+
+TEST(MainFile, LoadThenSaveGivesTheSameBytes)
+{
+    const std::string bytes = rec("2", cp1251("4,7К"), "10", cp1251("МЛТ-0,25")) + "\r\n" +
+                              rec("0", "x", "1", "a\x01" "b\x01") + "\r\n" + // separators inside the description
+                              rec("12", cp1251("КТ315Б"), "0", "") + "\r\n";  // empty description, quantity 0
+    CompStore store;
+    const auto report = readMainFile(bytes, store);
+    EXPECT_TRUE(report.unreadable.empty());
+    ASSERT_EQ(store.compcount, 3);
+    EXPECT_EQ(store.totalqty, 11u);
+    EXPECT_EQ(store.name[1], cp1251("4,7К"));
+    EXPECT_EQ(store.description[2], "a\x01" "b\x01");
+    EXPECT_EQ(store.description[3], "");
+    EXPECT_EQ(store.category[3], 12);
+    EXPECT_EQ(writeMainFile(store), bytes);
+}
+
+TEST(MainFile, ShortLinesAreSkippedAndLineEndsFollowTheTextRules)
+{
+    // 6 characters: skipped; 7: a record with an empty name.
+    const std::string six = rec("0", "", "1", " ");
+    const std::string seven = rec("0", "", "12", " ");
+    ASSERT_EQ(six.size(), 6u);
+    ASSERT_EQ(seven.size(), 7u);
+    CompStore store;
+    readMainFile(six + "\r\n" + seven + "\r\n\r\n" + rec("1", "a", "2", "d"), store); // last line without CR LF
+    ASSERT_EQ(store.compcount, 2);
+    EXPECT_EQ(store.quantity[1], 12);
+    EXPECT_EQ(store.name[2], "a");
+    EXPECT_EQ(store.description[2], "d");
+
+    // LF-only line ends do not end lines: the whole file is one record whose description
+    // runs to the end.
+    readMainFile(rec("1", "a", "2", "d") + "\n" + rec("1", "b", "3", "e") + "\n", store);
+    ASSERT_EQ(store.compcount, 1);
+    EXPECT_EQ(store.description[1], "d\n1\x01" "b\x01" "3\x01" "e\n");
+
+    // 0x1A at the start of a line ends reading; what follows is written back after the records.
+    const std::string withEof = rec("1", "a", "2", "d") + "\r\n\x1A" + rec("1", "b", "3", "e") + "\r\n";
+    readMainFile(withEof, store);
+    EXPECT_EQ(store.compcount, 1);
+    EXPECT_EQ(writeMainFile(store), withEof);
+}
+
+TEST(MainFile, NumbersKeepTheirLow16Bits)
+{
+    CompStore store;
+    readMainFile(rec("65536", "a", "65537", " ") + "\r\n" + rec("65535", "b", "65535", " "), store);
+    ASSERT_EQ(store.compcount, 2);
+    EXPECT_EQ(store.category[1], 0);
+    EXPECT_EQ(store.quantity[1], 1);
+    EXPECT_EQ(store.category[2], 65535);
+    EXPECT_EQ(store.totalqty, 65536u);
+}
+
+TEST(MainFile, UnreadableLinesAreReportedAndWrittenBackInPlace)
+{
+    const std::string good1 = rec("1", "a", "2", "d");
+    const std::string noSeps = "just some text here";
+    const std::string badCat = rec("x1", "b", "2", "d");
+    const std::string badQty = rec("1", "b", "2a", "d");
+    const std::string good2 = rec("2", "c", "5", "e");
+    const std::string bytes = good1 + "\r\n" + noSeps + "\r\n" + badCat + "\r\n" + good2 + "\r\n" + badQty + "\r\n";
+    CompStore store;
+    const auto report = readMainFile(bytes, store);
+    EXPECT_EQ(report.unreadable, (std::vector<int>{2, 3, 5}));
+    ASSERT_EQ(store.compcount, 2);
+    EXPECT_EQ(store.totalqty, 7u);
+    EXPECT_EQ(writeMainFile(store), bytes);
+
+    // Records removed meanwhile: the kept lines still all come back, none lost.
+    store.compcount = 0;
+    const std::string after = writeMainFile(store);
+    EXPECT_EQ(after, noSeps + "\r\n" + badCat + "\r\n" + badQty + "\r\n");
+}
+
+TEST(MainFile, RecordsBeyondCapacityAreKeptNotLost)
+{
+    std::string bytes;
+    for (int i = 0; i < CompStore::kMaxRecords + 2; ++i)
+        bytes += rec("1", std::to_string(i), "1", " ") + "\r\n";
+    CompStore store;
+    const auto report = readMainFile(bytes, store);
+    EXPECT_EQ(store.compcount, CompStore::kMaxRecords);
+    EXPECT_EQ(report.overflow.size(), 2u);
+    EXPECT_FALSE(store.append(1, "z", 1, " "));
+    EXPECT_EQ(writeMainFile(store), bytes);
+}
+
+TEST(CompStore, DropemptyRemovesTheFirstEmptyRecordByMovingTheLastOne)
+{
+    CompStore store;
+    for (uint16_t q : {5, 0, 7, 0})
+        store.append(1, "r" + std::to_string(q), q, " ");
+    store.name[4] = "last";
+    EXPECT_TRUE(store.dropempty());
+    EXPECT_EQ(store.compcount, 3);
+    EXPECT_EQ(store.name[2], "last"); // slot 4 (quantity 0) moved into slot 2
+    EXPECT_EQ(store.quantity[2], 0);
+    EXPECT_TRUE(store.dropempty());
+    EXPECT_EQ(store.compcount, 2);
+    EXPECT_EQ(store.quantity[2], 7);
+    EXPECT_FALSE(store.dropempty());
+    EXPECT_EQ(store.compcount, 2);
+
+    CompStore tailOnly; // the only empty record is the last: nothing copied
+    tailOnly.append(1, "a", 3, " ");
+    tailOnly.append(1, "b", 0, " ");
+    EXPECT_TRUE(tailOnly.dropempty());
+    EXPECT_EQ(tailOnly.compcount, 1);
+    EXPECT_EQ(tailOnly.name[1], "a");
+}
+
+TEST(CompStore, ZeropadGivesTwoDigitIconNumbers)
+{
+    EXPECT_EQ(zeropad(0) + "0", "00");
+    EXPECT_EQ(zeropad(9), "0");
+    EXPECT_EQ(zeropad(-3), "0");
+    EXPECT_EQ(zeropad(10), "");
+    EXPECT_EQ(zeropad(100), "");
+}
