@@ -34,22 +34,29 @@ void appendNumber(std::string &out, unsigned v)
 
 bool parseline(std::string_view line, CompStore &store, int slot)
 {
-    const size_t s1 = line.find(datasep);
-    if (s1 == std::string_view::npos)
-        return false;
-    const size_t s2 = line.find(datasep, s1 + 1);
-    if (s2 == std::string_view::npos)
-        return false;
-    const size_t s3 = line.find(datasep, s2 + 1);
-    if (s3 == std::string_view::npos)
+    // The first three fields are short: a plain scan beats a library search per field.
+    const char *p = line.data();
+    const char *const end = p + line.size();
+    auto field = [&](const char *&from) -> const char * {
+        from = p;
+        while (p < end && *p != datasep)
+            ++p;
+        return p < end ? p++ : nullptr;
+    };
+    const char *catBegin, *nameBegin, *qtyBegin;
+    const char *catEnd = field(catBegin);
+    const char *nameEnd = catEnd ? field(nameBegin) : nullptr;
+    const char *qtyEnd = nameEnd ? field(qtyBegin) : nullptr;
+    if (!qtyEnd)
         return false;
     uint16_t cat = 0, qty = 0;
-    if (!decimal16(line.substr(0, s1), cat) || !decimal16(line.substr(s2 + 1, s3 - s2 - 1), qty))
+    if (!decimal16({catBegin, static_cast<size_t>(catEnd - catBegin)}, cat) ||
+        !decimal16({qtyBegin, static_cast<size_t>(qtyEnd - qtyBegin)}, qty))
         return false;
     store.category[slot] = cat;
-    store.name[slot].assign(line.substr(s1 + 1, s2 - s1 - 1));
+    store.name[slot].assign(nameBegin, nameEnd);
     store.quantity[slot] = qty;
-    store.description[slot].assign(line.substr(s3 + 1));
+    store.description[slot].assign(p, end);
     return true;
 }
 

@@ -1,0 +1,163 @@
+#include "Unit1.h"
+#include "cp1251.h"
+#include "imagery.h"
+#include "jpegdecode.h"
+#include "params.h"
+#include "pictureformats.h"
+#include "recordingmessages.h"
+#include "resourcebytes.h"
+#include "settingsstore.h"
+#include "splash.h"
+#include "tempfolder.h"
+
+#include <QCloseEvent>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QSettings>
+#include <QTabWidget>
+#include <QtTest>
+#include <sys/stat.h>
+
+using namespace vosk;
+using vosk::test::RecordingMessages;
+using vosk::test::TempFolder;
+
+class StartupTest : public QObject {
+    Q_OBJECT
+private slots:
+    void splashIsCentredWithHalvesRoundedToEven();
+    void splashPictureDecodesThroughTheRegisteredJpegFormat();
+    void badJpegBytesAreRefusedNotFatal();
+    void readpathFollowsTheSettingsFile();
+    void inventoryWindowInAnEmptyFolderCreatesTheThreeFiles();
+    void closingWritesMainDatAndAFailedWriteKeepsTheWindowOpen();
+    void windowFrameAndTheMinimumWidth();
+};
+
+void StartupTest::splashIsCentredWithHalvesRoundedToEven()
+{
+    QCOMPARE(centredOrigin(1024, 768, 307, 266), QPoint(358, 251));
+    QCOMPARE(centredOrigin(800, 600, 307, 266), QPoint(246, 167));
+    QCOMPARE(centredOrigin(1026, 768, 307, 266).x(), 360);
+    QCOMPARE(centredOrigin(1023, 768, 307, 266).x(), 358);
+    QCOMPARE(centredOrigin(1024, 1023, 307, 266).y(), 378);
+}
+
+void StartupTest::splashPictureDecodesThroughTheRegisteredJpegFormat()
+{
+    QVERIFY(PictureFormats::instance().decoderFor("jpg") == nullptr);
+    {
+        JpegFormatRegistration jpeg;
+        for (const char *ext : {"jpeg", "jpg", "JPG"}) {
+            QVERIFY(PictureFormats::instance().decoderFor(ext) != nullptr);
+            QCOMPARE(PictureFormats::instance().descriptionOf(ext), QStringLiteral("JPEG Image File"));
+        }
+        const auto bytes = resourceBytes(":/images/splash.jpg");
+        QVERIFY2(bytes.has_value(), "splash picture not embedded");
+        JpegPicture picture;
+        std::string error;
+        QVERIFY(decodeJpeg(*bytes, picture, error));
+        QCOMPARE(picture.width, 306);
+        QCOMPARE(picture.height, 265);
+        QCOMPARE(picture.components, 3);
+
+        Tflash flash;
+        QCOMPARE(flash.size(), QSize(307, 266));
+        QVERIFY(flash.windowFlags() & Qt::FramelessWindowHint);
+        QCOMPARE(flash.Image1->pixmap().size(), QSize(306, 265));
+    }
+    QVERIFY(PictureFormats::instance().decoderFor("jpeg") == nullptr);
+}
+
+void StartupTest::badJpegBytesAreRefusedNotFatal()
+{
+    const auto bytes = resourceBytes(":/images/splash.jpg");
+    QVERIFY(bytes.has_value());
+    JpegPicture picture;
+    std::string error;
+    QVERIFY(!decodeJpeg("not a picture", picture, error));
+    QVERIFY(!error.empty());
+    QVERIFY(!decodeJpeg(bytes->substr(0, 200), picture, error) || picture.width == 306);
+    QVERIFY(decodeJpegImage("\xFF\xD8\xFF").isNull());
+}
+
+void StartupTest::readpathFollowsTheSettingsFile()
+{
+    TempFolder config;
+    QSettings::setPath(QSettings::NativeFormat, QSettings::SystemScope, QString::fromStdString(config.path()));
+    // No file: no folder, the current folder is used.
+    QCOMPARE(readpath(), std::string());
+    QDir().mkpath(QString::fromStdString(config.file("Ferrowind")));
+    // A file without `path`: the root folder.
+    config.write("Ferrowind/Vosk.conf", "[General]\nother=1\n");
+    QCOMPARE(readpath(), std::string("/"));
+    // The separator is appended even when the value ends in one.
+    config.write("Ferrowind/Vosk.conf", "path=/opt/vosk/\n");
+    QCOMPARE(readpath(), std::string("/opt/vosk//"));
+    config.write("Ferrowind/Vosk.conf", "path=/home/user/Склад\n");
+    QCOMPARE(readpath(), std::string("/home/user/Склад/"));
+}
+
+void StartupTest::inventoryWindowInAnEmptyFolderCreatesTheThreeFiles()
+{
+    TempFolder dir;
+    RecordingMessages messages;
+    Tbase base(messages, dir.datapath());
+    const std::string missing = cp1251("Файл с данными не найден: создаю новый файл");
+    QCOMPARE(messages.texts(RecordingMessages::Entry::Inform), (std::vector<std::string>{missing, missing, missing}));
+    QVERIFY(dir.exists("main.dat") && dir.exists("strings.dat") && dir.exists("components.lst"));
+}
+
+void StartupTest::closingWritesMainDatAndAFailedWriteKeepsTheWindowOpen()
+{
+    TempFolder dir;
+    dir.write("main.dat", "1\x01" "a\x01" "3\x01 \r\n");
+    dir.write("strings.dat", "");
+    dir.write("components.lst", "");
+    RecordingMessages messages;
+    Tbase base(messages, dir.datapath());
+    base.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&base));
+
+    // A folder that cannot take the new file: the write fails, the window stays.
+    QFile::remove(QString::fromStdString(dir.file("main.dat")));
+    QVERIFY(QDir().mkpath(QString::fromStdString(dir.file("main.dat/blocker"))));
+    QVERIFY(!base.close());
+    QVERIFY(base.isVisible());
+    QCOMPARE(messages.texts(RecordingMessages::Entry::Error).size(), size_t(1));
+
+    QVERIFY(QDir(QString::fromStdString(dir.file("main.dat"))).removeRecursively());
+    QVERIFY(base.close());
+    QCOMPARE(dir.read("main.dat"), std::string("1\x01" "a\x01" "3\x01 \r\n"));
+}
+
+void StartupTest::windowFrameAndTheMinimumWidth()
+{
+    TempFolder dir;
+    RecordingMessages messages;
+    TImages images;
+    Tmain main(&images);
+    Tbase base(messages, dir.datapath());
+    base.setReferenceWindows(&main, &images);
+    QCOMPARE(base.windowTitle(), QStringLiteral("Voskbase v2.0"));
+    auto *pages = base.findChild<QTabWidget *>("pagecontrol");
+    QVERIFY(pages);
+    QCOMPARE(pages->count(), 6);
+    QCOMPARE(pages->tabText(0), QString::fromUtf8("Поиск по базе"));
+    QCOMPARE(pages->tabText(5), QString::fromUtf8("О программе"));
+
+    main.show();
+    images.show();
+    base.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&base));
+    QVERIFY(!main.isVisible());
+    QVERIFY(!images.isVisible());
+    base.resize(500, base.height());
+    QCOMPARE(base.width(), 607);
+    QCOMPARE(main.windowTitle(), QString::fromUtf8("Справочник по электрорнным компонентаам"));
+    QCOMPARE(images.windowTitle(), QStringLiteral("Images"));
+}
+
+QTEST_MAIN(StartupTest)
+#include "startup_test.moc"
