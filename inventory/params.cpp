@@ -1,18 +1,28 @@
 #include "params.h"
 
+#include "Unit1.h"
 #include "codec.h"
+#include "controls.h"
 #include "cp1251.h"
+#include "imagery.h"
+#include "inventorylist.h"
 #include "messages.h"
 #include "settingsstore.h"
-#include "Unit1.h"
-#include "imagery.h"
 
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QGuiApplication>
+#include <QHeaderView>
 #include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QScreen>
+#include <QSpinBox>
 #include <QStatusBar>
+#include <QTabBar>
 #include <QTabWidget>
+#include <QTableView>
+#include <QTimer>
 
 namespace vosk {
 
@@ -26,12 +36,24 @@ Tbase::Tbase(Messages &messages, std::optional<std::string> datapath, QWidget *p
 {
     setObjectName(QStringLiteral("base"));
     setWindowTitle(QStringLiteral("Voskbase v2.0"));
+    buildFrame();
+    FormCreate(std::move(datapath));
+}
+
+Tbase::~Tbase() = default;
+
+void Tbase::buildFrame()
+{
     auto *central = new QWidget(this);
+    central->setObjectName(QStringLiteral("client"));
     setCentralWidget(central);
 
     pagecontrol = new QTabWidget(central);
     pagecontrol->setObjectName(QStringLiteral("pagecontrol"));
     pagecontrol->setGeometry(0, 0, kPageWidth, kPageHeight);
+    pagecontrol->tabBar()->setExpanding(false);
+    pagecontrol->installEventFilter(this);
+    pagecontrol->tabBar()->installEventFilter(this);
     const char *pages[][2] = {{"search", "Поиск по базе"}, {"changing", "Изменение"}, {"options", "Настройки"},
                               {"bin", "Корзина"},          {"help", "Справка"},      {"about", "О программе"}};
     for (const auto &page : pages) {
@@ -39,17 +61,69 @@ Tbase::Tbase(Messages &messages, std::optional<std::string> datapath, QWidget *p
         sheet->setObjectName(QString::fromLatin1(page[0]));
         pagecontrol->addTab(sheet, QString::fromUtf8(page[1]));
     }
+    buildSearchPage(pagecontrol->widget(0));
+    buildChangingPage(pagecontrol->widget(1));
+    buildOptionsPage(pagecontrol->widget(2));
+    buildBinPage(pagecontrol->widget(3));
+    connectSearchPage();
+    connect(pagecontrol, &QTabWidget::currentChanged, this, &Tbase::pageChanged);
+
+    resetparams = placeButton(central, "resetparams", tr8("Обновить"), 8, 160, 75, 25);
+    resetparams->setToolTip(tr8("Показать детали данного типа"));
+    connect(resetparams, &QPushButton::clicked, this, &Tbase::resetparamsClick);
+    res = placeButton(central, "res", tr8("Сброс"), 88, 160, 57, 25);
+    connect(res, &QPushButton::clicked, this, &Tbase::resClick);
+    ComboBox = placeCombo(central, "ComboBox", tr8("Компоненты"), 168, 160, 161, 21);
+    ComboBox->setToolTip(tr8("Тип детали"));
+    // Only a change the user makes re-filters the list; selections made from code do not.
+    connect(ComboBox, &QComboBox::activated, this, &Tbase::ComboBoxChange);
+    comboicon = placeLabel(central, "comboicon", {}, 168 + 161, 160, 16, 16);
+    getparams = placeButton(central, "getparams", tr8("Справочник"), 472, 160, 75, 25);
+    connect(getparams, &QPushButton::clicked, this, &Tbase::getparamsClick);
+
+    listModel_ = new InventoryList(this);
+    list = new QTableView(central);
+    list->setObjectName(QStringLiteral("list"));
+    list->setGeometry(8, 192, 561, 289);
+    list->setModel(listModel_);
+    list->setToolTip(tr8("Щелкайте по названию столбца для сортировки"));
+    list->setShowGrid(true);
+    list->setSelectionBehavior(QAbstractItemView::SelectRows);
+    list->setSelectionMode(QAbstractItemView::SingleSelection);
+    list->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    list->setWordWrap(false);
+    list->verticalHeader()->hide();
+    list->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    list->verticalHeader()->setDefaultSectionSize(18);
+    list->horizontalHeader()->setSectionsClickable(true);
+    list->horizontalHeader()->setSortIndicatorShown(false);
+    list->horizontalHeader()->setStretchLastSection(false);
+    const int widths[] = {30, 100, 40, 115};
+    for (int c = 0; c < 4; ++c)
+        list->setColumnWidth(c, widths[c]);
+    connect(list->horizontalHeader(), &QHeaderView::sectionClicked, this, &Tbase::listColumnClick);
+    list->viewport()->installEventFilter(this);
+    list->installEventFilter(this);
+
+    output = placeLabel(central, "output", {}, 24, 352, 41, 41);
+    output->setAutoFillBackground(true);
+    output->setStyleSheet(QStringLiteral("background: white"));
+    output->hide();
+    takecomp = placeSpin(central, "takecomp", 0, 0, 0, 403, 248, 49, 22);
+    takecomp->hide();
+    take = placeButton(central, "take", QStringLiteral("OK"), 456, 248, 25, 22);
+    take->hide();
+
+    delay = new QTimer(this);
+    delay->setObjectName(QStringLiteral("delay"));
+    delay->setInterval(1500);
+    connect(delay, &QTimer::timeout, this, &Tbase::delayTimer);
 
     statusPanel_ = new QLabel;
     statusPanel_->setObjectName(QStringLiteral("StatusBar"));
     statusBar()->addWidget(statusPanel_, 1);
-    statusBar()->setSizeGripEnabled(true);
     statusBar()->setFixedHeight(19);
-
-    FormCreate(std::move(datapath));
 }
-
-Tbase::~Tbase() = default;
 
 void Tbase::setReferenceWindows(Tmain *main, TImages *images)
 {
@@ -64,11 +138,27 @@ void Tbase::FormCreate(std::optional<std::string> datapath)
     const QScreen *screen = QGuiApplication::primaryScreen();
     const int screenHeight = screen ? screen->geometry().height() : 768;
     resize(kPageWidth, screenHeight - 80);
+    batchmode_ = false;
+    delay->setInterval(timedelay->value());
 
     folder_ = std::make_unique<DataFolder>(datapath_, messages_);
     auto loaded = folder_->loadbase(store_, [this](const std::string &text) { setstatus(text); });
     dictionary_ = std::move(loaded.dictionary);
     categories_ = std::move(loaded.categories);
+    for (const std::string &c : categories_) {
+        ComboBox->addItem(fromCp1251(c));
+        tomove->addItem(fromCp1251(c));
+    }
+    ComboBox->setCurrentIndex(categories_.empty() ? -1 : 0);
+    tomove->setEditText(tr8("Компоненты"));
+    tomove->setCurrentIndex(-1);
+    tomove->setEditText(tr8("Компоненты"));
+
+    loadicons();
+    lastfilter_ = {categoryIndex(), {}, 0, {}};
+    refreshlist();
+    resetparams->click();
+    pagecontrol->setCurrentIndex(0);
 }
 
 void Tbase::setstatus(const std::string &text) { statusPanel_->setText(fromCp1251(text)); }
@@ -86,6 +176,10 @@ void Tbase::closeEvent(QCloseEvent *event)
         return;
     }
     event->accept();
+    if (main_)
+        main_->hide();
+    if (images_)
+        images_->hide();
     QCoreApplication::quit();
 }
 
@@ -112,8 +206,63 @@ void Tbase::resizeEvent(QResizeEvent *event)
 
 void Tbase::FormResize()
 {
-    if (width() < kPageWidth + 30)
+    if (width() < kPageWidth + 30) {
         resize(kPageWidth + 30, height());
+        return; // the resize comes back here with the new width
+    }
+    list->resize(width() - 25, std::max(0, height() - list->y() - 50));
+}
+
+bool Tbase::eventFilter(QObject *watched, QEvent *event)
+{
+    if ((watched == pagecontrol || watched == pagecontrol->tabBar()) && event->type() == QEvent::MouseButtonPress)
+        pagecontrolMouseDown();
+    if (list && ((watched == list->viewport() && event->type() == QEvent::MouseButtonRelease) ||
+                 (watched == list && event->type() == QEvent::KeyRelease)))
+        pickrow();
+    if (name && watched == name && event->type() == QEvent::KeyRelease)
+        nameKeyUp();
+    if (name && watched == name && event->type() == QEvent::MouseButtonRelease)
+        nameClick();
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void Tbase::pagecontrolMouseDown()
+{
+    const int h = height();
+    if (pagecontrol->currentIndex() == 4)
+        pagecontrol->resize(pagecontrol->width(), h - 80);
+    else if (pagecontrol->currentIndex() == 3)
+        pagecontrol->resize(pagecontrol->width(), h / 2 - 50);
+}
+
+void Tbase::pageChanged(int index)
+{
+    currentPage_ = index;
+    if (index == 0)
+        searchShow();
+}
+
+int Tbase::categoryIndex() const
+{
+    const int n = ComboBox->currentIndex();
+    if (n < 0 || ComboBox->currentText() != ComboBox->itemText(n))
+        return -1;
+    return n;
+}
+
+QString Tbase::categoryName(int index) const
+{
+    return index >= 0 && index < ComboBox->count() ? ComboBox->itemText(index) : QString();
+}
+
+std::optional<std::string> Tbase::typedText(const QString &text)
+{
+    auto bytes = toCp1251(text);
+    if (!bytes)
+        messages_.error(cp1251("Текст «") + cp1251("...") +
+                        cp1251("» содержит символы, которых нет в кодовой странице 1251; исправьте ввод."));
+    return bytes;
 }
 
 } // namespace vosk

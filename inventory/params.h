@@ -2,23 +2,37 @@
 #include "compstore.h"
 #include "datafiles.h"
 #include "dictionary.h"
+#include "filter.h"
 
 #include <QMainWindow>
+#include <QPixmap>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
+class QButtonGroup;
+class QCheckBox;
+class QComboBox;
+class QGroupBox;
 class QLabel;
+class QLineEdit;
+class QPushButton;
+class QSpinBox;
 class QTabWidget;
+class QTableView;
+class QTimer;
 
 namespace vosk {
 
+class InventoryList;
 class Messages;
 class Tmain;
 class TImages;
 
 // The inventory window: the program's main window. It owns the record store and every
-// piece of inventory state for the program's lifetime.
+// piece of inventory state for the program's lifetime; the logic lives in the inventory
+// core, and this class binds it to the controls.
 class Tbase : public QMainWindow {
     Q_OBJECT
 public:
@@ -36,19 +50,72 @@ public:
     const std::vector<std::string> &categories() const { return categories_; }
     const Dictionary &dictionary() const { return dictionary_; }
     const std::string &datapath() const { return datapath_; }
+    const FilterCriteria &lastfilter() const { return lastfilter_; }
+    InventoryList &listRows() const { return *listModel_; }
+    bool batchmode() const { return batchmode_; }
 
     // Writes main.dat; false (message shown, nothing lost) when that is not possible.
     bool savebtnClick();
+
+    // --- list display
+    void filterbase(const FilterCriteria &criteria);
+    void addrow(int category, const std::string &name, uint16_t quantity, const std::string &description);
+    void showlist();
+    void refreshlist();
+    void selectcategory();
+    void loadicons();
+
+    // --- handlers (public so that tests and the other windows can run them as a user would)
+    void ComboBoxChange();
+    void resetparamsClick();
+    void resClick();
+    void getparamsClick();
+    void pagecontrolMouseDown();
+    void addClick();
+    void removeClick();
+    void delayTimer();
+    void nameClick();
+    void nameKeyUp();
+    void pickrow();
+    void movecompClick();
+    void listColumnClick(int column);
+    void snameClick();
+    void skolvoClick();
+    void sdescClick();
+    void finditClick();
+    void searchShow();
+    void sortlist(int key);
 
 protected:
     void closeEvent(QCloseEvent *event) override;
     void showEvent(QShowEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    void buildFrame();
+    void buildSearchPage(QWidget *page);
+    void connectSearchPage();
+    // Tab pages report their showing and hiding through here.
+    void pageChanged(int index);
+    int currentPage_ = 0;
+    void buildChangingPage(QWidget *page);
+    void buildOptionsPage(QWidget *page);
+    void buildBinPage(QWidget *page);
     void FormCreate(std::optional<std::string> datapath);
     void FormShow();
     void FormResize();
+    void recognisename(const QString &text);
+    // The selected category of ComboBox, or -1 when the box holds typed text or nothing.
+    int categoryIndex() const;
+    QString categoryName(int index) const;
+    // Text typed by the user, in code page 1251; nothing (and a message) when it cannot be
+    // written in that code page.
+    std::optional<std::string> typedText(const QString &text);
+    void showIcon(int index);
+    // addClick with a given amount: the parts actually added or taken, nothing when the
+    // change was refused before anything changed.
+    std::optional<uint32_t> changeStockFromFields(int amount);
 
     Messages &messages_;
     std::string datapath_;
@@ -56,12 +123,61 @@ private:
     CompStore store_;
     Dictionary dictionary_;
     std::vector<std::string> categories_;
+    ViewList view_;
+    FilterCriteria lastfilter_;
+    bool batchmode_ = false;
+    std::vector<QPixmap> icons_;
 
     Tmain *main_ = nullptr;
     TImages *images_ = nullptr;
 
+public:
+    // Controls, named as everywhere in the program (objectName is the same).
     QTabWidget *pagecontrol = nullptr;
+    QPushButton *resetparams = nullptr;
+    QPushButton *res = nullptr;
+    QComboBox *ComboBox = nullptr;
+    QLabel *comboicon = nullptr;
+    QPushButton *getparams = nullptr;
+    QTableView *list = nullptr;
+    QLabel *output = nullptr;
+    QSpinBox *takecomp = nullptr;
+    QPushButton *take = nullptr;
+    QTimer *delay = nullptr;
+    // search page
+    QLineEdit *findname = nullptr;
+    QCheckBox *sname = nullptr;
+    QSpinBox *findkolvo = nullptr;
+    QCheckBox *skolvo = nullptr;
+    QLineEdit *finddesc = nullptr;
+    QCheckBox *sdesc = nullptr;
+    QCheckBox *exactsearch = nullptr;
+    QPushButton *findit = nullptr;
+    QLabel *labelf = nullptr;
+    QLabel *image1 = nullptr;
+    // changing page
+    QLineEdit *name = nullptr;
+    QLabel *understand = nullptr;
+    QSpinBox *kolvo = nullptr;
+    QCheckBox *remove = nullptr;
+    QLabel *dtype = nullptr;
+    QLineEdit *description = nullptr;
+    QPushButton *add = nullptr;
+    QLabel *image2 = nullptr;
+    QLabel *labelchange = nullptr;
+    QPushButton *movecomp = nullptr;
+    QComboBox *tomove = nullptr;
+    // options page
+    QSpinBox *timedelay = nullptr;
+    QGroupBox *sortgroup = nullptr;
+    QButtonGroup *sortitems = nullptr;
+    // bin page
+    QLabel *typetofind = nullptr;
+    QLabel *image3 = nullptr;
+
+private:
     QLabel *statusPanel_ = nullptr;
+    InventoryList *listModel_ = nullptr;
 };
 
 } // namespace vosk

@@ -1,0 +1,70 @@
+#include "controls.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSpinBox>
+
+namespace vosk {
+namespace {
+
+template <class W>
+W *place(W *w, const char *name, int x, int y, int width, int height)
+{
+    w->setObjectName(QString::fromLatin1(name));
+    if (width <= 0 || height <= 0) {
+        w->adjustSize();
+        w->move(x, y);
+    } else {
+        w->setGeometry(x, y, width, height);
+    }
+    return w;
+}
+
+} // namespace
+
+QLabel *placeLabel(QWidget *parent, const char *name, const QString &text, int x, int y, int w, int h)
+{
+    return place(new QLabel(text, parent), name, x, y, w, h);
+}
+
+QPushButton *placeButton(QWidget *parent, const char *name, const QString &text, int x, int y, int w, int h)
+{
+    return place(new QPushButton(text, parent), name, x, y, w, h);
+}
+
+QLineEdit *placeEdit(QWidget *parent, const char *name, const QString &text, int x, int y, int w, int h)
+{
+    return place(new QLineEdit(text, parent), name, x, y, w, h);
+}
+
+QSpinBox *placeSpin(QWidget *parent, const char *name, int min, int max, int value, int x, int y, int w, int h)
+{
+    auto *spin = new QSpinBox(parent);
+    spin->setRange(min, max);
+    spin->setValue(value);
+    // Whatever is typed is held within the limits when the box loses the focus.
+    spin->setCorrectionMode(QAbstractSpinBox::CorrectToNearestValue);
+    spin->setKeyboardTracking(true);
+    return place(spin, name, x, y, w, h);
+}
+
+QCheckBox *placeCheck(QWidget *parent, const char *name, const QString &text, bool checked, int x, int y, int w, int h)
+{
+    auto *box = new QCheckBox(text, parent);
+    box->setChecked(checked);
+    return place(box, name, x, y, w, h);
+}
+
+QComboBox *placeCombo(QWidget *parent, const char *name, const QString &text, int x, int y, int w, int h)
+{
+    auto *combo = new QComboBox(parent);
+    combo->setEditable(true);
+    combo->setInsertPolicy(QComboBox::NoInsert);
+    combo->setEditText(text);
+    return place(combo, name, x, y, w, h);
+}
+
+} // namespace vosk

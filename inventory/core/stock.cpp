@@ -1,0 +1,75 @@
+#include "stock.h"
+
+#include "cp1251.h"
+
+namespace vosk {
+
+std::string unstorableText(const std::string &text)
+{
+    for (char c : text)
+        if (c == '\x01' || c == '\r' || c == '\n' || c == '\x1A')
+            return cp1251("Название и описание не могут содержать управляющие символы "
+                          "(переводы строк и коды 1, 26): такую строку нельзя сохранить в базе.");
+    return {};
+}
+
+StockResult changeStock(CompStore &store, ViewList &view, const StockKey &key, int amount, bool take)
+{
+    StockResult r;
+    auto refuse = [&r](std::string text) {
+        r.refused = true;
+        r.messages.push_back(std::move(text));
+        return r;
+    };
+    if (key.category < 0 || key.category > 0xFFFF)
+        return refuse(cp1251("Выберите тип детали в списке разделов."));
+    for (const std::string *text : {&key.name, &key.description})
+        if (std::string why = unstorableText(*text); !why.empty())
+            return refuse(why);
+
+    filterbase(store, {key.category, key.name, 0, key.description}, true, view);
+    if (view.viewcount > 1)
+        r.messages.push_back("Detected double");
+    const int slot = view.viewcount > 0 ? view.viewlist[1] : 0;
+
+    if (take) {
+        if (slot == 0) {
+            r.messages.push_back(cp1251("Нет такой детали"));
+            return r;
+        }
+        int rest = store.quantity[slot] - amount;
+        if (rest < 0) {
+            r.messages.push_back(cp1251("Не хватает ") + std::to_string(-rest) + cp1251("детали: ") +
+                                 store.name[slot] + " " + store.description[slot]);
+            r.moved = store.quantity[slot];
+            rest = 0;
+        } else {
+            r.moved = static_cast<uint32_t>(amount);
+        }
+        store.totalqty -= r.moved;
+        store.quantity[slot] = static_cast<uint16_t>(rest);
+        if (rest == 0)
+            store.dropempty();
+        return r;
+    }
+
+    // Quantities are 16 bits wide: a count past 65535 would wrap and corrupt the stock.
+    const uint32_t before = slot ? store.quantity[slot] : 0;
+    if (amount < 0 || before + static_cast<uint32_t>(amount) > 65535)
+        return refuse(cp1251("Нельзя хранить больше 65535 деталей одного наименования: сейчас их ") +
+                      std::to_string(before) + cp1251(", добавить ") + std::to_string(amount) +
+                      cp1251(" не получится."));
+    if (slot) {
+        store.quantity[slot] = static_cast<uint16_t>(before + static_cast<uint32_t>(amount));
+    } else {
+        if (store.full())
+            return refuse(cp1251("В базе уже 65535 записей: новую запись добавить нельзя."));
+        store.append(static_cast<uint16_t>(key.category), key.name, static_cast<uint16_t>(amount), key.description);
+        r.createdSlot = store.compcount;
+    }
+    store.totalqty += static_cast<uint32_t>(amount);
+    r.moved = static_cast<uint32_t>(amount);
+    return r;
+}
+
+} // namespace vosk

@@ -1,0 +1,39 @@
+#pragma once
+#include "compstore.h"
+#include "filter.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace vosk {
+
+// What identifies a record for adding or taking: category, name (already canonical for the
+// value categories) and description (a single blank when none was typed).
+struct StockKey {
+    int category = -1;
+    std::string name;
+    std::string description;
+};
+
+struct StockResult {
+    // Shown to the user in this order; "Detected double" may precede any outcome.
+    std::vector<std::string> messages;
+    // Refused before anything changed (the reason is the last message).
+    bool refused = false;
+    // Slot of a record created by this change, 0 when none.
+    int createdSlot = 0;
+    // Parts actually added to or taken from the store.
+    uint32_t moved = 0;
+};
+
+// The one place where quantities change: adds `amount` to the record with this key (or
+// creates it), or with `take` takes it away, emptying and removing the record when there are
+// not enough. `view` is overwritten by the lookup of the record.
+StockResult changeStock(CompStore &store, ViewList &view, const StockKey &key, int amount, bool take);
+
+// Text that cannot be stored in main.dat without breaking it: the field separator, line ends
+// and the end-of-file byte. Empty when the text is fine, else the refusal message.
+std::string unstorableText(const std::string &text);
+
+} // namespace vosk

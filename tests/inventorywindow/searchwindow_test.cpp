@@ -1,0 +1,138 @@
+#include "windowfixture.h"
+
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTabWidget>
+#include <QTableView>
+#include <QtTest>
+
+using namespace vosk;
+using namespace vosk::test;
+using Strings = std::vector<std::string>;
+
+namespace {
+const char *kStock = "2|4,7К|10|МЛТ\n2|14,7К|3|?\n3|4,7|2|С2-23\n2|1К|10|бухта\n9|КТ315Б|5|npn\n";
+}
+
+class SearchWindowTest : public QObject {
+    Q_OBJECT
+private slots:
+    void nameAsPartOrWhole();
+    void quantityAloneAndTheUnreachableQuantity();
+    void descriptionAsTypedAndBoxesEnableTheirFields();
+    void criteriaStayAcrossCategoryChangesUntilReset();
+    void enterDoesNotSearchAndShowingTheTabSelectsItemZero();
+    void columnClicksAndAutomaticSorting();
+};
+
+void SearchWindowTest::nameAsPartOrWhole()
+{
+    WindowFixture f(kStock);
+    f.open();
+    f.base->findname->setText("4,7");
+    f.base->findit->click();
+    QCOMPARE(f.listNames(), (Strings{"4,7К", "14,7К", "4,7"}));
+    QCOMPARE(f.base->lastfilter().category, -1);
+    f.base->exactsearch->setChecked(true);
+    f.base->findit->click();
+    QCOMPARE(f.listNames(), (Strings{"4,7"}));
+    f.base->exactsearch->setChecked(false);
+    f.base->findname->setText(u("к")); // lower case: does not find «4,7К»
+    f.base->findit->click();
+    QCOMPARE(f.listNames(), Strings{});
+    QCOMPARE(f.base->statusText(), u("В списке наименований: 0 деталей 0"));
+}
+
+void SearchWindowTest::quantityAloneAndTheUnreachableQuantity()
+{
+    WindowFixture f(kStock);
+    f.open();
+    f.base->sname->setChecked(false);
+    QVERIFY(!f.base->findname->isEnabled());
+    f.base->skolvo->setChecked(true);
+    QVERIFY(f.base->findkolvo->isEnabled());
+    f.base->findkolvo->setValue(10);
+    f.base->findit->click();
+    QCOMPARE(f.listNames(), (Strings{"4,7К", "1К"}));
+    f.base->findkolvo->setValue(65536); // no stored quantity reaches it
+    f.base->findit->click();
+    QCOMPARE(f.listNames(), Strings{});
+}
+
+void SearchWindowTest::descriptionAsTypedAndBoxesEnableTheirFields()
+{
+    WindowFixture f(kStock);
+    f.open();
+    QVERIFY(!f.base->finddesc->isEnabled());
+    f.base->sname->setChecked(false);
+    f.base->sdesc->setChecked(true);
+    QVERIFY(f.base->finddesc->isEnabled());
+    f.base->findit->click(); // "?" as it stands
+    QCOMPARE(f.listNames(), (Strings{"14,7К"}));
+}
+
+void SearchWindowTest::criteriaStayAcrossCategoryChangesUntilReset()
+{
+    WindowFixture f(kStock);
+    f.open();
+    f.base->findname->setText("4,7");
+    f.base->findit->click();
+    f.base->ComboBox->setCurrentIndex(3);
+    emit f.base->ComboBox->activated(3);
+    QCOMPARE(f.listNames(), (Strings{"4,7"}));
+    // An add refreshes with the same criteria (category 3 still, though 2 is selected now).
+    f.base->name->setText(u("4,7К"));
+    f.base->ComboBox->setCurrentIndex(2);
+    f.base->description->setText(u("МЛТ"));
+    f.base->addClick();
+    QCOMPARE(f.record(1), std::string("2|4,7К|11|МЛТ"));
+    QCOMPARE(f.listNames(), (Strings{"4,7"}));
+    f.base->res->click();
+    QCOMPARE(f.listNames(), (Strings{"4,7К", "14,7К", "1К"}));
+}
+
+void SearchWindowTest::enterDoesNotSearchAndShowingTheTabSelectsItemZero()
+{
+    WindowFixture f(kStock);
+    f.open();
+    f.base->show();
+    QVERIFY(QTest::qWaitForWindowExposed(f.base.get()));
+    f.base->ComboBox->setCurrentIndex(9);
+    emit f.base->ComboBox->activated(9);
+    QCOMPARE(f.listNames(), (Strings{"КТ315Б"}));
+    f.base->pagecontrol->setCurrentIndex(1);
+    f.base->pagecontrol->setCurrentIndex(0);
+    QCOMPARE(f.base->ComboBox->currentIndex(), 0);
+    QCOMPARE(f.listNames(), (Strings{"КТ315Б"})); // nothing refreshed
+    f.base->findname->setFocus();
+    f.base->findname->setText("1");
+    QTest::keyClick(f.base->findname, Qt::Key_Return);
+    QCOMPARE(f.listNames(), (Strings{"КТ315Б"}));
+}
+
+void SearchWindowTest::columnClicksAndAutomaticSorting()
+{
+    WindowFixture f("3|1М|1|x\n3|10К|100|y\n3|4,7К|9|z\n");
+    f.open();
+    f.base->listColumnClick(1);
+    QCOMPARE(f.listNames(), (Strings{"4,7К", "10К", "1М"}));
+    f.base->listColumnClick(2);
+    QCOMPARE(f.listNames(), (Strings{"1М", "4,7К", "10К"}));
+    f.base->sortitems->button(3)->click(); // by quantity, from the next category change on
+    QCOMPARE(f.listNames(), (Strings{"1М", "4,7К", "10К"}));
+    f.base->resetparams->click();
+    QCOMPARE(f.listNames(), (Strings{"1М", "4,7К", "10К"}));
+    f.base->sortitems->button(2)->click();
+    emit f.base->ComboBox->activated(0);
+    QCOMPARE(f.listNames(), (Strings{"4,7К", "10К", "1М"}));
+    f.base->sortitems->button(0)->click();
+    f.base->resetparams->click();
+    QCOMPARE(f.listNames(), (Strings{"1М", "10К", "4,7К"})); // store order
+}
+
+QTEST_MAIN(SearchWindowTest)
+#include "searchwindow_test.moc"
