@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSpinBox>
+#include <algorithm>
 
 namespace vosk {
 namespace {
@@ -55,7 +56,8 @@ QCheckBox *placeCheck(QWidget *parent, const char *name, const QString &text, bo
 {
     auto *box = new QCheckBox(text, parent);
     box->setChecked(checked);
-    return place(box, name, x, y, w, h);
+    // Captions are measured for a narrower face than the fonts found here: never clip them.
+    return place(box, name, x, y, std::max(w, box->sizeHint().width()), h);
 }
 
 QComboBox *placeCombo(QWidget *parent, const char *name, const QString &text, int x, int y, int w, int h)

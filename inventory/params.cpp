@@ -36,6 +36,10 @@ Tbase::Tbase(Messages &messages, std::optional<std::string> datapath, QWidget *p
 {
     setObjectName(QStringLiteral("base"));
     setWindowTitle(QStringLiteral("Voskbase v2.0"));
+    // The layout is laid out in pixels for a small sans-serif face 11 pixels high.
+    QFont small = font();
+    small.setPixelSize(11);
+    setFont(small);
     buildFrame();
     FormCreate(std::move(datapath));
 }
@@ -206,11 +210,10 @@ void Tbase::resizeEvent(QResizeEvent *event)
 
 void Tbase::FormResize()
 {
-    if (width() < kPageWidth + 30) {
-        resize(kPageWidth + 30, height());
-        return; // the resize comes back here with the new width
-    }
-    list->resize(width() - 25, std::max(0, height() - list->y() - 50));
+    const int w = std::max(width(), kPageWidth + 30);
+    if (w != width())
+        resize(w, height());
+    list->resize(w - 25, std::max(0, height() - list->y() - 50));
 }
 
 bool Tbase::eventFilter(QObject *watched, QEvent *event)
