@@ -222,6 +222,36 @@ TEST(DrawingSets, ColourMarksNamedInTheTableAreDrawnAndNoOthers)
     EXPECT_GT(coloured, 5);
 }
 
+TEST(DrawingSets, DamagedCopiesAreRefusedOrDecodedWithoutHarm)
+{
+    const std::string good = readFile(kDrawings + "marking.gif");
+    ASSERT_GT(good.size(), 1000u);
+    // Cut short anywhere: always refused.
+    for (std::size_t n = 0; n < good.size(); n += 37)
+        EXPECT_FALSE(vosk::GifFrames::decode(std::string_view(good.data(), n)).has_value()) << n;
+    // Bytes changed here and there: refused, or frames whose pixels match their sizes.
+    std::uint32_t seed = 12345;
+    auto next = [&seed]() {
+        seed = seed * 1103515245u + 12345u;
+        return seed >> 8;
+    };
+    int refused = 0;
+    for (int round = 0; round < 300; ++round) {
+        std::string bad = good;
+        const int changes = 1 + static_cast<int>(next() % 8);
+        for (int k = 0; k < changes; ++k)
+            bad[next() % bad.size()] = static_cast<char>(next() & 0xFF);
+        const auto set = vosk::GifFrames::decode(bad);
+        if (!set) {
+            ++refused;
+            continue;
+        }
+        for (const vosk::GifFrame &f : set->frames())
+            ASSERT_EQ(f.pixels.size(), static_cast<std::size_t>(f.width) * f.height);
+    }
+    EXPECT_GT(refused, 0);
+}
+
 TEST(DrawingSets, GeneratorReproducesTheCommittedFiles)
 {
     char pattern[] = "/tmp/vosk_drawings_XXXXXX";

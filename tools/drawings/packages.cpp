@@ -206,7 +206,7 @@ void drawAxial(Canvas &c, const Entry &e, const PackagePlan &p, int area)
     const Font &f = large();
     const int W = c.width();
     const int margin = 3;
-    const int dimTop = 13;
+    const int dimTop = 14;
     const int dimBottom = 15;
     const double s = std::min(0.45 * (W - 2 * margin) / e.bodyLength,
                               (area - dimTop - dimBottom - 4) / e.bodyDiameter);
@@ -217,7 +217,10 @@ void drawAxial(Canvas &c, const Entry &e, const PackagePlan &p, int area)
     const int bl = std::max(8, roundToInt(e.bodyLength * s));
     const int x0 = (W - bl) / 2;
     const int x1 = x0 + bl - 1;
-    const int yTop = dimTop + (area - dimTop - dimBottom - bw) / 2;
+    // Centre everything from the length figure above to the lead dimension below.
+    const int leadBottomRel = (bw - t) / 2 + t - 1;
+    const int leadDimRel = std::max(bw - 1 + 6, leadBottomRel + 10);
+    const int yTop = std::max(dimTop, (area - (leadDimRel + 3 + dimTop)) / 2 + dimTop);
     const int yBot = yTop + bw - 1;
     const int cy = yTop + (bw - t) / 2 + (t - 1) / 2;
     const int leadTop = cy - (t - 1) / 2;
