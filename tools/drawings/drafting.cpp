@@ -12,6 +12,15 @@ int roundToInt(double v)
     return static_cast<int>(std::lround(v));
 }
 
+int leadCountIn(std::string_view lowerBody)
+{
+    const std::size_t at = lowerBody.find(" leads");
+    if (at == std::string_view::npos || at == 0)
+        return 0;
+    const char digit = lowerBody[at - 1];
+    return digit >= '1' && digit <= '9' ? digit - '0' : 0;
+}
+
 std::string mm(double value)
 {
     const long long hundredths = std::llround(value * 100.0);

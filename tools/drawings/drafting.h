@@ -27,6 +27,8 @@ std::optional<Colour> firstColour(std::string_view text);
 int countWord(std::string_view text);
 
 int roundToInt(double v);
+// The N of "N leads" in a package description; 0 when there is none.
+int leadCountIn(std::string_view lowerBody);
 
 // Horizontal dimension between x0 and x1 on row y, figure above (or below) the line, or
 // beside it when the gap is too narrow. Returns false when the figure found no room.

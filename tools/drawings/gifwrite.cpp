@@ -4,6 +4,9 @@
 
 #include <gif_lib.h>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <stdexcept>
 
 namespace drawings {
@@ -21,10 +24,16 @@ namespace {
 void writeGif(const std::string &path, int screenWidth, int screenHeight,
               const std::vector<Canvas> &frames, int delayHundredths)
 {
+    // Opened here rather than by giflib, which would make the file private to its owner.
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    if (fd < 0)
+        throw std::runtime_error(path + ": cannot create");
     int error = 0;
-    GifFileType *gif = EGifOpenFileName(path.c_str(), false, &error);
-    if (!gif)
+    GifFileType *gif = EGifOpenFileHandle(fd, &error);
+    if (!gif) {
+        ::close(fd);
         giflibFailed(path, error);
+    }
 
     auto check = [&](int status) {
         if (status == GIF_ERROR) {

@@ -55,15 +55,6 @@ std::vector<std::string> split(const std::string &text, char sep)
     return parts;
 }
 
-int leadCount(const std::string &lowerBody)
-{
-    const std::size_t at = lowerBody.find(" leads");
-    if (at == std::string::npos || at == 0)
-        return 0;
-    const char digit = lowerBody[at - 1];
-    return digit >= '1' && digit <= '9' ? digit - '0' : 0;
-}
-
 bool positionOnly(const std::string &clause)
 {
     return contains(clause, "position only") || contains(clause, "empty outline")
@@ -75,7 +66,7 @@ MarkingPlan readPlan(const Entry &e)
     MarkingPlan plan;
     const std::string body = lowerText(e.body);
     const std::string marks = lowerText(e.marks);
-    const int leads = leadCount(body);
+    const int leads = leadCountIn(body);
     plan.block = leads > 2;
     plan.leads = plan.block ? leads : 2;
     plan.material = materialFromWords(body);

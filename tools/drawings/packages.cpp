@@ -40,15 +40,6 @@ struct PackagePlan {
                              + std::to_string(e.line) + "): " + what);
 }
 
-int leadCountIn(const std::string &lowerBody)
-{
-    const std::size_t at = lowerBody.find(" leads");
-    if (at == std::string::npos || at == 0)
-        return 0;
-    const char digit = lowerBody[at - 1];
-    return digit >= '1' && digit <= '9' ? digit - '0' : 0;
-}
-
 // "labelled 1, 2, 3 and Э in a row" -> {"1", "2", "3", "Э"}
 std::vector<std::string> labelsAfter(const std::string &text, const std::string &lowerText)
 {
