@@ -54,8 +54,8 @@ public:
     const std::vector<GifFrame> &frames() const { return frames_; }
 
     // Upper bounds that keep a hostile file from claiming gigabytes.
-    static constexpr long long maxFramePixels = 1LL << 24;
-    static constexpr long long maxTotalPixels = 1LL << 25;
+    static constexpr long long maxFramePixels = 1LL << 22;
+    static constexpr long long maxTotalPixels = 1LL << 24;
     static constexpr int maxFrames = 4096;
 
 private:
