@@ -222,9 +222,12 @@ void drawAxial(Canvas &c, const Entry &e, const PackagePlan &p, int area)
 
     leadLine(c, lx0, cy, x0, cy, t, false, true);
     leadLine(c, x1, cy, lx1, cy, t, true, false);
+    // The break on the anode lead keeps clear of the diameter figure above it.
+    const std::string dia = diameterMm(e.bodyDiameter);
+    const int diaX = dimX - 3 - f.width(dia);
     const bool broken = e.leadLength * s > x0 - lx0;
     if (broken) {
-        leadBreak(c, (lx0 + dimX) / 2 + 2, cy, t, true);
+        leadBreak(c, diaX - lx0 >= 12 ? (lx0 + diaX) / 2 : (lx0 + dimX) / 2 + 2, cy, t, true);
         leadBreak(c, (x1 + lx1) / 2, cy, t, true);
     }
 
@@ -257,8 +260,6 @@ void drawAxial(Canvas &c, const Entry &e, const PackagePlan &p, int area)
     extensionLine(c, x0 - 2, yTop, dimX - 2, yTop);
     extensionLine(c, x0 - 2, yBot, dimX - 2, yBot);
     vDimension(c, f, dimX, yTop, yBot, std::string(), TextSide::Left);
-    const std::string dia = diameterMm(e.bodyDiameter);
-    const int diaX = dimX - 3 - f.width(dia);
     const int diaY = std::max(yTop - 4, leadTop - 2 - f.height());
     if (diaX >= 0)
         f.draw(c, diaX, diaY, dia, Dimension);
