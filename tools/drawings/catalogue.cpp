@@ -96,6 +96,7 @@ std::vector<Entry> readCatalogue(const std::string &path)
         content.erase(0, 3);
     if (looksLikeUtf8(content))
         content = utf8ToCp1251(content);
+    content = plainSigns(content);
 
     std::vector<std::string> lines;
     {

@@ -94,6 +94,29 @@ std::string utf8ToCp1251(std::string_view text)
     return out;
 }
 
+std::string plainSigns(std::string_view cp1251)
+{
+    std::string out;
+    for (char ch : cp1251) {
+        switch (static_cast<unsigned char>(ch)) {
+        case 0x96: // en dash
+        case 0x97: // em dash
+            out += '-';
+            break;
+        case 0x85: // ellipsis
+            out += "...";
+            break;
+        case 0xAB: // angle quotes
+        case 0xBB:
+            out += '"';
+            break;
+        default:
+            out += ch;
+        }
+    }
+    return out;
+}
+
 unsigned char upperCp1251(unsigned char c)
 {
     if (c >= 'a' && c <= 'z')
