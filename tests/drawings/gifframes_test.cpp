@@ -12,7 +12,7 @@
 
 namespace {
 
-struct FrameSpec {
+struct FramePlan {
     int width;
     int height;
     std::vector<std::uint8_t> indices; // row by row
@@ -30,7 +30,7 @@ int appendToString(GifFileType *gif, const GifByteType *data, int length)
 }
 
 // White, red, green, blue.
-std::string makeGif(int screenWidth, int screenHeight, const std::vector<FrameSpec> &frames,
+std::string makeGif(int screenWidth, int screenHeight, const std::vector<FramePlan> &frames,
                     bool loop)
 {
     std::string out;
@@ -50,7 +50,7 @@ std::string makeGif(int screenWidth, int screenHeight, const std::vector<FrameSp
         EGifPutExtensionBlock(gif, sizeof count, count);
         EGifPutExtensionTrailer(gif);
     }
-    for (const FrameSpec &f : frames) {
+    for (const FramePlan &f : frames) {
         if (f.control) {
             GraphicsControlBlock gcb{};
             gcb.DisposalMode = DISPOSAL_UNSPECIFIED;
@@ -87,12 +87,12 @@ constexpr std::uint32_t kRed = 0xFFFF0000u;
 constexpr std::uint32_t kGreen = 0xFF00FF00u;
 constexpr std::uint32_t kBlue = 0xFF0000FFu;
 
-std::vector<FrameSpec> threeFrames()
+std::vector<FramePlan> threeFrames()
 {
-    FrameSpec a{3, 2, {0, 1, 2, 3, 2, 1}};
+    FramePlan a{3, 2, {0, 1, 2, 3, 2, 1}};
     a.delay = 25;
     // Ten rows, so that every interlace pass has rows to carry.
-    FrameSpec b{2, 10, {}};
+    FramePlan b{2, 10, {}};
     for (int y = 0; y < 10; ++y) {
         b.indices.push_back(static_cast<std::uint8_t>(y % 4));
         b.indices.push_back(static_cast<std::uint8_t>((y + 1) % 4));
@@ -100,7 +100,7 @@ std::vector<FrameSpec> threeFrames()
     b.interlace = true;
     b.transparent = 2;
     b.delay = 7;
-    FrameSpec c{1, 1, {3}};
+    FramePlan c{1, 1, {3}};
     c.control = false;
     return {a, b, c};
 }
