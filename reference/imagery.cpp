@@ -1,22 +1,54 @@
 #include "imagery.h"
 
+#include "codec.h"
+#include "resourcebytes.h"
+
+#include <QImage>
 #include <QLabel>
+#include <QPixmap>
 
 namespace vosk {
+namespace {
 
-TImages::TImages(QWidget *parent) : QWidget(parent, Qt::Tool | Qt::WindowStaysOnTopHint)
+GifFrames loadSet(const char *path)
+{
+    const auto bytes = resourceBytes(path);
+    if (!bytes)
+        return {};
+    auto frames = GifFrames::decode(*bytes);
+    return frames ? std::move(*frames) : GifFrames();
+}
+
+std::optional<FrameSizes::Size> sizeOf(const GifFrames &set, int frame)
+{
+    const GifFrame *f = set.frame(frame);
+    if (!f)
+        return std::nullopt;
+    return FrameSizes::Size{f->width, f->height};
+}
+
+} // namespace
+
+TImages::TImages(QWidget *parent)
+    : QWidget(parent, Qt::Tool | Qt::WindowStaysOnTopHint), marking_(loadSet(":/drawings/marking.gif")),
+      packages_(loadSet(":/drawings/packages.gif"))
 {
     setObjectName(QStringLiteral("Images"));
     setWindowTitle(QStringLiteral("Images"));
+    QFont small = font();
+    small.setPixelSize(11);
+    setFont(small);
     resize(177, 123);
     fig = new QLabel(this);
     fig->setObjectName(QStringLiteral("fig"));
     fig->setGeometry(0, 0, 25, 122);
-    fig->setEnabled(false);
+    fig->setEnabled(false); // takes no mouse input
     pic = new QLabel(this);
     pic->setObjectName(QStringLiteral("pic"));
     pic->setGeometry(24, 0, 145, 129);
     pic->setEnabled(false);
+    for (QLabel *label : {fig, pic})
+        label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     FormCreate();
 }
 
@@ -26,6 +58,49 @@ void TImages::FormCreate()
     QPalette p = palette();
     p.setColor(QPalette::Window, QColor(240, 240, 240));
     setPalette(p);
+}
+
+std::optional<FrameSizes::Size> TImages::markingFrame(int frame) const { return sizeOf(marking_, frame); }
+std::optional<FrameSizes::Size> TImages::packageFrame(int frame) const { return sizeOf(packages_, frame); }
+
+QPixmap TImages::framePixmap(const GifFrames &set, int frame)
+{
+    const GifFrame *f = set.frame(frame);
+    if (!f)
+        return {};
+    const QImage view(reinterpret_cast<const uchar *>(f->pixels.data()), f->width, f->height, f->width * 4,
+                      QImage::Format_ARGB32);
+    return QPixmap::fromImage(view.copy());
+}
+
+void TImages::apply(const PictureState &s)
+{
+    if (s.figFrame != state_.figFrame && s.figFrame >= 0)
+        fig->setPixmap(framePixmap(marking_, s.figFrame));
+    if (s.picFrame != state_.picFrame && s.picFrame >= 0)
+        pic->setPixmap(framePixmap(packages_, s.picFrame));
+    fig->setGeometry(s.figLeft, 0, s.figWidth, s.figHeight);
+    pic->setGeometry(s.picLeft, 0, s.picWidth, s.picHeight);
+    fig->setVisible(s.figVisible);
+    pic->setVisible(s.picVisible);
+    resize(s.width, s.height);
+    setWindowTitle(fromCp1251(s.caption));
+    state_ = s;
+}
+
+bool TImages::choosePackage(int frame)
+{
+    const auto size = packageFrame(frame);
+    if (!size)
+        return false;
+    PictureState s = state_;
+    s.picFrame = frame;
+    s.picWidth = size->width;
+    s.picHeight = size->height;
+    s.width = s.figWidth + s.picWidth + 3;
+    s.height = std::max(s.figHeight, s.picHeight) + 15;
+    apply(s);
+    return true;
 }
 
 } // namespace vosk

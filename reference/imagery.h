@@ -1,12 +1,17 @@
 #pragma once
+#include "gifframes.h"
+#include "lookup.h"
+
 #include <QWidget>
+#include <optional>
 
 class QLabel;
 
 namespace vosk {
 
-// The picture window: a marking drawing (`fig`) and a package drawing (`pic`) side by side.
-class TImages : public QWidget {
+// The picture window: a marking drawing (`fig`) and a package drawing (`pic`) side by side,
+// each one still frame of its drawing set at that frame's own size.
+class TImages : public QWidget, public FrameSizes {
     Q_OBJECT
 public:
     explicit TImages(QWidget *parent = nullptr);
@@ -14,8 +19,30 @@ public:
     QLabel *fig = nullptr;
     QLabel *pic = nullptr;
 
+    const GifFrames &markingSet() const { return marking_; }
+    const GifFrames &packageSet() const { return packages_; }
+    std::optional<Size> markingFrame(int frame) const override;
+    std::optional<Size> packageFrame(int frame) const override;
+
+    // The controls, frames, sizes and caption a lookup left.
+    void apply(const PictureState &state);
+    // The package drawing chosen by number: `pic` shows frame i at its size, the window
+    // takes both controls plus 3 in width and the taller plus 15 in height. A number
+    // outside the set changes nothing.
+    bool choosePackage(int frame);
+    // What the window shows now, as a lookup starts from it.
+    PictureState state() const { return state_; }
+
+    int figFrame() const { return state_.figFrame; }
+    int picFrame() const { return state_.picFrame; }
+
 private:
     void FormCreate();
+    static QPixmap framePixmap(const GifFrames &set, int frame);
+
+    GifFrames marking_;
+    GifFrames packages_;
+    PictureState state_;
 };
 
 } // namespace vosk

@@ -1,0 +1,210 @@
+#include "Unit1.h"
+#include "cp1251.h"
+#include "imagery.h"
+#include "params.h"
+#include "recordingmessages.h"
+#include "tempfolder.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTableView>
+#include <QtTest>
+
+using namespace vosk;
+using namespace vosk::test;
+
+namespace {
+QString u(const char *s) { return QString::fromUtf8(s); }
+}
+
+class ReferenceWindowTest : public QObject {
+    Q_OBJECT
+private slots:
+    void listsAreFilledOnceOnTheFirstShowing();
+    void choosingATypeLooksItUp();
+    void lookupsThroughEnterThePictureAndTheWindowState();
+    void drawingChooserSizesThePictureWindow();
+    void pictureWindowHangsBelowAndFollowsResizesOnly();
+    void inventoryWindowShowsAndHidesTheReference();
+    void pictureWindowLooksLikeItsDescription();
+};
+
+void ReferenceWindowTest::listsAreFilledOnceOnTheFirstShowing()
+{
+    TImages images;
+    Tmain main(&images);
+    QVERIFY(!main.listsbuilt());
+    QCOMPARE(main.allcomps->count(), 0);
+    main.show();
+    QVERIFY(main.listsbuilt());
+    QCOMPARE(main.allcomps->count(), 298);
+    QCOMPARE(main.allcomps->itemText(0), u("Д9Б"));
+    QCOMPARE(main.allcomps->itemText(1), u("Д9В"));
+    int kd208 = 0;
+    for (int i = 0; i < main.allcomps->count(); ++i)
+        kd208 += main.allcomps->itemText(i) == u("КД208А");
+    QCOMPARE(kd208, 2);
+    QCOMPARE(main.allcomps->currentText(), u("Компоненты"));
+    QCOMPARE(main.combopic->count(), 32);
+    QCOMPARE(main.combopic->itemText(0), u("Д1"));
+    QCOMPARE(main.combopic->itemText(31), u("Д32"));
+    QCOMPARE(main.combopic->currentText(), u("рис."));
+    QVERIFY(images.isVisible());
+    main.close();
+    QVERIFY(!images.isVisible());
+    main.show();
+    QCOMPARE(main.allcomps->count(), 298);
+    QCOMPARE(main.combopic->count(), 32);
+}
+
+void ReferenceWindowTest::choosingATypeLooksItUp()
+{
+    TImages images;
+    Tmain main(&images);
+    main.show();
+    const int i = main.allcomps->findText(u("КС191Ж"));
+    QVERIFY(i >= 0);
+    main.allcomps->setCurrentIndex(i);
+    emit main.allcomps->activated(i);
+    QCOMPARE(main.Edit1->text(), u("КС191Ж"));
+    QCOMPARE(main.lastLookup().paramsTable, 3);
+    QCOMPARE(images.figFrame(), 37);
+    QCOMPARE(images.picFrame(), 0);
+    QVERIFY(!images.fig->isHidden());
+    QCOMPARE(images.fig->pixmap().size(), QSize(images.fig->width(), images.fig->height()));
+    QCOMPARE(images.windowTitle(), u("КС191Ж"));
+    // Text typed into the chooser that names no item: the empty text, i.e. the first records.
+    main.allcomps->setEditText("zz");
+    main.allcompsChange();
+    QCOMPARE(main.Edit1->text(), QString());
+    QCOMPARE(main.lastLookup().markingLine, 5);
+}
+
+void ReferenceWindowTest::lookupsThroughEnterThePictureAndTheWindowState()
+{
+    TImages images;
+    Tmain main(&images);
+    main.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&main));
+    main.Edit1->setFocus();
+    main.Edit1->setText(u("1N4148"));
+    QTest::keyClick(main.Edit1, Qt::Key_Return);
+    QCOMPARE(main.lastLookup().paramsLine, -1);
+    QVERIFY(main.lastLookup().markingLine > 5);
+    QVERIFY(images.pic->isHidden());
+    main.Edit1->setText(u("Д814А1"));
+    QTest::mouseClick(main.imgfind, Qt::LeftButton);
+    QCOMPARE(main.lastLookup().markingLine, 83);
+    QCOMPARE(images.picFrame(), 26);
+    QVERIFY(main.width() >= 611);
+    const QSize grown = main.size();
+    main.Edit1->setText(u("Д9Б"));
+    main.find->click();
+    QCOMPARE(main.size(), grown); // never smaller
+    main.Edit1->setText(u("нет такого"));
+    main.find->click();
+    QVERIFY(!main.lastLookup().foundAny);
+    QVERIFY(images.fig->isHidden() && images.pic->isHidden());
+    // A repaint after typing alone runs the lookup of the new text.
+    main.Edit1->setText(u("КД906"));
+    main.repaint();
+    QTRY_COMPARE(main.lastLookup().paramsTable, 2);
+}
+
+void ReferenceWindowTest::drawingChooserSizesThePictureWindow()
+{
+    TImages images;
+    Tmain main(&images);
+    main.show();
+    main.Edit1->setText(u("Д9Б"));
+    main.find->click();
+    QCOMPARE(images.fig->size(), QSize(20, 112));
+    QCOMPARE(images.size(), QSize(170, 144));
+    const int d5 = main.combopic->findText(u("Д5"));
+    main.combopic->setCurrentIndex(d5);
+    emit main.combopic->activated(d5);
+    QCOMPARE(images.picFrame(), 4);
+    QCOMPARE(images.pic->size(), QSize(105, 87));
+    QCOMPARE(images.size(), QSize(128, 127));
+    // Typed text that marks no item, and frames outside the set, change nothing.
+    main.combopic->setEditText("99");
+    main.combopicChange();
+    QVERIFY(!images.choosePackage(32));
+    QVERIFY(!images.choosePackage(-1));
+    QCOMPARE(images.picFrame(), 4);
+    QCOMPARE(images.size(), QSize(128, 127));
+}
+
+void ReferenceWindowTest::pictureWindowHangsBelowAndFollowsResizesOnly()
+{
+    TImages images;
+    Tmain main(&images);
+    images.resize(170, 144); // as after the lookup of Д9Б
+    main.placeImages();
+    QCOMPARE(images.pos(), QPoint(543, 331));
+    main.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&main));
+    main.Edit1->setText(u("Д9Б"));
+    main.find->click();
+    QCoreApplication::processEvents();
+    QCOMPARE(images.width(), 170);
+    const QPoint before = images.pos(); // the lookup may have grown the window and moved it
+    main.move(200, 200);
+    QCoreApplication::processEvents();
+    QCOMPARE(images.pos(), before);
+    main.resize(800, 400);
+    QCoreApplication::processEvents();
+    const QRect outer = main.frameGeometry();
+    QVERIFY(outer.width() >= 800);
+    const int imagesOuter = images.frameGeometry().width();
+    QCOMPARE(images.pos(), QPoint(outer.x() + outer.width() - imagesOuter, outer.y() + outer.height()));
+}
+
+void ReferenceWindowTest::inventoryWindowShowsAndHidesTheReference()
+{
+    TempFolder dir;
+    dir.write("components.lst", cp1251("Все\r\nДиоды\r\n"));
+    dir.write("strings.dat", "");
+    dir.write("main.dat", cp1251("1\x01КС191Ж\x01" "2\x01 \r\n"));
+    RecordingMessages messages;
+    TImages images;
+    Tmain main(&images);
+    Tbase base(messages, dir.datapath());
+    base.setReferenceWindows(&main, &images);
+    main.show();
+    base.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&base));
+    QVERIFY(!main.isVisible());
+    QVERIFY(!images.isVisible());
+    // A row chosen in the list is looked up without showing the window.
+    const QRect cell = base.list->visualRect(base.list->model()->index(0, 1));
+    QTest::mouseClick(base.list->viewport(), Qt::LeftButton, {}, cell.center());
+    QCOMPARE(main.Edit1->text(), u("КС191Ж"));
+    QCOMPARE(main.lastLookup().paramsTable, 3);
+    QVERIFY(!main.isVisible());
+    base.getparams->click();
+    QVERIFY(main.isVisible());
+    QVERIFY(images.isVisible());
+}
+
+void ReferenceWindowTest::pictureWindowLooksLikeItsDescription()
+{
+    TImages images;
+    QCOMPARE(images.windowTitle(), u("Images"));
+    QCOMPARE(images.size(), QSize(177, 123));
+    QCOMPARE(images.palette().color(QPalette::Window), QColor(240, 240, 240));
+    QVERIFY(images.windowFlags() & Qt::WindowStaysOnTopHint);
+    QCOMPARE(images.markingSet().count(), 47);
+    QCOMPARE(images.packageSet().count(), 32);
+    QCOMPARE(images.fig->geometry(), QRect(0, 0, 25, 122));
+    QCOMPARE(images.pic->geometry(), QRect(24, 0, 145, 129));
+    Tmain main(&images);
+    QCOMPARE(main.geometry(), QRect(102, 118, 611, 213));
+    QCOMPARE(main.Edit1->text(), u("Д9Б"));
+    QVERIFY(main.find->isHidden());
+}
+
+QTEST_MAIN(ReferenceWindowTest)
+#include "referencewindow_test.moc"
