@@ -42,13 +42,14 @@ TImages::TImages(QWidget *parent)
     fig = new QLabel(this);
     fig->setObjectName(QStringLiteral("fig"));
     fig->setGeometry(0, 0, 25, 122);
-    fig->setEnabled(false); // takes no mouse input
     pic = new QLabel(this);
     pic->setObjectName(QStringLiteral("pic"));
     pic->setGeometry(24, 0, 145, 129);
-    pic->setEnabled(false);
-    for (QLabel *label : {fig, pic})
+    for (QLabel *label : {fig, pic}) {
         label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+        // The drawings take no mouse input; a disabled label would grey them out instead.
+        label->setAttribute(Qt::WA_TransparentForMouseEvents);
+    }
     FormCreate();
 }
 
