@@ -1,0 +1,87 @@
+#pragma once
+#include "compstore.h"
+#include "listsort.h"
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace vosk {
+
+// One row of the bin ("Корзина"): a part a job needs. Apart from the category index all of
+// it is text, as the bin list shows it (code page 1251).
+struct BinRow {
+    std::string status;      // "ready" (not looked up yet), "green", "yellow" or "red"
+    int category = -1;       // full category index, -1 when the row has none
+    std::string caption;     // the category's name, empty when the row has none
+    std::string name;        // as typed
+    std::string description; // as typed, may be empty
+    std::string needed;      // decimal
+    std::string shortage;    // decimal
+    std::string found;       // records matched by the last find, empty before the first one
+    friend bool operator==(const BinRow &, const BinRow &) = default;
+};
+
+// Index of a status word's picture in the bin's image list: 0 green, 1 yellow, 2 red,
+// 3 the hollow ring of a row not looked up yet; an unknown word shows green.
+int statusPicture(std::string_view status);
+
+// A decimal text of the bin (needed amounts) as a number: optional sign and digits, anything
+// else reads as 0. The bin's quantity box only ever produces plain numbers.
+long long binNumber(std::string_view text);
+
+// Builds a bin row. The caption is the category's name, or empty (with category -1) when the
+// index names no category. The shortage is needed - total when more are needed than the
+// total, else "0"; so a new row (total 0) shows its needed count as its shortage.
+BinRow addbinrow(std::string_view status, int category, const std::vector<std::string> &categories,
+                 std::string name, std::string needed, std::string description, int64_t total,
+                 std::string found);
+
+// Equal texts with letter case ignored, in code page 1251: Latin, Cyrillic А-Я/а-я, Ё/ё and
+// the other Cyrillic capitals of the code page with their small letters.
+bool sameTextIgnoringCase(std::string_view a, std::string_view b);
+
+// The first category whose name is the caption, letter case ignored; -1 when none is
+// (an empty caption names no category).
+int captionCategory(std::string_view caption, const std::vector<std::string> &categories);
+
+// The category a find looks a row up in: the row's own full index when it names a category,
+// else the category its caption names (captionCategory), else -1 (every category).
+//
+// Looking the caption up again, as the bin's texts alone would require, gives the same
+// category as long as category names differ. Two categories whose names differ only in
+// letter case, or equal names, would send every row of the later one to the first; and a
+// category index kept in 8 bits would turn category 256 into category 0. The row keeps the
+// index it was added with, so neither can happen; the caption is only the fallback for rows
+// built without one.
+int rowCategory(const BinRow &row, const std::vector<std::string> &categories);
+
+// The result of looking every bin row up in the store ("Найти детали").
+struct BinFind {
+    // The bin rows refreshed by the find, in the same order: status, shortage and found.
+    std::vector<BinRow> rows;
+    // The inventory list after the find: each row's matching records in store order, row
+    // after row, so a record matching two rows is listed twice.
+    std::vector<ListRow> list;
+    // Full category of each entry of `list` (its icon keeps only the low 8 bits).
+    std::vector<int> listCategories;
+    // Entries of `list` per bin row.
+    std::vector<int> counts;
+    // Count and parts of the last row, for the status bar (listSummary). With no bin rows
+    // the find shows nothing and the status bar keeps its text.
+    uint32_t lastCount = 0, lastTotal = 0;
+};
+
+// Looks every bin row up: the records of its category (rowCategory; all for -1) whose name
+// equals the row's name (`exact`) or contains it, and, when the row has a description, whose
+// description equals or contains it the same way. The row then shows green when the
+// matched parts cover the need, yellow when they do not, red when there are none, and
+// the number of matched records as its found text.
+BinFind findbin(const CompStore &store, const std::vector<std::string> &categories,
+                const std::vector<BinRow> &rows, bool exact);
+
+// The status bar text after the inventory list shows `count` records holding `total` parts.
+std::string listSummary(uint32_t count, uint32_t total);
+
+} // namespace vosk
