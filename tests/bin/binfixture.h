@@ -1,0 +1,64 @@
+#pragma once
+#include "bin.h"
+#include "compstore.h"
+#include "cp1251.h"
+
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace vosk {
+
+// Readable failure messages: the texts in UTF-8.
+inline void PrintTo(const BinRow &r, std::ostream *os)
+{
+    *os << "{" << r.status << ", " << r.category << ", \"" << utf8From1251(r.caption) << "\", \""
+        << utf8From1251(r.name) << "\", \"" << utf8From1251(r.description) << "\", " << r.needed << ", "
+        << r.shortage << ", \"" << r.found << "\"}";
+}
+
+inline void PrintTo(const ListRow &r, std::ostream *os)
+{
+    *os << "{" << int(r.icon) << ", \"" << utf8From1251(r.name) << "\", " << r.quantity << ", \""
+        << utf8From1251(r.description) << "\"}";
+}
+
+} // namespace vosk
+
+namespace vosk::test {
+
+// A store, the category list and a bin, filled the way the window fills them: records as
+// main.dat would hold them, bin rows as "Добавить" on the bin tab adds them.
+struct BinBench {
+    CompStore store;
+    std::vector<std::string> cats;
+    std::vector<BinRow> bin;
+    BinFind find;
+
+    BinBench()
+    {
+        for (const char *c : {"Разное", "Резисторы", "Резисторы SMD", "Переменные", "Конденсаторы", "Электролиты",
+                              "Керамика", "Танталовые", "Транзисторы", "Диоды"})
+            cats.push_back(cp1251(c));
+    }
+    // A record; names and descriptions are UTF-8 here.
+    void rec(int cat, const char *name, int qty, const char *desc)
+    {
+        store.append(static_cast<uint16_t>(cat), cp1251(name), static_cast<uint16_t>(qty), cp1251(desc));
+        store.totalqty += static_cast<uint32_t>(qty);
+    }
+    void row(int cat, const char *name, int needed, const char *desc = "")
+    {
+        bin.push_back(addbinrow("ready", cat, cats, cp1251(name), std::to_string(needed), cp1251(desc), 0, ""));
+    }
+    // "Найти детали": the bin list shows the refreshed rows afterwards.
+    void runFind(bool exact = true)
+    {
+        find = findbin(store, cats, bin, exact);
+        bin = find.rows;
+    }
+};
+
+inline std::string T(const char *utf8) { return cp1251(utf8); }
+
+} // namespace vosk::test
