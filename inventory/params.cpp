@@ -15,6 +15,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
 #include <QSpinBox>
@@ -69,6 +70,8 @@ void Tbase::buildFrame()
     buildChangingPage(pagecontrol->widget(1));
     buildOptionsPage(pagecontrol->widget(2));
     buildBinPage(pagecontrol->widget(3));
+    buildHelpPage(pagecontrol->widget(4));
+    buildAboutPage(pagecontrol->widget(5));
     connectSearchPage();
     connect(pagecontrol, &QTabWidget::currentChanged, this, &Tbase::pageChanged);
 
@@ -117,11 +120,14 @@ void Tbase::buildFrame()
     takecomp->hide();
     take = placeButton(central, "take", QStringLiteral("OK"), 456, 248, 25, 22);
     take->hide();
+    connect(take, &QPushButton::clicked, this, &Tbase::takeClick);
 
     delay = new QTimer(this);
     delay->setObjectName(QStringLiteral("delay"));
     delay->setInterval(1500);
     connect(delay, &QTimer::timeout, this, &Tbase::delayTimer);
+
+    watchHighlightedControls();
 
     statusPanel_ = new QLabel;
     statusPanel_->setObjectName(QStringLiteral("StatusBar"));
@@ -138,6 +144,8 @@ void Tbase::setReferenceWindows(Tmain *main, TImages *images)
 void Tbase::FormCreate(std::optional<std::string> datapath)
 {
     datapath_ = datapath ? *datapath : readpath();
+    highlight = QColor(245, 245, 255);
+    Memo2->setPlainText(windowTitle() + QLatin1Char(' ') + Memo2->toPlainText());
     move(5, 1);
     const QScreen *screen = QGuiApplication::primaryScreen();
     const int screenHeight = screen ? screen->geometry().height() : 768;
@@ -218,6 +226,11 @@ void Tbase::FormResize()
 
 bool Tbase::eventFilter(QObject *watched, QEvent *event)
 {
+    highlightEvent(watched, event);
+    if (binname && watched == binname && event->type() == QEvent::KeyRelease)
+        binnameKeyUp();
+    if (pagecontrol && watched == pagecontrol->widget(3) && event->type() == QEvent::MouseMove)
+        binMouseMove();
     if ((watched == pagecontrol || watched == pagecontrol->tabBar()) && event->type() == QEvent::MouseButtonPress)
         pagecontrolMouseDown();
     if (list && ((watched == list->viewport() && event->type() == QEvent::MouseButtonRelease) ||
@@ -241,9 +254,19 @@ void Tbase::pagecontrolMouseDown()
 
 void Tbase::pageChanged(int index)
 {
+    // The page left hides first, then the page chosen shows.
+    const int previous = currentPage_;
     currentPage_ = index;
+    if (previous == 3)
+        binHide();
+    if (previous == 4)
+        helpHide(index);
     if (index == 0)
         searchShow();
+    if (index == 3)
+        binShow();
+    if (index == 4)
+        helpShow();
 }
 
 int Tbase::categoryIndex() const

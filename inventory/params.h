@@ -3,15 +3,21 @@
 #include "datafiles.h"
 #include "dictionary.h"
 #include "filter.h"
+#include "takepass.h"
 
 #include <QMainWindow>
+#include <QColor>
 #include <QPixmap>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 class QButtonGroup;
+class QPlainTextEdit;
+class QTreeWidget;
+class QTreeWidgetItem;
 class QCheckBox;
 class QComboBox;
 class QGroupBox;
@@ -25,6 +31,7 @@ class QTimer;
 
 namespace vosk {
 
+class BinList;
 class InventoryList;
 class Messages;
 class Tmain;
@@ -84,6 +91,40 @@ public:
     void sdescClick();
     void finditClick();
     void searchShow();
+    // options
+    void timedelayChange();
+    void showgridClick();
+    void flatsrbClick();
+    void usecolorsClick();
+    void fcolorClick();
+    // help
+    void TreeViewChange();
+    void showhelp(const std::string &file);
+    void helpShow();
+    void helpHide(int next);
+    // bin
+    void binaddClick();
+    void findlistClick();
+    void findbin();
+    void resetlistClick();
+    void listtofindDblClick();
+    void binnameKeyUp();
+    void binShow();
+    void binHide();
+    void binMouseMove();
+    void endtake();
+    void removecompClick();
+    void takeprompt();
+    void takeClick();
+    void applytakes(const std::vector<Take> &takes);
+    const std::vector<BinRow> &binRows() const;
+    const TakePass &takePass() const { return pass_; }
+
+    // The input highlight: the background of the highlighted control that has the focus.
+    QColor highlight = QColor(245, 245, 255);
+    QColor windowBackground() const;
+    // The colour chooser; tests put their own in place of the platform dialog.
+    std::function<std::optional<QColor>(const QColor &initial)> chooseColor;
     void sortlist(int key);
 
 protected:
@@ -96,6 +137,22 @@ private:
     void buildFrame();
     void buildSearchPage(QWidget *page);
     void connectSearchPage();
+    void buildOptionsControls(QWidget *page);
+    void buildHelpPage(QWidget *page);
+    void buildAboutPage(QWidget *page);
+    void watchHighlightedControls();
+    std::vector<QWidget *> highlightedControls() const;
+    static void paintInput(QWidget *w, const QColor &colour);
+    bool highlightEvent(QObject *watched, QEvent *event);
+    int helpNumber(const QTreeWidgetItem *item) const;
+    std::optional<QColor> chosenColour_;
+    void buildBinList();
+    void endPassOnBinChange();
+    void placeBelowPages(int buttonsTop, int listTop);
+    void finishPass();
+    BinList *binModel_ = nullptr;
+    BinFind lastFind_;
+    TakePass pass_;
     // Tab pages report their showing and hiding through here.
     void pageChanged(int index);
     int currentPage_ = 0;
@@ -171,9 +228,28 @@ public:
     QSpinBox *timedelay = nullptr;
     QGroupBox *sortgroup = nullptr;
     QButtonGroup *sortitems = nullptr;
+    QCheckBox *showgrid = nullptr;
+    QCheckBox *flatsrb = nullptr;
+    QCheckBox *usecolors = nullptr;
+    QPushButton *fcolor = nullptr;
+    QLineEdit *test = nullptr;
     // bin page
+    QLineEdit *binname = nullptr;
+    QSpinBox *binkolvo = nullptr;
+    QLineEdit *bindesc = nullptr;
+    QPushButton *binadd = nullptr;
+    QPushButton *findlist = nullptr;
+    QPushButton *resetlist = nullptr;
+    QPushButton *removecomp = nullptr;
     QLabel *typetofind = nullptr;
     QLabel *image3 = nullptr;
+    QCheckBox *exactfind = nullptr;
+    QTableView *listtofind = nullptr;
+    // help and about pages
+    QTreeWidget *TreeView = nullptr;
+    QPlainTextEdit *text = nullptr;
+    QPlainTextEdit *Memo2 = nullptr;
+    QPlainTextEdit *Memo1 = nullptr;
 
 private:
     QLabel *statusPanel_ = nullptr;

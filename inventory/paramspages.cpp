@@ -13,6 +13,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
+#include <QTableView>
 
 namespace vosk {
 namespace {
@@ -100,12 +101,31 @@ void Tbase::buildOptionsPage(QWidget *page)
         sortitems->addButton(item, i);
     }
     sortitems->button(0)->setChecked(true);
+    buildOptionsControls(page);
 }
 
 void Tbase::buildBinPage(QWidget *page)
 {
+    binname = placeEdit(page, "binname", {}, 0, 0, 89, 21);
+    binname->setToolTip(tr8(kNameHint));
+    binname->installEventFilter(this);
+    binkolvo = placeSpin(page, "binkolvo", 1, 99999999, 1, 88, 0, 73, 22);
+    bindesc = placeEdit(page, "bindesc", {}, 160, 0, 121, 21);
+    binadd = placeButton(page, "binadd", tr8("Добавить"), 288, 0, 81, 25);
+    binadd->setToolTip(tr8("А ты указал тип детали?"));
+    findlist = placeButton(page, "findlist", tr8("Найти детали"), 288, 26, 81, 25);
+    resetlist = placeButton(page, "resetlist", tr8("Сброс списка"), 424, 0, 97, 25);
+    removecomp = placeButton(page, "removecomp", tr8("Забрать детали"), 424, 24, 97, 25);
+    placeLabel(page, "StaticText1", tr8("      Название       количество                описание"), 8, 24, 247, 17);
     typetofind = placeLabel(page, "typetofind", tr8("Тип"), 8, 40, 130, 15);
     image3 = placeLabel(page, "image3", {}, 144, 32, 24, 21);
+    exactfind = placeCheck(page, "exactfind", tr8("Точный поиск"), true, 0, 56, 97, 17);
+    exactfind->setToolTip(tr8("Строка ищется целиком"));
+    listtofind = new QTableView(page);
+    listtofind->setObjectName(QStringLiteral("listtofind"));
+    listtofind->setGeometry(0, 72, 569, 150);
+    listtofind->setToolTip(tr8("Двойной щелчок - уделение"));
+    buildBinList();
 }
 
 } // namespace vosk

@@ -1,0 +1,250 @@
+#include "Unit1.h"
+#include "binlist.h"
+#include "cp1251.h"
+#include "imagery.h"
+#include "inventorylist.h"
+#include "windowfixture.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTabWidget>
+#include <QTableView>
+#include <QtTest>
+
+using namespace vosk;
+using namespace vosk::test;
+using Strings = std::vector<std::string>;
+
+namespace {
+
+// A bin row as "status|caption|name|description|needed|shortage|found" (UTF-8).
+Strings binRows(const Tbase &base)
+{
+    Strings out;
+    for (const BinRow &r : base.binRows())
+        out.push_back(r.status + "|" + utf8From1251(r.caption) + "|" + utf8From1251(r.name) + "|" +
+                      utf8From1251(r.description) + "|" + r.needed + "|" + r.shortage + "|" + r.found);
+    return out;
+}
+
+void addToBin(Tbase &base, int category, const char *name, int needed, const char *description = "")
+{
+    base.ComboBox->setCurrentIndex(category);
+    base.binname->setText(u(name));
+    base.binkolvo->setValue(needed);
+    base.bindesc->setText(u(description));
+    base.binadd->click();
+}
+
+const char *kStock = "2|10К|2|a\n2|10К|1|b\n2|10К|3|c\n9|КТ315|5|npn\n9|КТ3102|4|npn\n8|КД522Б|1|x\n8|КД522Б|1|y\n";
+
+} // namespace
+
+class BinWindowTest : public QObject {
+    Q_OBJECT
+private slots:
+    void newRowsAndFindingThem();
+    void partialAndExactMatching();
+    void takingPassesApplyWhatTheReportLists();
+    void aPassEndsWithNothingAppliedWhenLeftOrCancelled();
+    void overTakingAtApplicationIsReported();
+    void staleListIsFoundAgainBeforeThePass();
+    void binPageLayout();
+};
+
+void BinWindowTest::newRowsAndFindingThem()
+{
+    WindowFixture f(kStock);
+    f.open();
+    f.base->pagecontrol->setCurrentIndex(3);
+    f.base->findlist->click(); // an empty bin: the list empties, the status stays
+    const QString status = f.base->statusText();
+    QCOMPARE(f.base->listRows().rows().size(), size_t(0));
+    QCOMPARE(f.base->statusText(), status);
+
+    f.base->binname->clear();
+    f.base->binadd->click();
+    QCOMPARE(f.takeMessages(), (Strings{"Введите название детали"}));
+    addToBin(*f.base, 2, "10К", 5);
+    QCOMPARE(binRows(*f.base), (Strings{"ready|Рез2|10К||5|5|"}));
+    QCOMPARE(f.base->listtofind->model()->data(f.base->listtofind->model()->index(0, 0), Qt::DecorationRole).isNull(),
+             false);
+    addToBin(*f.base, 2, "10К", 8);
+    addToBin(*f.base, 9, "КТ999", 1);
+    f.base->findlist->click();
+    QCOMPARE(binRows(*f.base), (Strings{"green|Рез2|10К||5|0|3", "yellow|Рез2|10К||8|2|3", "red|Транзисторы|КТ999||1|1|0"}));
+    QCOMPARE(f.listNames(), (Strings{"10К", "10К", "10К", "10К", "10К", "10К"})); // listed once per row
+    QCOMPARE(f.base->statusText(), u("В списке наименований: 0 деталей 0")); // the last row's
+}
+
+void BinWindowTest::partialAndExactMatching()
+{
+    WindowFixture f(kStock);
+    f.open();
+    f.base->ComboBox->setEditText(u("набрано")); // no category: every category
+    addToBin(*f.base, -1, "31", 1);
+    f.base->ComboBox->setEditText(u("набрано"));
+    f.base->binname->setText("31");
+    f.base->binadd->click();
+    f.base->listtofind->selectRow(0);
+    f.base->listtofindDblClick(); // one of the two rows goes
+    QCOMPARE(f.base->binRows().size(), size_t(1));
+    f.base->listtofind->clearSelection();
+    f.base->listtofind->setCurrentIndex({});
+    f.base->listtofindDblClick(); // nothing selected: nothing happens
+    QCOMPARE(f.base->binRows().size(), size_t(1));
+    f.base->exactfind->setChecked(false);
+    f.base->findlist->click();
+    QCOMPARE(binRows(*f.base), (Strings{"green||31||1|0|2"}));
+    QVERIFY(!f.base->exactsearch->isChecked()); // the search tab follows the bin's box
+    f.base->exactfind->setChecked(true);
+    f.base->findlist->click();
+    QCOMPARE(binRows(*f.base), (Strings{"red||31||1|1|0"}));
+    QVERIFY(f.base->exactsearch->isChecked());
+
+    f.base->resetlist->click();
+    addToBin(*f.base, 2, "10К", 1, "b"); // a description narrows the match
+    f.base->findlist->click();
+    QCOMPARE(binRows(*f.base), (Strings{"green|Рез2|10К|b|1|0|1"}));
+}
+
+void BinWindowTest::takingPassesApplyWhatTheReportLists()
+{
+    WindowFixture f(kStock);
+    f.open();
+    f.base->pagecontrol->setCurrentIndex(3);
+    addToBin(*f.base, 9, "КТ315", 3, "npn");
+    addToBin(*f.base, 8, "КД522Б", 5);
+    addToBin(*f.base, 2, "10К", 2);
+    f.base->findlist->click();
+    f.base->removecomp->click();
+    QVERIFY(f.base->take->isVisible() || !f.base->take->isHidden());
+    QVERIFY(f.base->ComboBox->isHidden());
+    QCOMPARE(f.base->output->text(), u("N1 КТ315 npn взять: КТ315 npn еще надо 3"));
+    QCOMPARE(f.base->takecomp->maximum(), 3);
+    f.base->take->click(); // 3 of КТ315
+    QCOMPARE(f.base->output->text(), u("N2 КД522Б  взять: КД522Б x еще надо 5"));
+    f.base->take->click(); // 1
+    f.base->take->click(); // 1: «[2 из 5]»
+    QCOMPARE(f.base->takecomp->maximum(), 2);
+    f.base->takecomp->setValue(1);
+    f.base->take->click(); // 1 of the first 10К
+    QCOMPARE(f.base->takecomp->maximum(), 1);
+    f.messages.answers.push_back(true);
+    f.base->take->click(); // 1 of the second; the need is met, the third passed over
+    const Strings shown = f.takeMessages();
+    QCOMPARE(shown.size(), size_t(1));
+    const std::string report = std::string("_________________________________\r1. Транзисторы КТ315 npn \r") +
+                               "Транзисторы КТ315 npn взято: 3;   [3 из 3]\r" +
+                               "_________________________________\r2. Диоды КД522Б  \r" +
+                               "Диоды КД522Б x взято: 1;   Диоды КД522Б y взято: 1;   [2 из 5]\r" +
+                               "_________________________________\r3. Рез2 10К  \r" +
+                               "Рез2 10К a взято: 1;   Рез2 10К b взято: 1;   [2 из 2]\r" +
+                               "OK - взять детели,  Отмена - оставить детали";
+    QCOMPARE(shown[0], report);
+    // Each emptied record left the store, the last one moving into its place.
+    QCOMPARE(f.records(), (Strings{"2|10К|1|a", "9|КТ3102|4|npn", "2|10К|3|c", "9|КТ315|2|npn"}));
+    QCOMPARE(f.base->pagecontrol->currentIndex(), 1);
+    QVERIFY(!f.base->ComboBox->isHidden());
+    QVERIFY(f.base->take->isHidden());
+    QVERIFY(!f.base->batchmode());
+    QCOMPARE(binRows(*f.base), (Strings{"yellow|Транзисторы|КТ315|npn|3|1|1", "red|Диоды|КД522Б||5|5|0",
+                                        "green|Рез2|10К||2|0|2"}));
+}
+
+void BinWindowTest::aPassEndsWithNothingAppliedWhenLeftOrCancelled()
+{
+    WindowFixture f(kStock);
+    f.open();
+    const Strings before = f.records();
+    f.base->pagecontrol->setCurrentIndex(3);
+    addToBin(*f.base, 9, "КТ315", 3, "npn");
+    addToBin(*f.base, 9, "КТ999", 2);
+    f.base->findlist->click();
+    f.base->removecomp->click();
+    QCOMPARE(f.base->binRows().size(), size_t(1)); // "Нет: " row dropped
+    f.base->takecomp->setValue(0);
+    f.messages.answers.push_back(false); // Cancel
+    f.base->take->click();
+    QCOMPARE(f.takeMessages(), (Strings{"Нет: Транзисторы КТ999 нужно: 2\r_________________________________\r"
+                                        "1. Транзисторы КТ315 npn \r[0 из 3]\r"
+                                        "OK - взять детели,  Отмена - оставить детали"}));
+    QCOMPARE(f.records(), before);
+    QVERIFY(f.base->take->isHidden());
+
+    // Leaving the tab in the middle of a pass.
+    f.base->removecomp->click();
+    QVERIFY(f.base->takePass().active());
+    f.base->pagecontrol->setCurrentIndex(0);
+    QVERIFY(!f.base->takePass().active());
+    QVERIFY(f.base->take->isHidden());
+    QCOMPARE(f.records(), before);
+
+    // All offers set to 0 and OK: nothing changes either; clearing the bin mid-pass ends it.
+    f.base->pagecontrol->setCurrentIndex(3);
+    f.base->findlist->click();
+    f.base->removecomp->click();
+    f.base->resetlist->click();
+    QVERIFY(!f.base->takePass().active());
+    QCOMPARE(f.records(), before);
+}
+
+void BinWindowTest::overTakingAtApplicationIsReported()
+{
+    WindowFixture f("9|КТ315|5|npn\n");
+    f.open();
+    f.base->pagecontrol->setCurrentIndex(3);
+    addToBin(*f.base, 9, "КТ315", 4, "npn");
+    addToBin(*f.base, 9, "КТ315", 4, "npn"); // the same record offered for both rows
+    f.base->findlist->click();
+    f.base->removecomp->click();
+    f.base->take->click(); // 4
+    f.messages.answers.push_back(true);
+    f.base->take->click(); // 4 again, though only 1 is left
+    const Strings shown = f.takeMessages();
+    QCOMPARE(shown.size(), size_t(2));
+    QCOMPARE(shown[1], std::string("Не хватает 3детали: КТ315 npn"));
+    QCOMPARE(f.records(), Strings{});
+}
+
+void BinWindowTest::staleListIsFoundAgainBeforeThePass()
+{
+    WindowFixture f(kStock);
+    f.open();
+    f.base->pagecontrol->setCurrentIndex(3);
+    addToBin(*f.base, 9, "КТ315", 1, "npn");
+    f.base->findlist->click();
+    f.base->resetparams->click(); // the list refilled after the find
+    f.base->removecomp->click();
+    QVERIFY(f.base->takePass().active());
+    QCOMPARE(f.base->output->text(), u("N1 КТ315 npn взять: КТ315 npn еще надо 1"));
+    QCOMPARE(f.listNames(), (Strings{"КТ315"}));
+}
+
+void BinWindowTest::binPageLayout()
+{
+    WindowFixture f(kStock);
+    f.open();
+    f.base->resize(607, 700);
+    f.base->pagecontrol->setCurrentIndex(3);
+    const int h = f.base->height();
+    QCOMPARE(f.base->pagecontrol->height(), h / 2 - 50);
+    QCOMPARE(f.base->ComboBox->y(), h / 2 - 30);
+    QCOMPARE(f.base->list->y(), h / 2);
+    QCOMPARE(f.base->list->height(), h - h / 2 - 50);
+    f.base->pagecontrol->setCurrentIndex(4); // help keeps its own height
+    QCOMPARE(f.base->pagecontrol->height(), h - 80);
+    f.base->pagecontrol->setCurrentIndex(3); // back to the bin: the bin's height
+    QCOMPARE(f.base->pagecontrol->height(), h / 2 - 50);
+    f.base->pagecontrol->setCurrentIndex(0);
+    QCOMPARE(f.base->pagecontrol->height(), 153);
+    QCOMPARE(f.base->ComboBox->y(), 158);
+    QCOMPARE(f.base->list->y(), 188);
+}
+
+QTEST_MAIN(BinWindowTest)
+#include "binwindow_test.moc"
