@@ -1,0 +1,272 @@
+#include "listsort.h"
+
+#include "nominal.h"
+
+#include <algorithm>
+#include <array>
+#include <limits>
+#include <numeric>
+
+namespace vosk {
+
+namespace {
+
+using Order = std::vector<std::uint32_t>;
+
+Order identity(std::size_t n)
+{
+    Order order(n);
+    std::iota(order.begin(), order.end(), 0u);
+    return order;
+}
+
+void applyOrder(std::vector<ListRow> &rows, const Order &order)
+{
+    // Sorting an ordered list again (the automatic sort after every category change) is
+    // common: leave the rows where they are.
+    bool moved = false;
+    for (std::size_t k = 0; k < order.size() && !moved; ++k)
+        moved = order[k] != k;
+    if (!moved)
+        return;
+    std::vector<ListRow> sorted;
+    sorted.reserve(rows.size());
+    for (std::uint32_t i : order)
+        sorted.push_back(std::move(rows[i]));
+    rows.swap(sorted);
+}
+
+// Names of key 1, each read at most once. Only a row whose category holds a value scale
+// and at least one more row of the list is ever compared by value, so only those are read.
+struct NameKeys {
+    std::array<std::size_t, 256> count{};
+    int valueCategories = 0; // categories 1..7 with two rows or more
+    bool anyError = false;
+    std::vector<std::uint8_t> vcat; // the category a row is compared by value in, or 0
+    std::vector<double> value;
+    std::vector<std::uint8_t> err;
+    std::vector<std::string> message; // per row that cannot be read
+
+    explicit NameKeys(const std::vector<ListRow> &rows)
+        : vcat(rows.size(), 0), value(rows.size(), 0.0), err(rows.size(), 0), message(rows.size())
+    {
+        for (const ListRow &r : rows)
+            ++count[r.icon];
+        for (int c = 1; c <= 7; ++c)
+            if (count[static_cast<std::size_t>(c)] >= 2)
+                ++valueCategories;
+        for (std::size_t i = 0; i < rows.size(); ++i) {
+            const int c = rows[i].icon;
+            if (!hasValueScale(c) || count[static_cast<std::size_t>(c)] < 2)
+                continue;
+            vcat[i] = static_cast<std::uint8_t>(c);
+            try {
+                value[i] = readnominal(c, rows[i].name);
+            } catch (const NumberConversionError &e) {
+                err[i] = 1;
+                message[i] = e.message();
+                anyError = true;
+            }
+        }
+    }
+};
+
+// Dense ranks of a key (equal keys share a rank), so the exchange compares integers.
+template <class Less>
+std::vector<std::uint32_t> denseRanks(std::size_t n, Less less)
+{
+    Order order = identity(n);
+    std::sort(order.begin(), order.end(), less);
+    std::vector<std::uint32_t> rank(n);
+    std::uint32_t r = 0;
+    for (std::size_t k = 0; k < n; ++k) {
+        if (k > 0 && less(order[k - 1], order[k]))
+            ++r;
+        rank[order[k]] = r;
+    }
+    return rank;
+}
+
+// A row as the exchange sees it.
+struct Item {
+    std::uint32_t text;  // rank of the key compared when the pair is not read by value
+    std::uint32_t value; // rank of the value (rows with vcat only)
+    std::uint32_t index; // position before sorting
+    std::uint8_t vcat;   // category the row is read by value in, 0 for none
+    std::uint8_t err;    // its name cannot be read
+};
+
+// The list's exchange, pass by pass. Within a pass the row moving right is kept aside:
+// row i+1 shifts left while the kept row is greater, otherwise the kept row is put down
+// and row i+1 is picked up.
+//
+// A pass ends where its last exchange was: if pass m last exchanged at step j, the next
+// pass changes nothing from step j on, so it can stop there (and with no exchange at all
+// the sort is done). Why, for any relation in which two rows are never each greater than
+// the other (no order needed): pass m leaves the rows as B1 R1 B2 R2 ... where R1, R2, ...
+// are the rows it carried in turn, each Rt greater than every row of the block Bt just
+// before it, and no Rt greater than R(t+1). In the next pass the row carried up to Rt is
+// either R(t-1) or a row of Bt, by induction, and neither is greater than Rt; so Rt is
+// picked up and the blocks after the last exchange, which are empty, see no exchange.
+// Each of those comparisons pairs rows that pass m already compared, so none of them can
+// fail on a name either.
+//
+// The passes run from m down and stop at the first comparison that would read a name that
+// cannot be read. (Measured no faster: a row packed into one 64-bit word, and several
+// passes run at once a step apart.)
+SortResult exchangePasses(Item *const p, std::size_t m, const std::vector<std::string> &message)
+{
+    while (m >= 1) {
+        Item c = p[0];
+        std::size_t lastExchange = 0;
+        for (std::size_t i = 0; i < m; ++i) {
+            const Item x = p[i + 1];
+            const bool byValue = c.vcat != 0 && c.vcat == x.vcat;
+            if (byValue && (c.err | x.err)) [[unlikely]] {
+                // The comparison would read row i's name first, then row i+1's.
+                p[i] = c;
+                return {true, message[c.err ? c.index : x.index]};
+            }
+            const bool greater = byValue ? c.value > x.value : c.text > x.text;
+            p[i] = greater ? x : c;
+            c = greater ? c : x;
+            lastExchange = greater ? i : lastExchange;
+        }
+        p[m] = c;
+        m = lastExchange;
+    }
+    return {};
+}
+
+SortResult exchangeSort(std::vector<ListRow> &rows, int key, const NameKeys *names)
+{
+    const std::size_t n = rows.size();
+    std::vector<std::uint32_t> text;
+    switch (key) {
+    case 0:
+        text = denseRanks(n, [&](std::uint32_t a, std::uint32_t b) { return rows[a].icon < rows[b].icon; });
+        break;
+    case 1:
+        text = denseRanks(n, [&](std::uint32_t a, std::uint32_t b) { return rows[a].name < rows[b].name; });
+        break;
+    case 2: {
+        std::vector<long long> q(n);
+        for (std::size_t i = 0; i < n; ++i)
+            q[i] = quantityValue(rows[i].quantity);
+        text = denseRanks(n, [&](std::uint32_t a, std::uint32_t b) { return q[a] < q[b]; });
+        break;
+    }
+    default:
+        text = denseRanks(n, [&](std::uint32_t a, std::uint32_t b) { return rows[a].description < rows[b].description; });
+        break;
+    }
+    std::vector<std::uint32_t> value(n, 0);
+    std::vector<std::uint8_t> vcat(n, 0), err(n, 0);
+    if (key == 1) {
+        vcat = names->vcat;
+        err = names->err;
+        std::vector<std::uint32_t> readable;
+        for (std::uint32_t i = 0; i < n; ++i)
+            if (vcat[i] && !err[i])
+                readable.push_back(i);
+        const auto r = denseRanks(readable.size(), [&](std::uint32_t a, std::uint32_t b) {
+            return names->value[readable[a]] < names->value[readable[b]];
+        });
+        for (std::size_t k = 0; k < readable.size(); ++k)
+            value[readable[k]] = r[k];
+    }
+
+    std::vector<Item> items(n);
+    for (std::uint32_t i = 0; i < n; ++i)
+        items[i] = Item{text[i], value[i], i, vcat[i], err[i]};
+    static const std::vector<std::string> noMessages;
+    const SortResult result = exchangePasses(items.data(), n - 1, key == 1 ? names->message : noMessages);
+    Order order(n);
+    for (std::size_t k = 0; k < n; ++k)
+        order[k] = items[k].index;
+    applyOrder(rows, order);
+    return result;
+}
+
+template <class Less>
+void stableSortRows(std::vector<ListRow> &rows, Less less)
+{
+    Order order = identity(rows.size());
+    std::stable_sort(order.begin(), order.end(), less);
+    applyOrder(rows, order);
+}
+
+} // namespace
+
+long long quantityValue(std::string_view text)
+{
+    std::size_t i = 0;
+    bool negative = false;
+    if (i < text.size() && (text[i] == '-' || text[i] == '+'))
+        negative = text[i++] == '-';
+    if (i == text.size())
+        return 0;
+    constexpr long long kMax = std::numeric_limits<long long>::max();
+    long long v = 0;
+    for (; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c < '0' || c > '9')
+            return 0;
+        const int d = c - '0';
+        v = v > (kMax - d) / 10 ? kMax : v * 10 + d; // a count that long is only ever "very many"
+    }
+    return negative ? -v : v;
+}
+
+SortResult sortlistByExchange(std::vector<ListRow> &rows, int key)
+{
+    if (key < 0 || key > 3 || rows.size() < 2)
+        return {};
+    if (key == 1) {
+        const NameKeys names(rows);
+        return exchangeSort(rows, key, &names);
+    }
+    return exchangeSort(rows, key, nullptr);
+}
+
+SortResult sortlist(std::vector<ListRow> &rows, int key)
+{
+    if (key < 0 || key > 3 || rows.size() < 2)
+        return {};
+    switch (key) {
+    case 0:
+        stableSortRows(rows, [&](std::uint32_t a, std::uint32_t b) { return rows[a].icon < rows[b].icon; });
+        return {};
+    case 2: {
+        std::vector<long long> q(rows.size());
+        for (std::size_t i = 0; i < rows.size(); ++i)
+            q[i] = quantityValue(rows[i].quantity);
+        stableSortRows(rows, [&](std::uint32_t a, std::uint32_t b) { return q[a] < q[b]; });
+        return {};
+    }
+    case 3:
+        stableSortRows(rows, [&](std::uint32_t a, std::uint32_t b) { return rows[a].description < rows[b].description; });
+        return {};
+    default:
+        break;
+    }
+
+    const NameKeys names(rows);
+    if (names.valueCategories == 0) {
+        // No two rows share a value category: every pair compares by text.
+        stableSortRows(rows, [&](std::uint32_t a, std::uint32_t b) { return rows[a].name < rows[b].name; });
+        return {};
+    }
+    const bool oneValueCategory =
+        names.valueCategories == 1 && names.count[rows.front().icon] == rows.size() && names.vcat.front() != 0;
+    if (oneValueCategory && !names.anyError) {
+        // The whole list is one category with a value scale: every pair compares by value.
+        stableSortRows(rows, [&](std::uint32_t a, std::uint32_t b) { return names.value[a] < names.value[b]; });
+        return {};
+    }
+    // Value and text order mixed, or a name that stops the exchange somewhere: the
+    // outcome depends on the exchange itself.
+    return exchangeSort(rows, key, &names);
+}
+
+} // namespace vosk
