@@ -107,34 +107,34 @@ TEST(SortListEquivalence, SameResultAsThePlainExchangeOnGeneratedLists)
     for (unsigned seed : {11u, 23u, 1789u, 65535u}) {
         ListMaker make(seed);
         for (int round = 0; round < 1000; ++round) {
-            std::vector<ListRow> original = make.list();
+            std::vector<ListRow> input = make.list();
             const int key = make.pick(4);
             if (make.chance(25)) {
                 // Nearly in order already: the passes end early, and a bad name put in
                 // afterwards is met late.
-                literalSortlist(original, key);
-                for (int k = make.pick(3); k > 0 && original.size() >= 2; --k) {
-                    const std::size_t i = static_cast<std::size_t>(make.pick(static_cast<int>(original.size()) - 1));
-                    std::swap(original[i], original[i + 1]);
+                literalSortlist(input, key);
+                for (int k = make.pick(3); k > 0 && input.size() >= 2; --k) {
+                    const std::size_t i = static_cast<std::size_t>(make.pick(static_cast<int>(input.size()) - 1));
+                    std::swap(input[i], input[i + 1]);
                 }
-                if (make.chance(30) && !original.empty())
-                    original[static_cast<std::size_t>(make.pick(static_cast<int>(original.size())))].name =
+                if (make.chance(30) && !input.empty())
+                    input[static_cast<std::size_t>(make.pick(static_cast<int>(input.size())))].name =
                         cp1251("1,2,3К");
                 ++nearlySorted;
             }
             ++lists;
-            if (original.size() < 2)
+            if (input.size() < 2)
                 ++emptyOrSingle;
 
-            std::vector<ListRow> expected = original;
+            std::vector<ListRow> expected = input;
             const SortResult expectedResult = literalSortlist(expected, key);
-            std::vector<ListRow> fast = original;
+            std::vector<ListRow> fast = input;
             const SortResult fastResult = sortlist(fast, key);
-            std::vector<ListRow> exchange = original;
+            std::vector<ListRow> exchange = input;
             const SortResult exchangeResult = sortlistByExchange(exchange, key);
 
             ASSERT_EQ(fast, expected) << "seed " << seed << " round " << round << " key " << key << "\n"
-                                      << describe(original);
+                                      << describe(input);
             ASSERT_EQ(fastResult, expectedResult) << "seed " << seed << " round " << round << " key " << key;
             ASSERT_EQ(exchange, expected) << "seed " << seed << " round " << round << " key " << key;
             ASSERT_EQ(exchangeResult, expectedResult) << "seed " << seed << " round " << round << " key " << key;
@@ -143,13 +143,13 @@ TEST(SortListEquivalence, SameResultAsThePlainExchangeOnGeneratedLists)
                 ++stopped;
             if (key == 1 && !expectedResult.stopped) {
                 // Evidence that the list was one where no single order gives the result.
-                std::vector<ListRow> byText = original;
+                std::vector<ListRow> byText = input;
                 std::stable_sort(byText.begin(), byText.end(),
                                  [](const ListRow &a, const ListRow &b) { return a.name < b.name; });
-                if (byText != expected && original.size() > 2) {
+                if (byText != expected && input.size() > 2) {
                     bool oneCategory = true;
-                    for (const ListRow &r : original)
-                        oneCategory = oneCategory && r.icon == original.front().icon;
+                    for (const ListRow &r : input)
+                        oneCategory = oneCategory && r.icon == input.front().icon;
                     if (!oneCategory)
                         ++mixedUnlikeAnyOrder;
                 }
@@ -177,21 +177,21 @@ TEST(SortListEquivalence, LongMixedListsAgreeToo)
     // A few lists long enough for many passes of the exchange to matter.
     ListMaker make(4242);
     for (int round = 0; round < 6; ++round) {
-        std::vector<ListRow> original;
+        std::vector<ListRow> input;
         for (int k = 0; k < 400; ++k) {
             auto part = make.list();
             for (auto &r : part)
-                original.push_back(std::move(r));
-            if (original.size() >= 400)
+                input.push_back(std::move(r));
+            if (input.size() >= 400)
                 break;
         }
         // Half the rounds without names that cannot be read, so that they run to the end.
         if (round % 2)
-            for (ListRow &r : original)
+            for (ListRow &r : input)
                 if (std::count(r.name.begin(), r.name.end(), ',') > 1)
                     r.name = "x";
         for (int key = 0; key < 4; ++key) {
-            std::vector<ListRow> expected = original, fast = original;
+            std::vector<ListRow> expected = input, fast = input;
             const SortResult e = literalSortlist(expected, key);
             EXPECT_EQ(sortlist(fast, key), e) << round << " " << key;
             EXPECT_EQ(fast, expected) << round << " " << key;
