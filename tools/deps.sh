@@ -4,7 +4,7 @@ set -euo pipefail
 packages=(
   cmake g++ make pkg-config
   qt6-base-dev libgif-dev libjpeg62-turbo-dev
-  googletest libgtest-dev libbenchmark-dev
+  googletest libgtest-dev libbenchmark-dev libsqlite3-dev
   xvfb xdotool openbox wmctrl x11-utils imagemagick
   fonts-dejavu-core
 )
