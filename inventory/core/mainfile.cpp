@@ -3,25 +3,10 @@
 #include "textlines.h"
 
 #include <charconv>
+#include <cstring>
 
 namespace vosk {
 namespace {
-
-// A decimal number of digits only; like the 16-bit fields it lands in, it keeps the low
-// 16 bits of a larger value.
-bool decimal16(std::string_view text, uint16_t &out)
-{
-    if (text.empty())
-        return false;
-    uint32_t v = 0;
-    for (char c : text) {
-        if (c < '0' || c > '9')
-            return false;
-        v = (v * 10 + static_cast<uint32_t>(c - '0')) & 0xFFFFu;
-    }
-    out = static_cast<uint16_t>(v);
-    return true;
-}
 
 void appendNumber(std::string &out, unsigned v)
 {
@@ -34,24 +19,33 @@ void appendNumber(std::string &out, unsigned v)
 
 bool parseline(std::string_view line, CompStore &store, int slot)
 {
-    // The first three fields are short: a plain scan beats a library search per field.
+    // One pass: a number field is digits up to its separator, so the digits are added up
+    // while looking for the separator; anything else before it makes the line unreadable.
     const char *p = line.data();
     const char *const end = p + line.size();
-    auto field = [&](const char *&from) -> const char * {
-        from = p;
-        while (p < end && *p != datasep)
+    auto number = [&](uint16_t &out) {
+        const char *const begin = p;
+        uint32_t v = 0;
+        while (p < end && static_cast<unsigned char>(*p - '0') <= 9) {
+            v = (v * 10 + static_cast<uint32_t>(*p - '0')) & 0xFFFFu;
             ++p;
-        return p < end ? p++ : nullptr;
+        }
+        if (p == begin || p == end || *p != datasep)
+            return false;
+        ++p;
+        out = static_cast<uint16_t>(v);
+        return true;
     };
-    const char *catBegin, *nameBegin, *qtyBegin;
-    const char *catEnd = field(catBegin);
-    const char *nameEnd = catEnd ? field(nameBegin) : nullptr;
-    const char *qtyEnd = nameEnd ? field(qtyBegin) : nullptr;
-    if (!qtyEnd)
-        return false;
     uint16_t cat = 0, qty = 0;
-    if (!decimal16({catBegin, static_cast<size_t>(catEnd - catBegin)}, cat) ||
-        !decimal16({qtyBegin, static_cast<size_t>(qtyEnd - qtyBegin)}, qty))
+    if (!number(cat))
+        return false;
+    const char *const nameBegin = p;
+    const void *sep = std::memchr(p, datasep, static_cast<size_t>(end - p));
+    if (!sep)
+        return false;
+    const char *const nameEnd = static_cast<const char *>(sep);
+    p = nameEnd + 1;
+    if (!number(qty))
         return false;
     store.category[slot] = cat;
     store.name[slot].assign(nameBegin, nameEnd);
