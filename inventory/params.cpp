@@ -13,6 +13,7 @@
 #include <QComboBox>
 #include <QGuiApplication>
 #include <QHeaderView>
+#include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -37,6 +38,7 @@ Tbase::Tbase(Messages &messages, std::optional<std::string> datapath, QWidget *p
 {
     setObjectName(QStringLiteral("base"));
     setWindowTitle(QStringLiteral("Voskbase v2.0"));
+    setWindowIcon(QIcon(QStringLiteral(":/images/voskbase.png")));
     // The layout is laid out in pixels for a small sans-serif face 11 pixels high.
     QFont small = font();
     small.setPixelSize(11);
@@ -286,8 +288,8 @@ std::optional<std::string> Tbase::typedText(const QString &text)
 {
     auto bytes = toCp1251(text);
     if (!bytes)
-        messages_.error(cp1251("Текст «") + cp1251("...") +
-                        cp1251("» содержит символы, которых нет в кодовой странице 1251; исправьте ввод."));
+        messages_.error(cp1251("Введенный текст содержит символы, которых нет в кодовой странице 1251: "
+                               "такой текст нельзя сохранить в базе. Исправьте ввод."));
     return bytes;
 }
 

@@ -21,22 +21,8 @@ int statusPicture(std::string_view status)
 
 long long binNumber(std::string_view text)
 {
-    std::size_t i = 0;
-    bool negative = false;
-    if (i < text.size() && (text[i] == '-' || text[i] == '+'))
-        negative = text[i++] == '-';
-    if (i == text.size())
-        return 0;
-    constexpr long long kLimit = std::numeric_limits<long long>::max() / 10 - 9;
-    long long v = 0;
-    for (; i < text.size(); ++i) {
-        const char c = text[i];
-        if (c < '0' || c > '9')
-            return 0;
-        if (v < kLimit) // beyond any count the bin can ask for; stays large instead of wrapping
-            v = v * 10 + (c - '0');
-    }
-    return negative ? -v : v;
+    // The needed count reads like a quantity of the inventory list: one reading for both.
+    return quantityValue(text);
 }
 
 BinRow addbinrow(std::string_view status, int category, const std::vector<std::string> &categories,

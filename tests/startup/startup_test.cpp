@@ -141,6 +141,7 @@ void StartupTest::windowFrameAndTheMinimumWidth()
     Tbase base(messages, dir.datapath());
     base.setReferenceWindows(&main, &images);
     QCOMPARE(base.windowTitle(), QStringLiteral("Voskbase v2.0"));
+    QCOMPARE(base.windowIcon().pixmap(32, 32).size(), QSize(32, 32));
     auto *pages = base.findChild<QTabWidget *>("pagecontrol");
     QVERIFY(pages);
     QCOMPARE(pages->count(), 6);
