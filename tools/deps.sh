@@ -7,6 +7,7 @@ packages=(
   googletest libgtest-dev libbenchmark-dev libsqlite3-dev
   xvfb xdotool openbox wmctrl x11-utils imagemagick
   fonts-dejavu-core
+  dpkg-dev desktop-file-utils
 )
 missing=()
 for p in "${packages[@]}"; do
