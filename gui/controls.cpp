@@ -26,14 +26,21 @@ W *place(W *w, const char *name, int x, int y, int width, int height)
 
 } // namespace
 
+// Captions are laid out for a narrower face than the fonts found here: a fixed caption
+// gets at least the width it needs, so that it is never clipped.
 QLabel *placeLabel(QWidget *parent, const char *name, const QString &text, int x, int y, int w, int h)
 {
-    return place(new QLabel(text, parent), name, x, y, w, h);
+    auto *label = new QLabel(text, parent);
+    if (w > 0 && !text.isEmpty())
+        w = std::max(w, label->sizeHint().width());
+    return place(label, name, x, y, w, h);
 }
 
 QPushButton *placeButton(QWidget *parent, const char *name, const QString &text, int x, int y, int w, int h)
 {
-    return place(new QPushButton(text, parent), name, x, y, w, h);
+    auto *button = new QPushButton(text, parent);
+    const int needed = button->fontMetrics().horizontalAdvance(text) + 12;
+    return place(button, name, x, y, std::max(w, needed), h);
 }
 
 QLineEdit *placeEdit(QWidget *parent, const char *name, const QString &text, int x, int y, int w, int h)
@@ -56,7 +63,6 @@ QCheckBox *placeCheck(QWidget *parent, const char *name, const QString &text, bo
 {
     auto *box = new QCheckBox(text, parent);
     box->setChecked(checked);
-    // Captions are measured for a narrower face than the fonts found here: never clip them.
     return place(box, name, x, y, std::max(w, box->sizeHint().width()), h);
 }
 

@@ -34,8 +34,11 @@ void Tbase::buildBinList()
     listtofind->verticalHeader()->setDefaultSectionSize(18);
     listtofind->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
     const int widths[] = {0, 90, 130, 40, 50, 50};
-    for (int c = 1; c < 6; ++c)
-        listtofind->setColumnWidth(c, widths[c]);
+    for (int c = 1; c < 6; ++c) {
+        // At least as wide as the column's title in this face.
+        const QString title = binModel_->headerData(c, Qt::Horizontal, Qt::DisplayRole).toString();
+        listtofind->setColumnWidth(c, std::max(widths[c], listtofind->fontMetrics().horizontalAdvance(title) + 12));
+    }
     connect(listtofind, &QTableView::doubleClicked, this, &Tbase::listtofindDblClick);
     connect(binadd, &QPushButton::clicked, this, &Tbase::binaddClick);
     connect(findlist, &QPushButton::clicked, this, &Tbase::findlistClick);
