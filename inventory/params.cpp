@@ -130,6 +130,8 @@ void Tbase::buildFrame()
     connect(delay, &QTimer::timeout, this, &Tbase::delayTimer);
 
     watchHighlightedControls();
+    // The help tab grows the page control over the list: it must lie above the rest.
+    pagecontrol->raise();
 
     statusPanel_ = new QLabel;
     statusPanel_->setObjectName(QStringLiteral("StatusBar"));

@@ -19,8 +19,13 @@ namespace vosk {
 
 void Tbase::buildOptionsControls(QWidget *page)
 {
-    placeLabel(page, "Label1", tr8("Задержка кнопки Добавить\\Удалить\n (для избежания двойного нажатия)   мс"), 8, 8,
-               205, 26);
+    auto *label1 = placeLabel(page, "Label1", tr8("Задержка кнопки Добавить\\Удалить\n (для избежания двойного нажатия)   мс"),
+                              8, 8, 205, 26);
+    // Two long lines end just left of the delay box: a point smaller, they fit before it.
+    QFont smaller = label1->font();
+    smaller.setPixelSize(10);
+    label1->setFont(smaller);
+    label1->setGeometry(8, 8, 214, 26);
     connect(timedelay, &QSpinBox::valueChanged, this, &Tbase::timedelayChange);
     showgrid = placeCheck(page, "showgrid", tr8("Показывать сетку в списках"), true, 8, 40, 177, 17);
     connect(showgrid, &QCheckBox::toggled, this, &Tbase::showgridClick);
