@@ -13,6 +13,7 @@
 #include <QLineEdit>
 #include <QPainter>
 #include <QPushButton>
+#include <QTimer>
 
 namespace vosk {
 namespace {
@@ -192,6 +193,9 @@ void Tmain::FormShow()
     placeImages();
     if (images_)
         images_->show();
+    // A window manager frames the window only after it is mapped; once the frame is known
+    // the picture window goes below the frame, not below the client area.
+    QTimer::singleShot(150, this, &Tmain::placeImages);
 }
 
 void Tmain::resizeEvent(QResizeEvent *event)
