@@ -1,0 +1,56 @@
+# Sourced by the fault tests after ../e2e/xsession.sh: counted checks and a few helpers.
+
+passed=0
+failed=0
+# check NAME COMMAND...: runs the command; counts and prints the outcome.
+check() {
+  local name=$1; shift
+  if "$@"; then passed=$((passed + 1)); echo "ok: $name"; else failed=$((failed + 1)); echo "FAILED: $name"; fi
+}
+finished=
+finish() {
+  finished=1
+  echo "$passed passed, $failed failed"
+  exit $(( failed > 0 ))
+}
+# For the EXIT trap: a script stopped by an unexpected error still ends with its count.
+report_early_end() {
+  [ -n "$finished" ] && return
+  failed=$((failed + 1))
+  echo "FAILED: the test stopped early (status $1)"
+  echo "$passed passed, $failed failed"
+}
+# A failure after which the test cannot go on.
+abort() { failed=$((failed + 1)); echo "FAILED: $*"; finish; }
+
+now_us() { echo "${EPOCHREALTIME/./}"; }
+now_ms() { echo $(( ${EPOCHREALTIME/./} / 1000 )); }
+
+inventory_shown() { xdotool search --onlyvisible --name '^Voskbase v2\.0$' >/dev/null 2>&1; }
+box_shown() { xdotool search --onlyvisible --name '^Voskbase$' >/dev/null 2>&1; }
+no_box_shown() { ! box_shown; }
+app_alive() { kill -0 "$APP_PID" 2>/dev/null; }
+
+# Presses Return on the message box $1 and waits up to 5 seconds for it to go.
+answer_box() {
+  xdotool windowactivate --sync "$1" key --clearmodifiers Return 2>/dev/null || xdotool key --window "$1" Return
+  for _ in $(seq 50); do box_shown || return 0; sleep 0.1; done
+  return 1
+}
+
+# Starts the program with the settings folder $1; waits up to 30 seconds for its window.
+start_app() {
+  (cd "$OUT" && XDG_CONFIG_DIRS="$1" exec "$BIN") >>"$OUT/run.log" 2>&1 &
+  APP_PID=$!
+  wait_window '^Voskbase v2\.0$' 30 >/dev/null
+}
+
+# Waits until no window of the program is left on the server, so that a later start is not
+# mistaken for an earlier one.
+window_gone() {
+  for _ in $(seq 100); do
+    inventory_shown || return 0
+    sleep 0.05
+  done
+  return 1
+}
