@@ -1,0 +1,200 @@
+#!/usr/bin/env bash
+# The program killed (SIGKILL) again and again while it saves a 65,535-record main.dat.
+# The file on disk is written with leading zeros in its numbers, which the program drops, so
+# every save writes bytes that differ from the old file all along its length. After each kill
+# main.dat must be exactly the old file or exactly the new one; a temporary file a kill leaves
+# behind may stay, but it must never take main.dat's place, and the program must still load
+# and save beside such leftovers.
+#   KILLS (default 50) kills are aimed, within about BUDGET (default 150) seconds; KILL_SEED
+#   fixes the choice of the delays.
+set -euo pipefail
+BIN=$1
+OUT=$2
+: "${FAULTDATA:?path of the faultdata tool}" "${VOSK_SOURCE_DATA:?bundled installation folder}"
+KILLS=${KILLS:-50}
+BUDGET=${BUDGET:-150}
+KILL_SEED=${KILL_SEED:-$(( $(od -An -N2 -tu2 /dev/urandom) ))}
+rm -rf "$OUT" && mkdir -p "$OUT"
+. "$(dirname "$0")/../e2e/xsession.sh"
+. "$(dirname "$0")/checks.sh"
+trap 'status=$?; x_stop; report_early_end $status' EXIT
+x_start
+
+INST=$OUT/inst
+mkdir -p "$INST"
+cp -r "$VOSK_SOURCE_DATA/." "$INST/"
+"$FAULTDATA" records 65535 "$OUT/old.dat" >/dev/null
+cp "$OUT/old.dat" "$INST/main.dat"
+make_config "$OUT/config" "$INST"
+echo "main.dat: 65535 records, $(stat -c %s "$OUT/old.dat") bytes"
+
+# Sends the close request without waiting for wmctrl, so that delays count from the moment
+# it starts.
+request_close() {
+  CLOSE_AT=$(now_us)
+  wmctrl -c 'Voskbase v2.0' 2>/dev/null &
+  WMCTRL_PID=$!
+}
+# Busy-waits: a sleep process would add a millisecond or two of its own to delays this short.
+wait_until_us() { while (( ${EPOCHREALTIME/./} < $1 )); do :; done; }
+# The number of temporary files in the folder.
+shopt -s nullglob
+temps_now() { local f=("$INST"/main.dat.*); echo "${#f[@]}"; }
+
+# 1. Saves that complete: the new file, and when the temporary file appears, when it is
+# renamed and when the program has ended, counted from the close request.
+seen_max=0 gone_max=0 exit_max=0 write_max=0
+for run in 1 2 3; do
+  cp "$OUT/old.dat" "$INST/main.dat"
+  start_app "$OUT/config" || abort "inventory window did not appear on the 65535-record file"
+  if [ "$run" = 1 ]; then
+    check "no message box on loading the 65535-record file" no_box_shown
+  fi
+  sleep 0.3
+  request_close
+  seen= gone=
+  while kill -0 "$APP_PID" 2>/dev/null; do
+    f=("$INST"/main.dat.*)
+    if [ "${#f[@]}" -gt 0 ]; then
+      [ -n "$seen" ] || seen=$(( $(now_us) - CLOSE_AT ))
+    elif [ -n "$seen" ] && [ -z "$gone" ]; then
+      gone=$(( $(now_us) - CLOSE_AT ))
+    fi
+  done
+  ended=$(( $(now_us) - CLOSE_AT ))
+  APP_STATUS=0
+  wait "$APP_PID" || APP_STATUS=$?
+  wait "$WMCTRL_PID" || true
+  APP_PID=
+  echo "complete save $run: temporary file seen at ${seen:-?} us, renamed by ${gone:-?} us, program ended at $ended us"
+  check "a completed save ends with status 0 (status $APP_STATUS)" [ "$APP_STATUS" = 0 ]
+  if [ "$run" = 1 ]; then
+    cp "$INST/main.dat" "$OUT/new.dat"
+  else
+    check "save $run wrote the same file as the first" cmp -s "$INST/main.dat" "$OUT/new.dat"
+  fi
+  (( ended > exit_max )) && exit_max=$ended
+  if [ -n "$seen" ] && [ -n "$gone" ]; then
+    (( gone - seen > write_max )) && write_max=$(( gone - seen ))
+  fi
+  window_gone || true
+done
+check "the saved file differs from the old one" bash -c "! cmp -s '$OUT/old.dat' '$OUT/new.dat'"
+echo "new main.dat $(stat -c %s "$OUT/new.dat") bytes"
+if "$FAULTDATA" check "$OUT/old.dat" "$OUT/new.dat" >"$OUT/check.txt"; then ok=1; else ok=0; fi
+check "the saved file holds every record of the old one, in order, in plain decimal" [ "$ok" = 1 ]
+[ "$ok" = 1 ] || cat "$OUT/check.txt"
+check "no temporary file left by a completed save" [ "$(temps_now)" = 0 ]
+
+# 2. Kills. Two of three come after a random delay from the close request, up to a little
+# more than a whole close lasts; one of three waits for the temporary file to appear and then
+# a random part of the time it lived, so that many land between its first byte and the rename.
+RANDOM=$KILL_SEED
+span=$(( exit_max * 11 / 10 + 1 ))
+wspan=$(( write_max * 3 / 2 + 1 ))
+echo "kill seed $KILL_SEED; delays up to $span us after the close request, or up to $wspan us after the temporary file appears"
+kills=0 missed=0 old=0 new=0 torn=0 with_temp=0 tries=0
+declare -a bad=()
+t_start=$(now_ms)
+while [ "$kills" -lt "$KILLS" ] && [ $(( $(now_ms) - t_start )) -lt $(( BUDGET * 1000 )) ]; do
+  tries=$((tries + 1))
+  cp "$OUT/old.dat" "$INST/main.dat"
+  before=$(temps_now)
+  if ! start_app "$OUT/config"; then
+    bad+=("try $tries: inventory window did not appear")
+    kill -9 "$APP_PID" 2>/dev/null || true
+    wait "$APP_PID" 2>/dev/null || true
+    APP_PID=
+    break
+  fi
+  sleep 0.2
+  if (( RANDOM % 3 )); then
+    mode=delay
+    delay=$(( ((RANDOM << 15) | RANDOM) % span ))
+    request_close
+    wait_until_us $(( CLOSE_AT + delay ))
+  else
+    mode=temp
+    delay=$(( ((RANDOM << 15) | RANDOM) % wspan ))
+    request_close
+    deadline=$(( CLOSE_AT + 10000000 ))
+    # A temporary file of this close: more of them than before the start.
+    while :; do
+      f=("$INST"/main.dat.*)
+      [ "${#f[@]}" -gt "$before" ] && break
+      kill -0 "$APP_PID" 2>/dev/null || break
+      (( ${EPOCHREALTIME/./} < deadline )) || break
+    done
+    wait_until_us $(( $(now_us) + delay ))
+  fi
+  kill -9 "$APP_PID" 2>/dev/null || true
+  status=0
+  wait "$APP_PID" 2>/dev/null || status=$?
+  wait "$WMCTRL_PID" 2>/dev/null || true
+  APP_PID=
+  if [ "$status" = 137 ]; then
+    kills=$((kills + 1))
+  elif [ "$status" = 0 ]; then
+    missed=$((missed + 1)) # the save and the ending were over before the kill
+  else
+    bad+=("try $tries: the program ended with status $status")
+  fi
+  after=$(temps_now)
+  [ "$after" -gt "$before" ] && with_temp=$((with_temp + 1))
+  if cmp -s "$INST/main.dat" "$OUT/old.dat"; then
+    old=$((old + 1)); outcome=old
+  elif cmp -s "$INST/main.dat" "$OUT/new.dat"; then
+    new=$((new + 1)); outcome=new
+  else
+    torn=$((torn + 1)); outcome=TORN
+    cp "$INST/main.dat" "$OUT/torn.$tries.dat"
+    bad+=("try $tries ($mode, $delay us): main.dat is neither the old nor the new file (kept as torn.$tries.dat)")
+  fi
+  echo "try $tries: $mode $delay us, status $status, main.dat $outcome, temporary files $after"
+  window_gone || { bad+=("try $tries: the killed program's window stayed"); break; }
+done
+elapsed=$(( $(now_ms) - t_start ))
+echo "kills $kills (of $tries starts, $missed too late), ${elapsed} ms; main.dat afterwards: old $old, new $new, torn $torn"
+echo "kills that left a temporary file behind: $with_temp"
+for b in "${bad[@]}"; do echo "  $b"; done
+check "no failure during the kills" [ "${#bad[@]}" = 0 ]
+check "at least 30 kills landed ($kills)" [ "$kills" -ge 30 ]
+check "main.dat was the old or the new file, whole, after every kill" [ "$torn" = 0 ]
+# Without kills between the temporary file and the rename the loop proved little.
+check "some kills came while the new file was being written ($with_temp)" [ "$with_temp" -ge 1 ]
+
+# 3. Beside the leftovers, a start and a close still read main.dat and write the new file.
+left=$(temps_now)
+echo "temporary files left by the kills: $left"
+whole=0 prefix=0 other=0
+for f in "$INST"/main.dat.*; do
+  if cmp -s "$f" "$OUT/new.dat"; then
+    whole=$((whole + 1))
+  elif cmp -s -n "$(stat -c %s "$f")" "$f" "$OUT/new.dat"; then
+    prefix=$((prefix + 1))
+  else
+    other=$((other + 1))
+  fi
+done
+echo "  of them whole copies of the new file: $whole, beginnings of it: $prefix, anything else: $other"
+temp_names_only() {
+  local f
+  for f in "$INST"/main.dat?*; do
+    [ -e "$f" ] || continue
+    [[ ${f##*/} =~ ^main\.dat\.[A-Za-z0-9]{6}$ ]] || { echo "  unexpected file ${f##*/}"; return 1; }
+  done
+}
+check "leftovers are only names main.dat.XXXXXX" temp_names_only
+cp "$OUT/old.dat" "$INST/main.dat"
+if start_app "$OUT/config"; then
+  wmctrl -c 'Voskbase v2.0' || true
+  wait_exit "$APP_PID" 30 || abort "program did not end after its window was closed (beside leftovers)"
+  APP_PID=
+  check "beside the leftovers the program ends with status 0 ($APP_STATUS)" [ "$APP_STATUS" = 0 ]
+  check "beside the leftovers main.dat is saved as the new file" cmp -s "$INST/main.dat" "$OUT/new.dat"
+  check "the program leaves other files' leftovers alone ($(temps_now) of $left)" [ "$(temps_now)" = "$left" ]
+else
+  abort "inventory window did not appear beside the leftovers"
+fi
+find "$INST" -maxdepth 1 -name 'main.dat.*' -delete
+finish
