@@ -103,6 +103,7 @@ std::string writeMainFile(const CompStore &store)
     };
     flushKept(0);
     for (int s = 1; s <= store.compcount; ++s) {
+        const size_t start = out.size();
         appendNumber(out, store.category[s]);
         out += datasep;
         out += store.name[s];
@@ -110,6 +111,11 @@ std::string writeMainFile(const CompStore &store)
         appendNumber(out, store.quantity[s]);
         out += datasep;
         out += store.description[s];
+        // A reader skips lines shorter than 7 characters, so a record that short (an empty
+        // name and description, say) would vanish at the next start: leading zeros in its
+        // category, which read back as the same number, bring it to 7.
+        if (const size_t length = out.size() - start; length < 7)
+            out.insert(start, 7 - length, '0');
         out += "\r\n";
         flushKept(s);
     }

@@ -264,7 +264,11 @@ Expected expect(std::string_view bytes)
         if (s3 != std::string_view::npos && decimal(line.substr(0, s1), category) &&
             decimal(line.substr(s2 + 1, s3 - s2 - 1), quantity)) {
             std::string rec = std::to_string(category) + '\x01' + std::string(line.substr(s1 + 1, s2 - s1 - 1)) +
-                              '\x01' + std::to_string(quantity) + '\x01' + std::string(line.substr(s3 + 1)) + "\r\n";
+                              '\x01' + std::to_string(quantity) + '\x01' + std::string(line.substr(s3 + 1));
+            // A record shorter than a readable line gets leading zeros in its category.
+            if (rec.size() < 7)
+                rec.insert(0, 7 - rec.size(), '0');
+            rec += "\r\n";
             e.pieces.push_back({Piece::Record, e.lines, std::move(rec)});
             ++e.records;
         } else {

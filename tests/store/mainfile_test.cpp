@@ -67,6 +67,22 @@ TEST(MainFile, ShortLinesAreSkippedAndLineEndsFollowTheTextRules)
     EXPECT_EQ(writeMainFile(store), withEof);
 }
 
+TEST(MainFile, ARecordTooShortForAReaderIsPaddedNotLost)
+{
+    CompStore store;
+    store.append(8, "", 5, " ");  // 6 characters as written plainly
+    store.append(8, "D", 5, "");  // likewise
+    store.append(12, "", 5, " "); // already 7
+    const std::string bytes = writeMainFile(store);
+    EXPECT_EQ(bytes, "08\x01\x01" "5\x01 \r\n" "08\x01" "D\x01" "5\x01\r\n" "12\x01\x01" "5\x01 \r\n");
+    CompStore again;
+    readMainFile(bytes, again);
+    ASSERT_EQ(again.compcount, 3);
+    EXPECT_EQ(again.category[1], 8);
+    EXPECT_EQ(again.name[2], "D");
+    EXPECT_EQ(writeMainFile(again), bytes);
+}
+
 TEST(MainFile, NumbersKeepTheirLow16Bits)
 {
     CompStore store;
