@@ -2,9 +2,9 @@
 //
 // SQLite stands for a database-backed inventory. Its table holds the same rows in the same
 // order (rowid = slot number), names and descriptions as the same code page 1251 bytes, kept
-// as BLOBs so that instr() and = compare bytes exactly as the program does (as TEXT, instr
-// steps over UTF-8 continuation bytes and would never start a match after a byte 0x80-0xBF,
-// such as "ё"), and a REAL column `value` computed with readnominal at insert.
+// as BLOBs so that instr() and = compare bytes exactly as the program does (on TEXT, instr
+// steps by UTF-8 characters and misses a match that starts past the first byte at a byte
+// 0x80-0xBF, such as "ё"), and a REAL column `value` computed with readnominal at insert.
 //
 // Before any timing, every pair is run once and its results compared row for row; the run
 // aborts on a difference.
