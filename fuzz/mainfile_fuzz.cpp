@@ -48,10 +48,17 @@ ModelRecord modelRecord(std::string_view line)
     return r;
 }
 
+// A record's line as written: plain decimal numbers, except that a line shorter than the 7
+// characters a reader wants gets leading zeros in its category (they read back as the same
+// number), so that no record the program holds vanishes at the next start.
 std::string modelWritten(const ModelRecord &r)
 {
-    return std::to_string(r.category) + '\x01' + r.name + '\x01' + std::to_string(r.quantity) + '\x01' +
-           r.description;
+    const std::string rest = std::string(1, '\x01') + r.name + '\x01' + std::to_string(r.quantity) + '\x01' +
+                             r.description;
+    std::string category = std::to_string(r.category);
+    if (category.size() + rest.size() < 7)
+        category.insert(0, 7 - category.size() - rest.size(), '0');
+    return category + rest;
 }
 
 bool sameRecord(const CompStore &s, int slot, const ModelRecord &r)
@@ -131,32 +138,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     FUZZ_CHECK(outLines.lines == written);
     FUZZ_CHECK(outLines.tail == lines.tail);
 
-    // Reading the written file gives the same store, but for records whose written line is
-    // shorter than 7 characters (category 0, name "A", quantity 5, no description): the
-    // reader skips such a line as it skips every short line. Kept lines then follow fewer
-    // records.
+    // Reading the written file gives the same store, and writing that gives the same bytes.
     readMainFile(out, again);
-    std::vector<int> survivorsBefore(records.size() + 1, 0); // records kept among the first k
-    std::vector<const ModelRecord *> survivors;
-    for (size_t i = 0; i < records.size(); ++i) {
-        if (modelWritten(records[i]).size() >= 7)
-            survivors.push_back(&records[i]);
-        survivorsBefore[i + 1] = static_cast<int>(survivors.size());
-    }
-    FUZZ_CHECK(again.compcount == survivors.size());
-    for (size_t i = 0; i < survivors.size(); ++i)
-        FUZZ_CHECK(sameRecord(again, static_cast<int>(i + 1), *survivors[i]));
+    FUZZ_CHECK(again.compcount == store.compcount && again.totalqty == store.totalqty);
+    for (size_t i = 0; i < records.size(); ++i)
+        FUZZ_CHECK(sameRecord(again, static_cast<int>(i + 1), records[i]));
     FUZZ_CHECK(again.kept.size() == kept.size());
     for (size_t i = 0; i < kept.size(); ++i)
-        FUZZ_CHECK(again.kept[i].after == survivorsBefore[static_cast<size_t>(kept[i].after)] &&
-                   again.kept[i].text == kept[i].text);
+        FUZZ_CHECK(again.kept[i].after == kept[i].after && again.kept[i].text == kept[i].text);
     FUZZ_CHECK(again.tail == store.tail);
-    // Without such records the second writing is the first byte for byte; with them, the
-    // second writing is where the file settles.
-    const std::string out2 = writeMainFile(again);
-    if (survivors.size() == records.size())
-        FUZZ_CHECK(out2 == out);
-    readMainFile(out2, store);
-    FUZZ_CHECK(writeMainFile(store) == out2);
+    FUZZ_CHECK(writeMainFile(again) == out);
     return 0;
 }

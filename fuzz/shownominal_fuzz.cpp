@@ -44,7 +44,13 @@ void checkGeneral(double v)
     std::replace(c.begin(), c.end(), ',', '.');
     double back = 0;
     const auto r = std::from_chars(c.data(), c.data() + c.size(), back);
-    FUZZ_CHECK(r.ec == std::errc() && r.ptr == c.data() + c.size());
+    FUZZ_CHECK(r.ptr == c.data() + c.size());
+    if (r.ec == std::errc::result_out_of_range) {
+        // The largest doubles round up in 15 digits past the largest double: 1,79769313486232E308.
+        FUZZ_CHECK(std::fabs(v) > 1.797693134862315e308);
+        return;
+    }
+    FUZZ_CHECK(r.ec == std::errc());
     // Half a unit of the 15th digit (a tie, 1,000030517578125, is half a unit off), plus half
     // a unit of the last binary place from reading the digits back.
     FUZZ_CHECK(std::fabs(back - v) <= 5.2e-15 * std::fabs(v));
