@@ -8,6 +8,7 @@ packages=(
   xvfb xdotool openbox wmctrl x11-utils imagemagick
   fonts-dejavu-core
   dpkg-dev desktop-file-utils
+  clang-14 libclang-rt-14-dev llvm-14
 )
 missing=()
 for p in "${packages[@]}"; do
