@@ -184,10 +184,21 @@ void BinWindowTest::aPassEndsWithNothingAppliedWhenLeftOrCancelled()
     QVERIFY(f.base->take->isHidden());
     QCOMPARE(f.records(), before);
 
-    // All offers set to 0 and OK: nothing changes either; clearing the bin mid-pass ends it.
+    // All offers set to 0 and OK: the report holds the row total only, nothing changes.
     f.base->pagecontrol->setCurrentIndex(3);
     f.base->findlist->click();
     f.base->removecomp->click();
+    f.base->takecomp->setValue(0);
+    f.messages.answers.push_back(true);
+    f.base->take->click();
+    QCOMPARE(f.takeMessages(), (Strings{"_________________________________\r1. Транзисторы КТ315 npn \r[0 из 3]\r"
+                                        "OK - взять детели,  Отмена - оставить детали"}));
+    QCOMPARE(f.records(), before);
+    // Clearing the bin in the middle of a pass ends it.
+    f.base->pagecontrol->setCurrentIndex(3);
+    f.base->findlist->click();
+    f.base->removecomp->click();
+    QVERIFY(f.base->takePass().active());
     f.base->resetlist->click();
     QVERIFY(!f.base->takePass().active());
     QCOMPARE(f.records(), before);

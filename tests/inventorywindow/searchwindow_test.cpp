@@ -27,6 +27,7 @@ private slots:
     void criteriaStayAcrossCategoryChangesUntilReset();
     void enterDoesNotSearchAndShowingTheTabSelectsItemZero();
     void columnClicksAndAutomaticSorting();
+    void everySortItemAndRefillsThatStayUnsorted();
 };
 
 void SearchWindowTest::nameAsPartOrWhole()
@@ -132,6 +133,34 @@ void SearchWindowTest::columnClicksAndAutomaticSorting()
     f.base->sortitems->button(0)->click();
     f.base->resetparams->click();
     QCOMPARE(f.listNames(), (Strings{"1М", "10К", "4,7К"})); // store order
+}
+
+void SearchWindowTest::everySortItemAndRefillsThatStayUnsorted()
+{
+    WindowFixture f("9|КТ315|5|b\n3|1М|1|c\n2|4,7К|9|a\n3|1,2,3К|2|d\n");
+    f.open();
+    f.base->sortitems->button(1)->click(); // by category
+    f.base->resetparams->click();
+    QCOMPARE(f.listNames(), (Strings{"4,7К", "1М", "1,2,3К", "КТ315"}));
+    f.base->sortitems->button(4)->click(); // by description
+    f.base->resetparams->click();
+    QCOMPARE(f.listNames(), (Strings{"4,7К", "КТ315", "1М", "1,2,3К"}));
+    QVERIFY(f.takeMessages().empty());
+    // A refill after adding or searching comes in store order.
+    f.base->ComboBox->setCurrentIndex(9);
+    f.base->name->setText(u("КТ315"));
+    f.base->description->setText("b");
+    f.base->addClick();
+    QCOMPARE(f.listNames(), (Strings{"КТ315", "1М", "4,7К", "1,2,3К"}));
+    f.base->findname->clear();
+    f.base->findit->click();
+    QCOMPARE(f.listNames(), (Strings{"КТ315", "1М", "4,7К", "1,2,3К"}));
+    // By name within category 3: «1,2,3К» is no number, the sort stops with the error box.
+    f.base->ComboBox->setCurrentIndex(3);
+    f.base->sortitems->button(2)->click();
+    emit f.base->ComboBox->activated(3);
+    QCOMPARE(f.takeMessages(), (Strings{"'1,2,3' is not a valid floating point value"}));
+    QCOMPARE(f.listNames(), (Strings{"1М", "1,2,3К"}));
 }
 
 QTEST_MAIN(SearchWindowTest)

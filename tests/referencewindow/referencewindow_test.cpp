@@ -29,6 +29,7 @@ private slots:
     void pictureWindowHangsBelowAndFollowsResizesOnly();
     void inventoryWindowShowsAndHidesTheReference();
     void pictureWindowLooksLikeItsDescription();
+    void everyLookupCaseThroughTheWindow();
 };
 
 void ReferenceWindowTest::listsAreFilledOnceOnTheFirstShowing()
@@ -204,6 +205,57 @@ void ReferenceWindowTest::pictureWindowLooksLikeItsDescription()
     QCOMPARE(main.geometry(), QRect(102, 118, 611, 213));
     QCOMPARE(main.Edit1->text(), u("Д9Б"));
     QVERIFY(main.find->isHidden());
+}
+
+void ReferenceWindowTest::everyLookupCaseThroughTheWindow()
+{
+    TImages images;
+    Tmain main(&images);
+    main.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&main));
+    struct Case {
+        const char *text;
+        const char *markingKey; // "" for none
+        int paramsTable;
+        const char *paramsKey;
+        int fig, pic; // shown frames, -1 hidden
+    };
+    const Case cases[] = {
+        {"Д9Б", "Д9Б", 2, "Д9Б", 0, 2},
+        {"", "Д9Б", 2, "Д9Б", 0, 2},
+        {"Д9", "Д9Б", 2, "Д9Б", 0, 2},
+        {"Д814А1", "Д814А1", 3, "Д814А1", 25, 26},
+        {"КС191Ж", "КС191Ж", 3, "КС191Ж", 37, 0},
+        {"1N4148", "1N4148", 0, "", -2, -1},
+        {"КД906", "КД906", 2, "КД906А", -2, -2},
+        {"КД503А", "", 2, "КД503А", -1, -2},
+        {"ничего", "", 0, "", -1, -1},
+        {"КД2997АБВГДЕЖЗИКЛМН", "", 0, "", -1, -1},
+    };
+    for (const Case &c : cases) {
+        main.Edit1->setText(u(c.text));
+        QTest::keyClick(main.Edit1, Qt::Key_Return);
+        const LookupResult &r = main.lastLookup();
+        const auto key = [&](int t, int line) {
+            return line < 0 ? std::string() : std::string(*linekey(main.tables().table(t).line(line)));
+        };
+        QCOMPARE(utf8From1251(key(1, r.markingLine)), std::string(c.markingKey));
+        QCOMPARE(r.paramsTable, c.paramsTable);
+        QCOMPARE(utf8From1251(r.paramsTable ? key(r.paramsTable, r.paramsLine) : std::string()), std::string(c.paramsKey));
+        QCOMPARE(r.foundAny, *c.markingKey || c.paramsTable);
+        // -2: shown, whichever frame the record names; -1: hidden.
+        QCOMPARE(!images.fig->isHidden(), c.fig != -1);
+        QCOMPARE(!images.pic->isHidden(), c.pic != -1);
+        if (c.fig >= 0)
+            QCOMPARE(images.figFrame(), c.fig);
+        if (c.pic >= 0)
+            QCOMPARE(images.picFrame(), c.pic);
+        if (!r.foundAny) {
+            QCOMPARE(r.texts.size(), size_t(1));
+            QCOMPARE(r.texts[0].x, 15);
+            QCOMPARE(r.texts[0].y, 75);
+        }
+    }
 }
 
 QTEST_MAIN(ReferenceWindowTest)
