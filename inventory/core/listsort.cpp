@@ -234,9 +234,14 @@ SortResult sortlist(std::vector<ListRow> &rows, int key)
     if (key < 0 || key > 3 || rows.size() < 2)
         return {};
     switch (key) {
-    case 0:
-        stableSortRows(rows, [&](std::uint32_t a, std::uint32_t b) { return rows[a].icon < rows[b].icon; });
+    case 0: {
+        // The keys side by side, not scattered over the rows: the sort reads them often.
+        std::vector<std::uint8_t> icon(rows.size());
+        for (std::size_t i = 0; i < rows.size(); ++i)
+            icon[i] = rows[i].icon;
+        stableSortRows(rows, [&](std::uint32_t a, std::uint32_t b) { return icon[a] < icon[b]; });
         return {};
+    }
     case 2: {
         std::vector<long long> q(rows.size());
         for (std::size_t i = 0; i < rows.size(); ++i)
