@@ -40,25 +40,8 @@ void Canvas::vline(int x, int y0, int y1, std::uint8_t c)
 
 void Canvas::line(int x0, int y0, int x1, int y1, std::uint8_t c)
 {
-    const int dx = std::abs(x1 - x0);
-    const int dy = -std::abs(y1 - y0);
-    const int sx = x0 < x1 ? 1 : -1;
-    const int sy = y0 < y1 ? 1 : -1;
-    int err = dx + dy;
-    for (;;) {
-        set(x0, y0, c);
-        if (x0 == x1 && y0 == y1)
-            break;
-        const int e2 = 2 * err;
-        if (e2 >= dy) {
-            err += dy;
-            x0 += sx;
-        }
-        if (e2 <= dx) {
-            err += dx;
-            y0 += sy;
-        }
-    }
+    // A solid line is a dashed one without gaps.
+    dashedLine(x0, y0, x1, y1, c, 1, 0);
 }
 
 void Canvas::dashedLine(int x0, int y0, int x1, int y1, std::uint8_t c, int on, int off)
