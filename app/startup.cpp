@@ -6,6 +6,7 @@
 #include "params.h"
 #include "pictureformats.h"
 #include "splash.h"
+#include "windowlinks.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -39,7 +40,7 @@ int runProgram(int argc, char **argv)
     messages.setParent(&base);
     TImages images;
     Tmain main(&images);
-    base.setReferenceWindows(&main, &images);
+    linkWindows(base, main, images);
     main.show(); // created visible; the inventory window's showing hides it again
 
     flash.hide();

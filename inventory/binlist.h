@@ -1,5 +1,5 @@
 #pragma once
-#include "bin.h"
+#include "inventory.h"
 
 #include <QAbstractTableModel>
 #include <QPixmap>
@@ -7,26 +7,28 @@
 
 namespace vosk {
 
-// The rows of the bin list: status picture and category, name, description, needed,
-// shortage, found.
-class BinList : public QAbstractTableModel {
+// The rows of the bin list, read from the inventory's bin: status picture and category,
+// name, description, needed, shortage, found.
+class BinList final : public QAbstractTableModel {
     Q_OBJECT
 public:
-    explicit BinList(QObject *parent = nullptr);
+    enum Column { Caption, Name, Description, Needed, Shortage, Found };
+    static constexpr int kColumns = 6;
+
+    BinList(const Inventory &inventory, QObject *parent = nullptr);
 
     int rowCount(const QModelIndex &parent = {}) const override;
     int columnCount(const QModelIndex &parent = {}) const override;
     QVariant data(const QModelIndex &index, int role) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
-    const std::vector<BinRow> &rows() const { return rows_; }
-    void setRows(std::vector<BinRow> rows);
-    void append(BinRow row);
-    void removeRow(int row);
+    // The bin changed.
+    void reset();
 
 private:
-    std::vector<BinRow> rows_;
-    std::vector<QPixmap> pictures_; // ImageList2: green, yellow, red, ring
+    const Inventory &inventory_;
+    int count_ = 0;
+    std::vector<QPixmap> pictures_; // green, yellow, red, ring
 };
 
 } // namespace vosk

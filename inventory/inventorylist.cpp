@@ -4,89 +4,98 @@
 
 namespace vosk {
 
-InventoryList::InventoryList(QObject *parent) : QAbstractTableModel(parent) {}
-
-int InventoryList::rowCount(const QModelIndex &parent) const
+InventoryList::InventoryList(const Inventory &inventory, QObject *parent)
+    : QAbstractTableModel(parent), inventory_(inventory), count_(static_cast<int>(inventory.rows().size()))
 {
-    return parent.isValid() ? 0 : static_cast<int>(rows_.size());
 }
 
-int InventoryList::columnCount(const QModelIndex &parent) const { return parent.isValid() ? 0 : 4; }
+int InventoryList::rowCount(const QModelIndex &parent) const { return parent.isValid() ? 0 : count_; }
+
+int InventoryList::columnCount(const QModelIndex &parent) const { return parent.isValid() ? 0 : kListColumns; }
 
 QVariant InventoryList::data(const QModelIndex &index, int role) const
 {
-    if (!index.isValid() || index.row() >= static_cast<int>(rows_.size()))
+    if (!index.isValid() || index.row() >= count_ || index.row() >= static_cast<int>(inventory_.rows().size()))
         return {};
-    const ListRow &row = rows_[static_cast<size_t>(index.row())];
-    if (role == Qt::DecorationRole && index.column() == 0) {
-        if (row.icon < icons_.size())
-            return icons_[row.icon];
-        return {};
+    const CompStore &store = inventory_.store();
+    const uint16_t slot = inventory_.rows()[static_cast<size_t>(index.row())];
+    const auto column = static_cast<ListColumn>(index.column());
+    if (role == Qt::DecorationRole && column == ListColumn::Category) {
+        const std::size_t icon = store.category[slot];
+        return icon < icons_.size() ? QVariant(icons_[icon]) : QVariant();
     }
     if (role != Qt::DisplayRole)
         return {};
-    switch (index.column()) {
-    case 1:
-        return fromCp1251(row.name);
-    case 2:
-        return fromCp1251(row.quantity);
-    case 3:
-        return fromCp1251(row.description);
-    default:
-        return {};
+    switch (column) {
+    case ListColumn::Name:
+        return fromCp1251(store.name[slot]);
+    case ListColumn::Quantity:
+        return QString::number(store.quantity[slot]);
+    case ListColumn::Description:
+        return fromCp1251(store.description[slot]);
+    case ListColumn::Category:
+        break;
     }
+    return {};
 }
 
 QVariant InventoryList::headerData(int section, Qt::Orientation orientation, int role) const
 {
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
         return {};
-    static const char *captions[] = {":)", "Название", "Шт", "Описание"};
-    return section >= 0 && section < 4 ? QString::fromUtf8(captions[section]) : QVariant();
+    static const char *captions[kListColumns] = {":)", "Название", "Шт", "Описание"};
+    return section >= 0 && section < kListColumns ? QString::fromUtf8(captions[section]) : QVariant();
 }
 
-void InventoryList::setRows(std::vector<ListRow> rows)
+void InventoryList::reset()
 {
     beginResetModel();
-    rows_ = std::move(rows);
+    count_ = static_cast<int>(inventory_.rows().size());
     endResetModel();
 }
 
-void InventoryList::appendRows(std::vector<ListRow> rows)
+void InventoryList::appended(int first)
 {
-    if (rows.empty())
+    const int size = static_cast<int>(inventory_.rows().size());
+    if (first != count_ || size <= first) {
+        reset();
         return;
-    const int first = static_cast<int>(rows_.size());
-    beginInsertRows({}, first, first + static_cast<int>(rows.size()) - 1);
-    rows_.insert(rows_.end(), std::make_move_iterator(rows.begin()), std::make_move_iterator(rows.end()));
+    }
+    beginInsertRows({}, first, size - 1);
+    count_ = size;
     endInsertRows();
 }
 
-void InventoryList::clear() { setRows({}); }
-
-void InventoryList::removeFirst(int count)
+void InventoryList::refreshTexts()
 {
-    count = std::min<int>(count, static_cast<int>(rows_.size()));
-    if (count <= 0)
+    if (static_cast<int>(inventory_.rows().size()) != count_) {
+        reset();
         return;
-    beginRemoveRows({}, 0, count - 1);
-    rows_.erase(rows_.begin(), rows_.begin() + count);
-    endRemoveRows();
+    }
+    if (count_ > 0)
+        Q_EMIT dataChanged(index(0, 0), index(count_ - 1, kListColumns - 1));
 }
 
-SortResult InventoryList::sortRows(int key)
+ListRow InventoryList::row(int index) const
 {
-    beginResetModel();
-    SortResult result = sortlist(rows_, key);
-    endResetModel();
-    return result;
+    const CompStore &store = inventory_.store();
+    const uint16_t slot = inventory_.rows().at(static_cast<size_t>(index));
+    return {store.category[slot], store.name[slot], std::to_string(store.quantity[slot]), store.description[slot]};
+}
+
+std::vector<ListRow> InventoryList::rows() const
+{
+    std::vector<ListRow> out;
+    for (int i = 0; i < count_; ++i)
+        out.push_back(row(i));
+    return out;
 }
 
 void InventoryList::setIcons(std::vector<QPixmap> icons)
 {
     icons_ = std::move(icons);
-    if (!rows_.empty())
-        Q_EMIT dataChanged(index(0, 0), index(static_cast<int>(rows_.size()) - 1, 0));
+    if (count_ > 0)
+        Q_EMIT dataChanged(index(0, 0), index(count_ - 1, 0));
 }
 
 } // namespace vosk

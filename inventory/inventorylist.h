@@ -1,5 +1,5 @@
 #pragma once
-#include "listsort.h"
+#include "inventory.h"
 
 #include <QAbstractTableModel>
 #include <QPixmap>
@@ -7,34 +7,36 @@
 
 namespace vosk {
 
-// The rows of the inventory list: a display copy of records (icon index taken as 8 bits,
-// name, quantity text, description), held in one vector so that a refill of the whole
-// store is a single model reset. Texts stay in code page 1251 and are converted only for
-// the cells on screen.
-class InventoryList : public QAbstractTableModel {
+// The rows of the inventory list, read from the inventory: a row is a store slot, its texts
+// are the store's (code page 1251, converted only for the cells on screen). The inventory
+// changes its rows first and the window then says how (reset, appended, texts changed); until
+// then the model keeps showing as many rows as it announced.
+class InventoryList final : public QAbstractTableModel {
     Q_OBJECT
 public:
-    explicit InventoryList(QObject *parent = nullptr);
+    InventoryList(const Inventory &inventory, QObject *parent = nullptr);
 
     int rowCount(const QModelIndex &parent = {}) const override;
     int columnCount(const QModelIndex &parent = {}) const override;
     QVariant data(const QModelIndex &index, int role) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
-    const std::vector<ListRow> &rows() const { return rows_; }
-    // Replaces every row at once.
-    void setRows(std::vector<ListRow> rows);
-    // Appends rows after the present ones.
-    void appendRows(std::vector<ListRow> rows);
-    void clear();
-    void removeFirst(int count);
-    // Orders the rows by one of the four keys (see sortlist).
-    SortResult sortRows(int key);
+    // The inventory shows another list.
+    void reset();
+    // Rows were added after `first`.
+    void appended(int first);
+    // The same rows, texts perhaps changed.
+    void refreshTexts();
+
+    // The rows as the list shows them.
+    ListRow row(int index) const;
+    std::vector<ListRow> rows() const;
 
     void setIcons(std::vector<QPixmap> icons);
 
 private:
-    std::vector<ListRow> rows_;
+    const Inventory &inventory_;
+    int count_ = 0;
     std::vector<QPixmap> icons_;
 };
 

@@ -1,10 +1,8 @@
 #include "params.h"
 
-#include "Unit1.h"
 #include "codec.h"
 #include "controls.h"
 #include "cp1251.h"
-#include "imagery.h"
 #include "inventorylist.h"
 #include "messages.h"
 #include "settingsstore.h"
@@ -34,7 +32,7 @@ constexpr int kPageHeight = 153;
 } // namespace
 
 Tbase::Tbase(Messages &messages, std::optional<std::string> datapath, QWidget *parent)
-    : QMainWindow(parent), messages_(messages)
+    : QMainWindow(parent), messages_(messages), inventory_(datapath ? *datapath : readpath(), messages)
 {
     setObjectName(QStringLiteral("base"));
     setWindowTitle(QStringLiteral("Voskbase v2.0"));
@@ -74,7 +72,6 @@ void Tbase::buildFrame()
     buildBinPage(pagecontrol->widget(3));
     buildHelpPage(pagecontrol->widget(4));
     buildAboutPage(pagecontrol->widget(5));
-    connectSearchPage();
     connect(pagecontrol, &QTabWidget::currentChanged, this, &Tbase::pageChanged);
 
     resetparams = placeButton(central, "resetparams", tr8("Обновить"), 8, 160, 75, 25);
@@ -90,29 +87,7 @@ void Tbase::buildFrame()
     getparams = placeButton(central, "getparams", tr8("Справочник"), 472, 160, 75, 25);
     connect(getparams, &QPushButton::clicked, this, &Tbase::getparamsClick);
 
-    listModel_ = new InventoryList(this);
-    list = new QTableView(central);
-    list->setObjectName(QStringLiteral("list"));
-    list->setGeometry(8, 192, 561, 289);
-    list->setModel(listModel_);
-    list->setToolTip(tr8("Щелкайте по названию столбца для сортировки"));
-    list->setShowGrid(true);
-    list->setSelectionBehavior(QAbstractItemView::SelectRows);
-    list->setSelectionMode(QAbstractItemView::SingleSelection);
-    list->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    list->setWordWrap(false);
-    list->verticalHeader()->hide();
-    list->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    list->verticalHeader()->setDefaultSectionSize(18);
-    list->horizontalHeader()->setSectionsClickable(true);
-    list->horizontalHeader()->setSortIndicatorShown(false);
-    list->horizontalHeader()->setStretchLastSection(false);
-    const int widths[] = {30, 100, 40, 115};
-    for (int c = 0; c < 4; ++c)
-        list->setColumnWidth(c, widths[c]);
-    connect(list->horizontalHeader(), &QHeaderView::sectionClicked, this, &Tbase::listColumnClick);
-    list->viewport()->installEventFilter(this);
-    list->installEventFilter(this);
+    buildList(central);
 
     output = placeLabel(central, "output", {}, 24, 352, 41, 41);
     output->setAutoFillBackground(true);
@@ -139,41 +114,58 @@ void Tbase::buildFrame()
     statusBar()->setFixedHeight(19);
 }
 
-void Tbase::setReferenceWindows(Tmain *main, TImages *images)
+void Tbase::buildList(QWidget *central)
 {
-    main_ = main;
-    images_ = images;
+    listModel_ = new InventoryList(inventory_, this);
+    list = new QTableView(central);
+    list->setObjectName(QStringLiteral("list"));
+    list->setGeometry(8, 192, 561, 289);
+    list->setModel(listModel_);
+    list->setToolTip(tr8("Щелкайте по названию столбца для сортировки"));
+    list->setShowGrid(true);
+    list->setSelectionBehavior(QAbstractItemView::SelectRows);
+    list->setSelectionMode(QAbstractItemView::SingleSelection);
+    list->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    list->setWordWrap(false);
+    list->verticalHeader()->hide();
+    list->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    list->verticalHeader()->setDefaultSectionSize(18);
+    list->horizontalHeader()->setSectionsClickable(true);
+    list->horizontalHeader()->setSortIndicatorShown(false);
+    list->horizontalHeader()->setStretchLastSection(false);
+    const int widths[] = {30, 100, 40, 115};
+    for (int c = 0; c < 4; ++c)
+        list->setColumnWidth(c, widths[c]);
+    connect(list->horizontalHeader(), &QHeaderView::sectionClicked, this, &Tbase::listColumnClick);
+    list->viewport()->installEventFilter(this);
+    list->installEventFilter(this);
+
 }
 
 void Tbase::FormCreate(std::optional<std::string> datapath)
 {
-    datapath_ = datapath ? *datapath : readpath();
+    (void)datapath; // already given to the inventory
     highlight = QColor(245, 245, 255);
     Memo2->setPlainText(windowTitle() + QLatin1Char(' ') + Memo2->toPlainText());
     move(5, 1);
     const QScreen *screen = QGuiApplication::primaryScreen();
     const int screenHeight = screen ? screen->geometry().height() : 768;
     resize(kPageWidth, screenHeight - 80);
-    batchmode_ = false;
     delay->setInterval(timedelay->value());
 
-    folder_ = std::make_unique<DataFolder>(datapath_, messages_);
-    auto loaded = folder_->loadbase(store_, [this](const std::string &text) { setstatus(text); });
-    dictionary_ = std::move(loaded.dictionary);
-    categories_ = std::move(loaded.categories);
-    for (const std::string &c : categories_) {
+    Outcome opened = inventory_.open();
+    for (const std::string &c : inventory_.categories()) {
         ComboBox->addItem(fromCp1251(c));
         tomove->addItem(fromCp1251(c));
     }
-    ComboBox->setCurrentIndex(categories_.empty() ? -1 : 0);
+    ComboBox->setCurrentIndex(inventory_.categories().empty() ? -1 : 0);
     tomove->setEditText(tr8("Компоненты"));
     tomove->setCurrentIndex(-1);
     tomove->setEditText(tr8("Компоненты"));
 
     loadicons();
-    lastfilter_ = {categoryIndex(), {}, 0, {}};
-    refreshlist();
-    resetparams->click();
+    apply(opened);
+    showCategory(categoryIndex());
     pagecontrol->setCurrentIndex(0);
 }
 
@@ -181,7 +173,40 @@ void Tbase::setstatus(const std::string &text) { statusPanel_->setText(fromCp125
 
 QString Tbase::statusText() const { return statusPanel_->text(); }
 
-bool Tbase::savebtnClick() { return folder_->savebase(store_); }
+bool Tbase::savebtnClick() { return inventory_.save(); }
+
+void Tbase::apply(const Outcome &outcome, NotesAt notesAt)
+{
+    auto notes = [&] {
+        for (const Note &note : outcome.notes) {
+            if (note.kind == Note::Kind::Error)
+                messages_.error(note.text);
+            else
+                messages_.inform(note.text);
+        }
+    };
+    if (notesAt == NotesAt::Before)
+        notes();
+    switch (outcome.list) {
+    case ListChange::Reset:
+        listModel_->reset();
+        break;
+    case ListChange::Appended:
+        listModel_->appended(outcome.appendedFrom);
+        break;
+    case ListChange::None:
+        listModel_->refreshTexts();
+        break;
+    }
+    if (outcome.status)
+        setstatus(*outcome.status);
+    if (outcome.understand)
+        understand->setText(fromCp1251(*outcome.understand));
+    if (outcome.lookup)
+        Q_EMIT partChosen(fromCp1251(*outcome.lookup));
+    if (notesAt == NotesAt::After)
+        notes();
+}
 
 void Tbase::closeEvent(QCloseEvent *event)
 {
@@ -192,10 +217,7 @@ void Tbase::closeEvent(QCloseEvent *event)
         return;
     }
     event->accept();
-    if (main_)
-        main_->hide();
-    if (images_)
-        images_->hide();
+    Q_EMIT referenceDismissed();
     QCoreApplication::quit();
 }
 
@@ -206,13 +228,7 @@ void Tbase::showEvent(QShowEvent *event)
         FormShow();
 }
 
-void Tbase::FormShow()
-{
-    if (main_)
-        main_->hide();
-    if (images_)
-        images_->hide();
-}
+void Tbase::FormShow() { Q_EMIT referenceDismissed(); }
 
 void Tbase::resizeEvent(QResizeEvent *event)
 {
@@ -233,7 +249,7 @@ bool Tbase::eventFilter(QObject *watched, QEvent *event)
     highlightEvent(watched, event);
     if (binname && watched == binname && event->type() == QEvent::KeyRelease)
         binnameKeyUp();
-    if (pagecontrol && watched == pagecontrol->widget(3) && event->type() == QEvent::MouseMove)
+    if (pagecontrol && watched == pagecontrol->widget(static_cast<int>(Page::Bin)) && event->type() == QEvent::MouseMove)
         binMouseMove();
     if ((watched == pagecontrol || watched == pagecontrol->tabBar()) && event->type() == QEvent::MouseButtonPress)
         pagecontrolMouseDown();
@@ -250,9 +266,9 @@ bool Tbase::eventFilter(QObject *watched, QEvent *event)
 void Tbase::pagecontrolMouseDown()
 {
     const int h = height();
-    if (pagecontrol->currentIndex() == 4)
+    if (pagecontrol->currentIndex() == static_cast<int>(Page::Help))
         pagecontrol->resize(pagecontrol->width(), h - 80);
-    else if (pagecontrol->currentIndex() == 3)
+    else if (pagecontrol->currentIndex() == static_cast<int>(Page::Bin))
         pagecontrol->resize(pagecontrol->width(), h / 2 - 50);
 }
 
@@ -261,15 +277,15 @@ void Tbase::pageChanged(int index)
     // The page left hides first, then the page chosen shows.
     const int previous = currentPage_;
     currentPage_ = index;
-    if (previous == 3)
+    if (previous == static_cast<int>(Page::Bin))
         binHide();
-    if (previous == 4)
+    if (previous == static_cast<int>(Page::Help))
         helpHide(index);
-    if (index == 0)
+    if (index == static_cast<int>(Page::Search))
         searchShow();
-    if (index == 3)
+    if (index == static_cast<int>(Page::Bin))
         binShow();
-    if (index == 4)
+    if (index == static_cast<int>(Page::Help))
         helpShow();
 }
 

@@ -1,131 +1,81 @@
+// params: the inventory window `Tbase` (`base`). Binds the controls of its six tab pages,
+// the list and the status bar to the inventory core object; the rules live there.
 #pragma once
-#include "compstore.h"
-#include "datafiles.h"
-#include "dictionary.h"
-#include "filter.h"
-#include "takepass.h"
+#include "inventory.h"
 
-#include <QMainWindow>
 #include <QColor>
+#include <QMainWindow>
 #include <QPixmap>
 #include <functional>
-#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 class QButtonGroup;
-class QPlainTextEdit;
-class QTreeWidget;
-class QTreeWidgetItem;
 class QCheckBox;
 class QComboBox;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
+class QPlainTextEdit;
 class QPushButton;
 class QSpinBox;
 class QTabWidget;
 class QTableView;
 class QTimer;
+class QTreeWidget;
+class QTreeWidgetItem;
 
 namespace vosk {
 
 class BinList;
 class InventoryList;
 class Messages;
-class Tmain;
-class TImages;
 
-// The inventory window: the program's main window. It owns the record store and every
-// piece of inventory state for the program's lifetime; the logic lives in the inventory
-// core, and this class binds it to the controls.
-class Tbase : public QMainWindow {
+// The tab pages, left to right.
+enum class Page : int { Search = 0, Changing = 1, Options = 2, Bin = 3, Help = 4, About = 5 };
+
+// The inventory window: the program's main window. It owns the inventory for the program's
+// lifetime and shows it; the reference window is reached only through its signals.
+class Tbase final : public QMainWindow {
     Q_OBJECT
 public:
     // `datapath` is read by the window itself (readpath) unless given, as tests do.
     explicit Tbase(Messages &messages, std::optional<std::string> datapath = std::nullopt, QWidget *parent = nullptr);
     ~Tbase() override;
 
-    // The reference and picture windows, created after this one.
-    void setReferenceWindows(Tmain *main, TImages *images);
-
-    void setstatus(const std::string &text);
-    QString statusText() const;
-
-    const CompStore &store() const { return store_; }
-    const std::vector<std::string> &categories() const { return categories_; }
-    const Dictionary &dictionary() const { return dictionary_; }
-    const std::string &datapath() const { return datapath_; }
-    const FilterCriteria &lastfilter() const { return lastfilter_; }
+    const Inventory &inventory() const { return inventory_; }
+    const CompStore &store() const { return inventory_.store(); }
+    const std::vector<std::string> &categories() const { return inventory_.categories(); }
+    const FilterCriteria &lastfilter() const { return inventory_.lastfilter(); }
+    const std::vector<BinRow> &binRows() const { return inventory_.binRows(); }
+    const TakePass &takePass() const { return inventory_.pass(); }
+    bool batchmode() const { return inventory_.batchmode(); }
     InventoryList &listRows() const { return *listModel_; }
-    bool batchmode() const { return batchmode_; }
+    QString statusText() const;
 
     // Writes main.dat; false (message shown, nothing lost) when that is not possible.
     bool savebtnClick();
-
-    // --- list display
-    void filterbase(const FilterCriteria &criteria);
-    void addrow(int category, const std::string &name, uint16_t quantity, const std::string &description);
-    void showlist();
-    void refreshlist();
-    void selectcategory();
-    void loadicons();
-
-    // --- handlers (public so that tests and the other windows can run them as a user would)
-    void ComboBoxChange();
-    void resetparamsClick();
-    void resClick();
-    void getparamsClick();
-    void pagecontrolMouseDown();
-    void addClick();
-    void removeClick();
-    void delayTimer();
-    void nameClick();
-    void nameKeyUp();
-    void pickrow();
-    void movecompClick();
-    void listColumnClick(int column);
-    void snameClick();
-    void skolvoClick();
-    void sdescClick();
-    void finditClick();
-    void searchShow();
-    // options
-    void timedelayChange();
-    void showgridClick();
-    void flatsrbClick();
-    void usecolorsClick();
-    void fcolorClick();
-    // help
-    void TreeViewChange();
-    void showhelp(const std::string &file);
-    void helpShow();
-    void helpHide(int next);
-    // bin
-    void binaddClick();
-    void findlistClick();
-    void findbin();
-    void resetlistClick();
-    void listtofindDblClick();
-    void binnameKeyUp();
-    void binShow();
-    void binHide();
-    void binMouseMove();
-    void endtake();
-    void removecompClick();
-    void takeprompt();
-    void takeClick();
-    void applytakes(const std::vector<Take> &takes);
-    const std::vector<BinRow> &binRows() const;
-    const TakePass &takePass() const { return pass_; }
 
     // The input highlight: the background of the highlighted control that has the focus.
     QColor highlight = QColor(245, 245, 255);
     QColor windowBackground() const;
     // The colour chooser; tests put their own in place of the platform dialog.
     std::function<std::optional<QColor>(const QColor &initial)> chooseColor;
-    void sortlist(int key);
+
+public Q_SLOTS:
+    // Handlers a user's action runs, named after their controls and events.
+    void addClick();
+    void listColumnClick(int column);
+    void listtofindDblClick();
+
+Q_SIGNALS:
+    // A part chosen in the list or offered by the taking pass: the reference window looks it up.
+    void partChosen(const QString &name);
+    // "Справочник": the reference window shows itself.
+    void referenceRequested();
+    // The inventory window shows or closes: the reference and picture windows hide.
+    void referenceDismissed();
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -134,61 +84,104 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    // --- building
     void buildFrame();
+    void buildList(QWidget *central);
     void buildSearchPage(QWidget *page);
-    void connectSearchPage();
-    void buildOptionsControls(QWidget *page);
-    void buildHelpPage(QWidget *page);
-    void buildAboutPage(QWidget *page);
-    void watchHighlightedControls();
-    std::vector<QWidget *> highlightedControls() const;
-    static void paintInput(QWidget *w, const QColor &colour);
-    bool highlightEvent(QObject *watched, QEvent *event);
-    int helpNumber(const QTreeWidgetItem *item) const;
-    std::optional<QColor> chosenColour_;
-    void buildBinList();
-    void endPassOnBinChange();
-    void placeBelowPages(int buttonsTop, int listTop);
-    void finishPass();
-    BinList *binModel_ = nullptr;
-    BinFind lastFind_;
-    TakePass pass_;
-    // Tab pages report their showing and hiding through here.
-    void pageChanged(int index);
-    int currentPage_ = 0;
     void buildChangingPage(QWidget *page);
     void buildOptionsPage(QWidget *page);
+    void buildOptionsControls(QWidget *page);
     void buildBinPage(QWidget *page);
+    void buildBinList();
+    void buildHelpPage(QWidget *page);
+    void buildAboutPage(QWidget *page);
     void FormCreate(std::optional<std::string> datapath);
     void FormShow();
     void FormResize();
-    void recognisename(const QString &text);
+
+    // --- showing what the inventory returned
+    // Message boxes come before the list shows the change (a refused or reported change), or
+    // after it (the ordering stopped at a name: the rows as far as it got, then why).
+    enum class NotesAt { Before, After };
+    void apply(const Outcome &outcome, NotesAt notesAt = NotesAt::Before);
+    void setstatus(const std::string &text);
+    void loadicons();
+    void showIcon(int category);
+    // The labels and icons of a category.
+    void showCategory(int category);
+    // The labels and icons of the selected category, then its list.
+    void selectcategory();
     // The selected category of ComboBox, or -1 when the box holds typed text or nothing.
     int categoryIndex() const;
     QString categoryName(int index) const;
     // Text typed by the user, in code page 1251; nothing (and a message) when it cannot be
     // written in that code page.
     std::optional<std::string> typedText(const QString &text);
-    void showIcon(int index);
-    // addClick with a given amount: the parts actually added or taken, nothing when the
-    // change was refused before anything changed.
-    std::optional<uint32_t> changeStockFromFields(int amount);
+    std::optional<StockEdit> editFromFields(bool take);
+    void recognisename(const QString &text);
+
+    // --- handlers
+    void ComboBoxChange();
+    void resetparamsClick();
+    void resClick();
+    void getparamsClick();
+    void pagecontrolMouseDown();
+    void pageChanged(int index);
+    void removeClick();
+    void delayTimer();
+    void nameClick();
+    void nameKeyUp();
+    void pickrow();
+    void movecompClick();
+    void sortitemsClick();
+    void sortlist(ListColumn column);
+    void snameClick();
+    void skolvoClick();
+    void sdescClick();
+    void finditClick();
+    void searchShow();
+    void timedelayChange();
+    void showgridClick();
+    void flatsrbClick();
+    void usecolorsClick();
+    void fcolorClick();
+    void TreeViewChange();
+    void showhelp(const std::string &file);
+    void helpShow();
+    void helpHide(int next);
+    int helpNumber(const QTreeWidgetItem *item) const;
+    void binaddClick();
+    void findlistClick();
+    void resetlistClick();
+    void binnameKeyUp();
+    void binShow();
+    void binHide();
+    void binMouseMove();
+    void placeBelowPages(int buttonsTop, int listTop);
+    void removecompClick();
+    void takeprompt();
+    void takeClick();
+    void finishPass();
+    // Take mode: the prompt row stands where the category selector was, or leaves.
+    void showTakeRow(bool shown);
+    void endtake();
+    void afterBinChange(bool passWasActive);
+
+    // --- the highlight of the input controls
+    void watchHighlightedControls();
+    std::vector<QWidget *> highlightedControls() const;
+    static void paintInput(QWidget *w, const QColor &colour);
+    bool highlightEvent(QObject *watched, QEvent *event);
 
     Messages &messages_;
-    std::string datapath_;
-    std::unique_ptr<DataFolder> folder_;
-    CompStore store_;
-    Dictionary dictionary_;
-    std::vector<std::string> categories_;
-    ViewList view_;
-    FilterCriteria lastfilter_;
-    bool batchmode_ = false;
+    Inventory inventory_;
     std::vector<QPixmap> icons_;
+    std::optional<QColor> chosenColour_;
+    int currentPage_ = 0;
+    InventoryList *listModel_ = nullptr;
+    BinList *binModel_ = nullptr;
+    QLabel *statusPanel_ = nullptr;
 
-    Tmain *main_ = nullptr;
-    TImages *images_ = nullptr;
-
-public:
     // Controls, named as everywhere in the program (objectName is the same).
     QTabWidget *pagecontrol = nullptr;
     QPushButton *resetparams = nullptr;
@@ -250,10 +243,6 @@ public:
     QPlainTextEdit *text = nullptr;
     QPlainTextEdit *Memo2 = nullptr;
     QPlainTextEdit *Memo1 = nullptr;
-
-private:
-    QLabel *statusPanel_ = nullptr;
-    InventoryList *listModel_ = nullptr;
 };
 
 } // namespace vosk

@@ -2,7 +2,6 @@
 // takes them out in one confirmed step.
 #include "params.h"
 
-#include "Unit1.h"
 #include "binlist.h"
 #include "codec.h"
 #include "controls.h"
@@ -24,7 +23,7 @@ namespace vosk {
 
 void Tbase::buildBinList()
 {
-    binModel_ = new BinList(this);
+    binModel_ = new BinList(inventory_, this);
     listtofind->setModel(binModel_);
     listtofind->setShowGrid(true);
     listtofind->setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -34,7 +33,7 @@ void Tbase::buildBinList()
     listtofind->verticalHeader()->setDefaultSectionSize(18);
     listtofind->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
     const int widths[] = {0, 90, 130, 40, 50, 50};
-    for (int c = 1; c < 6; ++c) {
+    for (int c = 1; c < BinList::kColumns; ++c) {
         // At least as wide as the column's title in this face.
         const QString title = binModel_->headerData(c, Qt::Horizontal, Qt::DisplayRole).toString();
         listtofind->setColumnWidth(c, std::max(widths[c], listtofind->fontMetrics().horizontalAdvance(title) + 12));
@@ -44,44 +43,37 @@ void Tbase::buildBinList()
     connect(findlist, &QPushButton::clicked, this, &Tbase::findlistClick);
     connect(resetlist, &QPushButton::clicked, this, &Tbase::resetlistClick);
     connect(removecomp, &QPushButton::clicked, this, &Tbase::removecompClick);
-    pagecontrol->widget(3)->setMouseTracking(true);
-    pagecontrol->widget(3)->installEventFilter(this);
+    QWidget *binPage = pagecontrol->widget(static_cast<int>(Page::Bin));
+    binPage->setMouseTracking(true);
+    binPage->installEventFilter(this);
 }
-
-const std::vector<BinRow> &Tbase::binRows() const { return binModel_->rows(); }
 
 void Tbase::binaddClick()
 {
     if (binname->text().isEmpty()) {
-        messages_.inform(cp1251("Введите название детали"));
+        apply(inventory_.binAdd(categoryIndex(), {}, {}, {}));
         return;
     }
     const auto nameText = typedText(binname->text());
     const auto descText = typedText(bindesc->text());
     if (!nameText || !descText)
         return;
-    binModel_->append(addbinrow("ready", categoryIndex(), categories_, *nameText, std::to_string(binkolvo->value()),
-                                *descText, 0, {}));
+    apply(inventory_.binAdd(categoryIndex(), *nameText, std::to_string(binkolvo->value()), *descText));
+    binModel_->reset();
 }
 
-void Tbase::findlistClick() { findbin(); }
-
-void Tbase::findbin()
+void Tbase::findlistClick()
 {
-    batchmode_ = true;
     exactsearch->setChecked(exactfind->isChecked()); // and the search tab keeps it so
-    lastFind_ = vosk::findbin(store_, categories_, binRows(), exactfind->isChecked());
-    listModel_->setRows(lastFind_.list);
-    binModel_->setRows(lastFind_.rows);
-    if (!lastFind_.rows.empty())
-        setstatus(listSummary(lastFind_.lastCount, lastFind_.lastTotal));
-    batchmode_ = false;
+    apply(inventory_.findBin(exactfind->isChecked()));
+    binModel_->reset();
 }
 
 void Tbase::resetlistClick()
 {
-    binModel_->setRows({});
-    endPassOnBinChange();
+    const bool wasActive = inventory_.passActive();
+    inventory_.binClear();
+    afterBinChange(wasActive);
 }
 
 void Tbase::listtofindDblClick()
@@ -89,17 +81,17 @@ void Tbase::listtofindDblClick()
     const QModelIndex current = listtofind->currentIndex();
     if (!current.isValid() || !listtofind->selectionModel()->isRowSelected(current.row(), {}))
         return;
-    binModel_->removeRow(current.row());
-    endPassOnBinChange();
+    const bool wasActive = inventory_.passActive();
+    inventory_.binRemove(current.row());
+    afterBinChange(wasActive);
 }
 
-void Tbase::endPassOnBinChange()
+void Tbase::afterBinChange(bool passWasActive)
 {
-    // The offers would no longer line up with the bin: the pass ends, nothing applied.
-    if (pass_.active()) {
-        pass_.abandon();
+    binModel_->reset();
+    // The offers no longer line up with the bin: the pass has ended, nothing applied.
+    if (passWasActive)
         endtake();
-    }
 }
 
 void Tbase::binnameKeyUp() { recognisename(binname->text()); }
@@ -122,11 +114,9 @@ void Tbase::binHide()
 
 void Tbase::placeBelowPages(int buttonsTop, int listTop)
 {
-    resetparams->move(resetparams->x(), buttonsTop);
-    res->move(res->x(), buttonsTop);
-    ComboBox->move(ComboBox->x(), buttonsTop);
-    comboicon->move(comboicon->x(), buttonsTop);
-    getparams->move(getparams->x(), buttonsTop);
+    for (QWidget *w : std::initializer_list<QWidget *>{resetparams, res, ComboBox, comboicon, getparams, output,
+                                                       takecomp, take})
+        w->move(w->x(), buttonsTop);
     list->setGeometry(list->x(), listTop, list->width(), std::max(0, height() - listTop - 50));
 }
 
@@ -136,106 +126,84 @@ void Tbase::binMouseMove()
         pagecontrol->resize(pagecontrol->width(), height() / 2 - 50);
 }
 
+void Tbase::showTakeRow(bool shown)
+{
+    // The prompt and the amount stand where the category selector and "Сброс" were; a list
+    // refilled during the pass would pair the offers with the wrong rows, so neither is
+    // there to click. "Справочник" stays whole to the right of the row.
+    for (QWidget *w : std::initializer_list<QWidget *>{resetparams, res, ComboBox, comboicon})
+        w->setVisible(!shown);
+    for (QWidget *w : std::initializer_list<QWidget *>{output, takecomp, take})
+        w->setVisible(shown);
+    if (!shown)
+        return;
+    const int y = resetparams->y();
+    take->move(getparams->x() - 6 - take->width(), y);
+    takecomp->move(take->x() - 4 - takecomp->width(), y);
+    output->setGeometry(resetparams->x(), y, takecomp->x() - 6 - resetparams->x(), 20);
+}
+
 void Tbase::endtake()
 {
-    resetparams->show();
-    ComboBox->show();
-    comboicon->show();
-    takecomp->hide();
-    take->hide();
-    output->hide();
-    batchmode_ = false;
-    if (pass_.active())
-        pass_.abandon();
+    showTakeRow(false);
+    inventory_.passAbandon();
 }
 
 void Tbase::removecompClick()
 {
-    if (listModel_->rows().empty())
+    const auto started = inventory_.passStart(exactfind->isChecked());
+    if (!started)
         return;
-    std::vector<BinRow> bin = binRows();
-    // The pass walks the inventory list as the last find left it; anything else (a refill,
-    // a row added since) would offer the wrong parts, so the find runs afresh first.
-    if (!TakePass::linesUp(bin, listModel_->rows(), lastFind_)) {
-        findbin();
-        setstatus(cp1251("Список деталей изменился после поиска: корзина проверена заново"));
-        bin = binRows();
-        if (listModel_->rows().empty())
-            return;
-    }
-    batchmode_ = true;
-    pass_ = TakePass();
-    if (!pass_.start(bin, listModel_->rows(), lastFind_, categories_)) {
-        batchmode_ = false;
+    apply(*started);
+    binModel_->reset(); // a find afresh, and the rows found nowhere have left the bin
+    if (!inventory_.passActive() && !inventory_.passFinished())
         return;
-    }
-    binModel_->setRows(bin); // the rows found nowhere have left the bin
-    // Take mode: the prompt and the amount stand where the category selector was.
-    resetparams->hide();
-    ComboBox->hide();
-    comboicon->hide();
-    takecomp->show();
-    take->show();
-    output->move(output->x(), resetparams->y());
-    takecomp->move(takecomp->x(), output->y());
-    take->move(take->x(), output->y());
-    output->resize(takecomp->x() - 50, 20);
-    output->show();
+    showTakeRow(true);
     takeprompt();
 }
 
 void Tbase::takeprompt()
 {
-    while (const auto offer = pass_.offer()) {
+    if (const auto offer = inventory_.pass().offer()) {
         output->setText(fromCp1251(offer->prompt));
+        output->setToolTip(output->text());
         takecomp->setRange(0, offer->maximum);
         takecomp->setValue(offer->maximum);
-        if (main_)
-            main_->lookupFrom(fromCp1251(offer->lookupName));
-        if (offer->maximum > 0)
-            return; // the user chooses the amount and presses OK
-        pass_.take(0); // nothing to offer here: passed over without a stop
+        return; // the user chooses the amount and presses OK
     }
-    if (pass_.finished())
+    if (inventory_.passFinished())
         finishPass();
 }
 
 void Tbase::takeClick()
 {
-    if (!pass_.active())
+    if (!inventory_.passActive())
         return;
-    pass_.take(takecomp->value());
+    apply(inventory_.passTake(takecomp->value()));
     takeprompt();
 }
 
 void Tbase::finishPass()
 {
-    const bool ok = messages_.confirm(pass_.report());
-    const std::vector<Take> takes = pass_.takes();
-    const bool apply = ok && !pass_.nothingToApply();
-    pass_ = TakePass();
-    if (apply)
-        applytakes(takes);
-    endtake();
-}
-
-void Tbase::applytakes(const std::vector<Take> &takes)
-{
-    pagecontrol->setCurrentIndex(1); // leaving the bin ends take mode
-    ComboBox->show();
-    const bool removeWas = remove->isChecked();
-    batchmode_ = true;
-    for (const Take &t : takes) {
-        remove->setChecked(true);
-        ComboBox->setCurrentIndex(t.category < ComboBox->count() ? t.category : -1);
-        name->setText(fromCp1251(t.name));
-        description->setText(fromCp1251(t.description));
-        kolvo->setValue(std::min(t.amount, kolvo->maximum()));
-        changeStockFromFields(t.amount);
+    const bool ok = messages_.confirm(inventory_.pass().report());
+    const std::vector<Take> takes = inventory_.pass().takes();
+    const bool applying = ok && !inventory_.pass().nothingToApply();
+    exactsearch->setChecked(exactfind->isChecked());
+    const Outcome applied = inventory_.passFinish(ok, exactfind->isChecked());
+    if (applying) {
+        // The takes went through the changing tab's take, which shows the last of them.
+        pagecontrol->setCurrentIndex(static_cast<int>(Page::Changing)); // leaving the bin ends take mode
+        if (!takes.empty()) {
+            const Take &last = takes.back();
+            ComboBox->setCurrentIndex(last.category < ComboBox->count() ? last.category : -1);
+            name->setText(fromCp1251(last.name));
+            description->setText(fromCp1251(last.description));
+            kolvo->setValue(std::min(last.amount, kolvo->maximum()));
+        }
     }
-    batchmode_ = false;
-    remove->setChecked(removeWas);
-    findlist->click(); // the bin checked again against the new stock
+    apply(applied);
+    binModel_->reset();
+    endtake();
 }
 
 } // namespace vosk

@@ -106,7 +106,7 @@ void Tbase::TreeViewChange()
 
 void Tbase::showhelp(const std::string &file)
 {
-    const std::string path = datapath_ + "txt/" + file;
+    const std::string path = inventory_.datapath() + "txt/" + file;
     ReadResult r = readFileBytes(path);
     if (r.status == ReadStatus::Missing) {
         messages_.error("File not found");

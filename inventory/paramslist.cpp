@@ -1,7 +1,6 @@
 // The inventory list: which records it shows, how, and the category selector.
 #include "params.h"
 
-#include "Unit1.h"
 #include "codec.h"
 #include "controls.h"
 #include "cp1251.h"
@@ -46,46 +45,11 @@ std::string iconFile(const std::string &datapath, int n)
 
 } // namespace
 
-void Tbase::filterbase(const FilterCriteria &criteria)
-{
-    vosk::filterbase(store_, criteria, exactsearch->isChecked(), view_);
-}
-
-void Tbase::addrow(int category, const std::string &name, uint16_t quantity, const std::string &description)
-{
-    listModel_->appendRows({ListRow{static_cast<uint8_t>(category), name, std::to_string(quantity), description}});
-}
-
-void Tbase::showlist()
-{
-    std::vector<ListRow> rows;
-    rows.reserve(view_.viewcount);
-    uint32_t sum = 0;
-    for (int k = 1; k <= view_.viewcount; ++k) {
-        const int i = view_.viewlist[k];
-        rows.push_back({static_cast<uint8_t>(store_.category[i]), store_.name[i], std::to_string(store_.quantity[i]),
-                        store_.description[i]});
-        sum += store_.quantity[i];
-    }
-    if (batchmode_)
-        listModel_->appendRows(std::move(rows));
-    else
-        listModel_->setRows(std::move(rows));
-    setstatus(cp1251("В списке наименований: ") + std::to_string(view_.viewcount) + cp1251(" деталей ") +
-              std::to_string(sum));
-}
-
-void Tbase::refreshlist()
-{
-    filterbase(lastfilter_);
-    showlist();
-}
-
 void Tbase::loadicons()
 {
     icons_.clear();
     for (int n = 0;; ++n) {
-        const QString path = QFile::decodeName(QByteArray::fromStdString(iconFile(datapath_, n)));
+        const QString path = QFile::decodeName(QByteArray::fromStdString(iconFile(inventory_.datapath(), n)));
         if (!QFile::exists(path))
             break;
         icons_.push_back(transparentIcon(QImage(path).copy(0, 0, 16, 16)));
@@ -97,7 +61,7 @@ void Tbase::showIcon(int n)
 {
     QPixmap icon;
     if (n >= 0) {
-        const QString path = QFile::decodeName(QByteArray::fromStdString(iconFile(datapath_, n)));
+        const QString path = QFile::decodeName(QByteArray::fromStdString(iconFile(inventory_.datapath(), n)));
         if (QFile::exists(path))
             icon = transparentIcon(QImage(path));
     }
@@ -110,25 +74,30 @@ void Tbase::showIcon(int n)
     image3->setAlignment(Qt::AlignCenter);
 }
 
-void Tbase::selectcategory()
+void Tbase::showCategory(int n)
 {
-    const int n = categoryIndex();
     const QString c = categoryName(n);
     showIcon(n);
     dtype->setText(c);
     typetofind->setText(c);
     labelf->setText(tr8("Искать в разделе") + QLatin1Char('\n') + c);
     labelchange->setText(c);
-    lastfilter_.category = n <= 0 ? -1 : n;
-    refreshlist();
-    if (const int k = sortitems->checkedId(); k > 0)
-        sortlist(k - 1);
+}
+
+void Tbase::selectcategory()
+{
+    const int n = categoryIndex();
+    showCategory(n);
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const Outcome o = inventory_.selectCategory(n);
+    QApplication::restoreOverrideCursor();
+    apply(o, NotesAt::After);
 }
 
 void Tbase::ComboBoxChange()
 {
     labelchange->setText(tr8("Добавить в раздел") + QLatin1Char('\n') + ComboBox->currentText());
-    if (!batchmode_)
+    if (!inventory_.batchmode())
         selectcategory();
 }
 
@@ -136,26 +105,32 @@ void Tbase::resetparamsClick() { selectcategory(); }
 
 void Tbase::resClick()
 {
-    lastfilter_ = {0, {}, 0, {}};
-    refreshlist();
-    selectcategory();
+    const int n = categoryIndex();
+    showCategory(n);
+    apply(inventory_.reset(n), NotesAt::After);
 }
 
-void Tbase::getparamsClick()
+void Tbase::getparamsClick() { Q_EMIT referenceRequested(); }
+
+void Tbase::listColumnClick(int column)
 {
-    if (main_)
-        main_->show();
+    if (column >= 0 && column < kListColumns)
+        sortlist(static_cast<ListColumn>(column));
 }
 
-void Tbase::listColumnClick(int column) { sortlist(column); }
+void Tbase::sortitemsClick()
+{
+    // Item 0 leaves the list as it is; items 1..4 order by the columns left to right.
+    const int k = sortitems->checkedId();
+    inventory_.setAutoSort(k > 0 ? std::optional<ListColumn>(static_cast<ListColumn>(k - 1)) : std::nullopt);
+}
 
-void Tbase::sortlist(int key)
+void Tbase::sortlist(ListColumn column)
 {
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    const SortResult result = listModel_->sortRows(key);
+    const Outcome o = inventory_.sort(column);
     QApplication::restoreOverrideCursor();
-    if (result.stopped)
-        messages_.error(result.errorMessage);
+    apply(o, NotesAt::After);
 }
 
 } // namespace vosk

@@ -50,6 +50,11 @@ void Tbase::buildSearchPage(QWidget *page)
     labelf = placeLabel(page, "labelf", tr8(" Искать в"), 12, 80, 141, 25);
     placeLabel(page, "Label7", {}, 11, 80);
     image1 = placeLabel(page, "image1", {}, 176, 80, 19, 19);
+    connect(sname, &QCheckBox::toggled, this, &Tbase::snameClick);
+    connect(skolvo, &QCheckBox::toggled, this, &Tbase::skolvoClick);
+    connect(sdesc, &QCheckBox::toggled, this, &Tbase::sdescClick);
+    connect(exactsearch, &QCheckBox::toggled, this, [this](bool on) { inventory_.setExact(on); });
+    connect(findit, &QPushButton::clicked, this, &Tbase::finditClick);
 }
 
 void Tbase::buildChangingPage(QWidget *page)
@@ -93,6 +98,7 @@ void Tbase::buildOptionsPage(QWidget *page)
     sortgroup->setObjectName(QStringLiteral("sortgroup"));
     sortgroup->setGeometry(336, 8, 193, 113);
     sortitems = new QButtonGroup(sortgroup);
+    sortitems->setObjectName(QStringLiteral("sortitems"));
     const char *items[] = {"не сортировать", "компонентам", "названиям", "количеству", "описанию"};
     for (int i = 0; i < 5; ++i) {
         auto *item = new QRadioButton(tr8(items[i]), sortgroup);
@@ -101,6 +107,10 @@ void Tbase::buildOptionsPage(QWidget *page)
         sortitems->addButton(item, i);
     }
     sortitems->button(0)->setChecked(true);
+    connect(sortitems, &QButtonGroup::idToggled, this, [this](int, bool on) {
+        if (on)
+            sortitemsClick();
+    });
     buildOptionsControls(page);
 }
 

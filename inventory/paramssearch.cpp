@@ -11,14 +11,6 @@
 
 namespace vosk {
 
-void Tbase::connectSearchPage()
-{
-    connect(sname, &QCheckBox::toggled, this, &Tbase::snameClick);
-    connect(skolvo, &QCheckBox::toggled, this, &Tbase::skolvoClick);
-    connect(sdesc, &QCheckBox::toggled, this, &Tbase::sdescClick);
-    connect(findit, &QPushButton::clicked, this, &Tbase::finditClick);
-}
-
 void Tbase::snameClick() { findname->setEnabled(sname->isChecked()); }
 void Tbase::skolvoClick() { findkolvo->setEnabled(skolvo->isChecked()); }
 void Tbase::sdescClick() { finddesc->setEnabled(sdesc->isChecked()); }
@@ -42,8 +34,7 @@ void Tbase::finditClick()
             return;
         criteria.description = *text;
     }
-    lastfilter_ = criteria;
-    refreshlist();
+    apply(inventory_.search(criteria));
 }
 
 void Tbase::searchShow()

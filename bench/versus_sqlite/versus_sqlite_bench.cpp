@@ -224,7 +224,6 @@ CompStore makeStore()
         std::string name = hasValueScale(category) ? valueName(rng, isCapacitanceCategory(category)) : typeName(rng);
         const auto quantity = static_cast<std::uint16_t>(rng() % 500);
         s.append(static_cast<std::uint16_t>(category), std::move(name), quantity, descriptionText(rng));
-        s.totalqty += quantity; // append leaves the total to its callers
     }
     return s;
 }

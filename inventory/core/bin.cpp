@@ -110,9 +110,10 @@ BinFind findbin(const CompStore &store, const std::vector<std::string> &categori
         for (int k = 1; k <= view.viewcount; ++k) {
             const int slot = view.viewlist[k];
             total += store.quantity[slot];
-            result.list.push_back({static_cast<uint8_t>(store.category[slot]), store.name[slot],
+            result.list.push_back({store.category[slot], store.name[slot],
                                    std::to_string(store.quantity[slot]), store.description[slot]});
             result.listCategories.push_back(store.category[slot]);
+            result.listSlots.push_back(static_cast<uint16_t>(slot));
         }
         const char *status = total == 0 ? "red" : binNumber(row.needed) <= total ? "green" : "yellow";
         result.rows.push_back(addbinrow(status, category, categories, row.name, row.needed, row.description, total,

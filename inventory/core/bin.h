@@ -64,8 +64,10 @@ struct BinFind {
     // The inventory list after the find: each row's matching records in store order, row
     // after row, so a record matching two rows is listed twice.
     std::vector<ListRow> list;
-    // Full category of each entry of `list` (its icon keeps only the low 8 bits).
+    // Category of each entry of `list`.
     std::vector<int> listCategories;
+    // Store slot of each entry of `list`.
+    std::vector<uint16_t> listSlots;
     // Entries of `list` per bin row.
     std::vector<int> counts;
     // Count and parts of the last row, for the status bar (listSummary). With no bin rows

@@ -11,7 +11,14 @@ bool CompStore::append(uint16_t cat, std::string nm, uint16_t qty, std::string d
     name[slot] = std::move(nm);
     quantity[slot] = qty;
     description[slot] = std::move(desc);
+    totalqty += qty;
     return true;
+}
+
+void CompStore::setQuantity(int slot, uint16_t qty)
+{
+    totalqty = totalqty - quantity[slot] + qty;
+    quantity[slot] = qty;
 }
 
 void CompStore::movelast(int slot)
@@ -26,7 +33,7 @@ bool CompStore::dropempty()
 {
     for (int s = 1; s <= compcount; ++s) {
         if (quantity[s] != 0)
-            continue;
+            continue; // an empty record holds nothing of the total
         if (s != compcount)
             movelast(s);
         --compcount;

@@ -17,6 +17,8 @@ struct CompStore {
     std::vector<uint16_t> quantity = std::vector<uint16_t>(kSlots + 1);
     std::vector<std::string> description = std::vector<std::string>(kSlots + 1);
     uint16_t compcount = 0;
+    // The sum of every record's quantity. Kept by append, setQuantity and dropempty; code
+    // that fills the arrays directly (the file reader) adds up its own.
     uint32_t totalqty = 0;
 
     // Lines of main.dat that hold no readable record. They are written back unchanged,
@@ -31,8 +33,10 @@ struct CompStore {
     std::string tail;
 
     bool full() const { return compcount >= kMaxRecords; }
-    // Appends a record; false when the store is full.
+    // Appends a record (its parts count in the total); false when the store is full.
     bool append(uint16_t cat, std::string nm, uint16_t qty, std::string desc);
+    // Changes a record's quantity and the total with it.
+    void setQuantity(int slot, uint16_t qty);
     // Copies the four fields of slot compcount into the given slot.
     void movelast(int slot);
     // Removes the first record whose quantity is 0, if there is one; true when one went.

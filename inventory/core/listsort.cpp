@@ -20,8 +20,13 @@ Order identity(std::size_t n)
     return order;
 }
 
+// Where the caller wants the permutation too.
+thread_local Order *wantedOrder = nullptr;
+
 void applyOrder(std::vector<ListRow> &rows, const Order &order)
 {
+    if (wantedOrder)
+        *wantedOrder = order;
     // Sorting an ordered list again (the automatic sort after every category change) is
     // common: leave the rows where they are.
     bool moved = false;
@@ -39,7 +44,7 @@ void applyOrder(std::vector<ListRow> &rows, const Order &order)
 // Names of key 1, each read at most once. Only a row whose category holds a value scale
 // and at least one more row of the list is ever compared by value, so only those are read.
 struct NameKeys {
-    std::array<std::size_t, 256> count{};
+    std::vector<std::size_t> count = std::vector<std::size_t>(65536);
     int valueCategories = 0; // categories 1..7 with two rows or more
     bool anyError = false;
     std::vector<std::uint8_t> vcat; // the category a row is compared by value in, or 0
@@ -229,14 +234,20 @@ SortResult sortlistByExchange(std::vector<ListRow> &rows, int key)
     return exchangeSort(rows, key, nullptr);
 }
 
-SortResult sortlist(std::vector<ListRow> &rows, int key)
+SortResult sortlist(std::vector<ListRow> &rows, int key, std::vector<std::uint32_t> *order)
 {
+    if (order)
+        *order = identity(rows.size());
     if (key < 0 || key > 3 || rows.size() < 2)
         return {};
+    struct Wanted {
+        explicit Wanted(Order *o) { wantedOrder = o; }
+        ~Wanted() { wantedOrder = nullptr; }
+    } wanted(order);
     switch (key) {
     case 0: {
         // The keys side by side, not scattered over the rows: the sort reads them often.
-        std::vector<std::uint8_t> icon(rows.size());
+        std::vector<std::uint16_t> icon(rows.size());
         for (std::size_t i = 0; i < rows.size(); ++i)
             icon[i] = rows[i].icon;
         stableSortRows(rows, [&](std::uint32_t a, std::uint32_t b) { return icon[a] < icon[b]; });

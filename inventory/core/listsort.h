@@ -6,10 +6,10 @@
 
 namespace vosk {
 
-// One row of the inventory list as shown: the icon index (the record's category), then
+// One row of the inventory list as shown: the icon index (the record's whole category), then
 // the texts of the name, quantity and description columns (code page 1251).
 struct ListRow {
-    std::uint8_t icon = 0;
+    std::uint16_t icon = 0;
     std::string name;
     std::string quantity;
     std::string description;
@@ -37,7 +37,10 @@ struct SortResult {
 // what is run. Key 1 on a list mixing a value category with rows compared by text is not
 // an order (value and text order disagree), and a name that cannot be read stops the
 // exchange midway; there the exchange itself runs, on keys read once.
-SortResult sortlist(std::vector<ListRow> &rows, int key);
+//
+// `order`, when given, receives the permutation applied: order[k] is the index before
+// sorting of the row now at k.
+SortResult sortlist(std::vector<ListRow> &rows, int key, std::vector<std::uint32_t> *order = nullptr);
 
 // The exchange on keys read once (one readnominal per row), whatever the key: same
 // result as sortlist, in up to n(n-1)/2 comparisons. sortlist falls back to it; tests

@@ -46,8 +46,7 @@ StockResult changeStock(CompStore &store, ViewList &view, const StockKey &key, i
         } else {
             r.moved = static_cast<uint32_t>(amount);
         }
-        store.totalqty -= r.moved;
-        store.quantity[slot] = static_cast<uint16_t>(rest);
+        store.setQuantity(slot, static_cast<uint16_t>(rest));
         if (rest == 0)
             store.dropempty();
         return r;
@@ -60,14 +59,13 @@ StockResult changeStock(CompStore &store, ViewList &view, const StockKey &key, i
                       std::to_string(before) + cp1251(", добавить ") + std::to_string(amount) +
                       cp1251(" не получится."));
     if (slot) {
-        store.quantity[slot] = static_cast<uint16_t>(before + static_cast<uint32_t>(amount));
+        store.setQuantity(slot, static_cast<uint16_t>(before + static_cast<uint32_t>(amount)));
     } else {
         if (store.full())
             return refuse(cp1251("В базе уже 65535 записей: новую запись добавить нельзя."));
         store.append(static_cast<uint16_t>(key.category), key.name, static_cast<uint16_t>(amount), key.description);
         r.createdSlot = store.compcount;
     }
-    store.totalqty += static_cast<uint32_t>(amount);
     r.moved = static_cast<uint32_t>(amount);
     return r;
 }

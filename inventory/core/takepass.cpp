@@ -1,8 +1,6 @@
 #include "takepass.h"
 
 #include "cp1251.h"
-#include "nominal.h"
-#include "stock.h"
 
 #include <algorithm>
 #include <climits>
@@ -157,25 +155,6 @@ std::optional<Offer> TakePass::offer() const
     if (state_ != State::Offering)
         return std::nullopt;
     return offer_;
-}
-
-std::vector<std::string> applyTakes(CompStore &store, ViewList &view, const std::vector<Take> &takes)
-{
-    std::vector<std::string> messages;
-    for (const Take &t : takes) {
-        StockKey key{t.category, t.name, t.description.empty() ? std::string(" ") : t.description};
-        if (t.category >= 1 && t.category <= 6) {
-            try {
-                key.name = shownominal(readnominal(t.category, key.name));
-            } catch (const NumberConversionError &e) {
-                messages.push_back(e.message());
-                continue;
-            }
-        }
-        const StockResult r = changeStock(store, view, key, t.amount, true);
-        messages.insert(messages.end(), r.messages.begin(), r.messages.end());
-    }
-    return messages;
 }
 
 } // namespace vosk

@@ -103,9 +103,4 @@ private:
     Offer offer_;
 };
 
-// Takes every take from the store, as the window does through the changing tab's take
-// (description " " for an empty one, value names made canonical in categories 1..6).
-// Returns the messages the user would see, in order ("Не хватает "..., "Нет такой детали").
-std::vector<std::string> applyTakes(CompStore &store, ViewList &view, const std::vector<Take> &takes);
-
 } // namespace vosk

@@ -2,6 +2,10 @@
 #include "bin.h"
 #include "compstore.h"
 #include "cp1251.h"
+#include "cp1251text.h"
+#include "names.h"
+#include "stock.h"
+#include "takepass.h"
 
 #include <ostream>
 #include <string>
@@ -27,6 +31,24 @@ inline void PrintTo(const ListRow &r, std::ostream *os)
 
 namespace vosk::test {
 
+// Takes every take from the store through the same change as a take typed by hand (the
+// inventory's pass does exactly this); returns the messages the user would see, in order.
+inline std::vector<std::string> applyTakes(CompStore &store, ViewList &view, const std::vector<Take> &takes)
+{
+    std::vector<std::string> messages;
+    for (const Take &t : takes) {
+        const StoredName stored = storedName(t.category, t.name);
+        if (!stored.ok) {
+            messages.push_back(stored.message);
+            continue;
+        }
+        const StockKey key{t.category, stored.name, t.description.empty() ? std::string(" ") : t.description};
+        const StockResult r = changeStock(store, view, key, t.amount, true);
+        messages.insert(messages.end(), r.messages.begin(), r.messages.end());
+    }
+    return messages;
+}
+
 // A store, the category list and a bin, filled the way the window fills them: records as
 // main.dat would hold them, bin rows as "Добавить" on the bin tab adds them.
 struct BinBench {
@@ -45,7 +67,6 @@ struct BinBench {
     void rec(int cat, const char *name, int qty, const char *desc)
     {
         store.append(static_cast<uint16_t>(cat), cp1251(name), static_cast<uint16_t>(qty), cp1251(desc));
-        store.totalqty += static_cast<uint32_t>(qty);
     }
     void row(int cat, const char *name, int needed, const char *desc = "")
     {
@@ -59,6 +80,5 @@ struct BinBench {
     }
 };
 
-inline std::string T(const char *utf8) { return cp1251(utf8); }
 
 } // namespace vosk::test

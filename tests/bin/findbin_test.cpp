@@ -264,7 +264,7 @@ TEST(BinFind, RowKeepsItsOwnCategoryWhereCaptionsMislead)
     EXPECT_EQ(f.rows[1].category, 300);
     EXPECT_EQ(f.rows[1].caption, "c300");
     ASSERT_EQ(f.list.size(), 2u);
-    EXPECT_EQ(f.list[1], (ListRow{44, "x", "8", " "})); // the icon is only the low 8 bits
+    EXPECT_EQ(f.list[1], (ListRow{300, "x", "8", " "})); // the whole category, not its low 8 bits
     EXPECT_EQ(f.listCategories, (std::vector<int>{5, 300}));
 
     // A row built from texts only falls back to its caption.

@@ -45,7 +45,7 @@ TEST(TakePass, EveryOfferRefusedTakesNothing)
                                  T("\r2. Резисторы 10К  \r[0 из 1]\r") + kQuestion);
 
     ViewList view;
-    EXPECT_TRUE(applyTakes(b.store, view, pass.takes()).empty());
+    EXPECT_TRUE(test::applyTakes(b.store, view, pass.takes()).empty());
     EXPECT_EQ(b.store.compcount, 3);
     EXPECT_EQ(b.store.totalqty, 10u);
 }
@@ -79,7 +79,7 @@ TEST(TakePass, ThreeOfAStockOfFiveLeaveTwoAndTheRowTurnsYellow)
                                  kQuestion);
 
     ViewList view;
-    EXPECT_TRUE(applyTakes(b.store, view, pass.takes()).empty());
+    EXPECT_TRUE(test::applyTakes(b.store, view, pass.takes()).empty());
     EXPECT_EQ(b.store.quantity[2], 2);
     EXPECT_EQ(b.store.quantity[1], 9);
     EXPECT_EQ(b.store.totalqty, 11u);
@@ -195,7 +195,7 @@ TEST(TakePass, TwoRecordsOfOneForANeedOfFive)
     EXPECT_NE(pass.report().find(T("[2 из 5]\r")), std::string::npos);
 
     ViewList view;
-    EXPECT_TRUE(applyTakes(b.store, view, pass.takes()).empty());
+    EXPECT_TRUE(test::applyTakes(b.store, view, pass.takes()).empty());
     EXPECT_EQ(b.store.compcount, 0);
     EXPECT_EQ(b.store.totalqty, 0u);
 }
@@ -245,7 +245,7 @@ TEST(TakePass, WholeReportOfAPassOverSeveralRows)
     EXPECT_EQ(pass.takes().size(), 4u);
 
     ViewList view;
-    EXPECT_TRUE(applyTakes(b.store, view, pass.takes()).empty());
+    EXPECT_TRUE(test::applyTakes(b.store, view, pass.takes()).empty());
     EXPECT_EQ(b.store.compcount, 3);
     EXPECT_EQ(b.store.totalqty, 3u);
     b.runFind(false);
@@ -332,14 +332,14 @@ TEST(TakePass, OneRecordOfferedForTwoRowsRunsShortWhenApplied)
     EXPECT_EQ(pass.takes(), (std::vector<Take>{{8, T("КТ315"), "npn", 4}, {8, T("КТ315"), "npn", 3}}));
 
     ViewList view;
-    const auto messages = applyTakes(b.store, view, pass.takes());
+    const auto messages = test::applyTakes(b.store, view, pass.takes());
     EXPECT_EQ(messages, (std::vector<std::string>{T("Не хватает 2детали: КТ315 npn")}));
     EXPECT_EQ(b.store.compcount, 1);
     EXPECT_EQ(b.store.name[1], T("КД522"));
     EXPECT_EQ(b.store.totalqty, 2u);
 
     // Applied once more, the record is gone.
-    EXPECT_EQ(applyTakes(b.store, view, {pass.takes()[0]}), (std::vector<std::string>{T("Нет такой детали")}));
+    EXPECT_EQ(test::applyTakes(b.store, view, {pass.takes()[0]}), (std::vector<std::string>{T("Нет такой детали")}));
     EXPECT_EQ(b.store.totalqty, 2u);
 }
 
@@ -432,7 +432,7 @@ TEST(TakePass, EveryTakeIsKeptPastTwoHundredAndFiftySix)
     EXPECT_NE(pass.report().find(T("[300 из 300]\r")), std::string::npos);
 
     ViewList view;
-    EXPECT_TRUE(applyTakes(b.store, view, pass.takes()).empty());
+    EXPECT_TRUE(test::applyTakes(b.store, view, pass.takes()).empty());
     EXPECT_EQ(b.store.compcount, 0);
     EXPECT_EQ(b.store.totalqty, 0u);
 }
@@ -448,14 +448,14 @@ TEST(TakePass, TakesKeepTheFullCategory)
     b.row(300, "x", 2);
     b.runFind();
     ASSERT_EQ(b.find.list.size(), 1u);
-    EXPECT_EQ(b.find.list[0].icon, 44);
+    EXPECT_EQ(b.find.list[0].icon, 300);
     TakePass pass;
     ASSERT_TRUE(startPass(pass, b));
     pass.take(2);
     EXPECT_EQ(pass.takes(), (std::vector<Take>{{300, "x", "d", 2}}));
     EXPECT_EQ(pass.report(), kRule + "\r1. c300 x  \rc300 x d " + T("взято: 2;   [2 из 2]\r") + kQuestion);
     ViewList view;
-    EXPECT_TRUE(applyTakes(b.store, view, pass.takes()).empty());
+    EXPECT_TRUE(test::applyTakes(b.store, view, pass.takes()).empty());
     EXPECT_EQ(b.store.quantity[1], 5); // category 44 untouched
     EXPECT_EQ(b.store.quantity[2], 3);
 }

@@ -36,12 +36,12 @@ void InventoryWindowTest::opensShowingEveryRecordWithTheFirstCategorySelected()
 {
     WindowFixture f("2|4,7К|10|a\n5|100нф|5|b\n8|КД522Б|20|c\n");
     f.open();
-    QCOMPARE(f.base->ComboBox->currentIndex(), 0);
+    QCOMPARE(f.ComboBox->currentIndex(), 0);
     QCOMPARE(f.base->lastfilter().category, -1);
     QCOMPARE(f.listNames(), (Strings{"4,7К", "100нф", "КД522Б"}));
     QCOMPARE(f.base->statusText(), u("В списке наименований: 3 деталей 35"));
-    QCOMPARE(f.base->labelf->text(), u("Искать в разделе\nВсе"));
-    QCOMPARE(f.base->list->model()->headerData(3, Qt::Horizontal).toString(), u("Описание"));
+    QCOMPARE(f.labelf->text(), u("Искать в разделе\nВсе"));
+    QCOMPARE(f.list->model()->headerData(3, Qt::Horizontal).toString(), u("Описание"));
 }
 
 void InventoryWindowTest::categoryChangeRefiltersOnlyWhenTheUserMakesIt()
@@ -49,18 +49,18 @@ void InventoryWindowTest::categoryChangeRefiltersOnlyWhenTheUserMakesIt()
     WindowFixture f("2|4,7К|10|a\n5|100нф|5|b\n2|1К|1|c\n");
     f.open();
     // From code: nothing is refiltered.
-    f.base->ComboBox->setCurrentIndex(2);
+    f.ComboBox->setCurrentIndex(2);
     QCOMPARE(f.base->listRows().rows().size(), size_t(3));
     // By the user: the list shows that category, the captions follow.
-    emit f.base->ComboBox->activated(2);
+    emit f.ComboBox->activated(2);
     QCOMPARE(f.listNames(), (Strings{"4,7К", "1К"}));
-    QCOMPARE(f.base->labelchange->text(), u("Рез2"));
-    QCOMPARE(f.base->dtype->text(), u("Рез2"));
-    QCOMPARE(f.base->typetofind->text(), u("Рез2"));
+    QCOMPARE(f.labelchange->text(), u("Рез2"));
+    QCOMPARE(f.dtype->text(), u("Рез2"));
+    QCOMPARE(f.typetofind->text(), u("Рез2"));
     QCOMPARE(f.base->statusText(), u("В списке наименований: 2 деталей 11"));
     // "Сброс" with item 0 again: everything.
-    f.base->ComboBox->setCurrentIndex(0);
-    f.base->res->click();
+    f.ComboBox->setCurrentIndex(0);
+    f.res->click();
     QCOMPARE(f.base->listRows().rows().size(), size_t(3));
 }
 
@@ -68,17 +68,17 @@ void InventoryWindowTest::addingTwiceMakesTheNameCanonicalAndWaitsForTheDelay()
 {
     WindowFixture f("8|КД522Б|20|c\n");
     f.open();
-    f.base->ComboBox->setCurrentIndex(2);
-    f.base->name->setText("4,7k");
-    f.base->kolvo->setValue(3);
-    f.base->add->click();
+    f.ComboBox->setCurrentIndex(2);
+    f.name->setText("4,7k");
+    f.kolvo->setValue(3);
+    f.add->click();
     QCOMPARE(f.records(), (Strings{"8|КД522Б|20|c", "2|4,7К|3| "}));
     QCOMPARE(f.base->store().totalqty, 23u);
-    QVERIFY(!f.base->add->isEnabled());
-    f.base->add->click(); // held back by the delay: no effect
+    QVERIFY(!f.add->isEnabled());
+    f.add->click(); // held back by the delay: no effect
     QCOMPARE(f.base->store().quantity[2], 3);
-    QTRY_VERIFY_WITH_TIMEOUT(f.base->add->isEnabled(), 2000);
-    f.base->add->click();
+    QTRY_VERIFY_WITH_TIMEOUT(f.add->isEnabled(), 2000);
+    f.add->click();
     QCOMPARE(f.records(), (Strings{"8|КД522Б|20|c", "2|4,7К|6| "}));
     QCOMPARE(f.base->store().totalqty, 26u);
     QVERIFY(f.takeMessages().empty());
@@ -88,12 +88,12 @@ void InventoryWindowTest::descriptionsKeepRecordsApartAndEmptyBecomesABlank()
 {
     WindowFixture f("9|КТ315Б|5|npn\n");
     f.open();
-    f.base->ComboBox->setCurrentIndex(9);
-    f.base->name->setText(u("КТ315Б"));
-    f.base->description->setText(u("в ящике 3"));
-    f.base->kolvo->setValue(2);
+    f.ComboBox->setCurrentIndex(9);
+    f.name->setText(u("КТ315Б"));
+    f.description->setText(u("в ящике 3"));
+    f.kolvo->setValue(2);
     f.base->addClick();
-    f.base->description->clear();
+    f.description->clear();
     f.base->addClick();
     QCOMPARE(f.records(), (Strings{"9|КТ315Б|5|npn", "9|КТ315Б|2|в ящике 3", "9|КТ315Б|2| "}));
     QCOMPARE(f.base->statusText(), u("В списке наименований: 3 деталей 9"));
@@ -103,50 +103,50 @@ void InventoryWindowTest::takingAllOrMoreRemovesTheRecord()
 {
     WindowFixture f("9|КТ315Б|5|npn\n9|КТ361|7|pnp\n9|КТ3102|4|npn\n");
     f.open();
-    f.base->ComboBox->setCurrentIndex(9);
-    f.base->remove->setChecked(true);
-    QCOMPARE(f.base->add->text(), u("Убрать"));
-    f.base->name->setText(u("КТ315Б"));
-    f.base->description->setText("npn");
-    f.base->kolvo->setValue(5);
+    f.ComboBox->setCurrentIndex(9);
+    f.remove->setChecked(true);
+    QCOMPARE(f.add->text(), u("Убрать"));
+    f.name->setText(u("КТ315Б"));
+    f.description->setText("npn");
+    f.kolvo->setValue(5);
     f.base->addClick();
     QVERIFY(f.takeMessages().empty());
     QCOMPARE(f.records(), (Strings{"9|КТ3102|4|npn", "9|КТ361|7|pnp"})); // the last record moved in
     QCOMPARE(f.base->store().totalqty, 11u);
 
-    f.base->name->setText(u("КТ361"));
-    f.base->description->setText("pnp");
-    f.base->kolvo->setValue(8);
+    f.name->setText(u("КТ361"));
+    f.description->setText("pnp");
+    f.kolvo->setValue(8);
     f.base->addClick();
     QCOMPARE(f.takeMessages(), (Strings{"Не хватает 1детали: КТ361 pnp"}));
     QCOMPARE(f.records(), (Strings{"9|КТ3102|4|npn"}));
     QCOMPARE(f.base->store().totalqty, 4u);
 
-    f.base->name->setText(u("КТ999"));
+    f.name->setText(u("КТ999"));
     f.base->addClick();
     QCOMPARE(f.takeMessages(), (Strings{"Нет такой детали"}));
     QCOMPARE(f.records(), (Strings{"9|КТ3102|4|npn"}));
-    f.base->remove->setChecked(false);
-    QCOMPARE(f.base->add->text(), u("Добавить"));
+    f.remove->setChecked(false);
+    QCOMPARE(f.add->text(), u("Добавить"));
 }
 
 void InventoryWindowTest::anEarlierEmptyRecordGoesFirstAndDoublesAreReported()
 {
     WindowFixture f("9|КТ315Б|0|old\n9|КТ361|2|pnp\n9|КТ3102|4|npn\n9|КТ3102|1|npn\n");
     f.open();
-    f.base->ComboBox->setCurrentIndex(9);
-    f.base->remove->setChecked(true);
-    f.base->name->setText(u("КТ361"));
-    f.base->description->setText("pnp");
-    f.base->kolvo->setValue(2);
+    f.ComboBox->setCurrentIndex(9);
+    f.remove->setChecked(true);
+    f.name->setText(u("КТ361"));
+    f.description->setText("pnp");
+    f.kolvo->setValue(2);
     f.base->addClick();
     // The earlier zero-quantity record leaves; the one just emptied stays with 0.
     QCOMPARE(f.records(), (Strings{"9|КТ3102|1|npn", "9|КТ361|0|pnp", "9|КТ3102|4|npn"}));
 
-    f.base->remove->setChecked(false);
-    f.base->name->setText(u("КТ3102"));
-    f.base->description->setText("npn");
-    f.base->kolvo->setValue(10);
+    f.remove->setChecked(false);
+    f.name->setText(u("КТ3102"));
+    f.description->setText("npn");
+    f.kolvo->setValue(10);
     f.base->addClick();
     QCOMPARE(f.takeMessages(), (Strings{"Detected double"}));
     QCOMPARE(f.record(1), std::string("9|КТ3102|11|npn")); // the first in store order
@@ -156,26 +156,26 @@ void InventoryWindowTest::movingBetweenCategories()
 {
     WindowFixture f("5|100нф|5|К73\n6|100нф|1|К73\n");
     f.open();
-    f.base->ComboBox->setCurrentIndex(5);
-    f.base->name->setText(u("100нф"));
-    f.base->description->setText(u("К73"));
-    f.base->kolvo->setValue(2);
-    f.base->tomove->setCurrentIndex(6);
-    f.base->movecomp->click();
+    f.ComboBox->setCurrentIndex(5);
+    f.name->setText(u("100нф"));
+    f.description->setText(u("К73"));
+    f.kolvo->setValue(2);
+    f.tomove->setCurrentIndex(6);
+    f.movecomp->click();
     QCOMPARE(f.records(), (Strings{"5|100нф|3|К73", "6|100нф|3|К73"}));
-    QCOMPARE(f.base->ComboBox->currentIndex(), 6);
-    QVERIFY(!f.base->remove->isChecked());
+    QCOMPARE(f.ComboBox->currentIndex(), 6);
+    QVERIFY(!f.remove->isChecked());
     QCOMPARE(f.listNames(), (Strings{"100нф"})); // the list shows the target category
 
     // Moving more than there are moves only what there was; nothing is made from nothing.
-    f.base->ComboBox->setCurrentIndex(5);
-    f.base->kolvo->setValue(10);
-    f.base->tomove->setCurrentIndex(7);
-    f.base->movecomp->click();
+    f.ComboBox->setCurrentIndex(5);
+    f.kolvo->setValue(10);
+    f.tomove->setCurrentIndex(7);
+    f.movecomp->click();
     QCOMPARE(f.takeMessages(), (Strings{"Не хватает 7детали: 100нф К73"}));
     QCOMPARE(f.records(), (Strings{"6|100нф|3|К73", "7|100нф|3|К73"}));
-    f.base->ComboBox->setCurrentIndex(5);
-    f.base->movecomp->click();
+    f.ComboBox->setCurrentIndex(5);
+    f.movecomp->click();
     QCOMPARE(f.takeMessages(), (Strings{"Нет такой детали"}));
     QCOMPARE(f.records(), (Strings{"6|100нф|3|К73", "7|100нф|3|К73"}));
 }
@@ -186,17 +186,17 @@ void InventoryWindowTest::pickingARowThenTakingEmptiesThatRecord()
     f.open();
     f.base->show();
     QVERIFY(QTest::qWaitForWindowExposed(f.base.get()));
-    QTableView *list = f.base->list;
+    QTableView *list = f.list;
     const QRect cell = list->visualRect(list->model()->index(1, 1));
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, cell.center());
-    QCOMPARE(f.base->name->text(), u("КД522Б"));
-    QCOMPARE(f.base->kolvo->value(), 20);
-    QCOMPARE(f.base->description->text(), u(" "));
-    QCOMPARE(f.base->ComboBox->currentIndex(), 8);
-    QCOMPARE(f.base->dtype->text(), u("Диоды"));
+    QCOMPARE(f.name->text(), u("КД522Б"));
+    QCOMPARE(f.kolvo->value(), 20);
+    QCOMPARE(f.description->text(), u(" "));
+    QCOMPARE(f.ComboBox->currentIndex(), 8);
+    QCOMPARE(f.dtype->text(), u("Диоды"));
     QCOMPARE(f.base->listRows().rows().size(), size_t(2)); // not refiltered by the pick
-    f.base->remove->setChecked(true);
-    f.base->add->click();
+    f.remove->setChecked(true);
+    f.add->click();
     QCOMPARE(f.records(), (Strings{"9|КТ315Б|5|npn"}));
 }
 
@@ -206,15 +206,15 @@ void InventoryWindowTest::typingANameSelectsItsCategoryAndShowsItsValue()
     f.open();
     f.base->show();
     QVERIFY(QTest::qWaitForWindowExposed(f.base.get()));
-    f.base->name->setFocus();
-    typeText(f.base->name, u("4,7к"));
-    QCOMPARE(f.base->ComboBox->currentIndex(), 2);
-    QCOMPARE(f.base->understand->text(), u("4700"));
+    f.name->setFocus();
+    typeText(f.name, u("4,7к"));
+    QCOMPARE(f.ComboBox->currentIndex(), 2);
+    QCOMPARE(f.understand->text(), u("4700"));
     QCOMPARE(f.listNames(), (Strings{"4,7К"}));
-    f.base->name->clear();
-    typeText(f.base->name, u("КТ3"));
-    QCOMPARE(f.base->ComboBox->currentIndex(), 9);
-    QCOMPARE(f.base->understand->text(), u("0"));
+    f.name->clear();
+    typeText(f.name, u("КТ3"));
+    QCOMPARE(f.ComboBox->currentIndex(), 9);
+    QCOMPARE(f.understand->text(), u("0"));
 }
 
 void InventoryWindowTest::refusalsChangeNothing()
@@ -222,33 +222,33 @@ void InventoryWindowTest::refusalsChangeNothing()
     WindowFixture f("2|1К|65000|a\n");
     f.open();
     const Strings before = f.records();
-    f.base->ComboBox->setCurrentIndex(2);
-    f.base->description->setText("a");
+    f.ComboBox->setCurrentIndex(2);
+    f.description->setText("a");
 
-    f.base->name->setText("1,2,3K"); // not a number: the conversion error, the delay not started
+    f.name->setText("1,2,3K"); // not a number: the conversion error, the delay not started
     f.base->addClick();
     QCOMPARE(f.takeMessages(), (Strings{"'1,2,3' is not a valid floating point value"}));
-    QVERIFY(f.base->add->isEnabled());
+    QVERIFY(f.add->isEnabled());
 
-    f.base->name->setText(u("1К")); // past 65535 in one record
-    f.base->kolvo->setValue(600);
+    f.name->setText(u("1К")); // past 65535 in one record
+    f.kolvo->setValue(600);
     f.base->addClick();
     QCOMPARE(f.takeMessages().size(), size_t(1));
-    f.base->name->setText(u("2К")); // a new record of 65536
-    f.base->kolvo->setValue(65536);
-    f.base->addClick();
-    QCOMPARE(f.takeMessages().size(), size_t(1));
-
-    f.base->kolvo->setValue(1);
-    f.base->description->setText(QStringLiteral("line\nbreak")); // would split the record in main.dat
-    f.base->addClick();
-    QCOMPARE(f.takeMessages().size(), size_t(1));
-    f.base->description->setText(u("日本")); // not in code page 1251
+    f.name->setText(u("2К")); // a new record of 65536
+    f.kolvo->setValue(65536);
     f.base->addClick();
     QCOMPARE(f.takeMessages().size(), size_t(1));
 
-    f.base->description->setText("a");
-    f.base->ComboBox->setEditText(u("что-то своё")); // typed, no category chosen
+    f.kolvo->setValue(1);
+    f.description->setText(QStringLiteral("line\nbreak")); // would split the record in main.dat
+    f.base->addClick();
+    QCOMPARE(f.takeMessages().size(), size_t(1));
+    f.description->setText(u("日本")); // not in code page 1251
+    f.base->addClick();
+    QCOMPARE(f.takeMessages().size(), size_t(1));
+
+    f.description->setText("a");
+    f.ComboBox->setEditText(u("что-то своё")); // typed, no category chosen
     f.base->addClick();
     QCOMPARE(f.takeMessages().size(), size_t(1));
     QCOMPARE(f.records(), before);
@@ -259,13 +259,13 @@ void InventoryWindowTest::windowWorksWithoutCategories()
 {
     WindowFixture f("", false);
     f.open();
-    QCOMPARE(f.base->ComboBox->count(), 0);
-    f.base->name->setText("x");
+    QCOMPARE(f.ComboBox->count(), 0);
+    f.name->setText("x");
     f.base->addClick();
     QCOMPARE(f.takeMessages().size(), size_t(1));
     QCOMPARE(f.base->store().compcount, 0);
-    f.base->resetparams->click();
-    f.base->res->click();
+    f.resetparams->click();
+    f.res->click();
     QCOMPARE(f.base->statusText(), u("В списке наименований: 0 деталей 0"));
 }
 

@@ -56,17 +56,17 @@ void OptionsWindowTest::focusMovesTheHighlight()
     f.open();
     f.base->show();
     QVERIFY(QTest::qWaitForWindowExposed(f.base.get()));
-    f.base->pagecontrol->setCurrentIndex(3);
+    f.pagecontrol->setCurrentIndex(3);
     const QColor window = f.base->windowBackground();
-    f.base->binname->setFocus();
-    QTRY_COMPARE(base(f.base->binname), QColor(245, 245, 255));
-    f.base->bindesc->setFocus();
-    QTRY_COMPARE(base(f.base->bindesc), QColor(245, 245, 255));
-    QCOMPARE(base(f.base->binname), window);
+    f.binname->setFocus();
+    QTRY_COMPARE(base(f.binname), QColor(245, 245, 255));
+    f.bindesc->setFocus();
+    QTRY_COMPARE(base(f.bindesc), QColor(245, 245, 255));
+    QCOMPARE(base(f.binname), window);
     // A control outside the twelve is never highlighted.
-    f.base->exactfind->setFocus();
-    QTRY_COMPARE(base(f.base->bindesc), window);
-    QVERIFY(base(f.base->exactfind) != QColor(245, 245, 255));
+    f.exactfind->setFocus();
+    QTRY_COMPARE(base(f.bindesc), window);
+    QVERIFY(base(f.exactfind) != QColor(245, 245, 255));
 }
 
 void OptionsWindowTest::highlightColourRules()
@@ -75,29 +75,29 @@ void OptionsWindowTest::highlightColourRules()
     f.open();
     f.base->show();
     QVERIFY(QTest::qWaitForWindowExposed(f.base.get()));
-    f.base->pagecontrol->setCurrentIndex(2);
+    f.pagecontrol->setCurrentIndex(2);
     const QColor window = f.base->windowBackground();
-    f.base->usecolors->setChecked(false);
-    f.base->test->setFocus();
-    QTRY_VERIFY(f.base->test->hasFocus());
-    QCOMPARE(base(f.base->test), window);
+    f.usecolors->setChecked(false);
+    f.test->setFocus();
+    QTRY_VERIFY(f.test->hasFocus());
+    QCOMPARE(base(f.test), window);
     // A colour chosen while unticked applies at the next focus change all the same.
     f.base->chooseColor = [](const QColor &) { return std::optional<QColor>(Qt::red); };
-    f.base->fcolor->click();
-    QCOMPARE(base(f.base->test), window); // the focused control keeps its colour meanwhile
-    f.base->ComboBox->setFocus();
-    QTRY_COMPARE(base(f.base->ComboBox), QColor(Qt::red));
-    QVERIFY(!f.base->usecolors->isChecked());
-    f.base->usecolors->setChecked(true); // ticked again: the chosen red
+    f.fcolor->click();
+    QCOMPARE(base(f.test), window); // the focused control keeps its colour meanwhile
+    f.ComboBox->setFocus();
+    QTRY_COMPARE(base(f.ComboBox), QColor(Qt::red));
+    QVERIFY(!f.usecolors->isChecked());
+    f.usecolors->setChecked(true); // ticked again: the chosen red
     QCOMPARE(f.base->highlight, QColor(Qt::red));
     f.base->chooseColor = [](const QColor &) { return std::optional<QColor>(); }; // Cancel
-    f.base->fcolor->click();
+    f.fcolor->click();
     QCOMPARE(f.base->highlight, QColor(Qt::red));
 
     WindowFixture g;
     g.open();
-    g.base->usecolors->setChecked(false);
-    g.base->usecolors->setChecked(true); // never chose a colour: the light blue
+    g.usecolors->setChecked(false);
+    g.usecolors->setChecked(true); // never chose a colour: the light blue
     QCOMPARE(g.base->highlight, QColor(245, 245, 255));
 }
 
@@ -105,27 +105,27 @@ void OptionsWindowTest::delayAndGridLines()
 {
     WindowFixture f;
     f.open();
-    QCOMPARE(f.base->timedelay->value(), 1000);
-    f.base->timedelay->setValue(50);
-    QCOMPARE(f.base->delay->interval(), 50);
-    f.base->ComboBox->setCurrentIndex(9);
-    f.base->name->setText("x");
-    f.base->add->click();
-    QVERIFY(!f.base->add->isEnabled());
+    QCOMPARE(f.timedelay->value(), 1000);
+    f.timedelay->setValue(50);
+    QCOMPARE(f.delay->interval(), 50);
+    f.ComboBox->setCurrentIndex(9);
+    f.name->setText("x");
+    f.add->click();
+    QVERIFY(!f.add->isEnabled());
     QElapsedTimer clock;
     clock.start();
-    QTRY_VERIFY_WITH_TIMEOUT(f.base->add->isEnabled(), 1000);
+    QTRY_VERIFY_WITH_TIMEOUT(f.add->isEnabled(), 1000);
     QVERIFY(clock.elapsed() < 900);
-    QVERIFY(f.base->list->showGrid() && f.base->listtofind->showGrid());
-    f.base->showgrid->setChecked(false);
-    QVERIFY(!f.base->list->showGrid() && !f.base->listtofind->showGrid());
-    f.base->showgrid->setChecked(true);
-    QVERIFY(f.base->list->showGrid() && f.base->listtofind->showGrid());
-    f.base->flatsrb->setChecked(true);
-    QVERIFY(!f.base->list->styleSheet().isEmpty());
-    QCOMPARE(f.base->listtofind->styleSheet(), f.base->list->styleSheet());
-    f.base->flatsrb->setChecked(false);
-    QVERIFY(f.base->list->styleSheet().isEmpty());
+    QVERIFY(f.list->showGrid() && f.listtofind->showGrid());
+    f.showgrid->setChecked(false);
+    QVERIFY(!f.list->showGrid() && !f.listtofind->showGrid());
+    f.showgrid->setChecked(true);
+    QVERIFY(f.list->showGrid() && f.listtofind->showGrid());
+    f.flatsrb->setChecked(true);
+    QVERIFY(!f.list->styleSheet().isEmpty());
+    QCOMPARE(f.listtofind->styleSheet(), f.list->styleSheet());
+    f.flatsrb->setChecked(false);
+    QVERIFY(f.list->styleSheet().isEmpty());
 }
 
 void OptionsWindowTest::helpTopicsLoadTheirFiles()
@@ -133,46 +133,46 @@ void OptionsWindowTest::helpTopicsLoadTheirFiles()
     WindowFixture f;
     writeHelp(f);
     f.open();
-    QTreeWidget *tree = f.base->TreeView;
+    QTreeWidget *tree = f.TreeView;
     QCOMPARE(tree->topLevelItemCount(), 10);
     QVERIFY(!tree->topLevelItem(0)->isExpanded());
     QVERIFY(node(tree, "Фунцкии программы"));
     tree->setCurrentItem(node(tree, "Работа с корзиной"));
-    QCOMPARE(f.base->text->toPlainText(), u("Файл bin.txt\nвторая строка\nтретья"));
+    QCOMPARE(f.text->toPlainText(), u("Файл bin.txt\nвторая строка\nтретья"));
     tree->setCurrentItem(node(tree, "Общие сведения"));
-    QCOMPARE(f.base->text->toPlainText(), QString());
+    QCOMPARE(f.text->toPlainText(), QString());
     // The numbering counts the nodes of collapsed groups too.
     tree->setCurrentItem(node(tree, "Поиск по БД"));
-    QVERIFY(f.base->text->toPlainText().startsWith(u("Файл search.txt")));
+    QVERIFY(f.text->toPlainText().startsWith(u("Файл search.txt")));
     tree->topLevelItem(0)->setExpanded(true);
     tree->topLevelItem(4)->setExpanded(true);
     tree->setCurrentItem(node(tree, "Удаление"));
-    QVERIFY(f.base->text->toPlainText().startsWith(u("Файл deleting.txt")));
+    QVERIFY(f.text->toPlainText().startsWith(u("Файл deleting.txt")));
     tree->setCurrentItem(node(tree, "Поиск по БД"));
-    QVERIFY(f.base->text->toPlainText().startsWith(u("Файл search.txt")));
+    QVERIFY(f.text->toPlainText().startsWith(u("Файл search.txt")));
 
     std::filesystem::remove(f.dir.file("txt/adding.txt"));
     f.takeMessages();
     tree->setCurrentItem(node(tree, "Добавление"));
     QCOMPARE(f.takeMessages(), (Strings{"File not found"}));
-    QCOMPARE(f.base->text->toPlainText(), QString());
+    QCOMPARE(f.text->toPlainText(), QString());
     tree->setCurrentItem(node(tree, "Сохранение")); // still works afterwards
-    QVERIFY(f.base->text->toPlainText().startsWith(u("Файл saving.txt")));
+    QVERIFY(f.text->toPlainText().startsWith(u("Файл saving.txt")));
 }
 
 void OptionsWindowTest::aboutTextsAndHelpPageHeight()
 {
     WindowFixture f;
     f.open();
-    QVERIFY(f.base->Memo2->toPlainText().startsWith(u("Voskbase v2.0 создана для учета  электронных компонентов")));
-    QVERIFY(f.base->Memo2->isReadOnly());
-    QCOMPARE(f.base->Memo2->toPlainText().split('\n').size(), 7);
-    QVERIFY(!f.base->Memo1->toPlainText().isEmpty());
+    QVERIFY(f.Memo2->toPlainText().startsWith(u("Voskbase v2.0 создана для учета  электронных компонентов")));
+    QVERIFY(f.Memo2->isReadOnly());
+    QCOMPARE(f.Memo2->toPlainText().split('\n').size(), 7);
+    QVERIFY(!f.Memo1->toPlainText().isEmpty());
     f.base->resize(607, 700);
-    f.base->pagecontrol->setCurrentIndex(4);
-    QCOMPARE(f.base->pagecontrol->height(), f.base->height() - 80);
-    f.base->pagecontrol->setCurrentIndex(0);
-    QCOMPARE(f.base->pagecontrol->height(), 153);
+    f.pagecontrol->setCurrentIndex(4);
+    QCOMPARE(f.pagecontrol->height(), f.base->height() - 80);
+    f.pagecontrol->setCurrentIndex(0);
+    QCOMPARE(f.pagecontrol->height(), 153);
 }
 
 QTEST_MAIN(OptionsWindowTest)

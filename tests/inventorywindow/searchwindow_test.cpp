@@ -34,16 +34,16 @@ void SearchWindowTest::nameAsPartOrWhole()
 {
     WindowFixture f(kStock);
     f.open();
-    f.base->findname->setText("4,7");
-    f.base->findit->click();
+    f.findname->setText("4,7");
+    f.findit->click();
     QCOMPARE(f.listNames(), (Strings{"4,7К", "14,7К", "4,7"}));
     QCOMPARE(f.base->lastfilter().category, -1);
-    f.base->exactsearch->setChecked(true);
-    f.base->findit->click();
+    f.exactsearch->setChecked(true);
+    f.findit->click();
     QCOMPARE(f.listNames(), (Strings{"4,7"}));
-    f.base->exactsearch->setChecked(false);
-    f.base->findname->setText(u("к")); // lower case: does not find «4,7К»
-    f.base->findit->click();
+    f.exactsearch->setChecked(false);
+    f.findname->setText(u("к")); // lower case: does not find «4,7К»
+    f.findit->click();
     QCOMPARE(f.listNames(), Strings{});
     QCOMPARE(f.base->statusText(), u("В списке наименований: 0 деталей 0"));
 }
@@ -52,15 +52,15 @@ void SearchWindowTest::quantityAloneAndTheUnreachableQuantity()
 {
     WindowFixture f(kStock);
     f.open();
-    f.base->sname->setChecked(false);
-    QVERIFY(!f.base->findname->isEnabled());
-    f.base->skolvo->setChecked(true);
-    QVERIFY(f.base->findkolvo->isEnabled());
-    f.base->findkolvo->setValue(10);
-    f.base->findit->click();
+    f.sname->setChecked(false);
+    QVERIFY(!f.findname->isEnabled());
+    f.skolvo->setChecked(true);
+    QVERIFY(f.findkolvo->isEnabled());
+    f.findkolvo->setValue(10);
+    f.findit->click();
     QCOMPARE(f.listNames(), (Strings{"4,7К", "1К"}));
-    f.base->findkolvo->setValue(65536); // no stored quantity reaches it
-    f.base->findit->click();
+    f.findkolvo->setValue(65536); // no stored quantity reaches it
+    f.findit->click();
     QCOMPARE(f.listNames(), Strings{});
 }
 
@@ -68,11 +68,11 @@ void SearchWindowTest::descriptionAsTypedAndBoxesEnableTheirFields()
 {
     WindowFixture f(kStock);
     f.open();
-    QVERIFY(!f.base->finddesc->isEnabled());
-    f.base->sname->setChecked(false);
-    f.base->sdesc->setChecked(true);
-    QVERIFY(f.base->finddesc->isEnabled());
-    f.base->findit->click(); // "?" as it stands
+    QVERIFY(!f.finddesc->isEnabled());
+    f.sname->setChecked(false);
+    f.sdesc->setChecked(true);
+    QVERIFY(f.finddesc->isEnabled());
+    f.findit->click(); // "?" as it stands
     QCOMPARE(f.listNames(), (Strings{"14,7К"}));
 }
 
@@ -80,19 +80,19 @@ void SearchWindowTest::criteriaStayAcrossCategoryChangesUntilReset()
 {
     WindowFixture f(kStock);
     f.open();
-    f.base->findname->setText("4,7");
-    f.base->findit->click();
-    f.base->ComboBox->setCurrentIndex(3);
-    emit f.base->ComboBox->activated(3);
+    f.findname->setText("4,7");
+    f.findit->click();
+    f.ComboBox->setCurrentIndex(3);
+    emit f.ComboBox->activated(3);
     QCOMPARE(f.listNames(), (Strings{"4,7"}));
     // An add refreshes with the same criteria (category 3 still, though 2 is selected now).
-    f.base->name->setText(u("4,7К"));
-    f.base->ComboBox->setCurrentIndex(2);
-    f.base->description->setText(u("МЛТ"));
+    f.name->setText(u("4,7К"));
+    f.ComboBox->setCurrentIndex(2);
+    f.description->setText(u("МЛТ"));
     f.base->addClick();
     QCOMPARE(f.record(1), std::string("2|4,7К|11|МЛТ"));
     QCOMPARE(f.listNames(), (Strings{"4,7"}));
-    f.base->res->click();
+    f.res->click();
     QCOMPARE(f.listNames(), (Strings{"4,7К", "14,7К", "1К"}));
 }
 
@@ -102,16 +102,16 @@ void SearchWindowTest::enterDoesNotSearchAndShowingTheTabSelectsItemZero()
     f.open();
     f.base->show();
     QVERIFY(QTest::qWaitForWindowExposed(f.base.get()));
-    f.base->ComboBox->setCurrentIndex(9);
-    emit f.base->ComboBox->activated(9);
+    f.ComboBox->setCurrentIndex(9);
+    emit f.ComboBox->activated(9);
     QCOMPARE(f.listNames(), (Strings{"КТ315Б"}));
-    f.base->pagecontrol->setCurrentIndex(1);
-    f.base->pagecontrol->setCurrentIndex(0);
-    QCOMPARE(f.base->ComboBox->currentIndex(), 0);
+    f.pagecontrol->setCurrentIndex(1);
+    f.pagecontrol->setCurrentIndex(0);
+    QCOMPARE(f.ComboBox->currentIndex(), 0);
     QCOMPARE(f.listNames(), (Strings{"КТ315Б"})); // nothing refreshed
-    f.base->findname->setFocus();
-    f.base->findname->setText("1");
-    QTest::keyClick(f.base->findname, Qt::Key_Return);
+    f.findname->setFocus();
+    f.findname->setText("1");
+    QTest::keyClick(f.findname, Qt::Key_Return);
     QCOMPARE(f.listNames(), (Strings{"КТ315Б"}));
 }
 
@@ -123,15 +123,15 @@ void SearchWindowTest::columnClicksAndAutomaticSorting()
     QCOMPARE(f.listNames(), (Strings{"4,7К", "10К", "1М"}));
     f.base->listColumnClick(2);
     QCOMPARE(f.listNames(), (Strings{"1М", "4,7К", "10К"}));
-    f.base->sortitems->button(3)->click(); // by quantity, from the next category change on
+    f.sortitems->button(3)->click(); // by quantity, from the next category change on
     QCOMPARE(f.listNames(), (Strings{"1М", "4,7К", "10К"}));
-    f.base->resetparams->click();
+    f.resetparams->click();
     QCOMPARE(f.listNames(), (Strings{"1М", "4,7К", "10К"}));
-    f.base->sortitems->button(2)->click();
-    emit f.base->ComboBox->activated(0);
+    f.sortitems->button(2)->click();
+    emit f.ComboBox->activated(0);
     QCOMPARE(f.listNames(), (Strings{"4,7К", "10К", "1М"}));
-    f.base->sortitems->button(0)->click();
-    f.base->resetparams->click();
+    f.sortitems->button(0)->click();
+    f.resetparams->click();
     QCOMPARE(f.listNames(), (Strings{"1М", "10К", "4,7К"})); // store order
 }
 
@@ -139,26 +139,26 @@ void SearchWindowTest::everySortItemAndRefillsThatStayUnsorted()
 {
     WindowFixture f("9|КТ315|5|b\n3|1М|1|c\n2|4,7К|9|a\n3|1,2,3К|2|d\n");
     f.open();
-    f.base->sortitems->button(1)->click(); // by category
-    f.base->resetparams->click();
+    f.sortitems->button(1)->click(); // by category
+    f.resetparams->click();
     QCOMPARE(f.listNames(), (Strings{"4,7К", "1М", "1,2,3К", "КТ315"}));
-    f.base->sortitems->button(4)->click(); // by description
-    f.base->resetparams->click();
+    f.sortitems->button(4)->click(); // by description
+    f.resetparams->click();
     QCOMPARE(f.listNames(), (Strings{"4,7К", "КТ315", "1М", "1,2,3К"}));
     QVERIFY(f.takeMessages().empty());
     // A refill after adding or searching comes in store order.
-    f.base->ComboBox->setCurrentIndex(9);
-    f.base->name->setText(u("КТ315"));
-    f.base->description->setText("b");
+    f.ComboBox->setCurrentIndex(9);
+    f.name->setText(u("КТ315"));
+    f.description->setText("b");
     f.base->addClick();
     QCOMPARE(f.listNames(), (Strings{"КТ315", "1М", "4,7К", "1,2,3К"}));
-    f.base->findname->clear();
-    f.base->findit->click();
+    f.findname->clear();
+    f.findit->click();
     QCOMPARE(f.listNames(), (Strings{"КТ315", "1М", "4,7К", "1,2,3К"}));
     // By name within category 3: «1,2,3К» is no number, the sort stops with the error box.
-    f.base->ComboBox->setCurrentIndex(3);
-    f.base->sortitems->button(2)->click();
-    emit f.base->ComboBox->activated(3);
+    f.ComboBox->setCurrentIndex(3);
+    f.sortitems->button(2)->click();
+    emit f.ComboBox->activated(3);
     QCOMPARE(f.takeMessages(), (Strings{"'1,2,3' is not a valid floating point value"}));
     QCOMPARE(f.listNames(), (Strings{"1М", "1,2,3К"}));
 }

@@ -3,6 +3,20 @@
 #include "cp1251.h"
 #include "inventorylist.h"
 
+#include <QButtonGroup>
+#include <QGroupBox>
+#include <QPlainTextEdit>
+#include <QTimer>
+#include <QTreeWidget>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTabWidget>
+#include <QTableView>
+#include <QAbstractItemModelTester>
 #include <QtTest>
 #include <sstream>
 
@@ -34,10 +48,79 @@ WindowFixture::WindowFixture(const std::string &records, bool withCategories)
     dir.write("main.dat", bytes);
 }
 
+namespace {
+template <class T>
+T *findIn(QObject *window, const char *name)
+{
+    T *found = window->findChild<T *>(QString::fromLatin1(name));
+    if (!found)
+        qFatal("no control %s", name);
+    return found;
+}
+} // namespace
+
 void WindowFixture::open()
 {
     base = std::make_unique<Tbase>(messages, dir.datapath());
-    base->delay->setInterval(30);
+    ComboBox = findIn<QComboBox>(base.get(), "ComboBox");
+    Memo1 = findIn<QPlainTextEdit>(base.get(), "Memo1");
+    Memo2 = findIn<QPlainTextEdit>(base.get(), "Memo2");
+    TreeView = findIn<QTreeWidget>(base.get(), "TreeView");
+    add = findIn<QPushButton>(base.get(), "add");
+    binadd = findIn<QPushButton>(base.get(), "binadd");
+    bindesc = findIn<QLineEdit>(base.get(), "bindesc");
+    binkolvo = findIn<QSpinBox>(base.get(), "binkolvo");
+    binname = findIn<QLineEdit>(base.get(), "binname");
+    comboicon = findIn<QLabel>(base.get(), "comboicon");
+    delay = findIn<QTimer>(base.get(), "delay");
+    description = findIn<QLineEdit>(base.get(), "description");
+    dtype = findIn<QLabel>(base.get(), "dtype");
+    exactfind = findIn<QCheckBox>(base.get(), "exactfind");
+    exactsearch = findIn<QCheckBox>(base.get(), "exactsearch");
+    fcolor = findIn<QPushButton>(base.get(), "fcolor");
+    finddesc = findIn<QLineEdit>(base.get(), "finddesc");
+    findit = findIn<QPushButton>(base.get(), "findit");
+    findkolvo = findIn<QSpinBox>(base.get(), "findkolvo");
+    findlist = findIn<QPushButton>(base.get(), "findlist");
+    findname = findIn<QLineEdit>(base.get(), "findname");
+    flatsrb = findIn<QCheckBox>(base.get(), "flatsrb");
+    getparams = findIn<QPushButton>(base.get(), "getparams");
+    image1 = findIn<QLabel>(base.get(), "image1");
+    image2 = findIn<QLabel>(base.get(), "image2");
+    image3 = findIn<QLabel>(base.get(), "image3");
+    kolvo = findIn<QSpinBox>(base.get(), "kolvo");
+    labelchange = findIn<QLabel>(base.get(), "labelchange");
+    labelf = findIn<QLabel>(base.get(), "labelf");
+    list = findIn<QTableView>(base.get(), "list");
+    listtofind = findIn<QTableView>(base.get(), "listtofind");
+    movecomp = findIn<QPushButton>(base.get(), "movecomp");
+    name = findIn<QLineEdit>(base.get(), "name");
+    output = findIn<QLabel>(base.get(), "output");
+    pagecontrol = findIn<QTabWidget>(base.get(), "pagecontrol");
+    remove = findIn<QCheckBox>(base.get(), "remove");
+    removecomp = findIn<QPushButton>(base.get(), "removecomp");
+    res = findIn<QPushButton>(base.get(), "res");
+    resetlist = findIn<QPushButton>(base.get(), "resetlist");
+    resetparams = findIn<QPushButton>(base.get(), "resetparams");
+    sdesc = findIn<QCheckBox>(base.get(), "sdesc");
+    showgrid = findIn<QCheckBox>(base.get(), "showgrid");
+    skolvo = findIn<QCheckBox>(base.get(), "skolvo");
+    sname = findIn<QCheckBox>(base.get(), "sname");
+    sortgroup = findIn<QGroupBox>(base.get(), "sortgroup");
+    sortitems = findIn<QButtonGroup>(base.get(), "sortitems");
+    take = findIn<QPushButton>(base.get(), "take");
+    takecomp = findIn<QSpinBox>(base.get(), "takecomp");
+    test = findIn<QLineEdit>(base.get(), "test");
+    text = findIn<QPlainTextEdit>(base.get(), "text");
+    timedelay = findIn<QSpinBox>(base.get(), "timedelay");
+    tomove = findIn<QComboBox>(base.get(), "tomove");
+    typetofind = findIn<QLabel>(base.get(), "typetofind");
+    understand = findIn<QLabel>(base.get(), "understand");
+    usecolors = findIn<QCheckBox>(base.get(), "usecolors");
+    delay->setInterval(30);
+    // Every change either list model announces is checked against what it then reports.
+    for (QTableView *view : {list, listtofind})
+        new QAbstractItemModelTester(view->model(), QAbstractItemModelTester::FailureReportingMode::QtTest, base.get());
 }
 
 std::vector<std::string> WindowFixture::takeMessages()

@@ -2,6 +2,7 @@
 #include "cp1251.h"
 #include "imagery.h"
 #include "params.h"
+#include "windowlinks.h"
 #include "recordingmessages.h"
 #include "tempfolder.h"
 
@@ -173,19 +174,20 @@ void ReferenceWindowTest::inventoryWindowShowsAndHidesTheReference()
     TImages images;
     Tmain main(&images);
     Tbase base(messages, dir.datapath());
-    base.setReferenceWindows(&main, &images);
+    linkWindows(base, main, images);
     main.show();
     base.show();
     QVERIFY(QTest::qWaitForWindowExposed(&base));
     QVERIFY(!main.isVisible());
     QVERIFY(!images.isVisible());
     // A row chosen in the list is looked up without showing the window.
-    const QRect cell = base.list->visualRect(base.list->model()->index(0, 1));
-    QTest::mouseClick(base.list->viewport(), Qt::LeftButton, {}, cell.center());
+    auto *list = base.findChild<QTableView *>(QStringLiteral("list"));
+    const QRect cell = list->visualRect(list->model()->index(0, 1));
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, cell.center());
     QCOMPARE(main.Edit1->text(), u("КС191Ж"));
     QCOMPARE(main.lastLookup().paramsTable, 3);
     QVERIFY(!main.isVisible());
-    base.getparams->click();
+    base.findChild<QPushButton *>(QStringLiteral("getparams"))->click();
     QVERIFY(main.isVisible());
     QVERIFY(images.isVisible());
 }

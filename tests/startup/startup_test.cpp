@@ -9,6 +9,7 @@
 #include "settingsstore.h"
 #include "splash.h"
 #include "tempfolder.h"
+#include "windowlinks.h"
 
 #include <QCloseEvent>
 #include <QDir>
@@ -139,7 +140,7 @@ void StartupTest::windowFrameAndTheMinimumWidth()
     TImages images;
     Tmain main(&images);
     Tbase base(messages, dir.datapath());
-    base.setReferenceWindows(&main, &images);
+    linkWindows(base, main, images);
     QCOMPARE(base.windowTitle(), QStringLiteral("Voskbase v2.0"));
     QCOMPARE(base.windowIcon().pixmap(32, 32).size(), QSize(32, 32));
     auto *pages = base.findChild<QTabWidget *>("pagecontrol");

@@ -1,0 +1,372 @@
+#include "inventory.h"
+
+#include "cp1251.h"
+#include "messages.h"
+#include "names.h"
+#include "nominal.h"
+#include "stock.h"
+
+#include <algorithm>
+
+namespace vosk {
+
+void Outcome::then(Outcome later)
+{
+    notes.insert(notes.end(), std::make_move_iterator(later.notes.begin()), std::make_move_iterator(later.notes.end()));
+    if (later.list != ListChange::None) {
+        // Rows appended to a list that is then replaced are simply part of the new list.
+        if (list == ListChange::None || later.list == ListChange::Reset) {
+            list = later.list;
+            appendedFrom = later.appendedFrom;
+        }
+    }
+    if (later.status)
+        status = std::move(later.status);
+    if (later.understand)
+        understand = std::move(later.understand);
+    if (later.lookup)
+        lookup = std::move(later.lookup);
+    refused = refused || later.refused;
+}
+
+Inventory::Inventory(std::string datapath, Messages &messages)
+    : datapath_(std::move(datapath)), messages_(messages),
+      folder_(std::make_unique<DataFolder>(datapath_, messages_))
+{
+}
+
+Inventory::~Inventory() = default;
+
+Outcome Inventory::open()
+{
+    Outcome out;
+    auto loaded = folder_->loadbase(store_, [&out](const std::string &text) { out.status = text; });
+    dictionary_ = std::move(loaded.dictionary);
+    categories_ = std::move(loaded.categories);
+    // The list starts with every record, in the order chosen for every category change.
+    out.then(selectCategory(0));
+    return out;
+}
+
+bool Inventory::save() { return folder_->savebase(store_); }
+
+std::string Inventory::categoryName(int category) const
+{
+    return category >= 0 && static_cast<std::size_t>(category) < categories_.size()
+               ? categories_[static_cast<std::size_t>(category)]
+               : std::string();
+}
+
+// --- the list
+
+void Inventory::filter()
+{
+    ViewList view;
+    vosk::filterbase(store_, lastfilter_, exact_, view);
+    rows_.assign(view.viewlist.begin() + 1, view.viewlist.begin() + 1 + view.viewcount);
+    listChanged();
+}
+
+Outcome Inventory::showlist()
+{
+    Outcome out;
+    out.list = ListChange::Reset;
+    uint32_t sum = 0;
+    for (const uint16_t slot : rows_)
+        sum += store_.quantity[slot];
+    out.status = listSummary(static_cast<uint32_t>(rows_.size()), sum);
+    return out;
+}
+
+Outcome Inventory::refresh()
+{
+    filter();
+    return showlist();
+}
+
+Outcome Inventory::selectCategory(int category)
+{
+    lastfilter_.category = category <= 0 ? -1 : category;
+    Outcome out = refresh();
+    if (autoSort_)
+        out.then(sortRows(*autoSort_));
+    return out;
+}
+
+Outcome Inventory::reset(int category)
+{
+    lastfilter_ = {};
+    return selectCategory(category);
+}
+
+Outcome Inventory::search(const FilterCriteria &criteria)
+{
+    lastfilter_ = criteria;
+    return refresh();
+}
+
+std::vector<ListRow> Inventory::listRows() const
+{
+    std::vector<ListRow> rows;
+    rows.reserve(rows_.size());
+    for (const uint16_t slot : rows_)
+        rows.push_back({store_.category[slot], store_.name[slot], std::to_string(store_.quantity[slot]),
+                        store_.description[slot]});
+    return rows;
+}
+
+Outcome Inventory::sortRows(ListColumn column)
+{
+    Outcome out;
+    std::vector<ListRow> rows = listRows();
+    std::vector<uint32_t> order;
+    const SortResult result = sortlist(rows, static_cast<int>(column), &order);
+    std::vector<uint16_t> sorted(rows_.size());
+    for (std::size_t k = 0; k < order.size(); ++k)
+        sorted[k] = rows_[order[k]];
+    rows_.swap(sorted);
+    listChanged();
+    out.list = ListChange::Reset;
+    if (result.stopped)
+        out.error(result.errorMessage);
+    return out;
+}
+
+Outcome Inventory::sort(ListColumn column) { return sortRows(column); }
+
+// --- the changing tab
+
+int Inventory::guessCategory(const std::string &name) const
+{
+    const int guessed = guesstype(name, dictionary_);
+    return guessed >= 0 && static_cast<std::size_t>(guessed) < categories_.size() ? guessed : -1;
+}
+
+Outcome Inventory::understand(int category, const std::string &name) const
+{
+    Outcome out;
+    try {
+        out.understand = generalFormat(readnominal(category, name));
+    } catch (const NumberConversionError &e) {
+        out.error(e.message());
+    }
+    return out;
+}
+
+Outcome Inventory::change(const StockEdit &edit)
+{
+    Outcome out;
+    lastMoved_ = 0;
+    if (edit.category < 0 || static_cast<std::size_t>(edit.category) >= categories_.size()) {
+        out.refuse(cp1251("Выберите тип детали в списке разделов: без него деталь некуда записать."));
+        return out;
+    }
+    StockKey key{edit.category, edit.name, edit.description.empty() ? std::string(" ") : edit.description};
+    StoredName stored = storedName(edit.category, edit.name, categoryName(edit.category));
+    if (!stored.ok && edit.take && !stored.conversionError) {
+        // A record stored under such a name before it was refused can still be taken out.
+        stored.ok = true;
+        stored.name = edit.name;
+    }
+    if (!stored.ok) {
+        if (!stored.conversionError)
+            out.understand = shownominal(0); // «повторите ввод», as the label says of such a name
+        out.refuse(stored.message, true);
+        return out;
+    }
+    key.name = stored.name;
+
+    ViewList view;
+    const StockResult r = changeStock(store_, view, key, edit.amount, edit.take);
+    for (const std::string &text : r.messages)
+        out.inform(text);
+    if (r.refused) {
+        out.refused = true;
+        return out;
+    }
+    lastMoved_ = r.moved;
+    if (r.moved || r.createdSlot)
+        listChanged();
+    if (r.createdSlot) {
+        // The new record shows at the end of the list at once (and stays there while the
+        // bin works through its takes, when the list is not refilled).
+        out.list = ListChange::Appended;
+        out.appendedFrom = static_cast<int>(rows_.size());
+        rows_.push_back(static_cast<uint16_t>(r.createdSlot));
+    }
+    if (r.moved || r.createdSlot)
+        out.status = std::to_string(store_.totalqty) + cp1251(" деталей");
+    if (!batchmode_)
+        out.then(refresh());
+    return out;
+}
+
+Outcome Inventory::move(const StockEdit &source, int target)
+{
+    Outcome out;
+    lastMoved_ = 0;
+    // Checked before anything changes: a name the target category cannot read as a value
+    // would otherwise arrive there as «повторите ввод» and be lost.
+    const StoredName there = storedName(target, source.name, categoryName(target));
+    if (!there.ok) {
+        out.refuse(cp1251("Перевести нельзя: ") + there.message, true);
+        return out;
+    }
+    const bool batch = batchmode_;
+    batchmode_ = true; // the list is shown once, by the caller, for the target
+    StockEdit take = source;
+    take.take = true;
+    out.then(change(take));
+    const uint32_t taken = lastMoved_;
+    if (!out.refused && taken > 0) {
+        StockEdit arrive = source;
+        arrive.take = false;
+        arrive.category = target;
+        arrive.amount = static_cast<int>(taken);
+        out.then(change(arrive));
+        if (out.refused) {
+            // The target would not take them: they go back where they came from.
+            StockEdit back = source;
+            back.take = false;
+            back.amount = static_cast<int>(taken);
+            Outcome returned = change(back);
+            out.notes.insert(out.notes.end(), returned.notes.begin(), returned.notes.end());
+            lastMoved_ = 0;
+        } else {
+            lastMoved_ = taken;
+        }
+    }
+    batchmode_ = batch;
+    out.list = ListChange::None;
+    out.appendedFrom = 0;
+    if (!batchmode_)
+        out.then(refresh());
+    return out;
+}
+
+std::optional<PickedRow> Inventory::pick(int row) const
+{
+    if (row < 0 || static_cast<std::size_t>(row) >= rows_.size())
+        return std::nullopt;
+    const uint16_t slot = rows_[static_cast<std::size_t>(row)];
+    return PickedRow{store_.category[slot], store_.name[slot], store_.quantity[slot], store_.description[slot]};
+}
+
+// --- the bin
+
+Outcome Inventory::binAdd(int category, const std::string &name, const std::string &needed,
+                          const std::string &description)
+{
+    Outcome out;
+    if (name.empty()) {
+        out.refuse(cp1251("Введите название детали"));
+        return out;
+    }
+    bin_.push_back(addbinrow("ready", category, categories_, name, needed, description, 0, {}));
+    return out;
+}
+
+void Inventory::binRemove(int row)
+{
+    if (row < 0 || static_cast<std::size_t>(row) >= bin_.size())
+        return;
+    bin_.erase(bin_.begin() + row);
+    // The offers would no longer line up with the bin: the pass ends, nothing applied.
+    passAbandon();
+}
+
+void Inventory::binClear()
+{
+    bin_.clear();
+    passAbandon();
+}
+
+Outcome Inventory::findBin(bool exact)
+{
+    Outcome out;
+    exact_ = exact; // and the search tab keeps it so
+    lastFind_ = vosk::findbin(store_, categories_, bin_, exact);
+    rows_ = lastFind_.listSlots;
+    bin_ = lastFind_.rows;
+    lastFindSlots_ = rows_;
+    listIsLastFind_ = true;
+    out.list = ListChange::Reset;
+    if (!lastFind_.rows.empty())
+        out.status = listSummary(lastFind_.lastCount, lastFind_.lastTotal);
+    return out;
+}
+
+// --- the taking pass
+
+std::optional<Outcome> Inventory::passStart(bool exactFind)
+{
+    if (rows_.empty())
+        return std::nullopt;
+    Outcome out;
+    // The pass walks the list as the last find left it; anything else (a refill, a row
+    // added since) would offer the wrong parts, so the find runs afresh first.
+    const bool linedUp = listIsLastFind_ && rows_ == lastFindSlots_ && TakePass::linesUp(bin_, listRows(), lastFind_);
+    if (!linedUp) {
+        out.then(findBin(exactFind));
+        out.status = cp1251("Список деталей изменился после поиска: корзина проверена заново");
+        if (rows_.empty())
+            return out;
+    }
+    batchmode_ = true;
+    pass_ = TakePass();
+    if (!pass_.start(bin_, listRows(), lastFind_, categories_)) {
+        batchmode_ = false;
+        return out;
+    }
+    if (!pass_.lastOffered().empty())
+        out.lookup = pass_.lastOffered();
+    return out;
+}
+
+Outcome Inventory::passTake(int amount)
+{
+    Outcome out;
+    if (!pass_.active())
+        return out;
+    pass_.take(amount);
+    // Offers of nothing are passed over inside the pass; the reference window still follows
+    // each of them, so it shows the last part offered.
+    out.lookup = pass_.lastOffered();
+    return out;
+}
+
+Outcome Inventory::passFinish(bool confirmed, bool exactFind)
+{
+    Outcome out;
+    const std::vector<Take> takes = pass_.takes();
+    const bool apply = confirmed && pass_.finished() && !pass_.nothingToApply();
+    pass_ = TakePass();
+    batchmode_ = false;
+    if (apply)
+        out = applyTakes(takes, exactFind);
+    return out;
+}
+
+Outcome Inventory::applyTakes(const std::vector<Take> &takes, bool exactFind)
+{
+    Outcome out;
+    batchmode_ = true;
+    for (const Take &t : takes) {
+        StockEdit edit{t.category, t.name, t.description, t.amount, true};
+        out.then(change(edit));
+        out.refused = false; // a take that cannot be made is reported; the others go on
+    }
+    batchmode_ = false;
+    // The bin checked again against the new stock.
+    out.then(findBin(exactFind));
+    return out;
+}
+
+void Inventory::passAbandon()
+{
+    batchmode_ = false;
+    if (pass_.active() || pass_.finished())
+        pass_.abandon();
+}
+
+} // namespace vosk

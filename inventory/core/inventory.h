@@ -1,0 +1,197 @@
+#pragma once
+#include "bin.h"
+#include "compstore.h"
+#include "datafiles.h"
+#include "dictionary.h"
+#include "filter.h"
+#include "listsort.h"
+#include "takepass.h"
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace vosk {
+
+class Messages;
+
+// The columns of the inventory list, left to right; a column is also the key the list is
+// ordered by when its title is clicked.
+enum class ListColumn : int { Category = 0, Name = 1, Quantity = 2, Description = 3 };
+constexpr int kListColumns = 4;
+
+// How the rows on screen changed.
+enum class ListChange {
+    None,     // the same rows (their texts may have changed: repaint)
+    Reset,    // a new list
+    Appended, // rows added after the ones shown before (Outcome::appendedFrom)
+};
+
+// A message box the window shows.
+struct Note {
+    enum class Kind { Inform, Error };
+    Kind kind = Kind::Inform;
+    std::string text;
+    friend bool operator==(const Note &, const Note &) = default;
+};
+
+// What the window must show after an operation, in this order: the notes (message boxes),
+// the list, the status bar, the value label, the reference window.
+struct Outcome {
+    std::vector<Note> notes;
+    ListChange list = ListChange::None;
+    int appendedFrom = 0;
+    std::optional<std::string> status;
+    std::optional<std::string> understand;
+    // A part the reference window should look up.
+    std::optional<std::string> lookup;
+    // Refused before anything changed (the reason is the last note).
+    bool refused = false;
+
+    void inform(std::string text) { notes.push_back({Note::Kind::Inform, std::move(text)}); }
+    void error(std::string text) { notes.push_back({Note::Kind::Error, std::move(text)}); }
+    void refuse(std::string text, bool asError = false)
+    {
+        asError ? error(std::move(text)) : inform(std::move(text));
+        refused = true;
+    }
+    // Appends a later outcome: its notes after these, its list, status and lookup over these.
+    void then(Outcome later);
+};
+
+// A change of stock typed on the changing tab (or made by a move, the taking pass or an
+// import): parts of a category, name and description added or taken.
+struct StockEdit {
+    int category = -1;
+    std::string name;        // as typed; made canonical in the value categories
+    std::string description; // as typed; empty means none (stored as one blank)
+    int amount = 0;
+    bool take = false;
+};
+
+// What choosing a row of the list puts into the changing tab.
+struct PickedRow {
+    int category = 0;
+    std::string name;
+    int quantity = 0;
+    std::string description;
+};
+
+// The inventory: the record store with its dictionary and categories, what the list shows
+// and the criteria that chose it, the bin and the taking pass. It holds every rule of the
+// inventory; the window turns the user's actions into calls and shows what they return.
+class Inventory {
+public:
+    // `datapath`: the installation folder followed by '/', or empty for the current folder.
+    Inventory(std::string datapath, Messages &messages);
+    ~Inventory();
+    Inventory(const Inventory &) = delete;
+    Inventory &operator=(const Inventory &) = delete;
+
+    // Reads the three data files (their failures are reported through the messages) and
+    // shows every record. The status bar shows the stock, then the list.
+    Outcome open();
+    // Writes main.dat; false (error shown, nothing lost) when that is not possible.
+    bool save();
+
+    const std::string &datapath() const { return datapath_; }
+    const CompStore &store() const { return store_; }
+    const Dictionary &dictionary() const { return dictionary_; }
+    const std::vector<std::string> &categories() const { return categories_; }
+    std::string categoryName(int category) const;
+
+    // --- the list
+    // Store slots of the rows on screen, in display order (a slot may appear twice after a
+    // bin find). The list's texts are always the store's.
+    const std::vector<uint16_t> &rows() const { return rows_; }
+    const FilterCriteria &lastfilter() const { return lastfilter_; }
+    bool batchmode() const { return batchmode_; }
+    // "Точный поиск": names and descriptions compare whole.
+    void setExact(bool exact) { exact_ = exact; }
+    bool exact() const { return exact_; }
+    // The automatic ordering after every category change: a column, or none.
+    void setAutoSort(std::optional<ListColumn> column) { autoSort_ = column; }
+
+    // The list for a category (0 or -1: all), ordered automatically.
+    Outcome selectCategory(int category);
+    // The list again by the last criteria.
+    Outcome refresh();
+    // "Сброс": every criterion dropped, then the list for the category.
+    Outcome reset(int category);
+    // The search tab's criteria (category -1: every category).
+    Outcome search(const FilterCriteria &criteria);
+    // Orders the rows on screen by a column.
+    Outcome sort(ListColumn column);
+
+    // --- the changing tab
+    // The category a typed name belongs to by the dictionary (-1 for none).
+    int guessCategory(const std::string &name) const;
+    // The value of a name in a category as the label beside the name shows it.
+    Outcome understand(int category, const std::string &name) const;
+    // Adds or takes parts; the list is refilled by the last criteria.
+    Outcome change(const StockEdit &edit);
+    // Parts actually added or taken by the last change (0 when refused).
+    uint32_t lastMoved() const { return lastMoved_; }
+    // Moves parts of a record from its category to another one: taken from the source, and
+    // only what was taken arrives in the target. A name the target cannot hold (a value
+    // that does not read in the target's scale) is refused before anything changes.
+    Outcome move(const StockEdit &source, int target);
+    // The record behind a row of the list, and the lookup of its name.
+    std::optional<PickedRow> pick(int row) const;
+
+    // --- the bin
+    const std::vector<BinRow> &binRows() const { return bin_; }
+    // A needed part (category -1: any); refused with a message when the name is empty.
+    Outcome binAdd(int category, const std::string &name, const std::string &needed, const std::string &description);
+    void binRemove(int row);
+    void binClear();
+    // "Найти детали": every bin row looked up; the list shows what was found.
+    Outcome findBin(bool exact);
+
+    // --- the taking pass
+    const TakePass &pass() const { return pass_; }
+    bool passActive() const { return pass_.active(); }
+    // "Забрать детали": finds again first when the list no longer holds the last find. With
+    // an empty list nothing starts (nullopt).
+    std::optional<Outcome> passStart(bool exactFind);
+    // The user's amount for the current offer.
+    Outcome passTake(int amount);
+    // The pass is finished: its report to confirm.
+    bool passFinished() const { return pass_.finished(); }
+    // After the confirmation: the takes applied when confirmed, then the bin checked again.
+    Outcome passFinish(bool confirmed, bool exactFind);
+    // Take mode left without applying anything.
+    void passAbandon();
+
+private:
+    void filter();
+    Outcome showlist();
+    Outcome sortRows(ListColumn column);
+    Outcome applyTakes(const std::vector<Take> &takes, bool exactFind);
+    std::vector<ListRow> listRows() const;
+    void listChanged() { listIsLastFind_ = false; }
+
+    std::string datapath_;
+    Messages &messages_;
+    std::unique_ptr<DataFolder> folder_;
+    CompStore store_;
+    Dictionary dictionary_;
+    std::vector<std::string> categories_;
+
+    std::vector<uint16_t> rows_;
+    FilterCriteria lastfilter_;
+    bool exact_ = false;
+    std::optional<ListColumn> autoSort_;
+    bool batchmode_ = false;
+    uint32_t lastMoved_ = 0;
+
+    std::vector<BinRow> bin_;
+    BinFind lastFind_;
+    std::vector<uint16_t> lastFindSlots_;
+    bool listIsLastFind_ = false;
+    TakePass pass_;
+};
+
+} // namespace vosk

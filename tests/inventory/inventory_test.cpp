@@ -1,0 +1,214 @@
+// The inventory object on real files: what its operations change and what they return for
+// the window to show.
+#include "cp1251text.h"
+#include "inventory.h"
+#include "recordingmessages.h"
+#include "tempfolder.h"
+
+#include <gtest/gtest.h>
+
+using namespace vosk;
+using vosk::test::Cp1251Text;
+using vosk::test::T;
+using vosk::test::text;
+using vosk::test::texts;
+
+namespace {
+
+// Categories: 1-3 resistors, 4-7 capacitors, 8 diodes, 9 transistors.
+const char *kCategories = "Все\r\nРез1\r\nРез2\r\nРез3\r\nКонд4\r\nКонд5\r\nКонд6\r\nКонд7\r\nДиоды\r\nТранзисторы\r\n";
+
+struct Folder {
+    test::TempFolder dir;
+    test::RecordingMessages messages;
+
+    explicit Folder(const char *records, const std::string &categories = cp1251(kCategories))
+    {
+        dir.write("components.lst", categories);
+        dir.write("strings.dat", cp1251("0\r\n0\r\nK k М м\r\n0\r\n0\r\nпф нф мкф\r\n0\r\n0\r\nКД\r\nКТ\r\n"));
+        std::string bytes = cp1251(records);
+        for (char &c : bytes)
+            if (c == '|')
+                c = '\x01';
+        dir.write("main.dat", bytes);
+    }
+    std::string mainFile() const { return dir.read("main.dat"); }
+};
+
+std::vector<Cp1251Text> names(const Inventory &inv)
+{
+    std::vector<std::string> out;
+    for (uint16_t slot : inv.rows())
+        out.push_back(inv.store().name[slot]);
+    return texts(out);
+}
+
+StockEdit edit(int category, const char *name, int amount, bool take = false, const char *description = "")
+{
+    return {category, T(name), T(description), amount, take};
+}
+
+} // namespace
+
+TEST(Inventory, OpensShowingEveryRecordAndChangesGoThroughTheNameRules)
+{
+    Folder f("2|4,7К|5|a\r\n9|КТ315|3|npn\r\n");
+    Inventory inv(f.dir.datapath(), f.messages);
+    Outcome opened = inv.open();
+    EXPECT_EQ(opened.list, ListChange::Reset);
+    EXPECT_EQ(text(*opened.status), text("В списке наименований: 2 деталей 8"));
+    EXPECT_EQ(inv.rows().size(), 2u);
+
+    // A value typed in any spelling is stored canonically and merges with its record.
+    Outcome added = inv.change(edit(2, "4,7k", 2, false, "a"));
+    EXPECT_FALSE(added.refused);
+    EXPECT_EQ(inv.store().quantity[1], 7);
+    EXPECT_EQ(inv.store().totalqty, 10u);
+    EXPECT_EQ(text(*added.status), text("В списке наименований: 2 деталей 10"));
+
+    // A new record shows at once at the end of the list, then the list is refilled.
+    Outcome created = inv.change(edit(5, "100нф", 1));
+    EXPECT_EQ(created.list, ListChange::Reset);
+    EXPECT_EQ(names(inv), (std::vector<Cp1251Text>{text("4,7К"), text("КТ315"), text("100нф")}));
+    EXPECT_EQ(text(inv.store().description[3]), text(" ")); // no description: one blank
+
+    // Taking more than there is takes what there is and says so; the emptied record goes.
+    Outcome taken = inv.change(edit(9, "КТ315", 5, true, "npn"));
+    EXPECT_EQ(taken.notes.size(), 1u);
+    EXPECT_EQ(text(taken.notes[0].text), text("Не хватает 2детали: КТ315 npn"));
+    EXPECT_EQ(inv.lastMoved(), 3u);
+    EXPECT_EQ(inv.store().compcount, 2);
+    EXPECT_EQ(inv.store().totalqty, 8u);
+}
+
+TEST(Inventory, NamesThatAreNoValueAreRefusedAndNothingIsStored)
+{
+    Folder f("2|4,7К|5|a\r\n");
+    Inventory inv(f.dir.datapath(), f.messages);
+    inv.open();
+    ASSERT_TRUE(inv.save());
+    const std::string before = f.mainFile();
+    const std::string huge = "1" + std::string(400, '0') + "K";
+    for (const std::string &name : {T("470"), huge, T("4,7Ф"), T("1,2,3K")}) {
+        Outcome o = inv.change({2, name, "", 1, false});
+        EXPECT_TRUE(o.refused) << name;
+        ASSERT_FALSE(o.notes.empty());
+        EXPECT_EQ(o.notes.back().kind, Note::Kind::Error);
+        if (name != T("1,2,3K")) // the malformed number keeps its conversion message
+            EXPECT_EQ(text(*o.understand), text("повторите ввод"));
+    }
+    EXPECT_EQ(inv.store().compcount, 1);
+    ASSERT_TRUE(inv.save());
+    EXPECT_EQ(f.mainFile(), before);
+
+    // No category chosen: refused with the reason.
+    Outcome none = inv.change(edit(-1, "КТ315", 1));
+    EXPECT_TRUE(none.refused);
+}
+
+TEST(Inventory, MoveRefusesANameTheTargetCannotHoldAndMovesOnlyWhatWasThere)
+{
+    Folder f("2|4,7К|5|a\r\n8|КД522|2|x\r\n");
+    Inventory inv(f.dir.datapath(), f.messages);
+    inv.open();
+    ASSERT_TRUE(inv.save());
+    const std::string before = f.mainFile();
+
+    // A resistor's value means nothing in farads: refused, source and target as before.
+    Outcome refused = inv.move(edit(2, "4,7К", 5, true, "a"), 5);
+    EXPECT_TRUE(refused.refused);
+    EXPECT_EQ(inv.lastMoved(), 0u);
+    ASSERT_TRUE(inv.save());
+    EXPECT_EQ(f.mainFile(), before);
+
+    // Into another resistor category: it arrives under its canonical name.
+    inv.move(edit(2, "4,7k", 3, true, "a"), 3);
+    EXPECT_EQ(inv.lastMoved(), 3u);
+    EXPECT_EQ(inv.store().quantity[1], 2);
+    EXPECT_EQ(inv.store().category[3], 3);
+    EXPECT_EQ(text(inv.store().name[3]), text("4,7К"));
+
+    // Asking for more than the record holds moves what it holds, never more.
+    inv.move(edit(8, "КД522", 10, true, "x"), 9);
+    EXPECT_EQ(inv.lastMoved(), 2u);
+    EXPECT_EQ(inv.store().totalqty, 7u);
+}
+
+TEST(Inventory, RowsKeepTheWholeCategoryPastTwoHundredFiftySix)
+{
+    std::string categories;
+    for (int i = 0; i < 301; ++i)
+        categories += "c" + std::to_string(i) + "\r\n";
+    Folder f("44|x|5|d\r\n300|x|7|d\r\n", categories);
+    Inventory inv(f.dir.datapath(), f.messages);
+    inv.open();
+    const auto picked = inv.pick(1);
+    ASSERT_TRUE(picked);
+    EXPECT_EQ(picked->category, 300);
+    // Taking through the picked row takes from category 300, not from 300 & 0xFF = 44.
+    inv.change({picked->category, picked->name, picked->description, 5, true});
+    EXPECT_EQ(inv.store().quantity[1], 5);
+    EXPECT_EQ(inv.store().quantity[2], 2);
+    inv.sort(ListColumn::Category);
+    EXPECT_EQ(inv.store().category[inv.rows().front()], 44);
+}
+
+TEST(Inventory, TakingPassOffersLooksUpAndAppliesWhatWasConfirmed)
+{
+    Folder f("8|КД521|5|a\r\n8|КД522|3|b\r\n9|КТ315|4|npn\r\n");
+    Inventory inv(f.dir.datapath(), f.messages);
+    inv.open();
+    inv.binAdd(8, T("КД52"), "2", "");
+    EXPECT_TRUE(inv.binAdd(8, "", "1", "").refused); // a row needs a name
+    inv.findBin(false);
+    ASSERT_EQ(inv.rows().size(), 2u);
+
+    // The list was refilled since the find: the pass finds again first and says so.
+    inv.refresh();
+    auto started = inv.passStart(false);
+    ASSERT_TRUE(started);
+    EXPECT_EQ(text(*started->status), text("Список деталей изменился после поиска: корзина проверена заново"));
+    ASSERT_TRUE(inv.passActive());
+    EXPECT_EQ(text(*started->lookup), text("КД521"));
+    EXPECT_EQ(inv.pass().offer()->maximum, 2);
+
+    // Two of КД521 meet the need: КД522 is offered nothing and passed over, but the
+    // reference window still follows it.
+    Outcome took = inv.passTake(2);
+    EXPECT_EQ(text(*took.lookup), text("КД522"));
+    ASSERT_TRUE(inv.passFinished());
+
+    Outcome applied = inv.passFinish(true, false);
+    EXPECT_EQ(inv.store().quantity[1], 3);
+    EXPECT_EQ(inv.store().quantity[2], 3);
+    EXPECT_EQ(applied.list, ListChange::Reset); // the bin checked again
+    EXPECT_EQ(inv.binRows().front().status, "green");
+    EXPECT_FALSE(inv.batchmode());
+
+    // Cancelled, nothing changes.
+    ASSERT_TRUE(inv.passStart(false));
+    inv.passTake(2);
+    inv.passFinish(false, false);
+    EXPECT_EQ(inv.store().quantity[1], 3);
+}
+
+TEST(Inventory, SortsAndSearchesKeepTheirCriteria)
+{
+    Folder f("2|10К|1|b\r\n2|1К|2|a\r\n2|2,2К|3|c\r\n9|КТ315|4|npn\r\n");
+    Inventory inv(f.dir.datapath(), f.messages);
+    inv.setAutoSort(ListColumn::Name);
+    inv.open();
+    inv.selectCategory(2);
+    EXPECT_EQ(names(inv), (std::vector<Cp1251Text>{text("1К"), text("2,2К"), text("10К")}));
+    inv.sort(ListColumn::Description);
+    EXPECT_EQ(names(inv), (std::vector<Cp1251Text>{text("1К"), text("10К"), text("2,2К")}));
+
+    inv.search({-1, T("К"), 0, {}});
+    EXPECT_EQ(inv.rows().size(), 4u);
+    inv.setExact(true);
+    inv.refresh();
+    EXPECT_TRUE(inv.rows().empty());
+    inv.reset(0);
+    EXPECT_EQ(inv.lastfilter().category, -1);
+    EXPECT_EQ(inv.rows().size(), 4u);
+}
