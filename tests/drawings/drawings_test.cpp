@@ -1,6 +1,8 @@
 // The two drawing sets as committed: frame counts and sizes the picture window relies
-// on, agreement with the description table, and the generator reproducing them.
+// on, agreement with the description table and the marking table, and the generator
+// reproducing them.
 
+#include "cp1251.h"
 #include "gifframes.h"
 
 #include <gtest/gtest.h>
@@ -19,6 +21,7 @@
 namespace {
 
 const std::string kDrawings = std::string(VOSK_SOURCE_DIR) + "/resources/drawings/";
+const std::string kMarkingTable = std::string(VOSK_SOURCE_DIR) + "/resources/reference/marking.txt";
 
 std::string readFile(const std::string &path)
 {
@@ -188,38 +191,125 @@ bool isGreen(std::uint32_t p) { int r = (p >> 16) & 255, g = (p >> 8) & 255, b =
 bool isLightBlue(std::uint32_t p) { int r = (p >> 16) & 255, g = (p >> 8) & 255, b = p & 255; return b > 200 && g > 140 && r < 140; }
 bool isViolet(std::uint32_t p) { int r = (p >> 16) & 255, g = (p >> 8) & 255, b = p & 255; return r > 100 && b > 150 && g < 90; }
 
-TEST(DrawingSets, ColourMarksNamedInTheTableAreDrawnAndNoOthers)
+// The marking table's records (UTF-8) by drawing number: key and the mark columns.
+std::map<int, std::vector<std::vector<std::string>>> markingRecords(const std::string &table)
 {
-    const auto rows = catalogue();
+    std::map<int, std::vector<std::vector<std::string>>> out;
+    std::istringstream in(vosk::utf8From1251(table));
+    std::string line;
+    for (int i = 0; std::getline(in, line); ++i) {
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        if (i < 5 || line.empty() || line == " ")
+            continue;
+        std::vector<std::string> fields;
+        std::string f;
+        for (char c : line) {
+            if (c == '@') {
+                fields.push_back(f);
+                f.clear();
+            } else {
+                f += c;
+            }
+        }
+        out[std::atoi(fields.back().c_str())].push_back(fields);
+    }
+    return out;
+}
+
+bool allUnknown(const std::vector<std::vector<std::string>> &records)
+{
+    for (const auto &r : records)
+        for (std::size_t k = 1; k + 1 < r.size(); ++k)
+            if (r[k].rfind("н/д", 0) != 0)
+                return false;
+    return true;
+}
+
+bool isColour(std::uint32_t p, int r, int g, int b) { return p == (0xFF000000u | (r << 16) | (g << 8) | b); }
+
+TEST(DrawingSets, MarksNamedInTheMarkingTableAreDrawnAndUnknownMarksSaySo)
+{
     const auto loaded = load("marking.gif");
     ASSERT_TRUE(loaded.has_value());
     const vosk::GifFrames &frames = *loaded;
-    ASSERT_TRUE(rows.count("marking"));
+    const auto records = markingRecords(readFile(kMarkingTable));
+    ASSERT_EQ(records.size(), 47u); // every drawing is named by some record
     const struct {
-        const char *word;
+        const char *stem;
         bool (*is)(std::uint32_t);
-    } hues[] = {{"red", isRed},     {"orange", isOrange},        {"yellow", isYellow},
-                {"green", isGreen}, {"light-blue", isLightBlue}, {"violet", isViolet}};
+    } hues[] = {{"красн", isRed},   {"оранж", isOrange}, {"жёлт", isYellow},
+                {"зелён", isGreen}, {"голуб", isLightBlue}, {"фиолет", isViolet}};
     int coloured = 0;
-    for (const auto &[number, row] : rows.at("marking")) {
+    int unknown = 0;
+    for (const auto &[number, recs] : records) {
         const vosk::GifFrame *f = frames.frame(number - 1);
-        ASSERT_NE(f, nullptr);
+        ASSERT_NE(f, nullptr) << "drawing " << number;
+        std::string words;
+        for (const auto &r : recs)
+            for (std::size_t k = 1; k + 1 < r.size(); ++k)
+                words += r[k] + " ";
         for (const auto &hue : hues) {
-            // "orange-tinted glass" names a body, not a mark.
-            const std::size_t at = row.marks.find(hue.word);
-            const bool named = at != std::string::npos
-                               && (at == 0 || (row.marks[at - 1] == ' ' || row.marks[at - 1] == '('))
-                               && row.marks.compare(at, std::string(hue.word).size() + 1,
-                                                    std::string(hue.word) + "-") != 0;
+            const bool named = words.find(hue.stem) != std::string::npos;
             bool drawn = false;
             for (std::uint32_t p : f->pixels)
                 drawn = drawn || hue.is(p);
-            EXPECT_EQ(drawn, named) << "drawing " << number << ", " << hue.word << ": " << row.marks;
+            EXPECT_EQ(drawn, named) << "drawing " << number << ", " << hue.stem << ": " << words;
             coloured += named ? 1 : 0;
         }
+        // Unknown marks: an outline, no filled body (glass, moulding, tinted glass) that
+        // would pass for a body without marks, no dimension, and the words beside it.
+        bool filled = false;
+        bool dimension = false;
+        for (std::uint32_t p : f->pixels) {
+            filled = filled || isColour(p, 214, 232, 238) || isColour(p, 52, 52, 56) || isColour(p, 246, 206, 150);
+            dimension = dimension || isColour(p, 0, 0, 150);
+        }
+        int inked = 0; // black pixels where the words go: the right edge, or the top of a low frame
+        for (int y = 0; y < f->height; ++y)
+            for (int x = 0; x < f->width; ++x)
+                if ((x >= f->width - 7 || y < 12) && f->pixels[y * f->width + x] == 0xFF000000u)
+                    ++inked;
+        if (allUnknown(recs)) {
+            ++unknown;
+            EXPECT_FALSE(filled) << "drawing " << number;
+            EXPECT_FALSE(dimension) << "drawing " << number;
+            EXPECT_GT(inked, 100) << "drawing " << number;
+        } else {
+            EXPECT_TRUE(filled) << "drawing " << number;
+            EXPECT_LT(inked, 60) << "drawing " << number;
+        }
     }
-    // The table does name colours; a check over nothing would prove nothing.
-    EXPECT_GT(coloured, 5);
+    // The table does name colours and does leave marks unknown; a check over nothing
+    // would prove nothing.
+    EXPECT_GT(coloured, 10);
+    EXPECT_GT(unknown, 20);
+    // The frames the published marks brought: three narrow black rings at the anode
+    // (bottom) of Д814Д1, against the one wide ring of Д814А1; green and red dots of
+    // КД105В and КД105Г.
+    const auto blackRows = [&](int frame) {
+        const vosk::GifFrame *f = frames.frame(frame);
+        const int x = f->width / 2 - 4; // inside the body, left of the lead
+        int runs = 0;
+        bool in = false;
+        for (int y = f->height / 2; y < f->height; ++y) {
+            bool black = false;
+            for (int dx = 0; dx < 3; ++dx)
+                black = black || f->pixels[y * f->width + x + dx] == 0xFF000000u;
+            runs += black && !in ? 1 : 0;
+            in = black;
+        }
+        return runs;
+    };
+    EXPECT_GT(blackRows(27), blackRows(25));
+    const auto hasHue = [&](int frame, bool (*is)(std::uint32_t)) {
+        for (std::uint32_t p : frames.frame(frame)->pixels)
+            if (is(p))
+                return true;
+        return false;
+    };
+    EXPECT_TRUE(hasHue(40, isGreen));
+    EXPECT_TRUE(hasHue(41, isRed));
 }
 
 TEST(DrawingSets, DamagedCopiesAreRefusedOrDecodedWithoutHarm)
@@ -257,8 +347,8 @@ TEST(DrawingSets, GeneratorReproducesTheCommittedFiles)
     char pattern[] = "/tmp/vosk_drawings_XXXXXX";
     ASSERT_NE(mkdtemp(pattern), nullptr);
     const std::string dir = pattern;
-    const std::string command = std::string("\"") + VOSK_DRAWINGS_TOOL + "\" \"" + kDrawings
-                                + "catalogue.tsv\" \"" + dir + "\" > \"" + dir + "/log.txt\" 2>&1";
+    const std::string command = std::string("\"") + VOSK_DRAWINGS_TOOL + "\" \"" + kDrawings + "catalogue.tsv\" \""
+                                + kMarkingTable + "\" \"" + dir + "\" > \"" + dir + "/log.txt\" 2>&1";
     const int status = std::system(command.c_str());
     EXPECT_EQ(status, 0) << readFile(dir + "/log.txt");
     for (const char *name : {"marking.gif", "packages.gif"}) {
@@ -272,3 +362,60 @@ TEST(DrawingSets, GeneratorReproducesTheCommittedFiles)
 }
 
 } // namespace
+
+namespace {
+
+// Runs the generator on a changed copy of the marking table; returns its exit status and
+// what it said.
+std::pair<int, std::string> generateWith(const std::string &table)
+{
+    char pattern[] = "/tmp/vosk_drawings_XXXXXX";
+    EXPECT_NE(mkdtemp(pattern), nullptr);
+    const std::string dir = pattern;
+    std::ofstream(dir + "/marking.txt", std::ios::binary) << table;
+    const std::string command = std::string("\"") + VOSK_DRAWINGS_TOOL + "\" \"" + kDrawings + "catalogue.tsv\" \""
+                                + dir + "/marking.txt\" \"" + dir + "\" > \"" + dir + "/log.txt\" 2>&1";
+    const int status = std::system(command.c_str());
+    const std::string log = readFile(dir + "/log.txt");
+    std::filesystem::remove_all(dir);
+    return {status, log};
+}
+
+std::string replacedIn(std::string text, const std::string &from, const std::string &to)
+{
+    const auto at = text.find(from);
+    EXPECT_NE(at, std::string::npos) << vosk::utf8From1251(from);
+    if (at != std::string::npos)
+        text.replace(at, from.size(), to);
+    return text;
+}
+
+} // namespace
+
+TEST(DrawingSets, GeneratorRefusesMarksItCannotDrawRight)
+{
+    const std::string table = readFile(kMarkingTable);
+    // КД105В's green dot on КД105Б's drawing: one frame cannot show both.
+    auto [status, log] = generateWith(replacedIn(table, vosk::cp1251("КД105В@зелёная точка@н/д@н/д@41@"),
+                                                 vosk::cp1251("КД105В@зелёная точка@н/д@н/д@12@")));
+    EXPECT_NE(status, 0);
+    EXPECT_NE(log.find("shared by records with different marks"), std::string::npos) << log;
+    // A colour without the kind of mark.
+    std::tie(status, log) = generateWith(replacedIn(table, vosk::cp1251("КД105Д@н/д@н/д@н/д@43@"),
+                                                    vosk::cp1251("КД105Д@н/д@синее@н/д@43@")));
+    EXPECT_NE(status, 0);
+    EXPECT_NE(log.find("without its kind"), std::string::npos) << log;
+    // A ring whose colour the drawings do not know.
+    std::tie(status, log) = generateWith(replacedIn(table, vosk::cp1251("КД105Д@н/д@н/д@н/д@43@"),
+                                                    vosk::cp1251("КД105Д@н/д@пёстрое кольцо@н/д@43@")));
+    EXPECT_NE(status, 0);
+    EXPECT_NE(log.find("without a colour"), std::string::npos) << log;
+    // A drawing number past the set.
+    std::tie(status, log) = generateWith(replacedIn(table, vosk::cp1251("КД105Д@н/д@н/д@н/д@43@"),
+                                                    vosk::cp1251("КД105Д@н/д@н/д@н/д@48@")));
+    EXPECT_NE(status, 0);
+    // The same marks on a shared drawing are fine: КД105Д's unknown marks on КД102's.
+    std::tie(status, log) = generateWith(replacedIn(table, vosk::cp1251("КД105Д@н/д@н/д@н/д@43@"),
+                                                    vosk::cp1251("КД105Д@н/д@н/д@н/д@11@")));
+    EXPECT_EQ(status, 0) << log;
+}

@@ -4,6 +4,7 @@ main.dat (canonical names in the value categories, known categories, no doubles)
 the dictionary, the icons and the help files.  Usage: check_data.py [data folder]
 Prints one line per finding and exits with 1 when anything is wrong."""
 import os
+import re
 import struct
 import sys
 from fractions import Fraction
@@ -20,6 +21,11 @@ UNIT_WORDS = ["E", "e", "Е", "е", "K", "k", "К", "к", "M", "m", "М", "м",
               "пф", "ПФ", "пФ", "нф", "НФ", "нФ", "мкф", "МКФ", "мкФ"]
 
 problems = []
+
+# The reference book the program carries, to hold the stock's descriptions against.
+BOOK = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "resources", "reference")
+DIODES, ZENERS = 8, 9
+FIGURE = re.compile(r"(\d+(?:,\d+)?)\s*(мА|Вт|В|А)(?![А-Яа-яЁё])")
 
 
 def fail(msg):
@@ -61,8 +67,68 @@ def self_test():
     for value, want in shown.items():
         if nominal.show(value) != want:
             fail(f"band rules: {float(value)} shows as {nominal.show(value)}, expected {want}")
+    cases = [(DIODES, "КД208А", "100В 1,5А", 1), (DIODES, "КД208А", "100В 1А", 0),
+             (DIODES, "КД102А", "250В 0,1А", 0), (DIODES, "КД102А", "250В 100мА", 0),
+             (DIODES, "КД410А", "1000В", 1), (DIODES, "Д226Б", "400В 0,3А", 2),
+             (DIODES, "1N4007", "1000В 1А", 2), (ZENERS, "Д814А", "8В", 0),
+             (ZENERS, "Д815А", "5,6В 8Вт", 0), (ZENERS, "КС512А", "12В 2Вт", 1),
+             (DIODES, "КД522Б", "импульсный", 0)]
+    for cat, name, desc, want in cases:
+        got = figure_problems(cat, name, desc, PARAMS, PARAMS2)
+        if len(got) != want:
+            fail(f"book check: {name} «{desc}» gives {len(got)} finding(s), expected {want}: {got}")
     if not nominal.read(5, "100нф") < nominal.ext(Fraction(1, 10 ** 7)) <= nominal.read(5, "0,1мкф"):
         fail("band rules: 100нф and 0,1мкф do not straddle the extended 10^-7 threshold")
+
+
+def book_table(name, first):
+    """Records of one reference table as lists of fields (the filler line has none)."""
+    lines = open(os.path.join(BOOK, name + ".txt"), "rb").read().decode("cp1251").split("\r\n")
+    return [l.split("@")[:-1] for l in lines[first:] if l not in ("", " ")]
+
+
+def book_record(table, name):
+    """What the reference window shows for a part: the first record whose key holds the name."""
+    for rec in table:
+        if len(name) <= len(rec[0]) and name in rec[0]:
+            return rec
+    return None
+
+
+def quantity(text, unit_of_bare):
+    """A field as a number in the column's unit; None for «н/д» and words."""
+    m = re.match(r"^\s*(\d+(?:[.,]\d+)?)\s*(мА|А|Вт|В)?\s*$", text)
+    if not m:
+        return None
+    v = float(m.group(1).replace(",", "."))
+    return v / 1000 if m.group(2) == "мА" else v
+
+
+def figure_problems(cat, name, desc, params, params2):
+    """Figures in a diode's or zener's description that the reference book does not
+    give for what it shows for that part."""
+    found = []
+    for number, unit in FIGURE.findall(desc):
+        value = float(number.replace(",", "."))
+        table = params if cat == DIODES else params2
+        column = {(DIODES, "В"): 1, (DIODES, "А"): 2, (DIODES, "мА"): 2,
+                  (ZENERS, "В"): 2, (ZENERS, "Вт"): 7}.get((cat, unit))
+        rec = book_record(table, name)
+        what = f"{name} «{desc}»: {number}{unit}"
+        if rec is None:
+            found.append(f"{what}, the reference book has no record for {name}")
+        elif column is None or column >= len(rec) - 1:
+            found.append(f"{what}, the reference book gives no such figure")
+        else:
+            book = quantity(rec[column], None)
+            want = value / 1000 if unit == "мА" else value
+            if book is None or abs(book - want) > 1e-9:
+                found.append(f"{what}, the reference book shows {rec[0]} with {rec[column]}")
+    return found
+
+
+PARAMS = book_table("params", 6)
+PARAMS2 = book_table("params2", 12)
 
 
 def check_stock(folder, categories):
@@ -103,6 +169,9 @@ def check_stock(folder, categories):
                 fail(f"{where}: {name} has more than one comma")
         elif 7 == cat and nominal.read(cat, name) == 0:
             fail(f"{where}: {name} in category 7 has no value, it would sort first")
+        if cat in (DIODES, ZENERS):
+            for p in figure_problems(cat, name, desc, PARAMS, PARAMS2):
+                fail(f"{where}: {p}")
         key = (cat, name, desc)
         if key in seen:
             fail(f"{where}: same category, name and description as line {seen[key]}")

@@ -184,6 +184,13 @@ BodyPicture drawAxialBody(const AxialBody &b)
     };
     paintMarks(b.start, true);
     paintMarks(b.end, false);
+    if (b.middleDot) {
+        const int d = centredSize(W, std::max(3, std::min(W - 2, roundToInt(L * 0.22))));
+        const int u0 = (L - d) / 2;
+        const int v0 = (W - d) / 2;
+        px.fillEllipse(u0, v0, u0 + d - 1, v0 + d - 1, b.middleDot->colour);
+        px.ellipse(u0, v0, u0 + d - 1, v0 + d - 1, edge);
+    }
 
     for (int u = 0; u < L; ++u)
         for (int v = 0; v < W; ++v)

@@ -44,6 +44,7 @@ struct AxialBody {
     int leadThickness = 1;
     EndMarks start;
     EndMarks end;
+    std::optional<Dot> middleDot; // on the side, half way along: the table names no end
 };
 
 struct BodyPicture {

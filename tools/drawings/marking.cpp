@@ -1,10 +1,14 @@
 // The marking set: narrow upright drawings of one diode each, showing where its colour
-// rings, dots and end marks sit. Frames are only 15 to 26 pixels wide, so the figures
-// use the 3 x 5 font and the one dimension drawn is the body length.
+// rings, dots and end marks sit. The package comes from the description table, the marks
+// from the reference book's marking table. Frames are only 15 to 26 pixels wide, so the
+// figures use the 3 x 5 font and the one dimension drawn is the body length; a frame whose
+// marks are unknown shows the outline only, with the words "маркировка неизвестна"
+// where the dimension would be.
 
 #include "bodies.h"
 #include "drafting.h"
 #include "figures.h"
+#include "markingtable.h"
 #include "text.h"
 
 #include <algorithm>
@@ -25,7 +29,15 @@ struct MarkingPlan {
     bool keyDot = false;
     bool leadNumbers = false;
     bool bridgeSigns = false;
+    bool unknown = false; // the table's marks are all «н/д»
+    std::optional<Dot> middleDot;
 };
+
+const std::string &unknownWords()
+{
+    static const std::string words = utf8ToCp1251("маркировка неизвестна");
+    return words;
+}
 
 [[noreturn]] void cannotRead(const Entry &e, const std::string &what)
 {
@@ -61,7 +73,7 @@ bool positionOnly(const std::string &clause)
            || contains(clause, "outlined circle");
 }
 
-MarkingPlan readPlan(const Entry &e)
+MarkingPlan readPlan(const Entry &e, const TableMarks &table)
 {
     MarkingPlan plan;
     const std::string body = lowerText(e.body);
@@ -91,7 +103,8 @@ MarkingPlan readPlan(const Entry &e)
     };
 
     for (const std::string &clause : split(marks, ';')) {
-        if (clause.empty() || clause.rfind("no colour marks", 0) == 0 || clause.rfind("no mark", 0) == 0)
+        if (clause.empty() || clause.rfind("no colour marks", 0) == 0 || clause.rfind("no mark", 0) == 0
+            || clause.rfind("marks from the marking table", 0) == 0)
             continue;
         if (contains(clause, "key mark")) {
             plan.keyDot = true;
@@ -158,8 +171,16 @@ MarkingPlan readPlan(const Entry &e)
             continue;
         cannotRead(e, "mark not understood: " + clause);
     }
-    if (plan.block && (!plan.top.rings.empty() || !plan.bottom.rings.empty()))
-        cannotRead(e, "rings on a block package");
+    // Colour marks are the marking table's; the description table only places the package.
+    if (!plan.top.rings.empty() || !plan.bottom.rings.empty() || plan.top.sideDot || plan.bottom.sideDot
+        || plan.top.faceDot || plan.bottom.faceDot)
+        cannotRead(e, "colour marks belong to the marking table, not to the description");
+    plan.unknown = !table.known;
+    plan.top = plan.anodeTop ? table.anode : table.cathode;
+    plan.bottom = plan.anodeTop ? table.cathode : table.anode;
+    plan.middleDot = table.bodyDot;
+    if (plan.block && (!plan.top.rings.empty() || !plan.bottom.rings.empty() || plan.middleDot))
+        cannotRead(e, "rings or dots on a block package");
     return plan;
 }
 
@@ -196,7 +217,16 @@ void drawAxial(Canvas &c, const Entry &e, const MarkingPlan &plan)
     body.leadThickness = t;
     body.start = plan.top;
     body.end = plan.bottom;
-    placeBody(c, drawAxialBody(body), x0, y0, true);
+    body.middleDot = plan.middleDot;
+    BodyPicture picture = drawAxialBody(body);
+    if (plan.unknown) {
+        // The outline alone: a filled body would read as a body without marks.
+        for (int u = 0; u < picture.pixels.width(); ++u)
+            for (int v = 0; v < picture.pixels.height(); ++v)
+                if (picture.mask.at(u, v) == 1 && picture.pixels.at(u, v) != Black)
+                    picture.pixels.set(u, v, White);
+    }
+    placeBody(c, picture, x0, y0, true);
 
     // A mark on the end face is seen edge-on: a flat oval sitting on the end.
     auto faceDot = [&](const EndMarks &end, int y) {
@@ -213,11 +243,18 @@ void drawAxial(Canvas &c, const Entry &e, const MarkingPlan &plan)
     faceDot(plan.top, y0 - 1);
     faceDot(plan.bottom, y1 + 1);
 
-    // Body length.
-    const int dx = x0 + bw + 2;
-    extensionLine(c, x0 + bw, y0, dx + 1, y0);
-    extensionLine(c, x0 + bw, y1, dx + 1, y1);
-    vDimension(c, small, dx, y0, y1, mm(e.bodyLength), TextSide::UpRight);
+    if (plan.unknown) {
+        const int tw = small.width(unknownWords());
+        if (tw > H - 2)
+            cannotRead(e, "frame too short for the words on unknown marks");
+        small.drawUpward(c, W - small.height() - 1, (H - 1 + tw) / 2, unknownWords(), Black);
+    } else {
+        // Body length.
+        const int dx = x0 + bw + 2;
+        extensionLine(c, x0 + bw, y0, dx + 1, y0);
+        extensionLine(c, x0 + bw, y1, dx + 1, y1);
+        vDimension(c, small, dx, y0, y1, mm(e.bodyLength), TextSide::UpRight);
+    }
 
     // Polarity beside the lead ends.
     const int sx = cx + t / 2 + 2;
@@ -247,11 +284,13 @@ void drawBlock(Canvas &c, const Entry &e, const MarkingPlan &plan)
         leadX.push_back(x0 + (2 * i + 1) * bw / (2 * plan.leads));
     for (int x : leadX)
         leadLine(c, x, y1, x, y1 + leadPx, t, true, false);
-    c.fillRect(x0, y0, x0 + bw - 1, y1, Plastic);
+    // Light signs on the dark moulding; dark ones on the bare outline of unknown marks.
+    const std::uint8_t ink = plan.unknown ? Black : MarkWhite;
+    c.fillRect(x0, y0, x0 + bw - 1, y1, plan.unknown ? White : Plastic);
     c.rect(x0, y0, x0 + bw - 1, y1, Black);
 
     if (plan.keyDot)
-        c.fillEllipse(x0 + 2, y0 + 2, x0 + 4, y0 + 4, MarkWhite);
+        c.fillEllipse(x0 + 2, y0 + 2, x0 + 4, y0 + 4, ink);
     // Lead numbers or the bridge's signs, light on the dark moulding just above each lead.
     const int pitch = plan.leads > 1 ? leadX[1] - leadX[0] : bw;
     const char *signs[] = {"~", "~", "+", "-"};
@@ -266,7 +305,7 @@ void drawBlock(Canvas &c, const Entry &e, const MarkingPlan &plan)
         const int w = small.width(label);
         if (w + 1 > pitch || bh < small.height() + 3)
             continue;
-        small.draw(c, leadX[i] - w / 2, y1 - 1 - small.height(), label, MarkWhite);
+        small.draw(c, leadX[i] - w / 2, y1 - 1 - small.height(), label, ink);
     }
     if (captionRows > 0)
         drawCaption(c, large, e.caption, 1);
@@ -274,14 +313,44 @@ void drawBlock(Canvas &c, const Entry &e, const MarkingPlan &plan)
 
 } // namespace
 
-Canvas drawMarkingFrame(const Entry &entry)
+Canvas drawMarkingFrame(const Entry &entry, const TableMarks &marks)
 {
-    const MarkingPlan plan = readPlan(entry);
+    const MarkingPlan plan = readPlan(entry, marks);
     Canvas canvas(entry.width, entry.height, White);
-    if (plan.block)
-        drawBlock(canvas, entry, plan);
-    else
+    if (!plan.block) {
         drawAxial(canvas, entry, plan);
+        return canvas;
+    }
+    if (!plan.unknown) {
+        drawBlock(canvas, entry, plan);
+        return canvas;
+    }
+    // A block of unknown marks: the words upright at the right edge when the frame is
+    // tall enough, else in two lines at the top; the block takes the rest.
+    const Font small(FontSize::Small);
+    const std::string &words = unknownWords();
+    const int tw = small.width(words);
+    const bool upright = tw <= entry.height - 2;
+    const int across = small.height() + 2;
+    const int topRows = 2 * (small.height() + 1) + 1;
+    Canvas part(upright ? entry.width - across : entry.width, upright ? entry.height : entry.height - topRows, White);
+    drawBlock(part, entry, plan);
+    const int dy = upright ? 0 : topRows;
+    for (int x = 0; x < part.width(); ++x)
+        for (int y = 0; y < part.height(); ++y)
+            canvas.set(x, y + dy, part.at(x, y));
+    if (upright) {
+        small.drawUpward(canvas, entry.width - small.height() - 1, (entry.height - 1 + tw) / 2, words, Black);
+    } else {
+        const std::size_t gap = words.find(' ');
+        const std::string lines[2] = {words.substr(0, gap), words.substr(gap + 1)};
+        for (int k = 0; k < 2; ++k) {
+            const int w = small.width(lines[k]);
+            if (w > entry.width - 2)
+                cannotRead(entry, "frame too narrow for the words on unknown marks");
+            small.draw(canvas, (entry.width - w) / 2, 1 + k * (small.height() + 1), lines[k], Black);
+        }
+    }
     return canvas;
 }
 

@@ -205,5 +205,15 @@ for name, lines in recs.items():
     print(f"info {name}: {n} fields «н/д» of {cells} value fields")
 print(f"info all tables: {total} fields «н/д»")
 
+# ---- basis of the figures (checked in full by the reference test) ---------
+basis = [l.split("\t") for l in open(os.path.join(REF, "basis.tsv"), encoding="utf-8").read().splitlines()[1:]]
+filled = {(name, i, c) for name, lines in (("marking", m), ("params", p1), ("params2", p2))
+          for i in range(EXPECT[name][1], len(lines)) if key(lines[i]) is not None
+          for c, f in enumerate(fields(lines[i])[1:-1], 2) if not f.startswith(NODATA)}
+recorded = {(b[0], int(b[1]), int(b[3])) for b in basis}
+check(recorded == filled and len(basis) == len(filled), f"basis.tsv: one basis for each of the {len(filled)} filled fields")
+kinds = Counter(b[4] for b in basis)
+print("info bases: " + ", ".join(f"{k} {n}" for k, n in sorted(kinds.items())))
+
 print("FAILED: %d" % len(failures) if failures else "all checks passed")
 sys.exit(1 if failures else 0)
