@@ -24,6 +24,7 @@ public:
     int count() const { return static_cast<int>(lines_.size()); }
     const std::string &line(int i) const { return lines_.at(static_cast<size_t>(i)); }
     void replaceLine(int i, std::string text) { lines_.at(static_cast<size_t>(i)) = std::move(text); }
+    void appendLine(std::string text) { lines_.push_back(std::move(text)); }
 
 private:
     std::vector<std::string> lines_;
