@@ -147,14 +147,15 @@ void Tmain::FindClick()
                    images_ ? images_->state() : PictureState{});
     lastText_ = Edit1->text();
     looked_ = true;
+    if (images_)
+        images_->apply(last_.picture);
     if (last_.windowWidth > width() || last_.windowHeight > height()) {
         resize(std::max(width(), last_.windowWidth), std::max(height(), last_.windowHeight));
-        // The window manager frames the new size later: place the picture window again then.
+        // Below the grown window, at the picture window's new size; the window manager frames
+        // the new size later, so once more then.
         placeImages();
         QTimer::singleShot(150, this, &Tmain::placeImages);
     }
-    if (images_)
-        images_->apply(last_.picture);
     update();
 }
 

@@ -165,6 +165,16 @@ void ReferenceWindowTest::pictureWindowHangsBelowAndFollowsResizesOnly()
     QVERIFY(outer.width() >= 800);
     const int imagesOuter = images.frameGeometry().width();
     QCOMPARE(images.pos(), QPoint(outer.x() + outer.width() - imagesOuter, outer.y() + outer.height()));
+    // Shrunk, then grown by a lookup: every line drawn inside, the picture window below the new frame.
+    main.resize(300, 100);
+    main.Edit1->setText(u("КС191Ж"));
+    main.find->click();
+    QCoreApplication::processEvents();
+    const int h = QFontMetrics(main.font()).height();
+    for (const DrawnText &t : main.lastLookup().texts)
+        QVERIFY2(t.y + h <= main.height(), t.text.c_str());
+    const QRect grown = main.frameGeometry();
+    QCOMPARE(images.pos(), QPoint(grown.x() + grown.width() - images.frameGeometry().width(), grown.y() + grown.height()));
 }
 
 void ReferenceWindowTest::inventoryWindowShowsAndHidesTheReference()
