@@ -137,10 +137,26 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             if (t != 1 || markingHit < 0 || (i != 2 && i != 3))
                 FUZZ_CHECK(tables.table(t).line(i) == before.table(t).line(i));
 
+    // Every visible line lies inside the grown window and clear of every other one; the lines
+    // under the tables (table 0) are not cells.
     std::string drawn;
+    std::vector<const DrawnText *> visible;
     for (const DrawnText &d : r.texts) {
-        drawn += d.text;
-        FUZZ_CHECK(d.y <= r.windowHeight);
+        if (d.table != 0 || !r.foundAny)
+            drawn += d.text;
+        FUZZ_CHECK(d.y + measure.lineHeight() <= r.windowHeight || !r.foundAny);
+        if (r.foundAny && d.text.find_first_not_of(' ') != std::string::npos)
+            visible.push_back(&d);
+    }
+    const int h = measure.lineHeight();
+    for (size_t i = 0; i < visible.size(); ++i) {
+        const DrawnText &a = *visible[i];
+        FUZZ_CHECK(a.x + measure.textWidth(a.text) + RefLayout::growRoom <= r.windowWidth);
+        for (size_t j = i + 1; j < visible.size(); ++j) {
+            const DrawnText &b = *visible[j];
+            const int aw = measure.textWidth(a.text), bw = measure.textWidth(b.text);
+            FUZZ_CHECK(aw == 0 || bw == 0 || a.x + aw <= b.x || b.x + bw <= a.x || a.y + h <= b.y || b.y + h <= a.y);
+        }
     }
     if (!r.foundAny) {
         FUZZ_CHECK(r.texts.size() == 1);

@@ -2,15 +2,24 @@
 
 #include "codec.h"
 #include "controls.h"
+#include "cp1251.h"
+#include "filebytes.h"
 #include "imagery.h"
 #include "resourcebytes.h"
 
 #include <QComboBox>
+#include <QContextMenuEvent>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QFile>
+#include <QFileDialog>
 #include <QFontMetrics>
+#include <QFormLayout>
 #include <QFrame>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPainter>
 #include <QPushButton>
 #include <QTimer>
@@ -83,14 +92,40 @@ Tmain::Tmain(TImages *images, QWidget *parent)
     find = placeButton(this, "find", QStringLiteral("find"), 496, 56, 75, 25);
     find->hide();
     connect(find, &QPushButton::clicked, this, &Tmain::FindClick);
+
+    // The user's own figures: an edit box laid over a cell, and the menu of the cells.
+    celledit = new QLineEdit(this);
+    celledit->setObjectName(QStringLiteral("celledit"));
+    celledit->hide();
+    celledit->installEventFilter(this);
+    connect(celledit, &QLineEdit::returnPressed, this, &Tmain::cellEditKeep);
+    cellmenu = new QMenu(this);
+    cellmenu->setObjectName(QStringLiteral("cellmenu"));
+    const auto action = [this](const char *name, const char *text, void (Tmain::*handler)()) {
+        QAction *a = cellmenu->addAction(tr8(text));
+        a->setObjectName(QString::fromLatin1(name));
+        connect(a, &QAction::triggered, this, handler);
+        return a;
+    };
+    resetfield_ = action("resetfield", "Вернуть значение справочника", &Tmain::resetfieldClick);
+    removetype_ = action("removetype", "Удалить свой тип", &Tmain::removetypeClick);
+    cellmenu->addSeparator();
+    action("addtype", "Добавить тип…", &Tmain::addtypeClick);
+    cellmenu->addSeparator();
+    action("exportbook", "Сохранить свои данные в файл…", &Tmain::exportbookClick);
+    action("importbook", "Загрузить данные из файла…", &Tmain::importbookClick);
+    askNewType = [this](const NewType &suggested) { return askNewTypeDialog(suggested); };
+    chooseFile = [this](bool save) { return chooseFileDialog(save); };
+    boxes_.setParent(this);
     FormCreate();
 }
 
 void Tmain::FormCreate()
 {
     listsbuilt_ = false;
-    tables_ = RefTables::create(embedded(":/reference/marking.txt"), embedded(":/reference/params.txt"),
-                                embedded(":/reference/params2.txt"));
+    book_ = RefTables::create(embedded(":/reference/marking.txt"), embedded(":/reference/params.txt"),
+                              embedded(":/reference/params2.txt"));
+    tables_ = user_.merged(book_);
 }
 
 void Tmain::lookupFrom(const QString &text)
@@ -101,6 +136,7 @@ void Tmain::lookupFrom(const QString &text)
 
 void Tmain::FindClick()
 {
+    cellEditCancel();
     const auto text = toCp1251(Edit1->text());
     const FontMeasure measure(font());
     // A designation that code page 1251 cannot hold matches no key.
@@ -111,10 +147,15 @@ void Tmain::FindClick()
                    images_ ? images_->state() : PictureState{});
     lastText_ = Edit1->text();
     looked_ = true;
-    if (last_.windowWidth > width() || last_.windowHeight > height())
-        resize(std::max(width(), last_.windowWidth), std::max(height(), last_.windowHeight));
     if (images_)
         images_->apply(last_.picture);
+    if (last_.windowWidth > width() || last_.windowHeight > height()) {
+        resize(std::max(width(), last_.windowWidth), std::max(height(), last_.windowHeight));
+        // Below the grown window, at the picture window's new size; the window manager frames
+        // the new size later, so once more then.
+        placeImages();
+        QTimer::singleShot(150, this, &Tmain::placeImages);
+    }
     update();
 }
 
@@ -130,10 +171,13 @@ void Tmain::paintEvent(QPaintEvent *)
     }
     QPainter painter(this);
     painter.fillRect(QRect(0, RefLayout::clearTop, width(), height() - RefLayout::clearTop), Qt::white);
-    painter.setPen(palette().color(QPalette::WindowText));
+    const QColor text = palette().color(QPalette::WindowText);
+    const QColor userText(0, 0, 128); // the user's own figures: dark blue
     const QFontMetrics metrics(font());
-    for (const DrawnText &t : last_.texts)
+    for (const DrawnText &t : last_.texts) {
+        painter.setPen(t.user ? userText : text);
         painter.drawText(t.x, t.y + metrics.ascent(), fromCp1251(t.text));
+    }
 }
 
 bool Tmain::eventFilter(QObject *watched, QEvent *event)
@@ -144,6 +188,11 @@ bool Tmain::eventFilter(QObject *watched, QEvent *event)
         const auto *key = static_cast<QKeyEvent *>(event);
         if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter)
             find->click(); // Edit1KeyPress: Enter looks the text up
+    }
+    if (watched == celledit && event->type() == QEvent::KeyPress &&
+        static_cast<QKeyEvent *>(event)->key() == Qt::Key_Escape) {
+        cellEditCancel();
+        return true;
     }
     return QWidget::eventFilter(watched, event);
 }
@@ -166,10 +215,7 @@ void Tmain::combopicChange()
 void Tmain::buildLists()
 {
     listsbuilt_ = true;
-    allcomps->clear();
-    for (const std::string &type : allTypes(tables_))
-        allcomps->addItem(fromCp1251(type));
-    allcomps->setCurrentIndex(-1);
+    fillTypes();
     allcomps->setEditText(tr8("Компоненты"));
     combopic->clear();
     const int frames = images_ ? images_->packageSet().count() : 0;
@@ -177,6 +223,16 @@ void Tmain::buildLists()
         combopic->addItem(tr8("Д") + QString::number(i));
     combopic->setCurrentIndex(-1);
     combopic->setEditText(tr8("рис."));
+}
+
+void Tmain::fillTypes()
+{
+    const QString text = allcomps->currentText();
+    allcomps->clear();
+    for (const std::string &type : allTypes(tables_))
+        allcomps->addItem(fromCp1251(type));
+    allcomps->setCurrentIndex(-1);
+    allcomps->setEditText(text);
 }
 
 void Tmain::showEvent(QShowEvent *event)
@@ -216,9 +272,341 @@ void Tmain::placeImages()
 void Tmain::closeEvent(QCloseEvent *event)
 {
     find->click();
+    saveUserBook();
     if (images_)
         images_->close();
     QWidget::closeEvent(event);
+}
+
+// ---- The user's own figures and types -------------------------------------------------
+
+namespace {
+
+std::string joinKeys(const std::vector<UserLine> &lines)
+{
+    std::string out;
+    size_t n = 0;
+    for (const UserLine &line : lines) {
+        if (n == 12) {
+            out += cp1251(" и ещё ") + std::to_string(lines.size() - n);
+            break;
+        }
+        out += (n++ ? ", " : "") + line.fields[0];
+    }
+    return out;
+}
+
+std::string localPath(const QString &path) { return QFile::encodeName(path).toStdString(); }
+
+const char *const kOutsideCodePage = "Текст не сохранён: в нём знак, которого нет в кодовой странице 1251.";
+
+} // namespace
+
+Messages &Tmain::messages() { return messages_ ? *messages_ : static_cast<Messages &>(boxes_); }
+
+void Tmain::setDataFolder(std::string datapath, Messages &messages)
+{
+    datapath_ = std::move(datapath);
+    messages_ = &messages;
+    folderSet_ = true;
+    userFileRead_ = true;
+    user_ = UserBook();
+    const std::string path = datapath_ + kUserBookFile;
+    const ReadResult r = readFileBytes(path);
+    if (r.status == ReadStatus::Failed) {
+        // Never written over: what it holds may be the user's work.
+        userFileRead_ = false;
+        messages.error(cp1251("Не удалось прочитать файл ") + pathForMessage(path) + ": " + r.reason +
+                       cp1251(". Ваши данные справочника в него записаны не будут."));
+    } else if (r.status == ReadStatus::Ok) {
+        user_ = UserBook::parse(r.bytes, book_);
+        const std::vector<int> bad = user_.unreadable();
+        if (!bad.empty()) {
+            std::string lines;
+            for (size_t i = 0; i < bad.size() && i < 20; ++i)
+                lines += (i ? ", " : "") + std::to_string(bad[i]);
+            if (bad.size() > 20)
+                lines += ", …";
+            messages.error(cp1251("В файле refbook.dat есть строки, которые не удалось прочитать как записи: ") +
+                           std::to_string(bad.size()) + cp1251(" (строки ") + lines +
+                           cp1251("). Они не показаны и будут сохранены в файле без изменений."));
+        }
+    }
+    userBookChanged();
+}
+
+bool Tmain::saveUserBook()
+{
+    if (!user_.dirty())
+        return true;
+    if (!folderSet_) {
+        messages().error(cp1251("Папка установки не задана: ваши данные справочника не записаны."));
+        return false;
+    }
+    const std::string path = datapath_ + kUserBookFile;
+    if (!userFileRead_) {
+        messages().error(cp1251("Файл ") + pathForMessage(path) +
+                         cp1251(" не был прочитан при запуске: ваши данные справочника в него не записаны."));
+        return false;
+    }
+    std::string reason;
+    if (!replaceFileAtomically(path, user_.bytes(), reason)) {
+        messages().error(cp1251("Не удалось записать файл ") + pathForMessage(path) + ": " + reason);
+        return false;
+    }
+    user_.markSaved();
+    return true;
+}
+
+void Tmain::userBookChanged()
+{
+    tables_ = user_.merged(book_);
+    if (listsbuilt_)
+        fillTypes();
+    find->click();
+}
+
+const CellBox *Tmain::cellAt(const QPoint &pos) const
+{
+    for (const CellBox &cell : last_.cells)
+        if (cell.contains(pos.x(), pos.y()))
+            return &cell;
+    return nullptr;
+}
+
+std::string Tmain::cellKey(const CellBox &cell) const
+{
+    const auto key = linekey(tables_.table(cell.table).line(cell.line));
+    return key ? std::string(*key) : std::string();
+}
+
+void Tmain::editCell(const CellBox &cell)
+{
+    if (cell.field < 2)
+        return; // the designation is the record's name, not one of its figures
+    Fields current;
+    const int n = splitrecord(tables_.table(cell.table).line(cell.line), current);
+    if (cell.field > n)
+        return;
+    editing_ = cell;
+    const int h = QFontMetrics(font()).height();
+    celledit->setGeometry(cell.x - 3, cell.y - 4, std::max(cell.width + 8, 90), h + 8);
+    celledit->setText(fromCp1251(current.slot[static_cast<size_t>(cell.field)]));
+    celledit->selectAll();
+    celledit->show();
+    celledit->raise();
+    celledit->setFocus();
+}
+
+void Tmain::cellEditKeep()
+{
+    if (!editing_ || celledit->isHidden())
+        return;
+    const auto text = toCp1251(celledit->text());
+    if (!text) {
+        messages().error(cp1251(kOutsideCodePage));
+        return; // the box stays open for another try
+    }
+    const CellBox cell = *editing_;
+    const std::string why = user_.setField(book_, cell.table, cellKey(cell), cell.field, *text);
+    if (!why.empty()) {
+        messages().error(why);
+        return;
+    }
+    cellEditCancel();
+    userBookChanged();
+}
+
+void Tmain::cellEditCancel()
+{
+    editing_.reset();
+    if (!celledit->isHidden()) {
+        celledit->hide();
+        Edit1->setFocus();
+    }
+}
+
+void Tmain::mouseDoubleClickEvent(QMouseEvent *event)
+{
+    if (const CellBox *cell = cellAt(event->position().toPoint()))
+        editCell(*cell);
+    else
+        QWidget::mouseDoubleClickEvent(event);
+}
+
+void Tmain::keyPressEvent(QKeyEvent *event)
+{
+    // F2: the first figure of the record shown.
+    if (event->key() == Qt::Key_F2) {
+        for (const CellBox &cell : last_.cells)
+            if (cell.field >= 2) {
+                editCell(cell);
+                return;
+            }
+    }
+    QWidget::keyPressEvent(event);
+}
+
+void Tmain::contextMenuEvent(QContextMenuEvent *event)
+{
+    const CellBox *cell = cellAt(event->pos());
+    menuCell_ = cell ? std::optional<CellBox>(*cell) : std::nullopt;
+    const bool ownType = cell && cell->line >= tables_.firstUserLine(cell->table);
+    resetfield_->setEnabled(cell && !ownType && cell->field >= 2 &&
+                            (tables_.userFields(cell->table, cell->line) >> (cell->field - 1) & 1u));
+    removetype_->setEnabled(ownType);
+    cellmenu->popup(event->globalPos());
+}
+
+void Tmain::resetfieldClick()
+{
+    if (!menuCell_)
+        return;
+    user_.resetField(book_, menuCell_->table, cellKey(*menuCell_), menuCell_->field);
+    menuCell_.reset();
+    userBookChanged();
+}
+
+void Tmain::removetypeClick()
+{
+    if (!menuCell_ || menuCell_->line < tables_.firstUserLine(menuCell_->table))
+        return;
+    const std::string key = cellKey(*menuCell_);
+    const int t = menuCell_->table;
+    menuCell_.reset();
+    if (!messages().confirm(cp1251("Удалить ваш тип ") + key + cp1251(" со всеми его данными?")))
+        return;
+    user_.removeType(t, key);
+    userBookChanged();
+}
+
+void Tmain::addtypeClick()
+{
+    NewType suggested;
+    // The text looked up names no type: it is the one to add.
+    const auto text = toCp1251(Edit1->text());
+    bool known = false;
+    for (int t = 1; t <= 3 && text; ++t)
+        for (int i = RefTables::firstRecord[t]; i < tables_.table(t).count(); ++i)
+            known = known || linekey(tables_.table(t).line(i)) == *text;
+    if (text && !known)
+        suggested.key = Edit1->text();
+    const int chosen = combopic->findText(combopic->currentText(), Qt::MatchExactly | Qt::MatchCaseSensitive);
+    suggested.drawing = chosen + 1;
+    const std::optional<NewType> wanted = askNewType(suggested);
+    if (!wanted)
+        return;
+    const auto key = toCp1251(wanted->key.trimmed());
+    if (!key) {
+        messages().error(cp1251(kOutsideCodePage));
+        return;
+    }
+    // The package drawing of a parameter table; a marking drawing number is typed in place.
+    const std::string drawing =
+        wanted->table != 1 && wanted->drawing > 0 ? std::to_string(wanted->drawing) : std::string();
+    const std::string why = user_.addType(book_, wanted->table, *key, drawing);
+    if (!why.empty()) {
+        messages().error(why);
+        return;
+    }
+    Edit1->setText(fromCp1251(*key));
+    userBookChanged();
+    // Its figures are typed in place, the first one now.
+    for (const CellBox &cell : last_.cells)
+        if (cell.table == wanted->table && cell.field == 2 && cellKey(cell) == *key) {
+            editCell(cell);
+            break;
+        }
+}
+
+void Tmain::exportbookClick()
+{
+    const std::string bytes = user_.exportBytes();
+    if (bytes.empty()) {
+        messages().inform(cp1251("Своих данных в справочнике пока нет: сохранять нечего."));
+        return;
+    }
+    const QString name = chooseFile(true);
+    if (name.isEmpty())
+        return;
+    const std::string path = localPath(name);
+    std::string reason;
+    if (!replaceFileAtomically(path, bytes, reason)) {
+        messages().error(cp1251("Не удалось записать файл ") + pathForMessage(path) + ": " + reason);
+        return;
+    }
+    const auto count = std::count(bytes.begin(), bytes.end(), '\n');
+    messages().inform(cp1251("Записей сохранено: ") + std::to_string(count) + cp1251(", в файл ") +
+                      pathForMessage(path) + ".");
+}
+
+void Tmain::importbookClick()
+{
+    const QString name = chooseFile(false);
+    if (name.isEmpty())
+        return;
+    const std::string path = localPath(name);
+    const ReadResult r = readFileBytes(path);
+    if (r.status != ReadStatus::Ok) {
+        messages().error(cp1251("Не удалось прочитать файл ") + pathForMessage(path) + ": " +
+                         (r.status == ReadStatus::Missing ? cp1251("его нет") : r.reason));
+        return;
+    }
+    const ImportPlan plan = user_.planImport(r.bytes, book_);
+    const std::string unread =
+        plan.unreadable ? cp1251("\rНе прочитано строк: ") + std::to_string(plan.unreadable) + cp1251(" (они пропущены).")
+                        : std::string();
+    if (plan.adds.empty() && plan.changes.empty()) {
+        messages().inform(cp1251("В файле ") + pathForMessage(path) + cp1251(" нет новых или изменённых записей.") +
+                          unread);
+        return;
+    }
+    std::string question = cp1251("Из файла ") + pathForMessage(path) + ":";
+    if (!plan.adds.empty())
+        question += cp1251("\rдобавятся записи (") + std::to_string(plan.adds.size()) + "): " + joinKeys(plan.adds);
+    if (!plan.changes.empty())
+        question += cp1251("\rзаменят ваши записи (") + std::to_string(plan.changes.size()) +
+                    "): " + joinKeys(plan.changes);
+    question += unread + cp1251("\rЗагрузить?");
+    if (!messages().confirm(question))
+        return;
+    user_.applyImport(plan);
+    userBookChanged();
+}
+
+std::optional<NewType> Tmain::askNewTypeDialog(const NewType &suggested)
+{
+    QDialog dialog(this);
+    dialog.setWindowTitle(tr8("Добавить тип"));
+    auto *form = new QFormLayout(&dialog);
+    auto *table = new QComboBox(&dialog);
+    table->addItems({tr8("маркировка"), tr8("диоды"), tr8("стабилитроны")});
+    table->setCurrentIndex(std::clamp(suggested.table, 1, 3) - 1);
+    auto *key = new QLineEdit(suggested.key, &dialog);
+    auto *drawing = new QComboBox(&dialog);
+    drawing->addItem(tr8("нет"));
+    for (int i = 0; i < combopic->count(); ++i)
+        drawing->addItem(combopic->itemText(i));
+    drawing->setCurrentIndex(std::clamp(suggested.drawing, 0, combopic->count()));
+    form->addRow(tr8("Таблица"), table);
+    form->addRow(tr8("Тип"), key);
+    form->addRow(tr8("Чертёж корпуса"), drawing);
+    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
+    form->addRow(buttons);
+    connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return NewType{table->currentIndex() + 1, key->text(), drawing->currentIndex()};
+}
+
+QString Tmain::chooseFileDialog(bool save)
+{
+    const QString filter = tr8("Данные справочника (*.dat);;Все файлы (*)");
+    const QString folder = QFile::decodeName(QByteArray::fromStdString(datapath_));
+    return save ? QFileDialog::getSaveFileName(this, tr8("Сохранить свои данные справочника"),
+                                               folder + QStringLiteral("refbook-export.dat"), filter)
+                : QFileDialog::getOpenFileName(this, tr8("Загрузить данные справочника"), folder, filter);
 }
 
 } // namespace vosk

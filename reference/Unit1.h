@@ -1,10 +1,16 @@
 #pragma once
+#include "boxmessages.h"
 #include "lookup.h"
 #include "tables.h"
+#include "userbook.h"
 
 #include <QWidget>
+#include <functional>
+#include <optional>
 
+class QAction;
 class QComboBox;
+class QMenu;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -12,6 +18,14 @@ class QPushButton;
 namespace vosk {
 
 class TImages;
+
+// A type the user adds: its table (1 marking, 2 diodes, 3 zener diodes), its designation and
+// its package drawing number (0 for none).
+struct NewType {
+    int table = 2;
+    QString key;
+    int drawing = 0;
+};
 
 // The reference window: a diode type looked up in the marking table and in the diode or
 // zener parameter table, drawn as wrapped tables, with its drawings in the picture window.
@@ -30,6 +44,29 @@ public:
     void allcompsChange();
     void combopicChange();
 
+    // The installation folder (with its trailing separator): the user's own records are read
+    // from its refbook.dat now and written there by saveUserBook().
+    void setDataFolder(std::string datapath, Messages &messages);
+    // Writes refbook.dat when the user's records changed; false (after a message) when that
+    // failed. The window calls it when it closes; the inventory window when it saves.
+    bool saveUserBook();
+    const UserBook &userBook() const { return user_; }
+
+    // The user's own figures: the field of a shown record opens in an edit box in its place.
+    void editCell(const CellBox &cell);
+    void cellEditKeep();
+    void cellEditCancel();
+    void resetfieldClick();
+    void removetypeClick();
+    void addtypeClick();
+    void exportbookClick();
+    void importbookClick();
+
+    // Test seams: the dialog that asks for a new type (nothing when cancelled), and the file
+    // dialog of export (save true) and import (an empty name when cancelled).
+    std::function<std::optional<NewType>(const NewType &suggested)> askNewType;
+    std::function<QString(bool save)> chooseFile;
+
     const LookupResult &lastLookup() const { return last_; }
     const RefTables &tables() const { return tables_; }
     bool listsbuilt() const { return listsbuilt_; }
@@ -41,6 +78,8 @@ public:
     QComboBox *allcomps = nullptr;
     QComboBox *combopic = nullptr;
     QPushButton *find = nullptr;
+    QLineEdit *celledit = nullptr;
+    QMenu *cellmenu = nullptr;
 
 protected:
     void paintEvent(QPaintEvent *event) override;
@@ -48,14 +87,36 @@ protected:
     void resizeEvent(QResizeEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void contextMenuEvent(QContextMenuEvent *event) override;
 
 private:
     void FormCreate();
     void FormShow();
     void buildLists();
+    void fillTypes();
+    // The book with the user's records merged in again, the type list, and a new lookup.
+    void userBookChanged();
+    const CellBox *cellAt(const QPoint &pos) const;
+    std::string cellKey(const CellBox &cell) const;
+    Messages &messages();
+    std::optional<NewType> askNewTypeDialog(const NewType &suggested);
+    QString chooseFileDialog(bool save);
 
     TImages *images_;
-    RefTables tables_;
+    RefTables book_;   // the book as it comes with the program
+    RefTables tables_; // the book with the user's records
+    UserBook user_;
+    std::string datapath_;
+    bool folderSet_ = false;
+    bool userFileRead_ = true; // false when refbook.dat exists but could not be read
+    Messages *messages_ = nullptr;
+    BoxMessages boxes_;
+    std::optional<CellBox> editing_;
+    std::optional<CellBox> menuCell_;
+    QAction *resetfield_ = nullptr;
+    QAction *removetype_ = nullptr;
     Fields fields_;
     LookupResult last_;
     QString lastText_;

@@ -25,36 +25,98 @@ bool wholeNumber(const std::string &text, int &value)
     return true;
 }
 
+bool blankOnly(std::string_view line) { return line.find_first_not_of(' ') == std::string_view::npos; }
+
+// Lines of a cell that show something: trailing blank-only lines are drawn white on white.
+size_t visibleLines(const std::vector<std::string> &lines)
+{
+    size_t n = lines.size();
+    while (n > 0 && blankOnly(lines[n - 1]))
+        --n;
+    return n;
+}
+
 struct Drawing {
     LookupResult &out;
     const TextMeasure &measure;
+    int bottom = 0; // the lowest edge of a visible line drawn so far
 
-    void drawcell(int x, int y, const std::vector<std::string> &lines)
+    // Draws the lines below y (the first one a line height lower), growing the window to
+    // hold the last of them whole.
+    void drawcell(int x, int y, const std::vector<std::string> &lines, const DrawnText &kind)
     {
         const int h = measure.lineHeight();
-        const int needWidth = x + measure.textWidth(lines.back()) + RefLayout::growRoom;
+        // The last line as drawn (blanks too), and the widest line, which may lie above it.
+        const int needWidth = x + std::max(measure.textWidth(lines.back()), widest(lines)) + RefLayout::growRoom;
         if (out.windowWidth < needWidth)
             out.windowWidth = needWidth;
-        const int needHeight = y + h * static_cast<int>(lines.size());
+        const int needHeight = y + h * static_cast<int>(lines.size() + 1);
         if (out.windowHeight < needHeight)
             out.windowHeight = needHeight;
-        for (size_t i = 0; i < lines.size(); ++i)
-            out.texts.push_back({x, y + static_cast<int>(i + 1) * h, lines[i]});
+        for (size_t i = 0; i < lines.size(); ++i) {
+            DrawnText t = kind;
+            t.x = x;
+            t.y = y + static_cast<int>(i + 1) * h;
+            t.text = lines[i];
+            out.texts.push_back(std::move(t));
+        }
+        const size_t shown = visibleLines(lines);
+        if (shown > 0)
+            bottom = std::max(bottom, y + h * static_cast<int>(shown + 1));
     }
 
-    void drawtable(const RefTables &tables, const Fields &fields, int t, int n, int x0, int b,
+    int widest(const std::vector<std::string> &lines) const
+    {
+        int w = 0;
+        for (size_t i = 0; i < visibleLines(lines); ++i)
+            w = std::max(w, measure.textWidth(lines[i]));
+        return w;
+    }
+
+    void drawtable(const RefTables &tables, const Fields &fields, int t, int line, int n, int x0, int b,
                    std::string_view caption, const FrameSizes &frames)
     {
         PictureState &pic = out.picture;
         pic.caption.assign(caption);
-        uint16_t c = 0;
         const RefTable &table = tables.table(t);
+        const int h = measure.lineHeight();
+        const uint32_t userMask = tables.userFields(t, line);
+        // Wrap every cell first: the record's row goes below the tallest title, and a column
+        // whose text is wider than its place pushes the next ones right.
+        std::vector<std::vector<std::string>> titles, cells;
+        size_t titleRows = 0;
         for (int k = 1; k <= n; ++k) {
             const int w = tables.colwidth[static_cast<size_t>(t)][static_cast<size_t>(std::min(k, 20))] - colmargin;
             const std::string &title = k - 1 < table.count() ? table.line(k - 1) : std::string();
-            drawcell(x0 + 2 + c, b - 50, wrapcell(title, w, measure));
-            drawcell(x0 + 2 + c, b - 10, wrapcell(fields.slot[static_cast<size_t>(k)], w, measure));
-            c = static_cast<uint16_t>(c + tables.colwidth[static_cast<size_t>(t)][static_cast<size_t>(std::min(k, 20))]);
+            titles.push_back(wrapcell(title, w, measure));
+            cells.push_back(wrapcell(fields.slot[static_cast<size_t>(k)], w, measure));
+            titleRows = std::max(titleRows, visibleLines(titles.back()));
+        }
+        const int titleY = b - 50;
+        const int recordY = std::max(b - 10, titleY + h * static_cast<int>(titleRows));
+        uint16_t c = 0;
+        int shift = 0;
+        for (int k = 1; k <= n; ++k) {
+            const size_t col = static_cast<size_t>(std::min(k, 20));
+            const int x = x0 + 2 + c + shift;
+            const auto &title = titles[static_cast<size_t>(k - 1)];
+            const auto &cell = cells[static_cast<size_t>(k - 1)];
+            DrawnText kind;
+            kind.table = t;
+            kind.field = k;
+            kind.title = true;
+            drawcell(x, titleY, title, kind);
+            kind.title = false;
+            kind.user = k <= 32 && (userMask >> (k - 1) & 1u);
+            drawcell(x, recordY, cell, kind);
+            const int w = tables.colwidth[static_cast<size_t>(t)][col] - colmargin;
+            const int wide = std::max(widest(title), widest(cell));
+            out.cells.push_back({t, line, k, x, recordY + h, std::max(w, wide),
+                                 h * static_cast<int>(std::max<size_t>(1, visibleLines(cell)))});
+            c = static_cast<uint16_t>(c + tables.colwidth[static_cast<size_t>(t)][col]);
+            const int next = x0 + 2 + c + shift;
+            if (x + wide + RefLayout::columnGap > next)
+                shift += x + wide + RefLayout::columnGap - next;
         }
         // The drawing of the record: its last field.
         const std::string number = t == 1 ? fields.slot[static_cast<size_t>(n)]
@@ -82,6 +144,15 @@ struct Drawing {
         pic.width = pic.figWidth + pic.picWidth;
         pic.height = std::max(pic.figHeight, pic.picHeight) + RefLayout::pictureExtra;
     }
+
+    // One line under the tables.
+    void note(const std::string &text)
+    {
+        DrawnText kind;
+        const int y = bottom + RefLayout::noteGap - measure.lineHeight();
+        drawcell(RefLayout::origin + 2, y, {text}, kind);
+        out.notes.push_back(text);
+    }
 };
 
 int firstHit(const RefTable &table, int from, std::string_view text)
@@ -92,6 +163,29 @@ int firstHit(const RefTable &table, int from, std::string_view text)
             return i;
     }
     return -1;
+}
+
+// The Part's first hit in the book, then in the user's types; a user's type named exactly as
+// the text comes before a book record that only contains it.
+int findRecord(const RefTables &tables, int t, std::string_view text)
+{
+    const RefTable &table = tables.table(t);
+    const int hit = firstHit(table, RefTables::firstRecord[t], text);
+    if (hit >= 0 && linekey(table.line(hit)) == text)
+        return hit;
+    for (int i = tables.firstUserLine(t); i < table.count(); ++i)
+        if (linekey(table.line(i)) == text)
+            return i;
+    return hit;
+}
+
+bool anyKeyEquals(const RefTables &tables, std::string_view text)
+{
+    for (int t = 1; t <= 3; ++t)
+        for (int i = RefTables::firstRecord[t]; i < tables.table(t).count(); ++i)
+            if (linekey(tables.table(t).line(i)) == text)
+                return true;
+    return false;
 }
 
 } // namespace
@@ -128,31 +222,53 @@ LookupResult lookup(RefTables &tables, Fields &fields, std::string_view text, co
     out.picture.picVisible = false;
     Drawing draw{out, measure};
 
-    if (const int i = firstHit(tables.marking, RefTables::firstRecord[1], text); i >= 0) {
+    const int i = findRecord(tables, 1, text);
+    if (i >= 0) {
         const std::string anode = cp1251("Метка у анода (+)"), cathode = cp1251("Метка у катода (-)");
+        // The zener block swaps the titles; the user's own marking records use the diodes' order.
+        const bool zener = i >= kZenerBlock && i < tables.firstUserLine(1);
         if (tables.marking.count() > 3) {
-            tables.marking.replaceLine(i >= kZenerBlock ? 3 : 2, anode);
-            tables.marking.replaceLine(i >= kZenerBlock ? 2 : 3, cathode);
+            tables.marking.replaceLine(zener ? 3 : 2, anode);
+            tables.marking.replaceLine(zener ? 2 : 3, cathode);
         }
         const int n = splitrecord(tables.marking.line(i), fields);
-        draw.drawtable(tables, fields, 1, n, RefLayout::origin, RefLayout::markingBase, text, frames);
+        draw.drawtable(tables, fields, 1, i, n, RefLayout::origin, RefLayout::markingBase, text, frames);
         out.markingLine = i;
     }
-    int hit = firstHit(tables.params, RefTables::firstRecord[2], text);
+    int hit = findRecord(tables, 2, text);
     int t = 2;
     if (hit < 0) {
-        hit = firstHit(tables.params2, RefTables::firstRecord[3], text);
+        hit = findRecord(tables, 3, text);
         t = 3;
     }
     if (hit >= 0) {
         const int n = splitrecord(tables.table(t).line(hit), fields);
-        draw.drawtable(tables, fields, t, n, RefLayout::origin, RefLayout::paramsBase, text, frames);
+        // Below the marking table's lowest line when a cell there needs more room than usual.
+        const int h = measure.lineHeight();
+        const int base = std::max(RefLayout::paramsBase, draw.bottom + 50 - h);
+        draw.drawtable(tables, fields, t, hit, n, RefLayout::origin, base, text, frames);
         out.paramsTable = t;
         out.paramsLine = hit;
     }
     out.foundAny = out.markingLine >= 0 || out.paramsLine >= 0;
-    if (!out.foundAny)
+    if (!out.foundAny) {
         out.texts.push_back({RefLayout::messageX, RefLayout::messageY, cp1251("Такой детали в этом справочнике нет.")});
+        return out;
+    }
+    if (std::any_of(out.texts.begin(), out.texts.end(), [](const DrawnText &d) { return d.user; }))
+        draw.note(cp1251("синим — ваши данные"));
+    if (!text.empty() && !anyKeyEquals(tables, text)) {
+        // Say that the records shown are of another type, and how to add this one.
+        std::string shown;
+        const std::string_view markingKey = out.markingLine >= 0 ? *linekey(tables.marking.line(out.markingLine)) : "";
+        const std::string_view paramsKey =
+            out.paramsLine >= 0 ? *linekey(tables.table(out.paramsTable).line(out.paramsLine)) : "";
+        shown.assign(markingKey.empty() ? paramsKey : markingKey);
+        if (!markingKey.empty() && !paramsKey.empty() && paramsKey != markingKey)
+            shown += cp1251(" и ") + std::string(paramsKey);
+        draw.note(std::string(text) + cp1251(" нет в справочнике; показан ") + shown +
+                  cp1251(" (добавить: «Добавить тип…» в меню правой кнопки)"));
+    }
     return out;
 }
 

@@ -49,20 +49,37 @@ RefTables RefTables::create(std::string_view marking, std::string_view params, s
 RefTable &RefTables::table(int t) { return t == 1 ? marking : t == 2 ? params : params2; }
 const RefTable &RefTables::table(int t) const { return t == 1 ? marking : t == 2 ? params : params2; }
 
+int RefTables::firstUserLine(int t) const
+{
+    const int start = userStart.at(static_cast<size_t>(t));
+    return start < 0 ? table(t).count() : std::min(start, table(t).count());
+}
+
+uint32_t RefTables::userFields(int t, int line) const
+{
+    const auto &masks = userMask.at(static_cast<size_t>(t));
+    return line >= 0 && static_cast<size_t>(line) < masks.size() ? masks[static_cast<size_t>(line)] : 0;
+}
+
 std::vector<std::string> allTypes(const RefTables &tables)
 {
     std::vector<std::string> out;
     std::unordered_set<std::string> seen;
-    for (int t = 1; t <= 3; ++t) {
-        const RefTable &table = tables.table(t);
-        for (int i = RefTables::firstRecord[t]; i < table.count(); ++i) {
-            const auto key = linekey(table.line(i));
-            if (!key)
-                continue;
-            std::string k(*key);
-            const bool isNew = seen.insert(k).second;
-            if (t == 1 || isNew)
-                out.push_back(std::move(k));
+    // The book's keys first (table 1 with its repeats), then the user's types not yet listed.
+    for (const bool user : {false, true}) {
+        for (int t = 1; t <= 3; ++t) {
+            const RefTable &table = tables.table(t);
+            const int from = user ? tables.firstUserLine(t) : RefTables::firstRecord[t];
+            const int to = user ? table.count() : tables.firstUserLine(t);
+            for (int i = from; i < to; ++i) {
+                const auto key = linekey(table.line(i));
+                if (!key)
+                    continue;
+                std::string k(*key);
+                const bool isNew = seen.insert(k).second;
+                if ((t == 1 && !user) || isNew)
+                    out.push_back(std::move(k));
+            }
         }
     }
     return out;

@@ -24,6 +24,7 @@ public:
     int count() const { return static_cast<int>(lines_.size()); }
     const std::string &line(int i) const { return lines_.at(static_cast<size_t>(i)); }
     void replaceLine(int i, std::string text) { lines_.at(static_cast<size_t>(i)) = std::move(text); }
+    void appendLine(std::string text) { lines_.push_back(std::move(text)); }
 
 private:
     std::vector<std::string> lines_;
@@ -50,14 +51,23 @@ struct RefTables {
     // First record line of each table (after its title lines).
     static constexpr int firstRecord[4] = {0, 5, 6, 12};
 
+    // The user's own records merged in (userbook.h): lines from userStart[t] on are types the
+    // user added; userMask[t][line] has bit k - 1 set when field k of that line is the user's
+    // text. Both stay empty for the book alone.
+    std::array<int, 4> userStart{-1, -1, -1, -1};
+    std::array<std::vector<uint32_t>, 4> userMask;
+
     // The creation set-up: tables from their embedded bytes, separator, margin, widths.
     static RefTables create(std::string_view marking, std::string_view params, std::string_view params2);
     RefTable &table(int t);
     const RefTable &table(int t) const;
+    // The first line of table t that is a type of the user's (the line count when none is).
+    int firstUserLine(int t) const;
+    uint32_t userFields(int t, int line) const;
 };
 
 // Every type the tables know, for the type chooser: the keys of table 1 with repeats, then
-// the keys of tables 2 and 3 not yet listed, in table order.
+// the keys of tables 2 and 3 not yet listed, in table order; then the user's own types.
 std::vector<std::string> allTypes(const RefTables &tables);
 
 } // namespace vosk

@@ -148,3 +148,89 @@ TEST(Lookup, FourFieldMarkingAndTheOtherCases)
     EXPECT_EQ(ks508.markingLine, -1);
     EXPECT_EQ(ks508.paramsTable, 3);
 }
+
+namespace {
+
+// Every character 7 pixels wide: the long body-colour cell of КС191Ж wraps to four lines.
+struct SevenMeasure : TextMeasure {
+    int textWidth(std::string_view text) const override { return 7 * static_cast<int>(text.size()); }
+    int lineHeight() const override { return 13; }
+};
+
+// Letters (code page 1251 bytes from 0xC0 on) wider than "0", as in proportional fonts: a line
+// of the fixed character count is wider than its column.
+struct WideLetters : TextMeasure {
+    int textWidth(std::string_view text) const override
+    {
+        int w = 0;
+        for (unsigned char c : text)
+            w += c >= 0xC0 ? 9 : 5;
+        return w;
+    }
+    int lineHeight() const override { return 14; }
+};
+
+bool blank(const std::string &s) { return s.find_first_not_of(' ') == std::string::npos; }
+
+// No two visible texts overlap, and each lies inside the window the lookup left.
+void expectNoOverlapInside(const LookupResult &r, const TextMeasure &m, const char *what)
+{
+    const int h = m.lineHeight();
+    std::vector<const DrawnText *> shown;
+    for (const auto &t : r.texts)
+        if (!blank(t.text))
+            shown.push_back(&t);
+    for (size_t i = 0; i < shown.size(); ++i) {
+        const DrawnText &a = *shown[i];
+        EXPECT_LE(a.y + h, r.windowHeight) << what << ": " << utf8From1251(a.text);
+        EXPECT_LE(a.x + m.textWidth(a.text), r.windowWidth) << what << ": " << utf8From1251(a.text);
+        for (size_t j = i + 1; j < shown.size(); ++j) {
+            const DrawnText &b = *shown[j];
+            const bool apart = a.x + m.textWidth(a.text) <= b.x || b.x + m.textWidth(b.text) <= a.x ||
+                               a.y + h <= b.y || b.y + h <= a.y;
+            EXPECT_TRUE(apart) << what << ": «" << utf8From1251(a.text) << "» at " << a.x << "," << a.y << " and «"
+                               << utf8From1251(b.text) << "» at " << b.x << "," << b.y;
+        }
+    }
+}
+
+} // namespace
+
+TEST(Lookup, TallAndWideCellsPushTheRestAwayAndTheWindowHoldsTheLastLine)
+{
+    RefTables tables = embeddedTables();
+    Fields fields;
+    CommittedFrames frames;
+    const SevenMeasure seven;
+    const WideLetters wide;
+    const auto r = lookup(tables, fields, cp1251("КС191Ж"), seven, frames, 300, 100, {});
+    // The body-colour cell takes four lines (73 to 125): the zener titles start below it.
+    int cellBottom = 0, zenerTitle = 1 << 30;
+    for (const auto &t : r.texts) {
+        if (t.table == 1 && t.field == 2 && !t.title)
+            cellBottom = std::max(cellBottom, t.y + 13);
+        if (t.table == 3 && t.title)
+            zenerTitle = std::min(zenerTitle, t.y);
+    }
+    EXPECT_EQ(cellBottom, 73 + 4 * 13);
+    EXPECT_GE(zenerTitle, cellBottom);
+    expectNoOverlapInside(r, seven, "7 px");
+    // Grown from 300 x 100 to hold every line drawn, and a second lookup keeps that size.
+    const auto again = lookup(tables, fields, cp1251("КС191Ж"), seven, frames, r.windowWidth, r.windowHeight, {});
+    EXPECT_EQ(again.windowHeight, r.windowHeight);
+    EXPECT_EQ(again.windowWidth, r.windowWidth);
+
+    for (const char *type : {"КС191Ж", "КС126К", "Д814А1", "Д9Б", "КД906"}) {
+        const auto w = lookup(tables, fields, cp1251(type), wide, frames, 300, 100, {});
+        expectNoOverlapInside(w, wide, type);
+    }
+    // The usual places stay wherever the cells fit (6 px letters): Д9Б's rows and columns.
+    const FixedMeasure six;
+    const auto d9 = lookup(tables, fields, cp1251("Д9Б"), six, frames, 300, 100, {});
+    expectNoOverlapInside(d9, six, "6 px");
+    std::vector<int> recordXs;
+    for (const auto &t : d9.texts)
+        if (t.table == 2 && !t.title && t.y == 153)
+            recordXs.push_back(t.x);
+    EXPECT_EQ(recordXs, (std::vector<int>{12, 67, 112, 157, 212, 287}));
+}

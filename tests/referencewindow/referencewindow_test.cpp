@@ -6,8 +6,11 @@
 #include "recordingmessages.h"
 #include "tempfolder.h"
 
+#include <QAction>
 #include <QComboBox>
+#include <QContextMenuEvent>
 #include <QLabel>
+#include <QMenu>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTableView>
@@ -31,6 +34,7 @@ private slots:
     void inventoryWindowShowsAndHidesTheReference();
     void pictureWindowLooksLikeItsDescription();
     void everyLookupCaseThroughTheWindow();
+    void editingACellAndAddingAType();
 };
 
 void ReferenceWindowTest::listsAreFilledOnceOnTheFirstShowing()
@@ -162,6 +166,16 @@ void ReferenceWindowTest::pictureWindowHangsBelowAndFollowsResizesOnly()
     QVERIFY(outer.width() >= 800);
     const int imagesOuter = images.frameGeometry().width();
     QCOMPARE(images.pos(), QPoint(outer.x() + outer.width() - imagesOuter, outer.y() + outer.height()));
+    // Shrunk, then grown by a lookup: every line drawn inside, the picture window below the new frame.
+    main.resize(300, 100);
+    main.Edit1->setText(u("КС191Ж"));
+    main.find->click();
+    QCoreApplication::processEvents();
+    const int h = QFontMetrics(main.font()).height();
+    for (const DrawnText &t : main.lastLookup().texts)
+        QVERIFY2(t.y + h <= main.height(), t.text.c_str());
+    const QRect grown = main.frameGeometry();
+    QCOMPARE(images.pos(), QPoint(grown.x() + grown.width() - images.frameGeometry().width(), grown.y() + grown.height()));
 }
 
 void ReferenceWindowTest::inventoryWindowShowsAndHidesTheReference()
@@ -258,6 +272,154 @@ void ReferenceWindowTest::everyLookupCaseThroughTheWindow()
             QCOMPARE(r.texts[0].y, 75);
         }
     }
+}
+
+namespace {
+
+const CellBox *cellOf(const Tmain &main, int table, int field)
+{
+    for (const CellBox &c : main.lastLookup().cells)
+        if (c.table == table && c.field == field)
+            return &c;
+    return nullptr;
+}
+
+QPoint centre(const CellBox &c) { return {c.x + c.width / 2, c.y + c.height / 2}; }
+
+// Letters one by one: keyClicks cannot send Cyrillic.
+void typeInto(QWidget *w, const QString &text)
+{
+    for (const QChar ch : text)
+        QTest::sendKeyEvent(QTest::Click, w, Qt::Key_unknown, QString(ch), Qt::NoModifier);
+}
+
+void menuAt(Tmain &main, const QPoint &pos, const char *action)
+{
+    QContextMenuEvent event(QContextMenuEvent::Mouse, pos, main.mapToGlobal(pos));
+    QApplication::sendEvent(&main, &event);
+    QAction *a = main.cellmenu->findChild<QAction *>(QString::fromLatin1(action));
+    QVERIFY(a);
+    QVERIFY(a->isEnabled());
+    main.cellmenu->hide();
+    a->trigger();
+}
+
+std::vector<std::string> userTexts(const LookupResult &r)
+{
+    std::vector<std::string> out;
+    for (const auto &t : r.texts)
+        if (t.user)
+            out.push_back(utf8From1251(t.text));
+    return out;
+}
+
+} // namespace
+
+void ReferenceWindowTest::editingACellAndAddingAType()
+{
+    TempFolder dir;
+    dir.write("refbook.dat", "junk\r\n");
+    RecordingMessages messages;
+    TImages images;
+    Tmain main(&images);
+    main.setDataFolder(dir.datapath(), messages);
+    QCOMPARE(messages.texts(RecordingMessages::Entry::Error).size(), size_t(1)); // the unreadable line
+    main.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&main));
+    main.Edit1->setText(u("Д9Б"));
+    main.find->click();
+
+    // Double-click on the diode table's second field, type, Enter: kept, drawn blue.
+    const CellBox *cell = cellOf(main, 2, 2);
+    QVERIFY(cell);
+    QTest::mouseDClick(&main, Qt::LeftButton, {}, centre(*cell));
+    QVERIFY(main.celledit->isVisible());
+    QCOMPARE(main.celledit->text(), u("10"));
+    typeInto(main.celledit, u("12 В"));
+    QTest::keyClick(main.celledit, Qt::Key_Return);
+    QVERIFY(main.celledit->isHidden());
+    QCOMPARE(userTexts(main.lastLookup()), std::vector<std::string>{"12 В"});
+    QCOMPARE(main.lastLookup().notes.size(), size_t(1));
+    QCOMPARE(utf8From1251(main.lastLookup().notes[0]), std::string("синим — ваши данные"));
+
+    // F2 opens the first figure; Escape leaves everything as it was.
+    main.setFocus();
+    QTest::keyClick(&main, Qt::Key_F2);
+    QVERIFY(main.celledit->isVisible());
+    QCOMPARE(main.celledit->text(), u("-")); // the marking record's second field
+    typeInto(main.celledit, u("зелёный"));
+    QTest::keyClick(main.celledit, Qt::Key_Escape);
+    QVERIFY(main.celledit->isHidden());
+    QCOMPARE(userTexts(main.lastLookup()).size(), size_t(1));
+
+    // Refused texts: a message, the box stays for another try.
+    QTest::mouseDClick(&main, Qt::LeftButton, {}, centre(*cellOf(main, 2, 3)));
+    main.celledit->setText(QStringLiteral("1@2"));
+    QTest::keyClick(main.celledit, Qt::Key_Return);
+    main.celledit->setText(QString(QChar(0x2603)));
+    QTest::keyClick(main.celledit, Qt::Key_Return);
+    QVERIFY(main.celledit->isVisible());
+    const auto errors = messages.texts(RecordingMessages::Entry::Error);
+    QCOMPARE(errors.size(), size_t(3));
+    QVERIFY(utf8From1251(errors[1]).find("«@»") != std::string::npos);
+    QVERIFY(utf8From1251(errors[2]).find("1251") != std::string::npos);
+    QTest::keyClick(main.celledit, Qt::Key_Escape);
+
+    // Saved: the unreadable line in its place, then the change, CR LF.
+    QVERIFY(main.saveUserBook());
+    QCOMPARE(dir.read("refbook.dat"), "junk\r\n" + cp1251("2@Д9Б@12 В@90 мА@250@100@3@\r\n"));
+
+    // A type the book lacks: said under the tables, and added with that name from the menu.
+    main.Edit1->setText(u("Д226Б"));
+    main.find->click();
+    QCOMPARE(main.lastLookup().notes.size(), size_t(1));
+    QVERIFY(utf8From1251(main.lastLookup().notes[0]).rfind("Д226Б нет в справочнике; показан КД226Б", 0) == 0);
+    NewType asked;
+    main.askNewType = [&](const NewType &suggested) {
+        asked = suggested;
+        NewType t = suggested;
+        t.table = 2;
+        t.drawing = 3;
+        return std::optional<NewType>(t);
+    };
+    menuAt(main, QPoint(300, 15), "addtype");
+    QCOMPARE(asked.key, u("Д226Б"));
+    // The new record is shown, its first figure open for typing.
+    QVERIFY(main.celledit->isVisible());
+    QCOMPARE(main.celledit->text(), u("н/д"));
+    main.celledit->selectAll();
+    QTest::keyClicks(main.celledit, "400");
+    QTest::keyClick(main.celledit, Qt::Key_Return);
+    const LookupResult &r = main.lastLookup();
+    QCOMPARE(utf8From1251(std::string(*linekey(main.tables().params.line(r.paramsLine)))), std::string("Д226Б"));
+    QCOMPARE(userTexts(r).front(), std::string("Д226Б"));
+    QCOMPARE(userTexts(r)[1], std::string("400"));
+    QCOMPARE(images.picFrame(), 2);
+    QCOMPARE(main.allcomps->itemText(main.allcomps->count() - 1), u("Д226Б"));
+
+    // The change of Д9Б goes back to the book's value from the cell's menu.
+    main.Edit1->setText(u("Д9Б"));
+    main.find->click();
+    menuAt(main, centre(*cellOf(main, 2, 2)), "resetfield");
+    QVERIFY(userTexts(main.lastLookup()).empty());
+
+    // Export, then import of another's file: what it adds is shown and asked.
+    const QString exported = QString::fromStdString(dir.file("mine.dat"));
+    main.chooseFile = [&](bool) { return exported; };
+    menuAt(main, QPoint(300, 15), "exportbook");
+    QCOMPARE(dir.read("mine.dat"), cp1251("2@Д226Б@400@н/д@н/д@н/д@3@\r\n"));
+    dir.write("theirs.dat", cp1251("3@BZX55C5V1@4,8@5,1@5,4@5@н/д@н/д@0,5@60@5@н/д@1@\r\n2@Д226Б@400@н/д@н/д@н/д@3@\r\n"));
+    main.chooseFile = [&](bool) { return QString::fromStdString(dir.file("theirs.dat")); };
+    messages.answers.push_back(true);
+    menuAt(main, QPoint(300, 15), "importbook");
+    const auto asks = messages.texts(RecordingMessages::Entry::Confirm);
+    QCOMPARE(asks.size(), size_t(1));
+    QVERIFY(utf8From1251(asks[0]).find("добавятся записи (1): BZX55C5V1") != std::string::npos);
+    QCOMPARE(main.allcomps->itemText(main.allcomps->count() - 1), QStringLiteral("BZX55C5V1"));
+
+    // Closing writes the file: the reset record gone, the types kept.
+    main.close();
+    QCOMPARE(dir.read("refbook.dat"), "junk\r\n" + cp1251("2@Д226Б@400@н/д@н/д@н/д@3@\r\n3@BZX55C5V1@4,8@5,1@5,4@5@н/д@н/д@0,5@60@5@н/д@1@\r\n"));
 }
 
 QTEST_MAIN(ReferenceWindowTest)

@@ -1,0 +1,316 @@
+#include "userbook.h"
+
+#include "cp1251.h"
+
+#include <algorithm>
+#include <set>
+
+namespace vosk {
+namespace {
+
+// Pieces up to each separator; text after the last one would be a piece too.
+std::vector<std::string> splitFields(std::string_view record)
+{
+    std::vector<std::string> out;
+    while (!record.empty()) {
+        const size_t sep = record.find(fieldsep);
+        out.emplace_back(record.substr(0, sep));
+        record = sep == std::string_view::npos ? std::string_view() : record.substr(sep + 1);
+    }
+    return out;
+}
+
+std::string joinFields(const std::vector<std::string> &fields)
+{
+    std::string out;
+    for (const std::string &f : fields) {
+        out += f;
+        out += fieldsep;
+    }
+    return out;
+}
+
+std::string lineOf(const UserLine &line)
+{
+    return line.readable ? std::string(1, static_cast<char>('0' + line.table)) + fieldsep + joinFields(line.fields)
+                         : line.raw;
+}
+
+bool validTable(int t) { return t >= 1 && t <= 3; }
+
+bool isKey(std::string_view key) { return !key.empty() && key != " "; }
+
+std::string tableName(int t)
+{
+    return cp1251(t == 1 ? "маркировки" : t == 2 ? "диодов" : "стабилитронов");
+}
+
+// A line of the file as a record, or nothing when it cannot be one.
+std::optional<UserLine> readLine(std::string_view raw, const RefTables &book)
+{
+    if (raw.size() < 3 || raw[0] < '1' || raw[0] > '3' || raw[1] != fieldsep || raw.back() != fieldsep)
+        return std::nullopt;
+    UserLine line;
+    line.readable = true;
+    line.table = raw[0] - '0';
+    line.fields = splitFields(raw.substr(2));
+    const size_t n = line.fields.size();
+    if (n < 2 || n > static_cast<size_t>(RefTables::firstRecord[line.table]) || !isKey(line.fields[0]))
+        return std::nullopt;
+    for (const std::string &f : line.fields)
+        if (!refuseField(f).empty())
+            return std::nullopt;
+    // A change of a book record keeps that record's number of fields.
+    const int bookLine = bookLineOf(book, line.table, line.fields[0]);
+    if (bookLine >= 0 && splitFields(book.table(line.table).line(bookLine)).size() != n)
+        return std::nullopt;
+    return line;
+}
+
+// Lines end at CR LF, a lone CR or a lone LF; a last line needs no line end.
+std::vector<std::string_view> fileLines(std::string_view bytes)
+{
+    std::vector<std::string_view> out;
+    size_t pos = 0;
+    while (pos < bytes.size()) {
+        size_t end = bytes.find_first_of("\r\n", pos);
+        if (end == std::string_view::npos)
+            end = bytes.size();
+        out.push_back(bytes.substr(pos, end - pos));
+        pos = end;
+        if (pos < bytes.size())
+            pos += bytes[pos] == '\r' && pos + 1 < bytes.size() && bytes[pos + 1] == '\n' ? 2 : 1;
+    }
+    return out;
+}
+
+} // namespace
+
+std::string refuseField(std::string_view text)
+{
+    const std::string prefix = cp1251("Текст не сохранён: ");
+    for (const char ch : text) {
+        const auto c = static_cast<unsigned char>(ch);
+        if (c < 0x20 || c == 0x7F)
+            return prefix + cp1251("в нём управляющие символы.");
+        if (c == static_cast<unsigned char>(fieldsep))
+            return prefix + cp1251("знак «@» разделяет поля записи и в тексте стоять не может.");
+        if (c == 0x98)
+            return prefix + cp1251("в нём знак, которого нет в кодовой странице 1251.");
+    }
+    if (text.size() > kUserFieldMax)
+        return prefix + cp1251("поле длиннее ") + std::to_string(kUserFieldMax) + cp1251(" знаков.");
+    return {};
+}
+
+int bookLineOf(const RefTables &book, int t, std::string_view key)
+{
+    if (!validTable(t))
+        return -1;
+    const RefTable &table = book.table(t);
+    for (int i = RefTables::firstRecord[t]; i < book.firstUserLine(t); ++i)
+        if (linekey(table.line(i)) == key)
+            return i;
+    return -1;
+}
+
+UserBook UserBook::parse(std::string_view bytes, const RefTables &book)
+{
+    UserBook out;
+    std::set<std::pair<int, std::string>> seen;
+    for (const std::string_view raw : fileLines(bytes)) {
+        auto line = readLine(raw, book);
+        // A second record of the same key is kept, unread, like any line that cannot be read.
+        if (line && !seen.insert({line->table, line->fields[0]}).second)
+            line.reset();
+        if (line) {
+            out.lines_.push_back(std::move(*line));
+        } else {
+            UserLine kept;
+            kept.raw.assign(raw);
+            out.lines_.push_back(std::move(kept));
+        }
+    }
+    return out;
+}
+
+std::string UserBook::bytes() const
+{
+    std::string out;
+    for (const UserLine &line : lines_)
+        out += lineOf(line) + "\r\n";
+    return out;
+}
+
+std::string UserBook::exportBytes() const
+{
+    std::string out;
+    for (const UserLine &line : lines_)
+        if (line.readable)
+            out += lineOf(line) + "\r\n";
+    return out;
+}
+
+std::vector<int> UserBook::unreadable() const
+{
+    std::vector<int> out;
+    for (size_t i = 0; i < lines_.size(); ++i)
+        if (!lines_[i].readable && !lines_[i].raw.empty())
+            out.push_back(static_cast<int>(i + 1));
+    return out;
+}
+
+const UserLine *UserBook::find(int t, std::string_view key) const
+{
+    for (const UserLine &line : lines_)
+        if (line.readable && line.table == t && line.fields[0] == key)
+            return &line;
+    return nullptr;
+}
+
+UserLine *UserBook::findMutable(int t, std::string_view key) { return const_cast<UserLine *>(find(t, key)); }
+
+std::string UserBook::setField(const RefTables &book, int t, std::string_view key, int k, std::string_view text)
+{
+    if (k < 2)
+        return cp1251("Тип в записи не меняется: добавьте запись нового типа («Добавить тип…»).");
+    if (std::string why = refuseField(text); !why.empty())
+        return why;
+    const int bookLine = bookLineOf(book, t, key);
+    const std::vector<std::string> bookFields =
+        bookLine >= 0 ? splitFields(book.table(t).line(bookLine)) : std::vector<std::string>();
+    UserLine *line = findMutable(t, key);
+    if (!line) {
+        if (bookLine < 0)
+            return cp1251("Такой записи нет.");
+        UserLine added;
+        added.readable = true;
+        added.table = t;
+        added.fields = bookFields;
+        lines_.push_back(std::move(added));
+        line = &lines_.back();
+    }
+    if (static_cast<size_t>(k) > line->fields.size())
+        return cp1251("В этой записи нет такого поля.");
+    line->fields[static_cast<size_t>(k - 1)].assign(text);
+    dirty_ = true;
+    // A changed record that reads as the book's again is no change any more.
+    if (bookLine >= 0 && line->fields == bookFields)
+        lines_.erase(lines_.begin() + (line - lines_.data()));
+    return {};
+}
+
+void UserBook::resetField(const RefTables &book, int t, std::string_view key, int k)
+{
+    const int bookLine = bookLineOf(book, t, key);
+    if (bookLine < 0 || !find(t, key))
+        return;
+    const std::vector<std::string> bookFields = splitFields(book.table(t).line(bookLine));
+    if (k >= 2 && static_cast<size_t>(k) <= bookFields.size())
+        setField(book, t, key, k, bookFields[static_cast<size_t>(k - 1)]);
+}
+
+std::string UserBook::addType(const RefTables &book, int t, std::string_view key, std::string_view drawing)
+{
+    if (!validTable(t))
+        return cp1251("Выберите таблицу.");
+    if (!isKey(key))
+        return cp1251("Введите тип.");
+    if (std::string why = refuseField(key); !why.empty())
+        return why;
+    if (std::string why = refuseField(drawing); !why.empty())
+        return why;
+    if (bookLineOf(book, t, key) >= 0)
+        return cp1251("Тип ") + std::string(key) + cp1251(" уже есть в таблице ") + tableName(t) +
+               cp1251(": его поля можно изменить двойным щелчком.");
+    if (find(t, key))
+        return cp1251("Тип ") + std::string(key) + cp1251(" уже есть среди ваших типов в таблице ") + tableName(t) + ".";
+    UserLine line;
+    line.readable = true;
+    line.table = t;
+    line.fields.assign(static_cast<size_t>(RefTables::firstRecord[t]), cp1251("н/д"));
+    line.fields.front().assign(key);
+    if (!drawing.empty())
+        line.fields.back().assign(drawing);
+    lines_.push_back(std::move(line));
+    dirty_ = true;
+    return {};
+}
+
+bool UserBook::removeType(int t, std::string_view key)
+{
+    const UserLine *line = find(t, key);
+    if (!line)
+        return false;
+    lines_.erase(lines_.begin() + (line - lines_.data()));
+    dirty_ = true;
+    return true;
+}
+
+ImportPlan UserBook::planImport(std::string_view bytes, const RefTables &book) const
+{
+    ImportPlan plan;
+    const UserBook other = parse(bytes, book);
+    for (const UserLine &line : other.lines_) {
+        if (!line.readable) {
+            plan.unreadable += !line.raw.empty();
+            continue;
+        }
+        const UserLine *mine = find(line.table, line.fields[0]);
+        if (mine) {
+            if (mine->fields != line.fields)
+                plan.changes.push_back(line);
+            continue;
+        }
+        const int bookLine = bookLineOf(book, line.table, line.fields[0]);
+        if (bookLine < 0 || splitFields(book.table(line.table).line(bookLine)) != line.fields)
+            plan.adds.push_back(line);
+    }
+    return plan;
+}
+
+void UserBook::applyImport(const ImportPlan &plan)
+{
+    for (const UserLine &line : plan.changes)
+        if (UserLine *mine = findMutable(line.table, line.fields[0]))
+            mine->fields = line.fields;
+    for (const UserLine &line : plan.adds)
+        if (!find(line.table, line.fields[0]))
+            lines_.push_back(line);
+    dirty_ = dirty_ || !plan.adds.empty() || !plan.changes.empty();
+}
+
+RefTables UserBook::merged(const RefTables &book) const
+{
+    RefTables m = book;
+    std::array<std::vector<const UserLine *>, 4> added;
+    for (int t = 1; t <= 3; ++t)
+        m.userMask[static_cast<size_t>(t)].assign(static_cast<size_t>(m.table(t).count()), 0);
+    for (const UserLine &line : lines_) {
+        if (!line.readable)
+            continue;
+        const int bookLine = bookLineOf(book, line.table, line.fields[0]);
+        if (bookLine < 0) {
+            added[static_cast<size_t>(line.table)].push_back(&line);
+            continue;
+        }
+        const std::vector<std::string> bookFields = splitFields(book.table(line.table).line(bookLine));
+        uint32_t mask = 0;
+        for (size_t k = 0; k < line.fields.size() && k < bookFields.size(); ++k)
+            if (line.fields[k] != bookFields[k])
+                mask |= 1u << k;
+        m.table(line.table).replaceLine(bookLine, joinFields(line.fields));
+        m.userMask[static_cast<size_t>(line.table)][static_cast<size_t>(bookLine)] = mask;
+    }
+    for (int t = 1; t <= 3; ++t) {
+        auto &masks = m.userMask[static_cast<size_t>(t)];
+        m.userStart[static_cast<size_t>(t)] = m.table(t).count();
+        for (const UserLine *line : added[static_cast<size_t>(t)]) {
+            m.table(t).appendLine(joinFields(line->fields));
+            masks.push_back((1u << line->fields.size()) - 1);
+        }
+    }
+    return m;
+}
+
+} // namespace vosk
