@@ -1,3 +1,4 @@
+// splash: the splash window `Tflash`, shown while the other windows are made.
 #include "splash.h"
 
 #include "pictureformats.h"

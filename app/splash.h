@@ -1,3 +1,4 @@
+// splash: the splash window `Tflash`, shown while the other windows are made.
 #pragma once
 #include <QPoint>
 #include <QWidget>

@@ -40,7 +40,7 @@ int runProgram(int argc, char **argv)
     messages.setParent(&base);
     TImages images;
     Tmain main(&images);
-    linkWindows(base, main, images);
+    linkWindows(base, main, images, messages);
     main.show(); // created visible; the inventory window's showing hides it again
 
     flash.hide();

@@ -6,8 +6,11 @@
 
 namespace vosk {
 
-void linkWindows(Tbase &base, Tmain &main, TImages &images)
+void linkWindows(Tbase &base, Tmain &main, TImages &images, Messages &messages)
 {
+    // The user's own figures live beside main.dat and are saved whenever it is.
+    main.setDataFolder(base.inventory().datapath(), messages);
+    QObject::connect(&base, &Tbase::saving, &main, &Tmain::saveUserBook);
     // A part chosen in the list or offered by the taking pass goes into the type box and is
     // looked up, without showing the reference window.
     QObject::connect(&base, &Tbase::partChosen, &main, &Tmain::lookupFrom);

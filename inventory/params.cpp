@@ -1,3 +1,5 @@
+// params: the inventory window `Tbase` (`base`): building the frame, start-up, closing, and
+// showing what the inventory returns.
 #include "params.h"
 
 #include "codec.h"
@@ -173,7 +175,11 @@ void Tbase::setstatus(const std::string &text) { statusPanel_->setText(fromCp125
 
 QString Tbase::statusText() const { return statusPanel_->text(); }
 
-bool Tbase::savebtnClick() { return inventory_.save(); }
+bool Tbase::savebtnClick()
+{
+    Q_EMIT saving();
+    return inventory_.save();
+}
 
 void Tbase::apply(const Outcome &outcome, NotesAt notesAt)
 {

@@ -76,6 +76,8 @@ Q_SIGNALS:
     void referenceRequested();
     // The inventory window shows or closes: the reference and picture windows hide.
     void referenceDismissed();
+    // main.dat is being written: whatever else the program keeps in the folder is too.
+    void saving();
 
 protected:
     void closeEvent(QCloseEvent *event) override;

@@ -1,4 +1,4 @@
-// The bin tab: the parts a job needs, checked against the stock, and the taking pass that
+// params (`Tbase`): the bin tab: the parts a job needs, checked against the stock, and the taking pass that
 // takes them out in one confirmed step.
 #include "params.h"
 

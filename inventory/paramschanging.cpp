@@ -1,4 +1,4 @@
-// The changing tab: adding, taking and moving parts, and picking a record from the list.
+// params (`Tbase`): the changing tab: adding, taking and moving parts, and picking a record from the list.
 #include "params.h"
 
 #include "codec.h"

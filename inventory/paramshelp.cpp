@@ -1,4 +1,4 @@
-// The help tab (a tree of topics, each a text file of the installation's txt/ folder) and
+// params (`Tbase`): the help tab (a tree of topics, each a text file of the installation's txt/ folder) and
 // the about tab.
 #include "params.h"
 

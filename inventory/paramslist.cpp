@@ -1,4 +1,4 @@
-// The inventory list: which records it shows, how, and the category selector.
+// params (`Tbase`): the inventory list: which records it shows, how, and the category selector.
 #include "params.h"
 
 #include "codec.h"

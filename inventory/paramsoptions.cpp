@@ -1,4 +1,4 @@
-// The options tab: add delay, grid lines, flat scroll bars, and the highlight of the input
+// params (`Tbase`): the options tab: add delay, grid lines, flat scroll bars, and the highlight of the input
 // control that has the focus.
 #include "params.h"
 

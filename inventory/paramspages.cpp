@@ -1,4 +1,4 @@
-// The controls of the tab pages, at their places.
+// params (`Tbase`): the controls of the tab pages, at their places.
 #include "params.h"
 
 #include "controls.h"

@@ -1,4 +1,4 @@
-// The search tab: up to three criteria for the inventory list, kept until "Сброс".
+// params (`Tbase`): the search tab: up to three criteria for the inventory list, kept until "Сброс".
 #include "params.h"
 
 #include "controls.h"

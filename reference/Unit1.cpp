@@ -1,3 +1,4 @@
+// Unit1: the reference window `Tmain` (`main`): a diode type looked up and drawn as tables.
 #include "Unit1.h"
 
 #include "codec.h"
@@ -363,7 +364,9 @@ void Tmain::userBookChanged()
     tables_ = user_.merged(book_);
     if (listsbuilt_)
         fillTypes();
-    find->click();
+    // What is drawn follows the user's figures; before the first lookup nothing is drawn yet.
+    if (looked_)
+        find->click();
 }
 
 const CellBox *Tmain::cellAt(const QPoint &pos) const

@@ -1,3 +1,4 @@
+// Unit1: the reference window `Tmain` (`main`): a diode type looked up and drawn as tables.
 #pragma once
 #include "boxmessages.h"
 #include "lookup.h"

@@ -1,3 +1,4 @@
+// imagery: the picture window `TImages` (`Images`): the marking and package drawings.
 #include "imagery.h"
 
 #include "codec.h"

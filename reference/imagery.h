@@ -1,3 +1,4 @@
+// imagery: the picture window `TImages` (`Images`): the marking and package drawings.
 #pragma once
 #include "gifframes.h"
 #include "lookup.h"

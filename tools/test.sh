@@ -7,7 +7,10 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/tools/deps.sh"
 build=${VOSK_TEST_BUILD:-$root/build-tests}
-cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVOSK_BUILD_TESTS=ON -DVOSK_BUILD_BENCH=ON >/dev/null
+# Warnings fail the build here, as in CI (VOSK_WERROR=OFF to look past them while working).
+export VOSK_WERROR=${VOSK_WERROR:-ON}
+cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVOSK_BUILD_TESTS=ON -DVOSK_BUILD_BENCH=ON \
+  -DVOSK_WERROR="$VOSK_WERROR" >/dev/null
 cmake --build "$build" -j"$(nproc)"
 
 log=$build/ctest-summary.log

@@ -94,8 +94,10 @@ TEST(Inventory, NamesThatAreNoValueAreRefusedAndNothingIsStored)
         EXPECT_TRUE(o.refused) << name;
         ASSERT_FALSE(o.notes.empty());
         EXPECT_EQ(o.notes.back().kind, Note::Kind::Error);
-        if (name != T("1,2,3K")) // the malformed number keeps its conversion message
+        if (name != T("1,2,3K")) { // the malformed number keeps its conversion message
+            ASSERT_TRUE(o.understand);
             EXPECT_EQ(text(*o.understand), text("повторите ввод"));
+        }
     }
     EXPECT_EQ(inv.store().compcount, 1);
     ASSERT_TRUE(inv.save());

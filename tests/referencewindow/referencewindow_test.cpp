@@ -188,7 +188,7 @@ void ReferenceWindowTest::inventoryWindowShowsAndHidesTheReference()
     TImages images;
     Tmain main(&images);
     Tbase base(messages, dir.datapath());
-    linkWindows(base, main, images);
+    linkWindows(base, main, images, messages);
     main.show();
     base.show();
     QVERIFY(QTest::qWaitForWindowExposed(&base));

@@ -140,7 +140,7 @@ void StartupTest::windowFrameAndTheMinimumWidth()
     TImages images;
     Tmain main(&images);
     Tbase base(messages, dir.datapath());
-    linkWindows(base, main, images);
+    linkWindows(base, main, images, messages);
     QCOMPARE(base.windowTitle(), QStringLiteral("Voskbase v2.0"));
     QCOMPARE(base.windowIcon().pixmap(32, 32).size(), QSize(32, 32));
     auto *pages = base.findChild<QTabWidget *>("pagecontrol");
