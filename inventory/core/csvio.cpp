@@ -147,6 +147,7 @@ struct CsvImporter::State {
 
     State(const CompStore &s, const std::vector<std::string> &c) : store(s), categories(c)
     {
+        entryOf.reserve(CompStore::kSlots);
         slotOf.reserve(store.compcount);
         for (int i = store.compcount; i >= 1; --i)
             slotOf[keyOf(store.category[i], store.name[i], store.description[i])] = i;
@@ -244,8 +245,9 @@ struct CsvImporter::State {
             if (column[c] < 0 || column[c] >= static_cast<int>(raw.size()))
                 continue;
             std::string &f = raw[static_cast<size_t>(column[c])];
-            high = high || hasHighBytes(f);
-            if (rowUtf8) {
+            const bool fieldHigh = hasHighBytes(f);
+            high = high || fieldHigh;
+            if (rowUtf8 && fieldHigh) {
                 auto converted = codec.toCp1251(f);
                 if (!converted) {
                     refuse(line, isUtf8(f) ? cp1251("В поле ") + std::to_string(column[c] + 1) +

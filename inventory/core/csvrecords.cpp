@@ -94,11 +94,14 @@ bool CsvRecordReader::finish()
 {
     if (failed_)
         return false;
-    const int64_t before = line_;
-    if (csv_fini(parser_, onField, onEnd, this) != 0) {
+    // A quoted field still open at the end: libcsv reports it only in its strict mode, which
+    // would also refuse the stray quotes spreadsheets leave inside unquoted fields.
+    constexpr int kFieldBegun = 2;
+    const bool open = parser_->pstate == kFieldBegun && parser_->quoted;
+    const int64_t start = fields_.empty() ? line_ : recordLine_;
+    if (open || csv_fini(parser_, onField, onEnd, this) != 0) {
         failed_ = true;
-        error_ = cp1251("Кавычка, открытая в строке ") + std::to_string(recordLine_ ? recordLine_ : before) +
-                 cp1251(", не закрыта до конца файла.");
+        error_ = cp1251("Кавычка, открытая в строке ") + std::to_string(start) + cp1251(", не закрыта до конца файла.");
         return false;
     }
     return true;
