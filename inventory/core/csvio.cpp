@@ -147,7 +147,6 @@ struct CsvImporter::State {
 
     State(const CompStore &s, const std::vector<std::string> &c) : store(s), categories(c)
     {
-        entryOf.reserve(CompStore::kSlots);
         slotOf.reserve(store.compcount);
         for (int i = store.compcount; i >= 1; --i)
             slotOf[keyOf(store.category[i], store.name[i], store.description[i])] = i;
@@ -257,6 +256,12 @@ struct CsvImporter::State {
                 }
                 field[c] = std::move(*converted);
             } else {
+                // 0x98 is the one byte of the code page that stands for no character.
+                if (f.find('\x98') != std::string::npos) {
+                    refuse(line, cp1251("В поле ") + std::to_string(column[c] + 1) +
+                                     cp1251(" есть байт 0x98: в кодировке Windows-1251 это не символ."));
+                    return;
+                }
                 field[c] = std::move(f);
             }
         }
@@ -373,7 +378,7 @@ void CsvImporter::feed(std::string_view bytes)
     if (!s.started) {
         s.head.append(bytes);
         // The separator is guessed from the first line: wait for its end (or for enough bytes).
-        if (s.head.find_first_of("\r\n") == std::string::npos && s.head.size() < (1u << 20))
+        if (!firstLineComplete(s.head))
             return;
         std::string head = std::move(s.head);
         s.head.clear();

@@ -107,22 +107,41 @@ bool CsvRecordReader::finish()
     return true;
 }
 
-char guessSeparator(std::string_view bytes, std::string_view candidates)
+namespace {
+
+// Calls f(c) for each byte of the first line outside quotes; true when that line has ended.
+template <class F>
+bool scanFirstLine(std::string_view bytes, F &&f)
 {
-    if (bytes.size() >= 3 && bytes.substr(0, 3) == "\xEF\xBB\xBF")
-        bytes.remove_prefix(3);
-    std::vector<size_t> counts(candidates.size(), 0);
     bool quoted = false;
     for (char c : bytes) {
         if (c == '"')
             quoted = !quoted;
         else if (!quoted && (c == '\r' || c == '\n'))
-            break;
+            return true;
         else if (!quoted)
-            for (size_t k = 0; k < candidates.size(); ++k)
-                if (c == candidates[k])
-                    ++counts[k];
+            f(c);
     }
+    return false;
+}
+
+} // namespace
+
+bool firstLineComplete(std::string_view bytes)
+{
+    return scanFirstLine(bytes.substr(0, kSeparatorScan), [](char) {}) || bytes.size() >= kSeparatorScan;
+}
+
+char guessSeparator(std::string_view bytes, std::string_view candidates)
+{
+    if (bytes.size() >= 3 && bytes.substr(0, 3) == "\xEF\xBB\xBF")
+        bytes.remove_prefix(3);
+    std::vector<size_t> counts(candidates.size(), 0);
+    scanFirstLine(bytes.substr(0, kSeparatorScan), [&](char c) {
+        for (size_t k = 0; k < candidates.size(); ++k)
+            if (c == candidates[k])
+                ++counts[k];
+    });
     size_t best = 0;
     for (size_t k = 1; k < candidates.size(); ++k)
         if (counts[k] > counts[best])

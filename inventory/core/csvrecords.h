@@ -46,8 +46,13 @@ private:
 };
 
 // The separator of a table: of the candidates, the one standing most often outside quotes on
-// the first line; the first candidate when none stands there.
+// the first line (looked for in the first kSeparatorScan bytes); the first candidate when none
+// stands there.
+constexpr size_t kSeparatorScan = 1u << 20;
 char guessSeparator(std::string_view bytes, std::string_view candidates);
+// True when the bytes hold the end of the first line (outside quotes), or as much as
+// guessSeparator looks at: a reader fed piece by piece waits for this before guessing.
+bool firstLineComplete(std::string_view bytes);
 
 // A field without the blanks around it.
 std::string_view trimField(std::string_view s);

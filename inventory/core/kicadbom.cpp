@@ -215,7 +215,8 @@ BomRead readKicadBom(std::string_view bytes, const Dictionary &dict, const std::
     TextCodec codec;
     const int count = static_cast<int>(categories.size());
     for (size_t r = static_cast<size_t>(header + 1); r < table.records.size(); ++r) {
-        const auto &[line, fields] = table.records[r];
+        const int64_t line = table.records[r].first;
+        const std::vector<std::string> &fields = table.records[r].second;
         auto field = [&fields, &column](int c) -> std::string_view {
             return column[c] >= 0 && column[c] < static_cast<int>(fields.size())
                        ? trimField(fields[static_cast<size_t>(column[c])])
@@ -223,7 +224,7 @@ BomRead readKicadBom(std::string_view bytes, const Dictionary &dict, const std::
         };
         if (field(kRef).empty() && field(kValue).empty())
             continue;
-        const std::string_view dnp = lowerAscii(field(kDnp));
+        const std::string dnp = lowerAscii(field(kDnp));
         if (!dnp.empty() && dnp != "0" && dnp != "no" && dnp != "false") {
             ++out.notFitted;
             continue;
@@ -255,7 +256,14 @@ BomRead readKicadBom(std::string_view bytes, const Dictionary &dict, const std::
 
         std::string name = bl.value;
         int category = -1;
-        const char kind = passiveKind(bl.references);
+        char kind = passiveKind(bl.references);
+        if (!kind && !bl.value.empty() && !lost) {
+            // No resistor or capacitor reference, but the dictionary puts the value among them
+            // (a trimmer «RV1 10k»): it is read as a value of that category.
+            const int g = guesstype(bl.value, dict);
+            if (makesCanonicalNames(g))
+                kind = isResistanceCategory(g) ? 'R' : 'C';
+        }
         if (bl.value.empty() || bl.value == "~") {
             if (bl.problem.empty())
                 bl.problem = cp1251("Нет номинала.");
