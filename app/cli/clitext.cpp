@@ -24,8 +24,9 @@ std::string helpText(bool russian)
 
 Команды:
   list [--category N|РАЗДЕЛ] [--find ТЕКСТ] [--exact] [--value НОМИНАЛ]
-        записи склада: все, одного раздела, с текстом в названии (--exact: название
-        целиком) или с номиналом в любой записи («4,7k», «4К7», «4700» — одни резисторы)
+        записи склада: все, одного раздела (0 — всех, как в окне), с текстом в названии
+        (--exact: название целиком) или с номиналом в любом написании («4,7k», «4К7»,
+        «4700» — одни и те же резисторы)
   add РАЗДЕЛ НАЗВАНИЕ КОЛИЧЕСТВО [ОПИСАНИЕ]
         добавить детали, как кнопка «Добавить»: номинал приводится к виду склада,
         количество прибавляется к записи с тем же разделом, названием и описанием
@@ -62,8 +63,9 @@ Usage: voskbase-cli [--folder DIR] COMMAND [OPTIONS]
 
 Commands:
   list [--category N|NAME] [--find TEXT] [--exact] [--value VALUE]
-        records: all, of one category, with TEXT in the name (--exact: the whole name),
-        or holding a value whatever its spelling («4,7k», «4К7», «4700»: the same resistors)
+        records: all, of one category (0: all, as in the window), with TEXT in the name
+        (--exact: the whole name), or holding a value whatever its spelling («4,7k», «4К7»,
+        «4700»: the same resistors)
   add CATEGORY NAME QTY [DESCRIPTION]
         add parts as the "Добавить" button does: values are written as the stock writes
         them, the quantity is added to the record of the same category, name, description

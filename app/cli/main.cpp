@@ -201,7 +201,8 @@ std::optional<std::vector<uint16_t>> chosen(const QCommandLineParser &p, const B
         const auto c = categoryArg(p.value("category"), b);
         if (!c)
             return std::nullopt;
-        criteria.category = *c;
+        // The first category stands for all of them, as in the window's category selector.
+        criteria.category = *c == 0 ? -1 : *c;
     }
     ViewList view;
     if (!all && p.isSet("value")) {
