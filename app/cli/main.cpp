@@ -102,7 +102,7 @@ std::optional<Base> load(const std::string &datapath, bool quiet = false)
 class FolderLock {
 public:
     explicit FolderLock(const std::string &datapath)
-        : lock_(QFile::decodeName((folderName(datapath) + "/voskbase.lock").c_str()))
+        : lock_(QFile::decodeName((datapath + "voskbase.lock").c_str()))
     {
     }
     bool take(const std::string &datapath)
@@ -125,7 +125,7 @@ public:
         }
         // Changes of a program that did not close normally wait in its journal; writing main.dat
         // now would put them on top of a stock they were not made on.
-        const QFileInfo journal(QFile::decodeName((folderName(datapath) + "/main.jnl").c_str()));
+        const QFileInfo journal(QFile::decodeName((datapath + "main.jnl").c_str()));
         if (journal.exists() && journal.size() > 0) {
             errLine(t("В папке базы есть журнал main.jnl: программа закрылась не как следует, и ее изменения "
                       "еще не записаны. Запустите программу, чтобы она их восстановила, и повторите; ничего не "
