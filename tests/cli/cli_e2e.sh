@@ -65,6 +65,14 @@ check "bom: 4k7 is 4,7К" grep -q $'^green\tРезисторы 0,25 Вт\t4,7К\
 check "bom: the zener" grep -q $'^green\tСтабилитроны\tКС156А\t' "$bom"
 check "bom: 14 green" test "$(grep -c '^green' "$bom")" -eq 14
 check "bom: no colour into a pipe" bash -c "! grep -q $'\x1b' '$bom'"
+if command -v script >/dev/null; then
+  # On a terminal (a pseudo-terminal made by script) the rows are coloured.
+  TERM=xterm script -qec "'$CLI' --folder src bom '$DATA/kicad/amplifier-bom.csv'" /dev/null >tty.out
+  check "bom: yellow on a terminal" grep -q $'\x1b\\[33myellow\tТранзисторы биполярные\tКТ603Б' tty.out
+  check "bom: red on a terminal" grep -q $'\x1b\\[31mred\tПрочее' tty.out
+  NO_COLOR=1 TERM=xterm script -qec "'$CLI' --folder src bom '$DATA/kicad/amplifier-bom.csv'" /dev/null >tty-plain.out
+  check "bom: NO_COLOR on a terminal" bash -c "grep -q \$'^yellow' tty-plain.out && ! grep -q \$'\\x1b' tty-plain.out"
+fi
 check "bom: summary" grep -q 'хватает: 14, мало: 1, нет: 1; не распознано: 0; не ставятся (DNP): 1' "$bom"
 printf '"Refs","Value","Qty"\n"R1","10k","1"\n' >short.csv
 check "bom: everything in stock gives 0" status 0 "$CLI" --folder src bom short.csv
