@@ -41,6 +41,7 @@ if ! cmake --install "$BUILD" --prefix "$ROOT" >"$OUT/install.log" 2>&1; then
 fi
 check "installed binary is executable" test -x "$ROOT/bin/voskbase"
 check "installed voskbase-setup is executable" test -x "$ROOT/bin/voskbase-setup"
+check "installed voskbase-cli is executable" test -x "$ROOT/bin/voskbase-cli"
 check "template is the default installation folder byte for byte" diff -r "$DATA" "$ROOT/share/voskbase/data"
 entry=$ROOT/share/applications/voskbase.desktop
 check "desktop entry passes desktop-file-validate" desktop-file-validate "$entry"
@@ -67,7 +68,7 @@ fi
 check "cpack made voskbase_*.deb" test -n "$deb"
 if [ -n "$deb" ]; then
   dpkg-deb -c "$deb" | awk '{print $NF}' >"$OUT/contents.txt"
-  for path in ./usr/bin/voskbase ./usr/bin/voskbase-setup ./usr/share/applications/voskbase.desktop \
+  for path in ./usr/bin/voskbase ./usr/bin/voskbase-setup ./usr/bin/voskbase-cli ./usr/share/applications/voskbase.desktop \
     ./usr/share/icons/hicolor/32x32/apps/voskbase.png ./usr/share/icons/hicolor/64x64/apps/voskbase.png \
     ./usr/share/icons/hicolor/128x128/apps/voskbase.png ./usr/share/voskbase/data/main.dat \
     ./usr/share/voskbase/data/components.lst ./usr/share/voskbase/data/strings.dat \
@@ -101,6 +102,8 @@ check "a second run leaves an existing folder alone" \
 cp "$ROOT/share/voskbase/data/strings.dat" "$folder/strings.dat"
 "$ROOT/bin/voskbase-setup" --system "$folder" >>"$OUT/setup.log" 2>&1
 check "voskbase-setup --system wrote the settings file" test -f "$OUT/config/Ferrowind/Vosk.conf"
+check "the installed voskbase-cli finds the folder through the settings file" \
+  bash -c "cd '$OUT' && '$ROOT/bin/voskbase-cli' check | grep -q '^Записей: '"
 
 # 4. The installed binary on that folder, started elsewhere so that only the settings file
 # can lead it there.

@@ -270,7 +270,7 @@ def main():
     check_icons(folder, categories)
     check_help(folder)
     for name in os.listdir(folder):
-        if name not in ("main.dat", "strings.dat", "components.lst", "bmp", "txt"):
+        if name not in ("main.dat", "strings.dat", "components.lst", "bmp", "txt", "kicad"):
             fail(f"{folder}/{name}: not part of an installation folder")
     print(f"categories: {len(categories)}; records: {count}; parts: {total}")
     print("records per category: " + ", ".join(f"{c}:{per_cat[c]}" for c in sorted(per_cat)))

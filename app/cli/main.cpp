@@ -1,0 +1,593 @@
+// voskbase-cli: list, add, take, export, import, check the stock and a KiCad bill of materials
+// against it, on the installation folder the program uses, through the same core operations.
+#include "bin.h"
+#include "clitext.h"
+#include "compstore.h"
+#include "cp1251.h"
+#include "csvio.h"
+#include "datafiles.h"
+#include "dictionary.h"
+#include "filebytes.h"
+#include "filter.h"
+#include "kicadbom.h"
+#include "mainfile.h"
+#include "nominal.h"
+#include "messages.h"
+#include "settingsstore.h"
+#include "stock.h"
+#include "textcodec.h"
+#include "textlines.h"
+#include "valuetext.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QFile>
+#include <QFileInfo>
+#include <QLockFile>
+
+#include <cstdio>
+#include <fstream>
+#include <optional>
+#include <unistd.h>
+
+namespace vosk::cli {
+namespace {
+
+enum Exit { kDone = 0, kRefused = 1, kBadInput = 2 };
+
+// Everything the core says is code page 1251; the terminal reads UTF-8.
+void out(const std::string &cp) { std::fputs(utf8From1251(cp).c_str(), stdout); }
+void outLine(const std::string &cp) { out(cp + "\n"); }
+void errLine(const std::string &cp)
+{
+    std::string text = utf8From1251(cp);
+    for (char &c : text)
+        if (c == '\r')
+            c = '\n'; // message texts break lines with a lone CR
+    std::fprintf(stderr, "%s\n", text.c_str());
+}
+std::string t(const char *utf8) { return cp1251(utf8); }
+
+class ConsoleMessages : public Messages {
+public:
+    void inform(const std::string &text) override { errLine(text); }
+    void error(const std::string &text) override { errLine(text); }
+    bool confirm(const std::string &text) override
+    {
+        errLine(text);
+        return false;
+    }
+};
+
+struct Base {
+    std::string datapath;
+    CompStore store;
+    Dictionary dict;
+    std::vector<std::string> categories;
+    MainFileReport report;
+};
+
+std::string folderName(const std::string &datapath) { return datapath.empty() ? std::string(".") : datapath; }
+
+// Reads the three files as the program does, but never creates one: a terminal command run in
+// the wrong folder must not leave empty data files behind.
+std::optional<Base> load(const std::string &datapath, bool quiet = false)
+{
+    Base b;
+    b.datapath = datapath;
+    const ReadResult main = readFileBytes(datapath + "main.dat");
+    const ReadResult strings = readFileBytes(datapath + "strings.dat");
+    const ReadResult comps = readFileBytes(datapath + "components.lst");
+    for (const ReadResult *r : {&main, &strings, &comps})
+        if (r->status == ReadStatus::Failed) {
+            errLine(t("Не удалось прочитать файл базы: ") + r->reason);
+            return std::nullopt;
+        }
+    if (main.status == ReadStatus::Missing && strings.status == ReadStatus::Missing &&
+        comps.status == ReadStatus::Missing) {
+        errLine(t("В папке ") + pathForMessage(folderName(datapath)) +
+                t(" нет файлов базы (main.dat, strings.dat, components.lst). Укажите папку: --folder ПАПКА."));
+        return std::nullopt;
+    }
+    b.report = readMainFile(main.bytes, b.store);
+    b.dict = readDictionary(strings.bytes);
+    b.categories = splitTextLines(comps.bytes).lines;
+    if (!quiet && !b.report.unreadable.empty())
+        errLine(t("В main.dat строк, которые не читаются как записи: ") + std::to_string(b.report.unreadable.size()) +
+                t(" (подробнее: voskbase-cli check); они сохраняются без изменений."));
+    return b;
+}
+
+// Held while a command changes the stock: the program holds the same lock while it runs.
+class FolderLock {
+public:
+    explicit FolderLock(const std::string &datapath)
+        : lock_(QFile::decodeName((datapath + "voskbase.lock").c_str()))
+    {
+    }
+    bool take(const std::string &datapath)
+    {
+        if (!lock_.tryLock(0)) {
+            if (lock_.error() == QLockFile::LockFailedError) {
+                qint64 pid = 0;
+                QString host, app;
+                std::string holder = t("другой программой");
+                if (lock_.getLockInfo(&pid, &host, &app))
+                    holder = pathForMessage((app.isEmpty() ? QStringLiteral("?") : app).toStdString()) +
+                             t(" (процесс ") + std::to_string(pid) + t(" на ") + pathForMessage(host.toStdString()) + ")";
+                errLine(t("Папка базы сейчас открыта: ее держит ") + holder +
+                        t(". Закройте программу и повторите; ничего не изменено."));
+            } else {
+                errLine(t("Не удалось занять папку базы (файл voskbase.lock): нет прав на запись в ") +
+                        pathForMessage(folderName(datapath)) + t("; ничего не изменено."));
+            }
+            return false;
+        }
+        // Changes of a program that did not close normally wait in its journal; writing main.dat
+        // now would put them on top of a stock they were not made on.
+        const QFileInfo journal(QFile::decodeName((datapath + "main.jnl").c_str()));
+        if (journal.exists() && journal.size() > 0) {
+            errLine(t("В папке базы есть журнал main.jnl: программа закрылась не как следует, и ее изменения "
+                      "еще не записаны. Запустите программу, чтобы она их восстановила, и повторите; ничего не "
+                      "изменено."));
+            return false;
+        }
+        return true;
+    }
+
+private:
+    QLockFile lock_;
+};
+
+bool save(const Base &b)
+{
+    ConsoleMessages messages;
+    DataFolder folder(b.datapath, messages);
+    return folder.savebase(b.store);
+}
+
+std::optional<std::string> argText(const QString &arg)
+{
+    try {
+        return cp1251(arg.toStdString());
+    } catch (const std::exception &) {
+        errLine(t("В тексте «") + pathForMessage(arg.toStdString()) +
+                t("» есть символы, которых нет в кодировке Windows-1251."));
+        return std::nullopt;
+    }
+}
+
+std::optional<int> categoryArg(const QString &arg, const Base &b)
+{
+    const auto text = argText(arg);
+    if (!text)
+        return std::nullopt;
+    bool isNumber = !text->empty() && text->find_first_not_of("0123456789") == std::string::npos;
+    int c = -1;
+    if (isNumber && text->size() < 7)
+        c = std::stoi(*text);
+    else if (!isNumber)
+        c = captionCategory(*text, b.categories);
+    if (c < 0 || c >= static_cast<int>(b.categories.size())) {
+        errLine(t("Нет раздела «") + *text + t("». Разделы (номер и название):"));
+        for (size_t k = 0; k < b.categories.size(); ++k)
+            errLine("  " + std::to_string(k) + " " + b.categories[k]);
+        return std::nullopt;
+    }
+    return c;
+}
+
+std::optional<int> quantityArg(const QString &arg)
+{
+    bool ok = false;
+    const int q = arg.toInt(&ok);
+    if (!ok || q < 1 || q > 65535) {
+        errLine(t("Количество «") + pathForMessage(arg.toStdString()) + t("» не целое число от 1 до 65535."));
+        return std::nullopt;
+    }
+    return q;
+}
+
+std::string categoryName(const Base &b, int c)
+{
+    return c >= 0 && c < static_cast<int>(b.categories.size()) ? b.categories[static_cast<size_t>(c)] : std::string();
+}
+
+// The records list and export show: every criterion given narrows them.
+std::optional<std::vector<uint16_t>> chosen(const QCommandLineParser &p, const Base &b, bool all)
+{
+    FilterCriteria criteria{-1, {}, 0, {}};
+    if (!all && p.isSet("category")) {
+        const auto c = categoryArg(p.value("category"), b);
+        if (!c)
+            return std::nullopt;
+        // The first category stands for all of them, as in the window's category selector.
+        criteria.category = *c == 0 ? -1 : *c;
+    }
+    ViewList view;
+    if (!all && p.isSet("value")) {
+        const auto text = argText(p.value("value"));
+        if (!text)
+            return std::nullopt;
+        const auto query = readValueQuery(*text);
+        if (!query) {
+            errLine(t("«") + *text + t("» не читается как номинал (например 4,7К, 4k7, 100нф, 0.1uF)."));
+            return std::nullopt;
+        }
+        filterByValue(b.store, criteria, p.isSet("exact"), *query, view);
+    } else {
+        if (!all && p.isSet("find")) {
+            const auto text = argText(p.value("find"));
+            if (!text)
+                return std::nullopt;
+            criteria.name = *text;
+        }
+        filterbase(b.store, criteria, p.isSet("exact"), view);
+    }
+    return std::vector<uint16_t>(view.viewlist.begin() + 1, view.viewlist.begin() + 1 + view.viewcount);
+}
+
+int list(const QCommandLineParser &p, const std::string &datapath)
+{
+    const auto b = load(datapath);
+    if (!b)
+        return kBadInput;
+    const auto slots = chosen(p, *b, false);
+    if (!slots)
+        return kBadInput;
+    uint32_t total = 0;
+    for (uint16_t s : *slots) {
+        outLine(std::to_string(b->store.category[s]) + "\t" + categoryName(*b, b->store.category[s]) + "\t" +
+                b->store.name[s] + "\t" + std::to_string(b->store.quantity[s]) + "\t" + b->store.description[s]);
+        total += b->store.quantity[s];
+    }
+    outLine(listSummary(static_cast<uint32_t>(slots->size()), total));
+    return kDone;
+}
+
+int exportCommand(const QCommandLineParser &p, const QStringList &args, const std::string &datapath)
+{
+    if (args.size() != 2) {
+        errLine(t("export: нужен один файл (или «-» для вывода)."));
+        return kBadInput;
+    }
+    const auto b = load(datapath);
+    if (!b)
+        return kBadInput;
+    const auto slots = chosen(p, *b, p.isSet("all"));
+    if (!slots)
+        return kBadInput;
+    const std::string csv = exportCsv(b->store, b->categories, *slots);
+    if (args[1] == "-") {
+        std::fwrite(csv.data(), 1, csv.size(), stdout);
+        return kDone;
+    }
+    std::string reason;
+    const std::string path = QFile::encodeName(args[1]).toStdString();
+    if (!replaceFileAtomically(path, csv, reason)) {
+        errLine(t("Не удалось записать ") + pathForMessage(path) + ": " + reason);
+        return kBadInput;
+    }
+    errLine(t("Записей выгружено: ") + std::to_string(slots->size()));
+    return kDone;
+}
+
+int change(const QStringList &args, const std::string &datapath, bool take)
+{
+    if (args.size() < 4 || args.size() > 5) {
+        errLine(take ? t("take: нужны РАЗДЕЛ НАЗВАНИЕ КОЛИЧЕСТВО [ОПИСАНИЕ].")
+                     : t("add: нужны РАЗДЕЛ НАЗВАНИЕ КОЛИЧЕСТВО [ОПИСАНИЕ]."));
+        return kBadInput;
+    }
+    FolderLock lock(datapath);
+    if (!lock.take(datapath))
+        return kRefused;
+    auto b = load(datapath);
+    if (!b)
+        return kBadInput;
+    const auto category = categoryArg(args[1], *b);
+    const auto name = argText(args[2]);
+    const auto quantity = quantityArg(args[3]);
+    const auto description = args.size() == 5 ? argText(args[4]) : std::optional<std::string>(std::string());
+    if (!category || !name || !quantity || !description)
+        return kBadInput;
+    const CanonicalName canonical = canonicalName(*category, *name);
+    if (!canonical.ok()) {
+        // The rule of typing holds here too, but a spelling the stock does not use can be named.
+        std::string hint;
+        if (const auto v = readLooseValue(*name, isResistanceCategory(*category)))
+            if (CanonicalName c = canonicalName(*category, shownominal(*v)); c.ok())
+                hint = t(" Может быть, «") + c.name + t("»?");
+        errLine(canonical.refusal + hint);
+        return kRefused;
+    }
+    StockKey key{*category, canonical.name, description->empty() ? std::string(" ") : *description};
+    if (take && args.size() == 4) {
+        // No description given: the record is the only one with this category and name.
+        ViewList view;
+        filterbase(b->store, {*category, key.name, 0, {}}, true, view);
+        if (view.viewcount == 1) {
+            key.description = b->store.description[view.viewlist[1]];
+        } else if (view.viewcount > 1) {
+            errLine(t("Записей с таким названием несколько; укажите описание:"));
+            for (int k = 1; k <= view.viewcount; ++k)
+                errLine("  " + b->store.description[view.viewlist[k]] + " (" +
+                        std::to_string(b->store.quantity[view.viewlist[k]]) + ")");
+            return kRefused;
+        }
+    }
+    ViewList view;
+    const StockResult r = changeStock(b->store, view, key, *quantity, take);
+    for (const std::string &m : r.messages)
+        errLine(m);
+    if (r.refused || r.moved == 0)
+        return kRefused;
+    if (!save(*b))
+        return kBadInput;
+    outLine(key.name + " " + key.description + ": " + (take ? "-" : "+") + std::to_string(r.moved) + t("; на складе ") +
+            std::to_string(b->store.totalqty) + t(" деталей"));
+    return r.messages.empty() ? kDone : kRefused;
+}
+
+int importCommand(const QCommandLineParser &p, const QStringList &args, const std::string &datapath)
+{
+    if (args.size() != 2) {
+        errLine(t("import: нужен один файл CSV."));
+        return kBadInput;
+    }
+    const bool dryRun = p.isSet("dry-run");
+    std::optional<FolderLock> lock;
+    if (!dryRun) {
+        lock.emplace(datapath);
+        if (!lock->take(datapath))
+            return kRefused;
+    }
+    auto b = load(datapath);
+    if (!b)
+        return kBadInput;
+    const std::string path = QFile::encodeName(args[1]).toStdString();
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        errLine(t("Не удалось открыть ") + pathForMessage(path));
+        return kBadInput;
+    }
+    CsvImporter importer(b->store, b->categories);
+    std::string chunk(1 << 20, '\0');
+    while (in) {
+        in.read(chunk.data(), static_cast<std::streamsize>(chunk.size()));
+        importer.feed(std::string_view(chunk.data(), static_cast<size_t>(in.gcount())));
+    }
+    if (in.bad()) {
+        errLine(t("Ошибка чтения ") + pathForMessage(path));
+        return kBadInput;
+    }
+    const ImportPlan plan = importer.finish();
+    if (!plan.usable()) {
+        errLine(plan.fileError + t(" Ничего не изменено."));
+        return kBadInput;
+    }
+    for (const ImportEntry &e : plan.entries) {
+        std::string line = t("строка ") + std::to_string(e.line) + ": " + std::to_string(e.key.category) + " " +
+                           e.key.name + " " + e.key.description + " +" + std::to_string(e.quantity);
+        if (e.slot)
+            line += t(" (было ") + std::to_string(e.before) + t(", станет ") + std::to_string(e.before + e.quantity) + ")";
+        else
+            line += t(" (новая запись)");
+        if (e.rows > 1)
+            line += t(", строк: ") + std::to_string(e.rows);
+        outLine(line);
+    }
+    for (const ImportRefusal &r : plan.refused)
+        errLine(t("строка ") + std::to_string(r.line) + t(" не принята: ") + r.reason);
+    if (plan.refusedCount > plan.refused.size())
+        errLine(t("и еще не принятых строк: ") + std::to_string(plan.refusedCount - plan.refused.size()));
+    outLine(t("Строк: ") + std::to_string(plan.rowsRead) + t("; новых записей: ") + std::to_string(plan.adds()) +
+            t(", дополнить записей: ") + std::to_string(plan.merges()) + t(", деталей: ") +
+            std::to_string(plan.parts()) + t("; не принято строк: ") + std::to_string(plan.refusedCount) + ".");
+    if (dryRun)
+        return plan.refusedCount ? kRefused : kDone;
+    if (plan.refusedCount && !p.isSet("skip-refused")) {
+        errLine(t("Ничего не изменено: исправьте эти строки или повторите с --skip-refused, чтобы добавить остальные."));
+        return kRefused;
+    }
+    const ImportOutcome done = applyImport(b->store, plan);
+    for (const std::string &m : done.messages)
+        errLine(m);
+    if (!done.complete) {
+        errLine(t("Ничего не изменено: склад изменился во время проверки файла."));
+        return kRefused;
+    }
+    if (!save(*b))
+        return kBadInput;
+    outLine(t("Добавлено: новых записей ") + std::to_string(done.added) + t(", дополнено ") +
+            std::to_string(done.merged) + t(", деталей ") + std::to_string(done.parts) + t("; на складе ") +
+            std::to_string(b->store.totalqty) + t(" деталей."));
+    return kDone;
+}
+
+int bom(const QStringList &args, const std::string &datapath)
+{
+    if (args.size() != 2) {
+        errLine(t("bom: нужен один файл списка деталей."));
+        return kBadInput;
+    }
+    const auto b = load(datapath);
+    if (!b)
+        return kBadInput;
+    const std::string path = QFile::encodeName(args[1]).toStdString();
+    if (QFileInfo(QString::fromStdString(args[1].toStdString())).size() > (64 << 20)) {
+        errLine(t("Файл больше 64 МБ: это не список деталей."));
+        return kBadInput;
+    }
+    const ReadResult file = readFileBytes(path);
+    if (file.status != ReadStatus::Ok) {
+        errLine(t("Не удалось прочитать ") + pathForMessage(path) + (file.reason.empty() ? "" : ": " + file.reason));
+        return kBadInput;
+    }
+    const BomRead read = readKicadBom(file.bytes, b->dict, b->categories, b->store);
+    if (!read.error.empty()) {
+        errLine(read.error);
+        return kBadInput;
+    }
+    std::vector<BinRow> rows;
+    for (const BomLine &l : read.lines)
+        rows.push_back(l.row);
+    const BinFind find = findbin(b->store, b->categories, rows, true);
+    const char *noColor = std::getenv("NO_COLOR");
+    const char *term = std::getenv("TERM");
+    const bool colour = isatty(fileno(stdout)) && !(noColor && *noColor) && !(term && std::string_view(term) == "dumb");
+    int green = 0, yellow = 0, red = 0;
+    for (size_t k = 0; k < find.rows.size(); ++k) {
+        const BinRow &r = find.rows[k];
+        const BomLine &l = read.lines[k];
+        const char *paint = r.status == "green" ? "\x1b[32m" : r.status == "yellow" ? "\x1b[33m" : "\x1b[31m";
+        (r.status == "green" ? green : r.status == "yellow" ? yellow : red) += 1;
+        std::string line = r.status + "\t" + r.caption + "\t" + r.name + t("\tнадо ") + r.needed + t("\tне хватает ") +
+                           r.shortage + t("\tнайдено ") + r.found + "\t" + l.references;
+        if (!l.problem.empty())
+            line += t("\t(строка ") + std::to_string(l.line) + ": " + l.problem + ")";
+        if (colour)
+            std::fputs(paint, stdout);
+        out(line);
+        if (colour)
+            std::fputs("\x1b[0m", stdout);
+        std::fputs("\n", stdout);
+    }
+    outLine(t("Строк: ") + std::to_string(find.rows.size()) + t("; хватает: ") + std::to_string(green) +
+            t(", мало: ") + std::to_string(yellow) + t(", нет: ") + std::to_string(red) + t("; не распознано: ") +
+            std::to_string(read.unmapped()) + t("; не ставятся (DNP): ") + std::to_string(read.notFitted) + ".");
+    return green == static_cast<int>(find.rows.size()) ? kDone : kRefused;
+}
+
+int check(const std::string &datapath)
+{
+    int status = kDone;
+    for (const char *name : {"main.dat", "strings.dat", "components.lst"}) {
+        const ReadResult r = readFileBytes(datapath + name);
+        if (r.status == ReadStatus::Missing) {
+            errLine(t("Нет файла ") + name + t(" (программа создаст его пустым при запуске)."));
+            status = std::max(status, int(kRefused));
+        } else if (r.status == ReadStatus::Failed) {
+            errLine(t("Файл ") + name + t(" не читается: ") + r.reason);
+            status = kBadInput;
+        }
+    }
+    if (status == kBadInput)
+        return status;
+    const auto b = load(datapath, true);
+    if (!b)
+        return kBadInput;
+    for (int line : b->report.unreadable) {
+        outLine(t("main.dat, строка ") + std::to_string(line) + t(": не читается как запись (сохраняется как есть)"));
+        status = std::max(status, int(kRefused));
+    }
+    if (!b->report.overflow.empty()) {
+        outLine(t("main.dat: записей больше 65535, со строки ") + std::to_string(b->report.overflow.front()) +
+                t(" они не загружаются"));
+        status = std::max(status, int(kRefused));
+    }
+    int foreign = 0;
+    for (int i = 1; i <= b->store.compcount; ++i)
+        foreign += b->store.category[i] >= b->categories.size();
+    if (foreign) {
+        outLine(t("main.dat: записей в разделах, которых нет в components.lst: ") + std::to_string(foreign));
+        status = std::max(status, int(kRefused));
+    }
+    if (b->dict.dictcount > Dictionary::kLines)
+        outLine(t("strings.dat: строк больше 100, лишние не читаются"));
+    outLine(t("Записей: ") + std::to_string(b->store.compcount) + t(", деталей: ") + std::to_string(b->store.totalqty) +
+            t(", разделов: ") + std::to_string(b->categories.size()) + t(", строк словаря: ") +
+            std::to_string(std::min(b->dict.dictcount, Dictionary::kLines)) + ".");
+    return status;
+}
+
+} // namespace
+
+int run(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("voskbase-cli"));
+    const bool ru = russianLocale();
+    auto tr = [ru](const char *russian, const char *english) { return QString::fromUtf8(ru ? russian : english); };
+
+    QCommandLineParser p;
+    p.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    const QCommandLineOption help({"h", "help"}, tr("эта справка", "this help"));
+    p.addOption(help);
+    p.addOption({"folder", tr("папка базы", "installation folder"), tr("ПАПКА", "DIR")});
+    p.addOption({"category", tr("раздел: номер или название", "category: number or name"), tr("РАЗДЕЛ", "CATEGORY")});
+    p.addOption({"find", tr("текст в названии", "text in the name"), tr("ТЕКСТ", "TEXT")});
+    p.addOption({"exact", tr("название и описание целиком", "whole names and descriptions")});
+    p.addOption({"value", tr("номинал в любом написании", "value in any spelling"), tr("НОМИНАЛ", "VALUE")});
+    p.addOption({"all", tr("все записи", "every record")});
+    p.addOption({"dry-run", tr("только показать, что будет", "only show what would happen")});
+    p.addOption({"skip-refused", tr("добавить принятые строки", "import the accepted rows")});
+    p.addPositionalArgument("command", tr("команда", "command"));
+
+    if (!p.parse(QCoreApplication::arguments())) {
+        std::fprintf(stderr, "%s\n\n%s", p.errorText().toStdString().c_str(), helpText(ru).c_str());
+        return kBadInput;
+    }
+    const QStringList args = p.positionalArguments();
+    if (p.isSet(help)) {
+        std::fputs(helpText(ru).c_str(), stdout);
+        return kDone;
+    }
+    if (args.isEmpty()) {
+        std::fputs(helpText(ru).c_str(), stderr);
+        return kBadInput;
+    }
+    std::string datapath = p.isSet("folder") ? QFile::encodeName(p.value("folder")).toStdString() + "/" : readpath();
+
+    const QString command = args[0];
+    const bool filters = p.isSet("category") || p.isSet("find") || p.isSet("value") || p.isSet("exact");
+    auto misplaced = [&](bool wrong) {
+        if (wrong)
+            std::fprintf(stderr, "%s\n", tr("Эти параметры не подходят к команде %1 (см. --help).",
+                                            "These options do not go with %1 (see --help).")
+                                             .arg(command)
+                                             .toStdString()
+                                             .c_str());
+        return wrong;
+    };
+    if (p.isSet("find") && p.isSet("value")) {
+        std::fprintf(stderr, "%s\n", tr("--find и --value вместе не ищут.", "--find and --value do not go together.")
+                                         .toStdString()
+                                         .c_str());
+        return kBadInput;
+    }
+    if (command == "list") {
+        if (misplaced(args.size() != 1 || p.isSet("all") || p.isSet("dry-run") || p.isSet("skip-refused")))
+            return kBadInput;
+        return list(p, datapath);
+    }
+    if (command == "export") {
+        if (misplaced(p.isSet("dry-run") || p.isSet("skip-refused") || (p.isSet("all") && filters)))
+            return kBadInput;
+        return exportCommand(p, args, datapath);
+    }
+    const bool others = filters || p.isSet("all");
+    if (command == "add" || command == "take") {
+        if (misplaced(others || p.isSet("dry-run") || p.isSet("skip-refused")))
+            return kBadInput;
+        return change(args, datapath, command == "take");
+    }
+    if (command == "import") {
+        if (misplaced(others))
+            return kBadInput;
+        return importCommand(p, args, datapath);
+    }
+    if (command == "bom" || command == "check") {
+        if (misplaced(others || p.isSet("dry-run") || p.isSet("skip-refused") || (command == "check" && args.size() != 1)))
+            return kBadInput;
+        return command == "bom" ? bom(args, datapath) : check(datapath);
+    }
+    std::fprintf(stderr, "%s\n\n%s",
+                 tr("Нет команды «%1».", "There is no command \"%1\".").arg(command).toStdString().c_str(),
+                 helpText(ru).c_str());
+    return kBadInput;
+}
+
+} // namespace vosk::cli
+
+int main(int argc, char **argv) { return vosk::cli::run(argc, argv); }

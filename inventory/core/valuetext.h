@@ -1,0 +1,62 @@
+#pragma once
+#include "compstore.h"
+#include "filter.h"
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace vosk {
+
+// The name a record gets when it is added: in the categories whose names are values (1 to 6)
+// the value read in the category and written back canonically («4,7k» -> «4,7К»), elsewhere
+// the text as it stands. A value that cannot be read, or whose canonical form would not read
+// back as itself in that category (no unit, a unit of the other scale, zero, a resistance
+// below 0,1 ohm or a capacitance of 0,1 farad and more, a number too large to print), is
+// refused: such a name would be stored as «повторите ввод» or as a name that stops meaning
+// its value. Texts are code page 1251.
+struct CanonicalName {
+    std::string name;    // the name to store when accepted
+    std::string refusal; // why not, for the user; empty when accepted
+    bool ok() const { return refusal.empty(); }
+};
+CanonicalName canonicalName(int category, std::string_view text);
+
+// Categories whose names are made canonical when a record is added.
+constexpr bool makesCanonicalNames(int category) { return category >= 1 && category <= 6; }
+
+// A value written the way people write it, in one scale: the program's own names («4,7К»,
+// «100нф», «0,1мкф»), the letter in place of the comma («4К7», «4k7», «4u7», «2n2», «R47»),
+// a point or a comma («4.7k», «0,1uF»), Latin or Cyrillic unit letters with or without the
+// unit («кОм», «Ом», «R», «uF», «мкФ», «pF», «нФ»), a blank before the unit, and a bare number
+// (ohms; for a capacitance picofarads, as drawings mark them). The product is formed as the
+// value reader of the inventory forms it, so «4К7» gives exactly the value of «4,7К».
+// Nothing when the text is no value of that scale.
+std::optional<double> readLooseValue(std::string_view text, bool resistance);
+
+// The value a record's name stands for in its category: the inventory's own reading, or,
+// for names typed in another spelling (category 7 keeps names as typed), the loose reading.
+// Nothing for a category without a value scale and for names that hold no value.
+std::optional<double> recordValue(int category, std::string_view name);
+
+// Equal values as far as the value reader can tell them apart: the two products may differ
+// in their last bits («100нф» and «0,1мкф» are the same 100 nanofarads).
+bool sameValue(double a, double b);
+
+// A search by value: the text read once in each scale.
+struct ValueQuery {
+    std::optional<double> resistance;
+    std::optional<double> capacitance;
+    // True when the record's name in its category is this value.
+    bool matches(int category, std::string_view name) const;
+};
+// Nothing when the text is a value in neither scale.
+std::optional<ValueQuery> readValueQuery(std::string_view text);
+
+// filterbase with the name criterion replaced by a value: the records of the value categories
+// (all of them for category -1) whose names hold the query's value, meeting the quantity and
+// description criteria as filterbase does. criteria.name is not looked at.
+void filterByValue(const CompStore &store, const FilterCriteria &criteria, bool exact, const ValueQuery &query,
+                   ViewList &view);
+
+} // namespace vosk

@@ -1,0 +1,139 @@
+#!/usr/bin/env bash
+# voskbase-cli end to end on copies of the bundled installation folder: export and import give
+# the same main.dat, the bundled KiCad BOM gives the expected rows and exit status, writing is
+# refused while the folder is held, check never writes.
+#   cli_e2e.sh <voskbase-cli> <work folder>
+set -uo pipefail
+CLI=$1
+OUT=$2
+DATA=${VOSK_SOURCE_DATA:?}
+rm -rf "$OUT"
+mkdir -p "$OUT"
+cd "$OUT" || exit 1
+unset NO_COLOR
+# No settings file may send the commands elsewhere: every command names its folder.
+export XDG_CONFIG_DIRS=$OUT/no-settings
+
+passed=0
+failed=0
+check() {
+  local name=$1; shift
+  if "$@"; then passed=$((passed + 1)); echo "ok: $name"; else failed=$((failed + 1)); echo "FAILED: $name"; fi
+}
+# status EXPECTED COMMAND...: the command's exit status is EXPECTED.
+status() {
+  local want=$1; shift
+  "$@" >"$OUT/last.out" 2>"$OUT/last.err"
+  local got=$?
+  [ "$got" -eq "$want" ] || { echo "  exit $got, wanted $want"; cat "$OUT/last.err"; return 1; }
+}
+snapshot() { (cd "$1" && find . -type f -print0 | sort -z | xargs -0 sha1sum); }
+
+cp -r "$DATA" src
+
+# Export then import into a folder with the same categories and no stock.
+check "export --all" status 0 "$CLI" --folder src export --all all.csv
+check "the header" test "$(head -n1 all.csv)" = $'category,category_name,name,quantity,description\r'
+check "a row per record" test "$(($(wc -l <all.csv) - 1))" -eq "$(tr -cd '\n' <"$DATA/main.dat" | wc -c)"
+mkdir empty
+cp src/components.lst src/strings.dat empty/
+check "import into the empty folder" status 0 "$CLI" --folder empty import all.csv
+check "main.dat identical after export and import" cmp src/main.dat empty/main.dat
+check "export to stdout is the same file" bash -c "'$CLI' --folder empty export - | cmp - all.csv"
+check "the source folder is unchanged" diff -r "$DATA" src
+
+# A file with a refused row changes nothing; --dry-run never writes.
+printf 'category;name;quantity;description\r\n2;4k7;3;\r\n2;4,7k;3;МЛТ-0,25\r\n' >rows.csv
+before=$(sha1sum <empty/main.dat)
+check "refused row: exit 1" status 1 "$CLI" --folder empty import rows.csv
+check "refused row named with its line" grep -q 'строка 2 не принята' "$OUT/last.err"
+check "refused row: main.dat untouched" test "$(sha1sum <empty/main.dat)" = "$before"
+check "--dry-run shows the merge" status 1 "$CLI" --folder empty import --dry-run rows.csv
+check "--dry-run: main.dat untouched" test "$(sha1sum <empty/main.dat)" = "$before"
+check "merge planned from 6 to 9" grep -q '(было 6, станет 9)' "$OUT/last.out"
+check "--skip-refused imports the rest" status 0 "$CLI" --folder empty import --skip-refused rows.csv
+check "the record now holds 9" bash -c "'$CLI' --folder empty list --category 2 --find '4,7К' --exact | grep -q \$'\t4,7К\t9\tМЛТ-0,25'"
+
+# The bundled bill of materials against the bundled stock: one row short, one missing.
+check "bom: exit 1 (something short)" status 1 "$CLI" --folder src bom "$DATA/kicad/amplifier-bom.csv"
+bom=$OUT/last.out
+check "bom: 16 rows and the summary" test "$(wc -l <"$bom")" -eq 17
+check "bom: КТ603Б yellow, one short" grep -q $'^yellow\tТранзисторы биполярные\tКТ603Б\tнадо 3\tне хватает 1\tнайдено 1\tQ3-Q5$' "$bom"
+check "bom: the connector red" grep -q $'^red\tПрочее\tConn_01x03\tнадо 1\tне хватает 1\tнайдено 0\tJ1$' "$bom"
+check "bom: 0.1uF found among film capacitors" grep -q $'^green\tКонденсаторы пленочные\t0,1мкф\tнадо 1\t' "$bom"
+check "bom: 4k7 is 4,7К" grep -q $'^green\tРезисторы 0,25 Вт\t4,7К\tнадо 2\tне хватает 0\tнайдено 2\tR1,R2$' "$bom"
+check "bom: the zener" grep -q $'^green\tСтабилитроны\tКС156А\t' "$bom"
+check "bom: 14 green" test "$(grep -c '^green' "$bom")" -eq 14
+check "bom: no colour into a pipe" bash -c "! grep -q $'\x1b' '$bom'"
+if command -v script >/dev/null; then
+  # On a terminal (a pseudo-terminal made by script) the rows are coloured.
+  TERM=xterm script -qec "'$CLI' --folder src bom '$DATA/kicad/amplifier-bom.csv'" /dev/null >tty.out
+  check "bom: yellow on a terminal" grep -q $'\x1b\\[33myellow\tТранзисторы биполярные\tКТ603Б' tty.out
+  check "bom: red on a terminal" grep -q $'\x1b\\[31mred\tПрочее' tty.out
+  NO_COLOR=1 TERM=xterm script -qec "'$CLI' --folder src bom '$DATA/kicad/amplifier-bom.csv'" /dev/null >tty-plain.out
+  check "bom: NO_COLOR on a terminal" bash -c "grep -q \$'^yellow' tty-plain.out && ! grep -q \$'\\x1b' tty-plain.out"
+fi
+check "bom: summary" grep -q 'хватает: 14, мало: 1, нет: 1; не распознано: 0; не ставятся (DNP): 1' "$bom"
+printf '"Refs","Value","Qty"\n"R1","10k","1"\n' >short.csv
+check "bom: everything in stock gives 0" status 0 "$CLI" --folder src bom short.csv
+printf 'nothing here\n' >bad.csv
+check "bom: not a BOM gives 2" status 2 "$CLI" --folder src bom bad.csv
+check "bom: a missing file gives 2" status 2 "$CLI" --folder src bom missing.csv
+
+# Search by value: the spellings of one value list the same records.
+"$CLI" --folder src list --category 2 --value '4,7К' >v1
+check "value search finds 4,7К" grep -q $'\t4,7К\t' v1
+for v in '4,7k' '4К7' '4700' '4k7'; do
+  "$CLI" --folder src list --category 2 --value "$v" >v2
+  check "value search: $v is 4,7К" cmp -s v1 v2
+done
+"$CLI" --folder src list --value '0,1мкф' >c1
+check "value search: 0,1мкф and 100нф" test "$(grep -c 'мкф\|нф' c1)" -gt 3
+for v in '100нф' '100n' '0.1uF'; do
+  "$CLI" --folder src list --value "$v" >c2
+  check "value search: $v is 0,1мкф" cmp -s c1 c2
+done
+
+# Writing is refused while another process holds the folder's lock, or a journal waits.
+cp -r "$DATA" held
+sleep 300 &
+holder=$!
+printf '%s\nsleep\n%s\n' "$holder" "$(hostname)" >held/voskbase.lock
+before=$(sha1sum <held/main.dat)
+check "add refused while the lock is held" status 1 "$CLI" --folder held add 8 1N4148 1 импульсный
+check "the refusal names the holder" grep -q "процесс $holder" "$OUT/last.err"
+check "import refused while the lock is held" status 1 "$CLI" --folder held import all.csv
+check "main.dat untouched while held" test "$(sha1sum <held/main.dat)" = "$before"
+check "list still reads a held folder" status 0 "$CLI" --folder held list --find 1N4148
+kill "$holder"; wait "$holder" 2>/dev/null
+rm -f held/voskbase.lock
+printf 'x' >held/main.jnl
+check "take refused while main.jnl holds changes" status 1 "$CLI" --folder held take 8 1N4148 1
+check "main.dat untouched with a journal" test "$(sha1sum <held/main.dat)" = "$before"
+: >held/main.jnl
+check "an empty journal does not stop add" status 0 "$CLI" --folder held add 8 1N4148 2 импульсный
+check "the add went through the store" bash -c "'$CLI' --folder held list --find 1N4148 --exact | grep -q $'\t1N4148\t25\tимпульсный'"
+check "the lock is released afterwards" test ! -e held/voskbase.lock
+check "add refuses an unreadable value and names the stock's spelling" status 1 "$CLI" --folder held add 2 4k7 1
+check "the hint" grep -q 'Может быть, «4,7К»?' "$OUT/last.err"
+
+# check reads and never writes.
+cp -r "$DATA" broken
+printf '8\x01ok\x011\x01 \r\nthis line is no record\r\n' >>broken/main.dat
+snap=$(snapshot broken)
+check "check: bad line gives 1" status 1 "$CLI" --folder broken check
+check "check names the line" grep -q "main.dat, строка $(($(tr -cd '\n' <"$DATA/main.dat" | wc -c) + 2))" "$OUT/last.out"
+check "check wrote nothing" test "$(snapshot broken)" = "$snap"
+check "check: the bundled folder is clean" status 0 "$CLI" --folder src check
+mkdir nothing
+check "no data files: 2" status 2 "$CLI" --folder nothing list
+check "and nothing created" test -z "$(ls -A nothing)"
+
+# Help in both languages.
+check "help in English" bash -c "LANG=C.UTF-8 LC_ALL= '$CLI' --help | grep -q '^Usage: voskbase-cli'"
+check "help in Russian" bash -c "LC_ALL=ru_RU.UTF-8 '$CLI' --help | grep -q '^Использование: voskbase-cli'"
+check "no command: 2" status 2 "$CLI"
+check "unknown command: 2" status 2 "$CLI" --folder src frobnicate
+
+echo "$passed passed, $failed failed"
+exit $((failed > 0))
