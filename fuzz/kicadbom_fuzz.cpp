@@ -51,7 +51,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         FUZZ_CHECK(r.shortage == r.needed);
         FUZZ_CHECK(r.category >= -1 && r.category < static_cast<int>(in.categories.size()));
         FUZZ_CHECK(r.caption == (r.category >= 0 ? in.categories[static_cast<size_t>(r.category)] : std::string()));
-        if (l.problem.empty() && makesCanonicalNames(r.category)) {
+        if (l.problem.empty() && hasCanonicalNames(r.category)) {
             const CanonicalName c = canonicalName(r.category, r.name);
             FUZZ_CHECK(c.ok() && c.name == r.name);
         }

@@ -1,27 +1,29 @@
 #include "codec.h"
 
-#include <QStringDecoder>
-#include <QStringEncoder>
+#include "cp1251.h"
 
 namespace vosk {
 
 QString fromCp1251(std::string_view bytes)
 {
-    QStringDecoder decoder("windows-1251");
-    return decoder.decode(QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())));
+    QString text(static_cast<qsizetype>(bytes.size()), Qt::Uninitialized);
+    QChar *out = text.data();
+    for (const char b : bytes)
+        *out++ = QChar(static_cast<char16_t>(cp1251Char(static_cast<unsigned char>(b))));
+    return text;
 }
 
 std::optional<std::string> toCp1251(const QString &text)
 {
-    QStringEncoder encoder("windows-1251", QStringConverter::Flag::Stateless);
-    const QByteArray bytes = encoder.encode(text);
-    if (encoder.hasError())
-        return std::nullopt;
-    // The encoder writes '?' for what it cannot map without always flagging it; a round
-    // trip tells for sure.
-    std::string out(bytes.constData(), static_cast<size_t>(bytes.size()));
-    if (fromCp1251(out) != text)
-        return std::nullopt;
+    std::string out;
+    out.reserve(static_cast<size_t>(text.size()));
+    // Characters outside the basic plane (surrogate pairs) are not in the code page either.
+    for (const QChar c : text) {
+        const auto byte = c.isSurrogate() ? std::nullopt : cp1251Byte(c.unicode());
+        if (!byte)
+            return std::nullopt;
+        out += static_cast<char>(*byte);
+    }
     return out;
 }
 

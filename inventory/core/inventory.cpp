@@ -162,16 +162,15 @@ Outcome Inventory::change(const StockEdit &edit)
         return out;
     }
     StockKey key{edit.category, edit.name, edit.description.empty() ? std::string(" ") : edit.description};
-    StoredName stored = storedName(edit.category, edit.name, categoryName(edit.category));
-    if (!stored.ok && edit.take && !stored.conversionError) {
+    CanonicalName stored = canonicalName(edit.category, edit.name);
+    if (!stored.ok() && edit.take && !stored.conversionError) {
         // A record stored under such a name before it was refused can still be taken out.
-        stored.ok = true;
-        stored.name = edit.name;
+        stored = {edit.name, {}, false};
     }
-    if (!stored.ok) {
+    if (!stored.ok()) {
         if (!stored.conversionError)
             out.understand = shownominal(0); // «повторите ввод», as the label says of such a name
-        out.refuse(stored.message, true);
+        out.refuse(stored.refusal, true);
         return out;
     }
     key.name = stored.name;
@@ -207,9 +206,9 @@ Outcome Inventory::move(const StockEdit &source, int target)
     lastMoved_ = 0;
     // Checked before anything changes: a name the target category cannot read as a value
     // would otherwise arrive there as «повторите ввод» and be lost.
-    const StoredName there = storedName(target, source.name, categoryName(target));
-    if (!there.ok) {
-        out.refuse(cp1251("Перевести нельзя: ") + there.message, true);
+    const CanonicalName there = canonicalName(target, source.name);
+    if (!there.ok()) {
+        out.refuse(cp1251("Перевести в раздел «") + categoryName(target) + cp1251("» нельзя: ") + there.refusal, true);
         return out;
     }
     const bool batch = batchmode_;

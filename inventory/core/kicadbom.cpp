@@ -145,7 +145,7 @@ char passiveKind(std::string_view refs)
 bool sameScale(int a, int b)
 {
     return (isResistanceCategory(a) && isResistanceCategory(b)) ||
-           (makesCanonicalNames(a) && makesCanonicalNames(b) && isCapacitanceCategory(a) && isCapacitanceCategory(b));
+           (hasCanonicalNames(a) && hasCanonicalNames(b) && isCapacitanceCategory(a) && isCapacitanceCategory(b));
 }
 
 // The category the stock keeps this name in, when it is not `guessed`: the first record in
@@ -261,7 +261,7 @@ BomRead readKicadBom(std::string_view bytes, const Dictionary &dict, const std::
             // No resistor or capacitor reference, but the dictionary puts the value among them
             // (a trimmer «RV1 10k»): it is read as a value of that category.
             const int g = guesstype(bl.value, dict);
-            if (makesCanonicalNames(g))
+            if (hasCanonicalNames(g))
                 kind = isResistanceCategory(g) ? 'R' : 'C';
         }
         if (bl.value.empty() || bl.value == "~") {
@@ -285,7 +285,7 @@ BomRead readKicadBom(std::string_view bytes, const Dictionary &dict, const std::
                 name = shownominal(*v);
                 category = guesstype(name, dict);
                 const bool fits = resistance ? isResistanceCategory(category)
-                                             : isCapacitanceCategory(category) && makesCanonicalNames(category);
+                                             : isCapacitanceCategory(category) && hasCanonicalNames(category);
                 if (!fits)
                     category = first;
                 category = stockCategory(store, name, category, [category](int c) { return sameScale(c, category); });

@@ -7,11 +7,10 @@
 
 namespace vosk {
 
-StoredName storedName(int category, std::string_view text, std::string_view categoryName)
+CanonicalName canonicalName(int category, std::string_view text)
 {
-    StoredName out;
+    CanonicalName out;
     if (!hasCanonicalNames(category)) {
-        out.ok = true;
         out.name.assign(text);
         return out;
     }
@@ -19,20 +18,30 @@ StoredName storedName(int category, std::string_view text, std::string_view cate
     try {
         value = readnominal(category, text);
     } catch (const NumberConversionError &e) {
-        out.message = e.message();
+        out.refusal = e.message();
         out.conversionError = true;
         return out;
     }
-    // shownominal writes «повторите ввод» for anything not above 1e-15 (0, a suffix the
-    // scale does not know) and «INF…» past the largest double.
-    if (!std::isfinite(value) || !(value > 1e-15)) {
-        std::string where = categoryName.empty() ? std::string() : cp1251(" раздела «") + std::string(categoryName) + cp1251("»");
-        out.message = cp1251("«") + std::string(text) + cp1251("» не читается как номинал") + where +
-                      cp1251(": повторите ввод (число и единица, например 4,7К или 100нф).");
+    const std::string quoted = cp1251("«") + std::string(text) + cp1251("»");
+    if (!std::isfinite(value) || !(value > 0)) {
+        out.refusal = cp1251("Номинал ") + quoted +
+                      cp1251(" не прочитан: нужно число и единица раздела (например 4,7К, 100е, 1М или 100нф, "
+                             "0,1мкф, 22пф).");
         return out;
     }
-    out.ok = true;
-    out.name = shownominal(value);
+    std::string name = shownominal(value);
+    bool readsBack = false;
+    try {
+        readsBack = shownominal(readnominal(category, name)) == name && readnominal(category, name) > 0;
+    } catch (const NumberConversionError &) {
+        readsBack = false;
+    }
+    if (!readsBack) {
+        out.refusal = cp1251("Номинал ") + quoted + cp1251(" записался бы как «") + name +
+                      cp1251("», а это имя в этом разделе не читается как номинал.");
+        return out;
+    }
+    out.name = std::move(name);
     return out;
 }
 

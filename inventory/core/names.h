@@ -9,18 +9,21 @@ namespace vosk {
 // its names are kept as typed.)
 constexpr bool hasCanonicalNames(int category) { return category >= 1 && category <= 6; }
 
-// The name a part is stored under in a category: in the categories with canonical names the
-// value read in the category's scale and written canonically («4,7k» -> «4,7К»), elsewhere the
-// text itself. A name that cannot be read as a value there (an unknown suffix, a number text
-// with two commas, a value of 0, an infinity) has no stored name: storing the error text or
-// «INFМ» would lose what the user typed.
-struct StoredName {
-    bool ok = false;
-    std::string name;    // the stored name when ok
-    std::string message; // why not, for the user (code page 1251)
-    // The number text itself is malformed: the message is the number-conversion error.
+// The name a record gets when it is added: in the categories with canonical names the value
+// read in the category and written back canonically («4,7k» -> «4,7К»), elsewhere the text as
+// it stands. A value that cannot be read, or whose canonical form would not read back as
+// itself in that category (no unit, a unit of the other scale, zero, a resistance below
+// 0,1 ohm or a capacitance of 0,1 farad and more, a number too large to print), is refused:
+// such a name would be stored as «повторите ввод» or as a name that stops meaning its value.
+// Texts are code page 1251.
+struct CanonicalName {
+    std::string name;    // the name to store when accepted
+    std::string refusal; // why not, for the user; empty when accepted
+    // The number text itself is malformed (two commas): the refusal is the number-conversion
+    // error the user knows from typing.
     bool conversionError = false;
+    bool ok() const { return refusal.empty(); }
 };
-StoredName storedName(int category, std::string_view text, std::string_view categoryName = {});
+CanonicalName canonicalName(int category, std::string_view text);
 
 } // namespace vosk

@@ -108,43 +108,6 @@ std::optional<double> number(std::string_view intPart, std::string_view fraction
 
 } // namespace
 
-CanonicalName canonicalName(int category, std::string_view text)
-{
-    CanonicalName out;
-    if (!makesCanonicalNames(category)) {
-        out.name.assign(text);
-        return out;
-    }
-    double value = 0;
-    try {
-        value = readnominal(category, text);
-    } catch (const NumberConversionError &e) {
-        out.refusal = e.message();
-        return out;
-    }
-    const std::string quoted = cp1251("«") + std::string(text) + cp1251("»");
-    if (!std::isfinite(value) || !(value > 0)) {
-        out.refusal = cp1251("Номинал ") + quoted +
-                      cp1251(" не прочитан: нужно число и единица раздела (например 4,7К, 100е, 1М или 100нф, "
-                             "0,1мкф, 22пф).");
-        return out;
-    }
-    std::string name = shownominal(value);
-    bool readsBack = false;
-    try {
-        readsBack = shownominal(readnominal(category, name)) == name && readnominal(category, name) > 0;
-    } catch (const NumberConversionError &) {
-        readsBack = false;
-    }
-    if (!readsBack) {
-        out.refusal = cp1251("Номинал ") + quoted + cp1251(" записался бы как «") + name +
-                      cp1251("», а это имя в этом разделе не читается как номинал.");
-        return out;
-    }
-    out.name = std::move(name);
-    return out;
-}
-
 std::optional<double> readLooseValue(std::string_view text, bool resistance)
 {
     std::string_view s = trimBlanks(text);

@@ -1,29 +1,13 @@
 #pragma once
 #include "compstore.h"
 #include "filter.h"
+#include "names.h"
 
 #include <optional>
 #include <string>
 #include <string_view>
 
 namespace vosk {
-
-// The name a record gets when it is added: in the categories whose names are values (1 to 6)
-// the value read in the category and written back canonically («4,7k» -> «4,7К»), elsewhere
-// the text as it stands. A value that cannot be read, or whose canonical form would not read
-// back as itself in that category (no unit, a unit of the other scale, zero, a resistance
-// below 0,1 ohm or a capacitance of 0,1 farad and more, a number too large to print), is
-// refused: such a name would be stored as «повторите ввод» or as a name that stops meaning
-// its value. Texts are code page 1251.
-struct CanonicalName {
-    std::string name;    // the name to store when accepted
-    std::string refusal; // why not, for the user; empty when accepted
-    bool ok() const { return refusal.empty(); }
-};
-CanonicalName canonicalName(int category, std::string_view text);
-
-// Categories whose names are made canonical when a record is added.
-constexpr bool makesCanonicalNames(int category) { return category >= 1 && category <= 6; }
 
 // A value written the way people write it, in one scale: the program's own names («4,7К»,
 // «100нф», «0,1мкф»), the letter in place of the comma («4К7», «4k7», «4u7», «2n2», «R47»),

@@ -37,9 +37,9 @@ inline std::vector<std::string> applyTakes(CompStore &store, ViewList &view, con
 {
     std::vector<std::string> messages;
     for (const Take &t : takes) {
-        const StoredName stored = storedName(t.category, t.name);
-        if (!stored.ok) {
-            messages.push_back(stored.message);
+        const CanonicalName stored = canonicalName(t.category, t.name);
+        if (!stored.ok()) {
+            messages.push_back(stored.refusal);
             continue;
         }
         const StockKey key{t.category, stored.name, t.description.empty() ? std::string(" ") : t.description};

@@ -95,7 +95,7 @@ TEST(KicadBom, LayoutsSeparatorsSpellingsAndProblems)
     ASSERT_EQ(bom.lines.size(), 7u);
     EXPECT_EQ(bom.unmapped(), 5u);
     EXPECT_EQ(summary(bom), (std::vector<std::string>{"1 abc 1 !", "4 4k7 1 !", "-1 ~ 1 !", "4 1000пф 1 !",
-                                                      "11 2N2222A 2", "-1 LM??? 1 !", "2 10М 1"}));
+                                                      "11 2N2222A 2", "-1 LM? 1 !", "2 10М 1"})); // one ? for the snowman
     EXPECT_EQ(u8(bom.lines[3].problem), "Количество «x» не целое число от 1.");
 
     for (const char *bad : {"", "\xEF\xBB\xBF", "\n\n", "one\nfield\n"})

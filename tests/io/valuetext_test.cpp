@@ -44,7 +44,7 @@ TEST(CanonicalName, AcceptsWhatReadsBackAndRefusesWhatWouldNot)
     // Every canonical name of the bundled resistor and capacitor categories is its own canonical form.
     test::Bundled data;
     for (int i = 1; i <= data.store.compcount; ++i)
-        if (makesCanonicalNames(data.store.category[i])) {
+        if (hasCanonicalNames(data.store.category[i])) {
             const CanonicalName r = canonicalName(data.store.category[i], data.store.name[i]);
             EXPECT_TRUE(r.ok() && r.name == data.store.name[i]) << u8(data.store.name[i]);
         }
