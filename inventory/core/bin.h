@@ -1,6 +1,7 @@
 #pragma once
 #include "compstore.h"
 #include "listsort.h"
+#include "nameindex.h"
 
 #include <cstdint>
 #include <string>
@@ -66,6 +67,8 @@ struct BinFind {
     std::vector<ListRow> list;
     // Full category of each entry of `list` (its icon keeps only the low 8 bits).
     std::vector<int> listCategories;
+    // The store slot of each entry of `list`.
+    std::vector<uint16_t> slots;
     // Entries of `list` per bin row.
     std::vector<int> counts;
     // Count and parts of the last row, for the status bar (listSummary). With no bin rows
@@ -79,6 +82,9 @@ struct BinFind {
 // matched parts cover the need, yellow when they do not, red when there are none, and
 // the number of matched records as its found text.
 BinFind findbin(const CompStore &store, const std::vector<std::string> &categories,
+                const std::vector<BinRow> &rows, bool exact);
+// The same, each row's records found through the name index (kept in step with the store).
+BinFind findbin(const CompStore &store, const NameIndex &names, const std::vector<std::string> &categories,
                 const std::vector<BinRow> &rows, bool exact);
 
 // The status bar text after the inventory list shows `count` records holding `total` parts.
