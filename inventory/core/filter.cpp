@@ -51,6 +51,15 @@ void filterbase(const CompStore &store, const FilterCriteria &criteria, bool exa
     const bool byQuantity = criteria.quantity != 0;
     const bool byDescription = !criteria.description.empty();
     uint16_t count = 0;
+    if (!byName && !byQuantity && !byDescription) {
+        // A refill by category alone (the usual one): nothing but the category to look at.
+        for (int i = 1; i <= store.compcount; ++i) {
+            view.viewlist[count + 1] = static_cast<uint16_t>(i);
+            count = static_cast<uint16_t>(count + (!byCategory || store.category[i] == criteria.category));
+        }
+        view.viewcount = count;
+        return;
+    }
     for (int i = 1; i <= store.compcount; ++i) {
         if (byCategory && store.category[i] != criteria.category)
             continue;

@@ -36,19 +36,34 @@ NamePlan namePlan(const CompStore &store, const ValueCache &values, const std::v
     return NamePlan::Exchange;
 }
 
-// Stable sort of the order by a 32-bit key: key and position packed in one word.
+// Stable sort of the order by a 16-bit key: two counting passes over (key, slot) pairs,
+// low byte then high byte, each keeping the order of equal bytes.
 template <class KeyOf>
-void sortByWord(std::vector<std::uint16_t> &order, KeyOf keyOf)
+void sortBy16(std::vector<std::uint16_t> &order, KeyOf keyOf)
 {
     const std::size_t n = order.size();
-    std::vector<std::uint64_t> packed(n);
+    std::vector<std::uint32_t> a(n), b(n);
+    std::array<std::uint32_t, 257> low{}, high{};
+    for (std::size_t k = 0; k < n; ++k) {
+        const std::uint32_t key = keyOf(order[k]);
+        a[k] = key << 16 | order[k];
+        ++low[((key & 0xFF)) + 1];
+        ++high[(key >> 8) + 1];
+    }
+    const bool oneHigh = std::count(high.begin() + 1, high.end(), 0u) == 255; // one high byte for all (categories, say)
+    for (int d = 0; d < 256; ++d) {
+        low[d + 1] += low[d];
+        high[d + 1] += high[d];
+    }
     for (std::size_t k = 0; k < n; ++k)
-        packed[k] = static_cast<std::uint64_t>(keyOf(order[k])) << 32 | k;
-    std::sort(packed.begin(), packed.end());
-    std::vector<std::uint16_t> sorted(n);
+        b[low[(a[k] >> 16) & 0xFF]++] = a[k];
+    if (!oneHigh) {
+        for (std::size_t k = 0; k < n; ++k)
+            a[high[b[k] >> 24]++] = b[k];
+        b.swap(a);
+    }
     for (std::size_t k = 0; k < n; ++k)
-        sorted[k] = order[static_cast<std::uint32_t>(packed[k])];
-    order.swap(sorted);
+        order[k] = static_cast<std::uint16_t>(b[k]);
 }
 
 // A double as an unsigned word of the same order (for the values readnominal gives: no
@@ -150,10 +165,10 @@ SortResult sortSlots(const CompStore &store, const ValueCache &values, std::vect
         return {};
     switch (key) {
     case 0:
-        sortByWord(order, [&](std::uint16_t s) { return store.category[s]; });
+        sortBy16(order, [&](std::uint16_t s) { return store.category[s]; });
         return {};
     case 2:
-        sortByWord(order, [&](std::uint16_t s) { return store.quantity[s]; });
+        sortBy16(order, [&](std::uint16_t s) { return store.quantity[s]; });
         return {};
     case 3:
         sortByText(store.description, order);

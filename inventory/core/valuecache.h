@@ -34,6 +34,8 @@ public:
     const std::string &message(int slot) const;
 
 private:
+    void read(const CompStore &store, int slot); // the slot has no message yet
+
     std::vector<double> value_ = std::vector<double>(CompStore::kSlots + 1, 0.0);
     std::vector<std::uint8_t> state_ = std::vector<std::uint8_t>(CompStore::kSlots + 1, 0);
     std::unordered_map<std::uint16_t, std::string> messages_; // slots whose name cannot be read
