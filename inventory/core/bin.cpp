@@ -119,7 +119,7 @@ BinFind findRows(const CompStore &store, const NameIndex *names, const std::vect
             result.list.push_back({static_cast<uint8_t>(store.category[slot]), store.name[slot],
                                    std::to_string(store.quantity[slot]), store.description[slot]});
             result.listCategories.push_back(store.category[slot]);
-            result.slots.push_back(static_cast<uint16_t>(slot));
+            result.listSlots.push_back(static_cast<uint16_t>(slot));
         }
         const char *status = total == 0 ? "red" : binNumber(row.needed) <= total ? "green" : "yellow";
         result.rows.push_back(addbinrow(status, category, categories, row.name, row.needed, row.description, total,

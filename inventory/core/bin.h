@@ -68,7 +68,7 @@ struct BinFind {
     // Full category of each entry of `list` (its icon keeps only the low 8 bits).
     std::vector<int> listCategories;
     // The store slot of each entry of `list`.
-    std::vector<uint16_t> slots;
+    std::vector<uint16_t> listSlots;
     // Entries of `list` per bin row.
     std::vector<int> counts;
     // Count and parts of the last row, for the status bar (listSummary). With no bin rows

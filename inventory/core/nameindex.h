@@ -37,12 +37,12 @@ public:
     void moved(const CompStore &store, int slot);
 
     // Slots whose name is exactly `name`, ascending (store order).
-    void find(const CompStore &store, std::string_view name, std::vector<std::uint16_t> &slots) const;
+    void find(const CompStore &store, std::string_view name, std::vector<std::uint16_t> &found) const;
     // The first slot holding this category, name and description, or 0.
     int findRecord(const CompStore &store, int category, std::string_view name, std::string_view description) const;
     // Slots whose name contains `part` (not empty), ascending; the same as matchpart on
     // every name.
-    void findPart(const CompStore &store, std::string_view part, std::vector<std::uint16_t> &slots) const;
+    void findPart(const CompStore &store, std::string_view part, std::vector<std::uint16_t> &found) const;
 
     // Records indexed. A consistency check for tests: true when every slot 1..compcount
     // is indexed once under its present name and nothing else is.
