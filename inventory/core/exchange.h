@@ -44,7 +44,7 @@ SortResult runExchange(const ExchangeKeys &keys, std::vector<std::uint32_t> &ord
 struct ExchangeTuning {
     int level = -1;
     std::size_t sequentialBelow = 1024;
-    std::size_t bandPasses = 256;
+    std::size_t bandPasses = 512;
 };
 void setExchangeTuning(const ExchangeTuning &tuning);
 
