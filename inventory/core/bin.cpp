@@ -99,7 +99,7 @@ int rowCategory(const BinRow &row, const std::vector<std::string> &categories)
 namespace {
 
 BinFind findRows(const CompStore &store, const NameIndex *names, const std::vector<std::string> &categories,
-                 const std::vector<BinRow> &rows, bool exact)
+                 const std::vector<BinRow> &rows, bool exact, bool withRows)
 {
     BinFind result;
     result.rows.reserve(rows.size());
@@ -116,8 +116,9 @@ BinFind findRows(const CompStore &store, const NameIndex *names, const std::vect
         for (int k = 1; k <= view.viewcount; ++k) {
             const int slot = view.viewlist[k];
             total += store.quantity[slot];
-            result.list.push_back({static_cast<uint8_t>(store.category[slot]), store.name[slot],
-                                   std::to_string(store.quantity[slot]), store.description[slot]});
+            if (withRows)
+                result.list.push_back({static_cast<uint8_t>(store.category[slot]), store.name[slot],
+                                       std::to_string(store.quantity[slot]), store.description[slot]});
             result.listCategories.push_back(store.category[slot]);
             result.listSlots.push_back(static_cast<uint16_t>(slot));
         }
@@ -136,13 +137,13 @@ BinFind findRows(const CompStore &store, const NameIndex *names, const std::vect
 BinFind findbin(const CompStore &store, const std::vector<std::string> &categories,
                 const std::vector<BinRow> &rows, bool exact)
 {
-    return findRows(store, nullptr, categories, rows, exact);
+    return findRows(store, nullptr, categories, rows, exact, true);
 }
 
 BinFind findbin(const CompStore &store, const NameIndex &names, const std::vector<std::string> &categories,
-                const std::vector<BinRow> &rows, bool exact)
+                const std::vector<BinRow> &rows, bool exact, bool withRows)
 {
-    return findRows(store, &names, categories, rows, exact);
+    return findRows(store, &names, categories, rows, exact, withRows);
 }
 
 std::string listSummary(uint32_t count, uint32_t total)

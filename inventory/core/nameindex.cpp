@@ -204,6 +204,7 @@ bool appendIndexed(CompStore &store, NameIndex &names, ValueCache &values, std::
 void removeIndexed(CompStore &store, NameIndex &names, ValueCache &values, int slot)
 {
     names.erase(slot);
+    values.erase(slot);
     if (slot != store.compcount) {
         store.movelast(slot);
         names.moved(store, slot);

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <functional>
 #include <string_view>
 
 namespace vosk {
@@ -77,8 +78,28 @@ std::uint64_t orderedBits(double v)
     return (b >> 63) ? ~b : b | (std::uint64_t{1} << 63);
 }
 
-void sortByValue(const ValueCache &values, std::vector<std::uint16_t> &order)
+void sortByValue(const CompStore &store, const ValueCache &values, std::vector<std::uint16_t> &order)
 {
+    // Every row is of one category and readable. A list in store order (every refill is)
+    // is ordered by value, equal values by slot: the cache keeps the category that way.
+    const std::vector<std::uint16_t> &byValue = values.valueOrder(store.category[order.front()]);
+    const bool storeOrder = std::adjacent_find(order.begin(), order.end(), std::greater_equal<>()) == order.end();
+    if (storeOrder && order.size() == byValue.size()) {
+        order = byValue; // the whole category
+        return;
+    }
+    if (storeOrder && order.size() * 8 >= byValue.size()) {
+        thread_local std::vector<std::uint8_t> listed(CompStore::kSlots + 1, 0);
+        for (const std::uint16_t s : order)
+            listed[s] = 1;
+        std::size_t k = 0;
+        for (const std::uint16_t s : byValue)
+            if (listed[s]) {
+                listed[s] = 0;
+                order[k++] = s;
+            }
+        return;
+    }
     struct Entry {
         std::uint64_t key;
         std::uint32_t pos;
@@ -181,7 +202,7 @@ SortResult sortSlots(const CompStore &store, const ValueCache &values, std::vect
         sortByText(store.name, order);
         return {};
     case NamePlan::ByValue:
-        sortByValue(values, order);
+        sortByValue(store, values, order);
         return {};
     default:
         return exchangeNames(store, values, order, control);

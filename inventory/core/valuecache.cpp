@@ -2,6 +2,7 @@
 
 #include "nominal.h"
 
+#include <algorithm>
 #include <functional>
 #include <string_view>
 
@@ -10,6 +11,9 @@ namespace vosk {
 void ValueCache::rebuild(const CompStore &store)
 {
     messages_.clear();
+    for (auto &o : order_)
+        o.clear();
+    std::fill(category_.begin(), category_.end(), 0);
     // Names repeat in a store (the same values with other descriptions, places, makers):
     // each distinct name of a category is read once. An open-addressing table of the first
     // slot of each (category, name), twice as large as the records.
@@ -25,27 +29,47 @@ void ValueCache::rebuild(const CompStore &store)
             state_[i] = static_cast<std::uint8_t>(State::None);
             continue;
         }
+        category_[i] = static_cast<std::uint8_t>(category);
         const std::string &name = store.name[i];
-        std::size_t h = (std::hash<std::string_view>{}(name) + static_cast<std::size_t>(category) * 0x9E3779B97F4A7C15u) & (size - 1);
+        std::size_t h = (std::hash<std::string_view>{}(name) + static_cast<std::size_t>(category) * 0x9E3779B97F4A7C15u) &
+                        (size - 1);
         while (first[h] != 0 && (store.category[first[h]] != category || store.name[first[h]] != name))
             h = (h + 1) & (size - 1);
         if (first[h] == 0) {
             first[h] = static_cast<std::uint16_t>(s);
             read(store, s);
-            continue;
+        } else {
+            const std::size_t f = first[h];
+            value_[i] = value_[f];
+            state_[i] = state_[f];
+            if (state_[f] == static_cast<std::uint8_t>(State::Unreadable))
+                messages_[static_cast<std::uint16_t>(s)] = messages_[static_cast<std::uint16_t>(f)];
         }
-        const std::size_t f = first[h];
-        value_[i] = value_[f];
-        state_[i] = state_[f];
-        if (state_[f] == static_cast<std::uint8_t>(State::Unreadable))
-            messages_[static_cast<std::uint16_t>(s)] = messages_[static_cast<std::uint16_t>(f)];
+        if (state_[i] == static_cast<std::uint8_t>(State::Value))
+            order_[static_cast<std::size_t>(category)].push_back(static_cast<std::uint16_t>(s));
     }
+    for (auto &o : order_)
+        std::stable_sort(o.begin(), o.end(), [&](std::uint16_t a, std::uint16_t b) { return value_[a] < value_[b]; });
 }
 
 void ValueCache::update(const CompStore &store, int slot)
 {
+    unlist(slot);
     messages_.erase(static_cast<std::uint16_t>(slot));
     read(store, slot);
+    const int category = store.category[static_cast<std::size_t>(slot)];
+    category_[static_cast<std::size_t>(slot)] = static_cast<std::uint8_t>(hasValueScale(category) ? category : 0);
+    list(slot);
+}
+
+void ValueCache::erase(int slot)
+{
+    unlist(slot);
+    messages_.erase(static_cast<std::uint16_t>(slot));
+    const auto i = static_cast<std::size_t>(slot);
+    value_[i] = 0.0;
+    state_[i] = static_cast<std::uint8_t>(State::None);
+    category_[i] = 0;
 }
 
 void ValueCache::read(const CompStore &store, int slot)
@@ -65,20 +89,57 @@ void ValueCache::read(const CompStore &store, int slot)
     }
 }
 
+namespace {
+
+// Position of (value, slot) in a category's value order.
+auto placeOf(std::vector<std::uint16_t> &order, const std::vector<double> &value, int slot)
+{
+    const double v = value[static_cast<std::size_t>(slot)];
+    return std::lower_bound(order.begin(), order.end(), slot, [&](std::uint16_t a, int s) {
+        return value[a] < v || (!(v < value[a]) && a < s);
+    });
+}
+
+} // namespace
+
+void ValueCache::unlist(int slot)
+{
+    const auto i = static_cast<std::size_t>(slot);
+    if (category_[i] == 0 || state_[i] != static_cast<std::uint8_t>(State::Value))
+        return;
+    auto &order = order_[category_[i]];
+    const auto it = placeOf(order, value_, slot);
+    if (it != order.end() && *it == slot)
+        order.erase(it);
+}
+
+void ValueCache::list(int slot)
+{
+    const auto i = static_cast<std::size_t>(slot);
+    if (category_[i] == 0 || state_[i] != static_cast<std::uint8_t>(State::Value))
+        return;
+    auto &order = order_[category_[i]];
+    order.insert(placeOf(order, value_, slot), static_cast<std::uint16_t>(slot));
+}
+
 void ValueCache::moved(const CompStore &store, int slot)
 {
     const auto to = static_cast<std::size_t>(slot);
-    const auto from = static_cast<std::size_t>(store.compcount);
-    if (to == from)
+    const int last = store.compcount;
+    if (slot == last)
         return;
-    value_[to] = value_[from];
-    state_[to] = state_[from];
-    messages_.erase(static_cast<std::uint16_t>(slot));
-    if (auto it = messages_.find(static_cast<std::uint16_t>(from)); it != messages_.end()) {
+    erase(slot); // normally done already, when the record at `slot` left
+    unlist(last);
+    value_[to] = value_[static_cast<std::size_t>(last)];
+    state_[to] = state_[static_cast<std::size_t>(last)];
+    category_[to] = category_[static_cast<std::size_t>(last)];
+    if (auto it = messages_.find(static_cast<std::uint16_t>(last)); it != messages_.end()) {
         std::string message = std::move(it->second);
         messages_.erase(it);
         messages_[static_cast<std::uint16_t>(slot)] = std::move(message);
     }
+    erase(last);
+    list(slot);
 }
 
 const std::string &ValueCache::message(int slot) const

@@ -43,6 +43,10 @@ TEST(BinFindIndexed, SameRowsAndListAsScanningThroughChanges)
             ASSERT_EQ(indexed.listCategories, plain.listCategories) << round;
             ASSERT_EQ(indexed.lastCount, plain.lastCount) << round;
             ASSERT_EQ(indexed.lastTotal, plain.lastTotal) << round;
+            const BinFind slotsOnly = findbin(bench->store, *index, bench->cats, bin, exact, false);
+            ASSERT_TRUE(slotsOnly.list.empty());
+            ASSERT_EQ(slotsOnly.rows, plain.rows) << round;
+            ASSERT_EQ(slotsOnly.listSlots, plain.listSlots) << round;
             ++finds;
             found += static_cast<int>(plain.list.size());
         }

@@ -6,6 +6,7 @@
 #include "nominal.h"
 #include "valuecache.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
 #include <memory>
 #include <random>
@@ -75,6 +76,12 @@ TEST(StoreIndexes, StayRightThroughRandomChanges)
             store->quantity[static_cast<std::size_t>(1 + pick(store->compcount))] = static_cast<std::uint16_t>(pick(3));
         }
         ASSERT_TRUE(names->consistent(*store)) << context;
+        if (step % 50 == 0) {
+            auto fresh = std::make_unique<ValueCache>();
+            fresh->rebuild(*store);
+            for (int c = 1; c <= 7; ++c)
+                ASSERT_EQ(values->valueOrder(c), fresh->valueOrder(c)) << context << " category " << c;
+        }
         for (int s = 1; s <= store->compcount; ++s)
             expectFresh(*store, *values, s, context + " slot " + std::to_string(s));
         if (step % 7 == 0) {
@@ -109,6 +116,18 @@ TEST(StoreIndexes, StayRightThroughRandomChanges)
         EXPECT_EQ(again->value(s), values->value(s)) << s;
         EXPECT_EQ(again->message(s), values->message(s)) << s;
         expectFresh(*store, *again, s, "rebuilt, slot " + std::to_string(s));
+    }
+    for (int c = 1; c <= 7; ++c) {
+        EXPECT_EQ(values->valueOrder(c), again->valueOrder(c)) << c;
+        // By value, equal values by slot, every readable record of the category once.
+        const auto &order = again->valueOrder(c);
+        EXPECT_TRUE(std::is_sorted(order.begin(), order.end(), [&](std::uint16_t a, std::uint16_t b) {
+            return again->value(a) < again->value(b) || (again->value(a) == again->value(b) && a < b);
+        })) << c;
+        std::size_t readable = 0;
+        for (int s = 1; s <= store->compcount; ++s)
+            readable += store->category[s] == c && again->state(s) == ValueCache::State::Value;
+        EXPECT_EQ(order.size(), readable) << c;
     }
     // Rebuilt from scratch, the index answers the same.
     auto fresh = std::make_unique<NameIndex>();

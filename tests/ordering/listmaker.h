@@ -14,6 +14,7 @@ class ListMaker {
 public:
     explicit ListMaker(unsigned seed) : rng_(seed) {}
 
+    std::mt19937 &engine() { return rng_; }
     int pick(int n) { return static_cast<int>(rng_() % static_cast<unsigned>(n)); }
     bool chance(int percent) { return pick(100) < percent; }
     template <class T, std::size_t N>

@@ -7,6 +7,7 @@
 #include "slotsort.h"
 #include "valuecache.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
 
 using namespace vosk;
@@ -83,11 +84,17 @@ TEST(SlotOrdering, SameAsThePlainExchangeOnGeneratedListsWithEveryKernel)
                                static_cast<std::size_t>(1 + make.pick(9))});
             const Stored *stored = &storeOf(make.list(make.chance(30) ? 150 : 40), holder);
             const int key = make.pick(4);
-            const std::vector<ListRow> input = rowsOf(stored->store, stored->order);
+            // Mostly a refill (store order), else some rows left out or the rows shuffled.
+            std::vector<std::uint16_t> start = stored->order;
+            if (make.chance(25))
+                std::erase_if(start, [&](std::uint16_t) { return make.chance(30); });
+            else if (make.chance(25))
+                std::shuffle(start.begin(), start.end(), make.engine());
+            const std::vector<ListRow> input = rowsOf(stored->store, start);
             std::vector<ListRow> expected = input;
             const SortResult expectedResult = literalSortlist(expected, key);
 
-            std::vector<std::uint16_t> order = stored->order;
+            std::vector<std::uint16_t> order = start;
             const bool exchange = needsExchange(stored->store, stored->values, order, key);
             const SortResult result = sortSlots(stored->store, stored->values, order, key);
             ASSERT_EQ(rowsOf(stored->store, order), expected)
@@ -103,7 +110,7 @@ TEST(SlotOrdering, SameAsThePlainExchangeOnGeneratedListsWithEveryKernel)
         }
     }
     EXPECT_GT(stopped, 100);
-    EXPECT_GT(exchanged, 300);
+    EXPECT_GT(exchanged, 250);
     std::printf("lists %d, stopped %d, exchanged %d\n", lists, stopped, exchanged);
 }
 
