@@ -41,7 +41,8 @@ public:
     // The first slot holding this category, name and description, or 0.
     int findRecord(const CompStore &store, int category, std::string_view name, std::string_view description) const;
     // Slots whose name contains `part` (not empty), ascending; the same as matchpart on
-    // every name.
+    // every name. It may rebuild the buffer of names, so unlike find it is not to be called
+    // from two threads at once.
     void findPart(const CompStore &store, std::string_view part, std::vector<std::uint16_t> &found) const;
 
     // Records indexed. A consistency check for tests: true when every slot 1..compcount

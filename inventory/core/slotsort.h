@@ -19,6 +19,10 @@ namespace vosk {
 // runs the list's exchange (quadratic; see needsExchange). A stop leaves the order reached,
 // with the message; a cancel (control) leaves `order` as it was.
 //
+// It reads the store and the cache until it returns and changes neither: a worker thread
+// may run it while the window thread leaves both alone (a change first cancels the sort and
+// waits for it to return).
+//
 // A row's category is the record's full category. (A list row keeps it in 8 bits as its
 // icon, so a category past 255 would sort among the low ones there.)
 SortResult sortSlots(const CompStore &store, const ValueCache &values, std::vector<std::uint16_t> &order, int key,
