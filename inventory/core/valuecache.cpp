@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <functional>
 #include <string_view>
+#include <array>
 
 namespace vosk {
 
@@ -21,6 +22,8 @@ void ValueCache::rebuild(const CompStore &store)
     while (size < 2 * static_cast<std::size_t>(store.compcount))
         size *= 2;
     std::vector<std::uint16_t> first(size, 0);
+    std::vector<std::uint16_t> representative(static_cast<std::size_t>(store.compcount) + 1, 0);
+    std::array<std::vector<std::uint16_t>, 8> distinct; // first slots of readable names
     for (int s = 1; s <= store.compcount; ++s) {
         const auto i = static_cast<std::size_t>(s);
         const int category = store.category[i];
@@ -38,6 +41,8 @@ void ValueCache::rebuild(const CompStore &store)
         if (first[h] == 0) {
             first[h] = static_cast<std::uint16_t>(s);
             read(store, s);
+            if (state_[i] == static_cast<std::uint8_t>(State::Value))
+                distinct[static_cast<std::size_t>(category)].push_back(static_cast<std::uint16_t>(s));
         } else {
             const std::size_t f = first[h];
             value_[i] = value_[f];
@@ -45,11 +50,39 @@ void ValueCache::rebuild(const CompStore &store)
             if (state_[f] == static_cast<std::uint8_t>(State::Unreadable))
                 messages_[static_cast<std::uint16_t>(s)] = messages_[static_cast<std::uint16_t>(f)];
         }
-        if (state_[i] == static_cast<std::uint8_t>(State::Value))
-            order_[static_cast<std::size_t>(category)].push_back(static_cast<std::uint16_t>(s));
+        representative[i] = first[h];
     }
-    for (auto &o : order_)
-        std::stable_sort(o.begin(), o.end(), [&](std::uint16_t a, std::uint16_t b) { return value_[a] < value_[b]; });
+    // Each category in value order, equal values by slot: the distinct names ranked by value
+    // (equal values, equal ranks), then the records counted out by the rank of their name,
+    // in slot order.
+    std::vector<std::uint32_t> rank(static_cast<std::size_t>(store.compcount) + 1, 0);
+    std::vector<std::uint32_t> start;
+    for (int c = 1; c <= 7; ++c) {
+        auto &names = distinct[static_cast<std::size_t>(c)];
+        if (names.empty())
+            continue;
+        std::sort(names.begin(), names.end(), [&](std::uint16_t a, std::uint16_t b) { return value_[a] < value_[b]; });
+        std::uint32_t r = 0;
+        for (std::size_t k = 0; k < names.size(); ++k) {
+            if (k > 0 && value_[names[k - 1]] < value_[names[k]])
+                ++r;
+            rank[names[k]] = r;
+        }
+        start.assign(r + 2, 0);
+        std::size_t total = 0;
+        for (int s = 1; s <= store.compcount; ++s)
+            if (category_[static_cast<std::size_t>(s)] == c && state_[static_cast<std::size_t>(s)] == static_cast<std::uint8_t>(State::Value)) {
+                ++start[rank[representative[static_cast<std::size_t>(s)]] + 1];
+                ++total;
+            }
+        for (std::size_t k = 1; k < start.size(); ++k)
+            start[k] += start[k - 1];
+        auto &order = order_[static_cast<std::size_t>(c)];
+        order.resize(total);
+        for (int s = 1; s <= store.compcount; ++s)
+            if (category_[static_cast<std::size_t>(s)] == c && state_[static_cast<std::size_t>(s)] == static_cast<std::uint8_t>(State::Value))
+                order[start[rank[representative[static_cast<std::size_t>(s)]]]++] = static_cast<std::uint16_t>(s);
+    }
 }
 
 void ValueCache::update(const CompStore &store, int slot)
