@@ -31,8 +31,7 @@ std::optional<FrameSizes::Size> sizeOf(const GifFrames &set, int frame)
 } // namespace
 
 TImages::TImages(QWidget *parent)
-    : QWidget(parent, Qt::Tool | Qt::WindowStaysOnTopHint), marking_(loadSet(":/drawings/marking.gif")),
-      packages_(loadSet(":/drawings/packages.gif"))
+    : QWidget(parent, Qt::Tool | Qt::WindowStaysOnTopHint)
 {
     setObjectName(QStringLiteral("Images"));
     setWindowTitle(QStringLiteral("Images"));
@@ -62,8 +61,24 @@ void TImages::FormCreate()
     setPalette(p);
 }
 
-std::optional<FrameSizes::Size> TImages::markingFrame(int frame) const { return sizeOf(marking_, frame); }
-std::optional<FrameSizes::Size> TImages::packageFrame(int frame) const { return sizeOf(packages_, frame); }
+// Decoding both sets takes a noticeable share of start-up, and many sessions never open the
+// picture window: each set is decoded when something first needs its frames.
+const GifFrames &TImages::markingSet() const
+{
+    if (!marking_)
+        marking_ = loadSet(":/drawings/marking.gif");
+    return *marking_;
+}
+
+const GifFrames &TImages::packageSet() const
+{
+    if (!packages_)
+        packages_ = loadSet(":/drawings/packages.gif");
+    return *packages_;
+}
+
+std::optional<FrameSizes::Size> TImages::markingFrame(int frame) const { return sizeOf(markingSet(), frame); }
+std::optional<FrameSizes::Size> TImages::packageFrame(int frame) const { return sizeOf(packageSet(), frame); }
 
 QPixmap TImages::framePixmap(const GifFrames &set, int frame)
 {
@@ -78,9 +93,9 @@ QPixmap TImages::framePixmap(const GifFrames &set, int frame)
 void TImages::apply(const PictureState &s)
 {
     if (s.figFrame != state_.figFrame && s.figFrame >= 0)
-        fig->setPixmap(framePixmap(marking_, s.figFrame));
+        fig->setPixmap(framePixmap(markingSet(), s.figFrame));
     if (s.picFrame != state_.picFrame && s.picFrame >= 0)
-        pic->setPixmap(framePixmap(packages_, s.picFrame));
+        pic->setPixmap(framePixmap(packageSet(), s.picFrame));
     fig->setGeometry(s.figLeft, 0, s.figWidth, s.figHeight);
     pic->setGeometry(s.picLeft, 0, s.picWidth, s.picHeight);
     fig->setVisible(s.figVisible);

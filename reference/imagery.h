@@ -20,8 +20,9 @@ public:
     QLabel *fig = nullptr;
     QLabel *pic = nullptr;
 
-    const GifFrames &markingSet() const { return marking_; }
-    const GifFrames &packageSet() const { return packages_; }
+    // The drawing sets, each decoded the first time it is asked for.
+    const GifFrames &markingSet() const;
+    const GifFrames &packageSet() const;
     std::optional<Size> markingFrame(int frame) const override;
     std::optional<Size> packageFrame(int frame) const override;
 
@@ -41,8 +42,8 @@ private:
     void FormCreate();
     static QPixmap framePixmap(const GifFrames &set, int frame);
 
-    GifFrames marking_;
-    GifFrames packages_;
+    mutable std::optional<GifFrames> marking_;
+    mutable std::optional<GifFrames> packages_;
     PictureState state_;
 };
 

@@ -96,8 +96,10 @@ int rowCategory(const BinRow &row, const std::vector<std::string> &categories)
     return captionCategory(row.caption, categories);
 }
 
-BinFind findbin(const CompStore &store, const std::vector<std::string> &categories,
-                const std::vector<BinRow> &rows, bool exact)
+namespace {
+
+BinFind findRows(const CompStore &store, const NameIndex *names, const std::vector<std::string> &categories,
+                 const std::vector<BinRow> &rows, bool exact, bool withRows)
 {
     BinFind result;
     result.rows.reserve(rows.size());
@@ -105,13 +107,18 @@ BinFind findbin(const CompStore &store, const std::vector<std::string> &categori
     ViewList view;
     for (const BinRow &row : rows) {
         const int category = rowCategory(row, categories);
-        filterbase(store, {category, row.name, 0, row.description}, exact, view);
+        const FilterCriteria criteria{category, row.name, 0, row.description};
+        if (names)
+            filterbase(store, *names, criteria, exact, view);
+        else
+            filterbase(store, criteria, exact, view);
         int64_t total = 0;
         for (int k = 1; k <= view.viewcount; ++k) {
             const int slot = view.viewlist[k];
             total += store.quantity[slot];
-            result.list.push_back({store.category[slot], store.name[slot],
-                                   std::to_string(store.quantity[slot]), store.description[slot]});
+            if (withRows)
+                result.list.push_back({store.category[slot], store.name[slot],
+                                       std::to_string(store.quantity[slot]), store.description[slot]});
             result.listCategories.push_back(store.category[slot]);
             result.listSlots.push_back(static_cast<uint16_t>(slot));
         }
@@ -123,6 +130,20 @@ BinFind findbin(const CompStore &store, const std::vector<std::string> &categori
         result.lastTotal = static_cast<uint32_t>(total);
     }
     return result;
+}
+
+} // namespace
+
+BinFind findbin(const CompStore &store, const std::vector<std::string> &categories,
+                const std::vector<BinRow> &rows, bool exact)
+{
+    return findRows(store, nullptr, categories, rows, exact, true);
+}
+
+BinFind findbin(const CompStore &store, const NameIndex &names, const std::vector<std::string> &categories,
+                const std::vector<BinRow> &rows, bool exact, bool withRows)
+{
+    return findRows(store, &names, categories, rows, exact, withRows);
 }
 
 std::string listSummary(uint32_t count, uint32_t total)

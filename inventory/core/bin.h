@@ -1,6 +1,7 @@
 #pragma once
 #include "compstore.h"
 #include "listsort.h"
+#include "nameindex.h"
 
 #include <cstdint>
 #include <string>
@@ -82,6 +83,10 @@ struct BinFind {
 // the number of matched records as its found text.
 BinFind findbin(const CompStore &store, const std::vector<std::string> &categories,
                 const std::vector<BinRow> &rows, bool exact);
+// The same, each row's records found through the name index (kept in step with the store).
+// Without `withRows`, `list` stays empty: a list that shows store slots needs listSlots only.
+BinFind findbin(const CompStore &store, const NameIndex &names, const std::vector<std::string> &categories,
+                const std::vector<BinRow> &rows, bool exact, bool withRows = true);
 
 // The status bar text after the inventory list shows `count` records holding `total` parts.
 std::string listSummary(uint32_t count, uint32_t total);

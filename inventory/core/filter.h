@@ -1,5 +1,6 @@
 #pragma once
 #include "compstore.h"
+#include "nameindex.h"
 
 #include <cstdint>
 #include <string>
@@ -32,5 +33,11 @@ bool matchpart(std::string_view text, std::string_view pattern);
 // Rebuilds the view: every record, in store order, meeting all active criteria. Names and
 // descriptions compare whole when `exact`, else as parts (matchpart).
 void filterbase(const CompStore &store, const FilterCriteria &criteria, bool exact, ViewList &view);
+
+// The same through the name index: with a name criterion only the records of that name
+// (exact) or of names containing it are looked at. Same result as above while the index
+// is kept in step with the store.
+void filterbase(const CompStore &store, const NameIndex &names, const FilterCriteria &criteria, bool exact,
+                ViewList &view);
 
 } // namespace vosk

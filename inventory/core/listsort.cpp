@@ -1,5 +1,6 @@
 #include "listsort.h"
 
+#include "exchange.h"
 #include "nominal.h"
 
 #include <algorithm>
@@ -76,119 +77,47 @@ struct NameKeys {
     }
 };
 
-// Dense ranks of a key (equal keys share a rank), so the exchange compares integers.
-template <class Less>
-std::vector<std::uint32_t> denseRanks(std::size_t n, Less less)
-{
-    Order order = identity(n);
-    std::sort(order.begin(), order.end(), less);
-    std::vector<std::uint32_t> rank(n);
-    std::uint32_t r = 0;
-    for (std::size_t k = 0; k < n; ++k) {
-        if (k > 0 && less(order[k - 1], order[k]))
-            ++r;
-        rank[order[k]] = r;
-    }
-    return rank;
-}
-
-// A row as the exchange sees it.
-struct Item {
-    std::uint32_t text;  // rank of the key compared when the pair is not read by value
-    std::uint32_t value; // rank of the value (rows with vcat only)
-    std::uint32_t index; // position before sorting
-    std::uint8_t vcat;   // category the row is read by value in, 0 for none
-    std::uint8_t err;    // its name cannot be read
-};
-
-// The list's exchange, pass by pass. Within a pass the row moving right is kept aside:
-// row i+1 shifts left while the kept row is greater, otherwise the kept row is put down
-// and row i+1 is picked up.
-//
-// A pass ends where its last exchange was: if pass m last exchanged at step j, the next
-// pass changes nothing from step j on, so it can stop there (and with no exchange at all
-// the sort is done). Why, for any relation in which two rows are never each greater than
-// the other (no order needed): pass m leaves the rows as B1 R1 B2 R2 ... where R1, R2, ...
-// are the rows it carried in turn, each Rt greater than every row of the block Bt just
-// before it, and no Rt greater than R(t+1). In the next pass the row carried up to Rt is
-// either R(t-1) or a row of Bt, by induction, and neither is greater than Rt; so Rt is
-// picked up and the blocks after the last exchange, which are empty, see no exchange.
-// Each of those comparisons pairs rows that pass m already compared, so none of them can
-// fail on a name either.
-//
-// The passes run from m down and stop at the first comparison that would read a name that
-// cannot be read. (Measured no faster: a row packed into one 64-bit word, and several
-// passes run at once a step apart.)
-SortResult exchangePasses(Item *const p, std::size_t m, const std::vector<std::string> &message)
-{
-    while (m >= 1) {
-        Item c = p[0];
-        std::size_t lastExchange = 0;
-        for (std::size_t i = 0; i < m; ++i) {
-            const Item x = p[i + 1];
-            const bool byValue = c.vcat != 0 && c.vcat == x.vcat;
-            if (byValue && (c.err | x.err)) [[unlikely]] {
-                // The comparison would read row i's name first, then row i+1's.
-                p[i] = c;
-                return {true, message[c.err ? c.index : x.index]};
-            }
-            const bool greater = byValue ? c.value > x.value : c.text > x.text;
-            p[i] = greater ? x : c;
-            c = greater ? c : x;
-            lastExchange = greater ? i : lastExchange;
-        }
-        p[m] = c;
-        m = lastExchange;
-    }
-    return {};
-}
-
 SortResult exchangeSort(std::vector<ListRow> &rows, int key, const NameKeys *names)
 {
     const std::size_t n = rows.size();
-    std::vector<std::uint32_t> text;
+    ExchangeKeys keys;
     switch (key) {
     case 0:
-        text = denseRanks(n, [&](std::uint32_t a, std::uint32_t b) { return rows[a].icon < rows[b].icon; });
+        keys.text = denseRanks(n, [&](std::uint32_t a, std::uint32_t b) { return rows[a].icon < rows[b].icon; });
         break;
     case 1:
-        text = denseRanks(n, [&](std::uint32_t a, std::uint32_t b) { return rows[a].name < rows[b].name; });
+        keys.text = denseRanks(n, [&](std::uint32_t a, std::uint32_t b) { return rows[a].name < rows[b].name; });
         break;
     case 2: {
         std::vector<long long> q(n);
         for (std::size_t i = 0; i < n; ++i)
             q[i] = quantityValue(rows[i].quantity);
-        text = denseRanks(n, [&](std::uint32_t a, std::uint32_t b) { return q[a] < q[b]; });
+        keys.text = denseRanks(n, [&](std::uint32_t a, std::uint32_t b) { return q[a] < q[b]; });
         break;
     }
     default:
-        text = denseRanks(n, [&](std::uint32_t a, std::uint32_t b) { return rows[a].description < rows[b].description; });
+        keys.text = denseRanks(n, [&](std::uint32_t a, std::uint32_t b) { return rows[a].description < rows[b].description; });
         break;
     }
-    std::vector<std::uint32_t> value(n, 0);
-    std::vector<std::uint8_t> vcat(n, 0), err(n, 0);
+    keys.value.assign(n, 0);
+    keys.vcat.assign(n, 0);
+    keys.err.assign(n, 0);
     if (key == 1) {
-        vcat = names->vcat;
-        err = names->err;
+        keys.vcat = names->vcat;
+        keys.err = names->err;
         std::vector<std::uint32_t> readable;
         for (std::uint32_t i = 0; i < n; ++i)
-            if (vcat[i] && !err[i])
+            if (keys.vcat[i] && !keys.err[i])
                 readable.push_back(i);
         const auto r = denseRanks(readable.size(), [&](std::uint32_t a, std::uint32_t b) {
             return names->value[readable[a]] < names->value[readable[b]];
         });
         for (std::size_t k = 0; k < readable.size(); ++k)
-            value[readable[k]] = r[k];
+            keys.value[readable[k]] = r[k];
     }
-
-    std::vector<Item> items(n);
-    for (std::uint32_t i = 0; i < n; ++i)
-        items[i] = Item{text[i], value[i], i, vcat[i], err[i]};
-    static const std::vector<std::string> noMessages;
-    const SortResult result = exchangePasses(items.data(), n - 1, key == 1 ? names->message : noMessages);
-    Order order(n);
-    for (std::size_t k = 0; k < n; ++k)
-        order[k] = items[k].index;
+    Order order;
+    const SortResult result = runExchange(
+        keys, order, [&](std::uint32_t row) { return names ? names->message[row] : std::string(); }, nullptr);
     applyOrder(rows, order);
     return result;
 }

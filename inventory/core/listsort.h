@@ -21,6 +21,8 @@ struct SortResult {
     bool stopped = false;
     // The number-conversion message of that name, for the error box.
     std::string errorMessage;
+    // A long sort given up at the caller's request (SortControl): nothing was reordered.
+    bool cancelled = false;
     friend bool operator==(const SortResult &, const SortResult &) = default;
 };
 

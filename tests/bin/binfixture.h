@@ -6,6 +6,9 @@
 #include "names.h"
 #include "stock.h"
 #include "takepass.h"
+#include "nameindex.h"
+
+#include <gtest/gtest.h>
 
 #include <ostream>
 #include <string>
@@ -73,9 +76,17 @@ struct BinBench {
         bin.push_back(addbinrow("ready", cat, cats, cp1251(name), std::to_string(needed), cp1251(desc), 0, ""));
     }
     // "Найти детали": the bin list shows the refreshed rows afterwards.
+    // Every find also runs through the name index, which must find the same.
     void runFind(bool exact = true)
     {
         find = findbin(store, cats, bin, exact);
+        NameIndex names;
+        names.rebuild(store);
+        const BinFind indexed = findbin(store, names, cats, bin, exact);
+        EXPECT_EQ(indexed.rows, find.rows);
+        EXPECT_EQ(indexed.list, find.list);
+        EXPECT_EQ(indexed.listSlots, find.listSlots);
+        EXPECT_EQ(indexed.counts, find.counts);
         bin = find.rows;
     }
 };

@@ -1,0 +1,237 @@
+#include "nameindex.h"
+
+#include "valuecache.h"
+
+#include <algorithm>
+#include <cstring>
+#include <functional>
+
+namespace vosk {
+
+namespace {
+constexpr std::size_t kNodes = CompStore::kSlots + 1;
+constexpr char kNameEnd = '\x01'; // ends each name in the buffer; a part holding it is looked for name by name
+} // namespace
+
+NameIndex::NameIndex()
+    : bucket_(kBuckets, 0), next_(kNodes, 0), prev_(kNodes, 0), hash_(kNodes, 0), member_(kNodes, 0)
+{
+}
+
+std::uint32_t NameIndex::hashOf(std::string_view name)
+{
+    const std::size_t h = std::hash<std::string_view>{}(name);
+    return static_cast<std::uint32_t>(h ^ (h >> 32));
+}
+
+void NameIndex::link(int slot, std::uint32_t hash)
+{
+    const auto s = static_cast<std::size_t>(slot);
+    const std::uint32_t b = hash & (kBuckets - 1);
+    hash_[s] = hash;
+    prev_[s] = 0;
+    next_[s] = bucket_[b];
+    if (bucket_[b] != 0)
+        prev_[bucket_[b]] = static_cast<std::uint16_t>(slot);
+    bucket_[b] = static_cast<std::uint16_t>(slot);
+    member_[s] = 1;
+    ++size_;
+}
+
+void NameIndex::rebuild(const CompStore &store)
+{
+    std::fill(bucket_.begin(), bucket_.end(), 0);
+    std::fill(member_.begin(), member_.end(), 0);
+    size_ = 0;
+    // Linked from the last slot down, so that each chain runs in store order.
+    for (int s = store.compcount; s >= 1; --s)
+        link(s, hashOf(store.name[static_cast<std::size_t>(s)]));
+    partsStale_ = true;
+}
+
+void NameIndex::insert(const CompStore &store, int slot)
+{
+    if (member_[static_cast<std::size_t>(slot)])
+        erase(slot);
+    link(slot, hashOf(store.name[static_cast<std::size_t>(slot)]));
+    partsStale_ = true;
+}
+
+void NameIndex::erase(int slot)
+{
+    const auto s = static_cast<std::size_t>(slot);
+    if (!member_[s])
+        return;
+    const std::uint16_t p = prev_[s], n = next_[s];
+    if (p != 0)
+        next_[p] = n;
+    else
+        bucket_[hash_[s] & (kBuckets - 1)] = n;
+    if (n != 0)
+        prev_[n] = p;
+    member_[s] = 0;
+    --size_;
+    partsStale_ = true;
+}
+
+void NameIndex::moved(const CompStore &store, int slot)
+{
+    const auto to = static_cast<std::size_t>(slot);
+    const auto from = static_cast<std::size_t>(store.compcount);
+    if (to == from || !member_[from])
+        return;
+    if (member_[to])
+        erase(slot);
+    const std::uint16_t p = prev_[from], n = next_[from];
+    hash_[to] = hash_[from];
+    prev_[to] = p;
+    next_[to] = n;
+    if (p != 0)
+        next_[p] = static_cast<std::uint16_t>(slot);
+    else
+        bucket_[hash_[from] & (kBuckets - 1)] = static_cast<std::uint16_t>(slot);
+    if (n != 0)
+        prev_[n] = static_cast<std::uint16_t>(slot);
+    member_[from] = 0;
+    member_[to] = 1;
+    partsStale_ = true;
+}
+
+void NameIndex::find(const CompStore &store, std::string_view name, std::vector<std::uint16_t> &slots) const
+{
+    slots.clear();
+    const std::uint32_t h = hashOf(name);
+    for (std::uint16_t s = bucket_[h & (kBuckets - 1)]; s != 0; s = next_[s])
+        if (hash_[s] == h && store.name[s] == name)
+            slots.push_back(s);
+    // A chain is in store order until records move; a short sort puts it back.
+    if (!std::is_sorted(slots.begin(), slots.end()))
+        std::sort(slots.begin(), slots.end());
+}
+
+int NameIndex::findRecord(const CompStore &store, int category, std::string_view name,
+                          std::string_view description) const
+{
+    const std::uint32_t h = hashOf(name);
+    int first = 0;
+    for (std::uint16_t s = bucket_[h & (kBuckets - 1)]; s != 0; s = next_[s])
+        if (hash_[s] == h && store.category[s] == category && store.name[s] == name &&
+            store.description[s] == description && (first == 0 || s < first))
+            first = s;
+    return first;
+}
+
+void NameIndex::buildParts(const CompStore &store) const
+{
+    std::size_t bytes = 0;
+    for (int s = 1; s <= store.compcount; ++s)
+        bytes += store.name[static_cast<std::size_t>(s)].size() + 1;
+    parts_.clear();
+    parts_.reserve(bytes);
+    partStart_.clear();
+    partStart_.reserve(static_cast<std::size_t>(store.compcount) + 1);
+    for (int s = 1; s <= store.compcount; ++s) {
+        partStart_.push_back(static_cast<std::uint32_t>(parts_.size()));
+        parts_ += store.name[static_cast<std::size_t>(s)];
+        parts_ += kNameEnd;
+    }
+    partStart_.push_back(static_cast<std::uint32_t>(parts_.size()));
+    partsStale_ = false;
+}
+
+void NameIndex::findPart(const CompStore &store, std::string_view part, std::vector<std::uint16_t> &slots) const
+{
+    slots.clear();
+    if (part.empty() || part.find(kNameEnd) != std::string_view::npos) {
+        // Not a part the buffer can answer: look at every name.
+        for (int s = 1; s <= store.compcount; ++s)
+            if (store.name[static_cast<std::size_t>(s)].find(part) != std::string::npos)
+                slots.push_back(static_cast<std::uint16_t>(s));
+        return;
+    }
+    if (partsStale_ || partStart_.size() != static_cast<std::size_t>(store.compcount) + 1)
+        buildParts(store);
+    const char *const base = parts_.data();
+    const char *p = base;
+    const char *const end = base + parts_.size();
+    std::size_t k = 0; // index into partStart_ of the name p lies in, searched forward
+    while (p < end) {
+        const void *hit = memmem(p, static_cast<std::size_t>(end - p), part.data(), part.size());
+        if (hit == nullptr)
+            break;
+        const auto offset = static_cast<std::uint32_t>(static_cast<const char *>(hit) - base);
+        // The name holding the hit: the last start at or before it.
+        k = static_cast<std::size_t>(std::upper_bound(partStart_.begin() + static_cast<std::ptrdiff_t>(k),
+                                                      partStart_.end(), offset) -
+                                     partStart_.begin()) - 1;
+        slots.push_back(static_cast<std::uint16_t>(k + 1));
+        p = base + partStart_[k + 1]; // one hit per name
+    }
+}
+
+bool NameIndex::consistent(const CompStore &store) const
+{
+    if (size_ != store.compcount)
+        return false;
+    std::size_t linked = 0;
+    std::vector<std::uint16_t> found;
+    for (std::uint32_t b = 0; b < kBuckets; ++b)
+        for (std::uint16_t s = bucket_[b], p = 0; s != 0; p = s, s = next_[s]) {
+            if (s > store.compcount || !member_[s] || prev_[s] != p || (hash_[s] & (kBuckets - 1)) != b ||
+                hash_[s] != hashOf(store.name[s]) || ++linked > size_)
+                return false;
+        }
+    if (linked != size_)
+        return false;
+    for (int s = 1; s <= store.compcount; ++s) {
+        find(store, store.name[static_cast<std::size_t>(s)], found);
+        if (!std::binary_search(found.begin(), found.end(), static_cast<std::uint16_t>(s)))
+            return false;
+    }
+    return true;
+}
+
+bool appendIndexed(CompStore &store, NameIndex &names, ValueCache &values, std::uint16_t category,
+                   std::string name, std::uint16_t quantity, std::string description)
+{
+    if (!store.append(category, std::move(name), quantity, std::move(description)))
+        return false;
+    names.insert(store, store.compcount);
+    values.update(store, store.compcount);
+    return true;
+}
+
+void removeIndexed(CompStore &store, NameIndex &names, ValueCache &values, int slot)
+{
+    store.setQuantity(slot, 0); // its parts leave the total with it
+    names.erase(slot);
+    values.erase(slot);
+    if (slot != store.compcount) {
+        store.movelast(slot);
+        names.moved(store, slot);
+        values.moved(store, slot);
+    }
+    --store.compcount;
+}
+
+bool dropemptyIndexed(CompStore &store, NameIndex &names, ValueCache &values)
+{
+    for (int s = 1; s <= store.compcount; ++s)
+        if (store.quantity[static_cast<std::size_t>(s)] == 0) {
+            removeIndexed(store, names, values, s);
+            return true;
+        }
+    return false;
+}
+
+void renameIndexed(CompStore &store, NameIndex &names, ValueCache &values, int slot, std::uint16_t category,
+                   std::string name)
+{
+    names.erase(slot);
+    store.category[static_cast<std::size_t>(slot)] = category;
+    store.name[static_cast<std::size_t>(slot)] = std::move(name);
+    names.insert(store, slot);
+    values.update(store, slot);
+}
+
+} // namespace vosk

@@ -1,0 +1,170 @@
+// The value cache and the name index kept in step with the store through random changes,
+// and the searches through the index against the plain scans.
+#include "cp1251.h"
+#include "filter.h"
+#include "nameindex.h"
+#include "nominal.h"
+#include "valuecache.h"
+
+#include <algorithm>
+#include <gtest/gtest.h>
+#include <memory>
+#include <random>
+
+using namespace vosk;
+
+namespace {
+
+const char *const kNames[] = {"4,7К", "4,7к", "47К", "10К", "1,2,3К", "100нф", "4,7мкф", "КТ315", "КТ3", "",
+                              "4", ",,", "14,7К", "a\x01" "b", "1N4148", "ё", "1,5"};
+
+// What the cache must hold for a slot, read afresh.
+void expectFresh(const CompStore &store, const ValueCache &values, int slot, const std::string &context)
+{
+    const int c = store.category[static_cast<std::size_t>(slot)];
+    if (!hasValueScale(c)) {
+        EXPECT_EQ(values.state(slot), ValueCache::State::None) << context;
+        return;
+    }
+    try {
+        const double v = readnominal(c, store.name[static_cast<std::size_t>(slot)]);
+        EXPECT_EQ(values.state(slot), ValueCache::State::Value) << context;
+        EXPECT_EQ(values.value(slot), v) << context;
+    } catch (const NumberConversionError &e) {
+        EXPECT_EQ(values.state(slot), ValueCache::State::Unreadable) << context;
+        EXPECT_EQ(values.message(slot), e.message()) << context;
+    }
+}
+
+std::vector<std::uint16_t> viewOf(const ViewList &view)
+{
+    return {view.viewlist.begin() + 1, view.viewlist.begin() + 1 + view.viewcount};
+}
+
+} // namespace
+
+TEST(StoreIndexes, StayRightThroughRandomChanges)
+{
+    std::mt19937 rng(2718);
+    auto pick = [&](int n) { return static_cast<int>(rng() % static_cast<unsigned>(n)); };
+    auto anyName = [&] { return cp1251(kNames[pick(static_cast<int>(std::size(kNames)))]); };
+    auto store = std::make_unique<CompStore>();
+    auto names = std::make_unique<NameIndex>();
+    auto values = std::make_unique<ValueCache>();
+    for (int k = 0; k < 40; ++k)
+        store->append(static_cast<std::uint16_t>(pick(10)), anyName(), static_cast<std::uint16_t>(pick(3)), "d");
+    names->rebuild(*store);
+    values->rebuild(*store);
+    ViewList plain, indexed;
+    int removed = 0, dropped = 0, renamed = 0, searches = 0;
+    for (int step = 0; step < 3000; ++step) {
+        const std::string context = "step " + std::to_string(step);
+        const int op = pick(10);
+        if (op < 4 || store->compcount < 2) {
+            appendIndexed(*store, *names, *values, static_cast<std::uint16_t>(pick(10)), anyName(),
+                          static_cast<std::uint16_t>(pick(3)), pick(2) ? "d" : "e");
+        } else if (op < 6) {
+            removeIndexed(*store, *names, *values, 1 + pick(store->compcount));
+            ++removed;
+        } else if (op < 7) {
+            dropped += dropemptyIndexed(*store, *names, *values);
+        } else if (op < 9) {
+            renameIndexed(*store, *names, *values, 1 + pick(store->compcount), static_cast<std::uint16_t>(pick(10)),
+                          anyName());
+            ++renamed;
+        } else {
+            store->quantity[static_cast<std::size_t>(1 + pick(store->compcount))] = static_cast<std::uint16_t>(pick(3));
+        }
+        ASSERT_TRUE(names->consistent(*store)) << context;
+        if (step % 50 == 0) {
+            auto fresh = std::make_unique<ValueCache>();
+            fresh->rebuild(*store);
+            for (int c = 1; c <= 7; ++c)
+                ASSERT_EQ(values->valueOrder(c), fresh->valueOrder(c)) << context << " category " << c;
+        }
+        for (int s = 1; s <= store->compcount; ++s)
+            expectFresh(*store, *values, s, context + " slot " + std::to_string(s));
+        if (step % 7 == 0) {
+            // Every kind of search, through the index and by the plain scan.
+            const FilterCriteria criteria{pick(3) ? -1 : pick(10), pick(5) ? anyName() : std::string("4"),
+                                          pick(3) ? 0 : pick(3), pick(3) ? "" : "d"};
+            for (bool exact : {true, false}) {
+                filterbase(*store, criteria, exact, plain);
+                filterbase(*store, *names, criteria, exact, indexed);
+                ASSERT_EQ(viewOf(indexed), viewOf(plain)) << context << " exact " << exact;
+                ++searches;
+            }
+            const std::string name = anyName();
+            const int category = pick(10);
+            int first = 0;
+            for (int s = store->compcount; s >= 1; --s)
+                if (store->category[s] == category && store->name[s] == name && store->description[s] == "d")
+                    first = s;
+            EXPECT_EQ(names->findRecord(*store, category, name, "d"), first) << context;
+        }
+    }
+    EXPECT_GT(removed, 300);
+    EXPECT_GT(dropped, 50);
+    EXPECT_GT(renamed, 300);
+    EXPECT_GT(searches, 500);
+    // Read afresh in one go (names repeat here, so most are copied from their first
+    // record), the cache holds what the changes left in it.
+    auto again = std::make_unique<ValueCache>();
+    again->rebuild(*store);
+    for (int s = 1; s <= store->compcount; ++s) {
+        EXPECT_EQ(again->state(s), values->state(s)) << s;
+        EXPECT_EQ(again->value(s), values->value(s)) << s;
+        EXPECT_EQ(again->message(s), values->message(s)) << s;
+        expectFresh(*store, *again, s, "rebuilt, slot " + std::to_string(s));
+    }
+    for (int c = 1; c <= 7; ++c) {
+        EXPECT_EQ(values->valueOrder(c), again->valueOrder(c)) << c;
+        // By value, equal values by slot, every readable record of the category once.
+        const auto &order = again->valueOrder(c);
+        EXPECT_TRUE(std::is_sorted(order.begin(), order.end(), [&](std::uint16_t a, std::uint16_t b) {
+            return again->value(a) < again->value(b) || (again->value(a) == again->value(b) && a < b);
+        })) << c;
+        std::size_t readable = 0;
+        for (int s = 1; s <= store->compcount; ++s)
+            readable += store->category[s] == c && again->state(s) == ValueCache::State::Value;
+        EXPECT_EQ(order.size(), readable) << c;
+    }
+    // Rebuilt from scratch, the index answers the same.
+    auto fresh = std::make_unique<NameIndex>();
+    fresh->rebuild(*store);
+    std::vector<std::uint16_t> a, b;
+    for (const char *n : kNames) {
+        names->find(*store, cp1251(n), a);
+        fresh->find(*store, cp1251(n), b);
+        EXPECT_EQ(a, b) << n;
+        if (*n) {
+            names->findPart(*store, cp1251(n), a);
+            fresh->findPart(*store, cp1251(n), b);
+            EXPECT_EQ(a, b) << n;
+        }
+    }
+}
+
+TEST(StoreIndexes, PartSearchMatchesEveryNameOnceAndNeverAcrossTwoNames)
+{
+    CompStore store;
+    for (const char *n : {"ab", "cab", "", "abab", "b", "a", "xab\x01" "ab"})
+        store.append(1, n, 1, "");
+    NameIndex names;
+    names.rebuild(store);
+    std::vector<std::uint16_t> slots;
+    names.findPart(store, "ab", slots);
+    EXPECT_EQ(slots, (std::vector<std::uint16_t>{1, 2, 4, 7}));
+    names.findPart(store, "ba", slots); // "b" then "a" in the next slots must not match
+    EXPECT_EQ(slots, (std::vector<std::uint16_t>{4}));
+    names.findPart(store, "b\x01" "a", slots); // the separator byte itself, answered name by name
+    EXPECT_EQ(slots, (std::vector<std::uint16_t>{7}));
+    names.findPart(store, "abx", slots);
+    EXPECT_TRUE(slots.empty());
+    // A change seen by the next search.
+    names.erase(5);
+    store.name[5] = "zab";
+    names.insert(store, 5);
+    names.findPart(store, "ab", slots);
+    EXPECT_EQ(slots, (std::vector<std::uint16_t>{1, 2, 4, 5, 7}));
+}
