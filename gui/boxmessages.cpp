@@ -3,7 +3,10 @@
 #include "codec.h"
 
 #include <QApplication>
+#include <QFile>
+#include <QFileDialog>
 #include <QMessageBox>
+#include <QPushButton>
 
 namespace vosk {
 namespace {
@@ -26,6 +29,32 @@ bool BoxMessages::confirm(const std::string &text)
 {
     return QMessageBox::question(parent_, caption(), messageText(text), QMessageBox::Ok | QMessageBox::Cancel,
                                  QMessageBox::Ok) == QMessageBox::Ok;
+}
+
+int BoxMessages::choose(const std::string &text, const std::vector<std::string> &buttons)
+{
+    if (buttons.empty())
+        return -1;
+    QMessageBox box(QMessageBox::Question, caption(), messageText(text), QMessageBox::NoButton, parent_);
+    std::vector<QPushButton *> pushes;
+    for (const std::string &b : buttons)
+        pushes.push_back(box.addButton(fromCp1251(b), QMessageBox::ActionRole));
+    box.setDefaultButton(pushes.front());
+    // Escape and the close box mean the last, harmless choice.
+    box.setEscapeButton(pushes.back());
+    box.exec();
+    for (size_t i = 0; i < pushes.size(); ++i)
+        if (box.clickedButton() == pushes[i])
+            return static_cast<int>(i);
+    return static_cast<int>(pushes.size()) - 1;
+}
+
+std::optional<std::string> BoxMessages::chooseFolder(const std::string &caption)
+{
+    const QString folder = QFileDialog::getExistingDirectory(parent_, fromCp1251(caption));
+    if (folder.isEmpty())
+        return std::nullopt;
+    return QFile::encodeName(folder).toStdString();
 }
 
 } // namespace vosk

@@ -13,6 +13,8 @@ public:
     void inform(const std::string &text) override;
     void error(const std::string &text) override;
     bool confirm(const std::string &text) override;
+    int choose(const std::string &text, const std::vector<std::string> &buttons) override;
+    std::optional<std::string> chooseFolder(const std::string &caption) override;
 
 private:
     QWidget *parent_;
