@@ -1,5 +1,7 @@
 #include "params.h"
 
+#include "closing.h"
+
 #include "Unit1.h"
 #include "codec.h"
 #include "controls.h"
@@ -185,9 +187,8 @@ bool Tbase::savebtnClick() { return folder_->savebase(store_); }
 
 void Tbase::closeEvent(QCloseEvent *event)
 {
-    // The store lives only in memory until this moment: a window that cannot write it
-    // stays open, so that nothing is lost and closing can be tried again.
-    if (!savebtnClick()) {
+    // A window that cannot write the store stays open unless the user chooses otherwise.
+    if (closeInventory(*folder_, store_, messages_) == CloseDecision::StayOpen) {
         event->ignore();
         return;
     }

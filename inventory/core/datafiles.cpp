@@ -42,8 +42,14 @@ bool folderExists(const std::string &datapath)
 
 void setSettingsFileForMessages(std::string path) { settingsFile() = std::move(path); }
 
+namespace {
+bool foldersReadOnly = false;
+}
+
+void setFoldersReadOnly(bool readOnly) { foldersReadOnly = readOnly; }
+
 DataFolder::DataFolder(std::string datapath, Messages &messages, bool readOnly)
-    : datapath_(std::move(datapath)), messages_(messages), readOnly_(readOnly),
+    : datapath_(std::move(datapath)), messages_(messages), readOnly_(readOnly || foldersReadOnly),
       journal_(std::make_unique<Journal>(datapath_, messages))
 {
 }
@@ -130,20 +136,20 @@ DataFolder::Loaded DataFolder::loadbase(CompStore &store, const std::function<vo
     if (opendata("components.lst", bytes, readlimit::kCategories) || !bytes.empty())
         out.categories = splitTextLines(bytes).lines;
     loadedComponents_ = bytes;
+
+    if (!readOnly_) {
+        out.recovered = journal_->recover(store, loadedMain_);
+        if (out.recovered) {
+            if (setstatus)
+                setstatus(cp1251("Количество деталей в базе: ") + std::to_string(store.totalqty));
+            savebase(store); // on failure the journal keeps the recovered changes
+        }
+    }
+    loadedMain_.clear();
+    loadedMain_.shrink_to_fit();
     return out;
 }
 
-bool DataFolder::recoverJournal(CompStore &store)
-{
-    if (readOnly_ || folderMissing_)
-        return false;
-    const bool changed = journal_->recover(store, loadedMain_);
-    loadedMain_.clear();
-    loadedMain_.shrink_to_fit();
-    if (changed)
-        savebase(store); // on failure the journal keeps the recovered changes
-    return changed;
-}
 
 bool DataFolder::record(const JournalEntry &entry)
 {

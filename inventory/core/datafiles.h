@@ -17,6 +17,10 @@ class Messages;
 // The settings file named when the installation folder does not exist (set at start-up).
 void setSettingsFileForMessages(std::string path);
 
+// Set at start-up when another program holds the installation folder: every DataFolder
+// made afterwards is read-only, whatever its constructor is told.
+void setFoldersReadOnly(bool readOnly);
+
 // The installation folder and its three data files. `datapath` is the folder followed by
 // one '/', or empty for the current folder; every data file name is appended to it.
 //
@@ -42,17 +46,16 @@ public:
         Dictionary dictionary;
         std::vector<std::string> categories;
         MainFileReport report;
+        bool recovered = false;
     };
     // main.dat, strings.dat and components.lst, in that order. `setstatus` receives the
     // stock total once main.dat is read. When the folder itself does not exist, that is said
     // once (naming the folder and the settings file) and nothing is created. When main.dat
     // exists but cannot be read to its end, what was read is loaded and the folder becomes
-    // read-only for this run.
+    // read-only for this run. Last, unless read-only, a journal a program that did not close
+    // normally left behind is replayed onto the store, the user is told how many changes
+    // were recovered, and the result is saved (`recovered` in the result).
     Loaded loadbase(CompStore &store, const std::function<void(const std::string &)> &setstatus);
-
-    // After loadbase: replays a journal a program that did not close left behind, tells the
-    // user, and saves the result. True when the store changed. Nothing when read-only.
-    bool recoverJournal(CompStore &store);
 
     // Records one change in the journal (see Journal::record); true when it is on the disk,
     // and always true when read-only (nothing is kept then).

@@ -11,6 +11,9 @@
 #include "tempfolder.h"
 
 #include <QCloseEvent>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QSpinBox>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
@@ -115,21 +118,40 @@ void StartupTest::closingWritesMainDatAndAFailedWriteKeepsTheWindowOpen()
     dir.write("main.dat", "1\x01" "a\x01" "3\x01 \r\n");
     dir.write("strings.dat", "");
     dir.write("components.lst", "");
+    dir.write("components.lst", "A\r\nB\r\n");
     RecordingMessages messages;
     Tbase base(messages, dir.datapath());
     base.show();
     QVERIFY(QTest::qWaitForWindowExposed(&base));
 
-    // A folder that cannot take the new file: the write fails, the window stays.
+    // Nothing changed: closing neither writes nor asks, even where it could not write.
     QFile::remove(QString::fromStdString(dir.file("main.dat")));
     QVERIFY(QDir().mkpath(QString::fromStdString(dir.file("main.dat/blocker"))));
-    QVERIFY(!base.close());
-    QVERIFY(base.isVisible());
-    QCOMPARE(messages.texts(RecordingMessages::Entry::Error).size(), size_t(1));
+    QVERIFY(base.close());
+    QVERIFY(messages.entries.empty());
+
+    // One part added: a folder that cannot take the new file keeps the window open when
+    // the user cancels the choice of what to do.
+    QVERIFY(QDir(QString::fromStdString(dir.file("main.dat"))).removeRecursively());
+    dir.write("main.dat", "1\x01" "a\x01" "3\x01 \r\n");
+    Tbase changed(messages, dir.datapath());
+    changed.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&changed));
+    messages.entries.clear();
+    changed.ComboBox->setCurrentIndex(0);
+    changed.name->setText(QStringLiteral("b"));
+    changed.kolvo->setValue(2);
+    changed.addClick();
+    QFile::remove(QString::fromStdString(dir.file("main.dat")));
+    QVERIFY(QDir().mkpath(QString::fromStdString(dir.file("main.dat/blocker"))));
+    messages.choices = {3};
+    QVERIFY(!changed.close());
+    QVERIFY(changed.isVisible());
+    QCOMPARE(messages.texts(RecordingMessages::Entry::Choose).size(), size_t(1));
 
     QVERIFY(QDir(QString::fromStdString(dir.file("main.dat"))).removeRecursively());
-    QVERIFY(base.close());
-    QCOMPARE(dir.read("main.dat"), std::string("1\x01" "a\x01" "3\x01 \r\n"));
+    QVERIFY(changed.close());
+    QCOMPARE(dir.read("main.dat"), std::string("1\x01" "a\x01" "3\x01 \r\n0\x01" "b\x01" "2\x01 \r\n"));
 }
 
 void StartupTest::windowFrameAndTheMinimumWidth()
