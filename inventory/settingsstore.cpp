@@ -2,8 +2,7 @@
 
 #include "filebytes.h"
 
-#include <QFile>
-#include <QSettings>
+#include <cstdlib>
 
 namespace vosk {
 namespace {
@@ -61,9 +60,15 @@ std::string parseSettingsPath(std::string_view bytes, bool &found)
 
 std::string settingsFilePath()
 {
-    const QSettings settings(QSettings::NativeFormat, QSettings::SystemScope, QStringLiteral("Ferrowind"),
-                             QStringLiteral("Vosk"));
-    return QFile::encodeName(settings.fileName()).toStdString();
+    // Where QSettings looks for the machine-wide file: the first folder of XDG_CONFIG_DIRS,
+    // else /etc/xdg. Worked out here because QSettings opens the file as soon as it is made,
+    // and a FIFO in its place would stop the program there.
+    std::string folder = "/etc/xdg";
+    if (const char *dirs = std::getenv("XDG_CONFIG_DIRS"); dirs && *dirs && *dirs != ':') {
+        const std::string_view all(dirs);
+        folder = std::string(all.substr(0, all.find(':')));
+    }
+    return folder + "/Ferrowind/Vosk.conf";
 }
 
 std::string readpath()

@@ -7,6 +7,7 @@
 #include "recordingmessages.h"
 #include "resourcebytes.h"
 #include "settingsstore.h"
+#include "folderlock.h"
 #include "splash.h"
 #include "tempfolder.h"
 
@@ -21,6 +22,8 @@
 #include <QTabWidget>
 #include <QtTest>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 using namespace vosk;
 using vosk::test::RecordingMessages;
@@ -33,6 +36,8 @@ private slots:
     void splashPictureDecodesThroughTheRegisteredJpegFormat();
     void badJpegBytesAreRefusedNotFatal();
     void readpathFollowsTheSettingsFile();
+    void settingsFileAsUsersWriteIt();
+    void oneWriterPerFolder();
     void inventoryWindowInAnEmptyFolderCreatesTheThreeFiles();
     void closingWritesMainDatAndAFailedWriteKeepsTheWindowOpen();
     void windowFrameAndTheMinimumWidth();
@@ -88,7 +93,7 @@ void StartupTest::badJpegBytesAreRefusedNotFatal()
 void StartupTest::readpathFollowsTheSettingsFile()
 {
     TempFolder config;
-    QSettings::setPath(QSettings::NativeFormat, QSettings::SystemScope, QString::fromStdString(config.path()));
+    qputenv("XDG_CONFIG_DIRS", QByteArray::fromStdString(config.path() + ":/etc/xdg"));
     // No file: no folder, the current folder is used.
     QCOMPARE(readpath(), std::string());
     QDir().mkpath(QString::fromStdString(config.file("Ferrowind")));
@@ -100,6 +105,77 @@ void StartupTest::readpathFollowsTheSettingsFile()
     QCOMPARE(readpath(), std::string("/opt/vosk//"));
     config.write("Ferrowind/Vosk.conf", "path=/home/user/Склад\n");
     QCOMPARE(readpath(), std::string("/home/user/Склад/"));
+}
+
+void StartupTest::settingsFileAsUsersWriteIt()
+{
+    bool found = false;
+    struct Case {
+        const char *file;
+        const char *folder;
+    };
+    for (const Case &c : {Case{"path=/home/user/Моя база\n", "/home/user/Моя база"},
+                          Case{"path=\"/home/user/Моя база\"\n", "/home/user/Моя база"},
+                          Case{"\xEF\xBB\xBF[General]\r\n  path =  /srv/lab, parts, 2024  \r\n", "/srv/lab, parts, 2024"},
+                          Case{"path=\"/srv/a \\\"b\\\" \\\\c\"\n", "/srv/a \"b\" \\c"},
+                          Case{"; comment\n[Other]\npath=/wrong\n[General]\npath=/right\n", "/right"}}) {
+        QCOMPARE(parseSettingsPath(c.file, found), std::string(c.folder));
+        QVERIFY(found);
+    }
+    parseSettingsPath("[Other]\npath=/x\n", found);
+    QVERIFY(!found);
+
+    // No readable settings file, whatever the reason, means the current folder.
+    TempFolder config;
+    qputenv("XDG_CONFIG_DIRS", QByteArray::fromStdString(config.path()));
+    QDir().mkpath(QString::fromStdString(config.file("Ferrowind")));
+    const std::string conf = config.file("Ferrowind/Vosk.conf");
+    QCOMPARE(settingsFilePath(), conf);
+    QVERIFY(::mkfifo(conf.c_str(), 0644) == 0); // would hang a reader that waits for a writer
+    QCOMPARE(readpath(), std::string());
+    ::unlink(conf.c_str());
+    QDir().mkpath(QString::fromStdString(conf)); // a folder of that name
+    QCOMPARE(readpath(), std::string());
+    QDir().rmdir(QString::fromStdString(conf));
+    config.write("Ferrowind/Vosk.conf", "path=/home/user/Склад, новый\n");
+    QCOMPARE(readpath(), std::string("/home/user/Склад, новый/"));
+}
+
+void StartupTest::oneWriterPerFolder()
+{
+    TempFolder dir;
+    FolderLock first(dir.datapath());
+    QCOMPARE(first.tryAcquire(), FolderLock::State::Acquired);
+    FolderLock second(dir.datapath());
+    QCOMPARE(second.tryAcquire(), FolderLock::State::Held);
+    QCOMPARE(second.holder().pid, qint64(::getpid()));
+    RecordingMessages messages;
+    messages.choices = {0};
+    QCOMPARE(decideFolderAccess(second, messages), FolderAccess::ReadOnly);
+    QVERIFY(messages.entries.back().text.find(std::to_string(::getpid())) != std::string::npos);
+    messages.choices = {1};
+    QCOMPARE(decideFolderAccess(second, messages), FolderAccess::Quit);
+
+    // A program killed while holding it leaves the lock behind: taken over after asking.
+    TempFolder other;
+    const pid_t child = ::fork();
+    if (child == 0) {
+        QLockFile lock(QString::fromStdString(other.file("voskbase.lock")));
+        ::_exit(lock.tryLock(0) ? 0 : 1); // ends without unlocking, as a killed program would
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    QVERIFY(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    QVERIFY(other.exists("voskbase.lock"));
+    FolderLock stale(other.datapath());
+    messages.entries.clear();
+    messages.choices = {1}; // first: not now, read-only
+    QCOMPARE(decideFolderAccess(stale, messages), FolderAccess::ReadOnly);
+    QVERIFY(messages.entries.back().text.find(std::to_string(child)) != std::string::npos);
+    messages.choices = {0};
+    QCOMPARE(decideFolderAccess(stale, messages), FolderAccess::Write);
+    FolderLock after(other.datapath());
+    QCOMPARE(after.tryAcquire(), FolderLock::State::Held);
 }
 
 void StartupTest::inventoryWindowInAnEmptyFolderCreatesTheThreeFiles()
