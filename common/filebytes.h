@@ -10,9 +10,10 @@ enum class ReadStatus { Ok, Missing, Failed };
 // read up to the bound, reported and left unread past it, so a huge file (or /dev/zero made
 // to look like one) can neither exhaust memory nor keep the program busy.
 namespace readlimit {
-// main.dat: 65,535 records of lines up to 1 KiB each (names and descriptions typed in the
-// program are a line of a text box), with room to spare.
-constexpr size_t kMainFile = size_t(64) << 20;
+// main.dat: 65,535 records of 512 bytes on average (a name and a description typed into
+// one-line boxes; the bundled records are under 40 bytes). The bound keeps a whole file and
+// the store made of it well inside 200 MB of memory.
+constexpr size_t kMainFile = size_t(32) << 20;
 // The change journal: one line per change, each shorter than a record line; a session that
 // made more changes than this without saving is not a case the program meets.
 constexpr size_t kJournal = size_t(64) << 20;

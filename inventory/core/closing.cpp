@@ -8,8 +8,12 @@ namespace vosk {
 
 CloseDecision closeInventory(DataFolder &folder, const CompStore &store, Messages &messages)
 {
-    if (!folder.hasChanges(store))
+    if (!folder.hasChanges(store)) {
+        // Nothing to lose: written back when possible (a deleted file comes back), never asked.
+        std::string ignored;
+        folder.trySave(store, ignored);
         return CloseDecision::Close;
+    }
     const std::vector<std::string> buttons = {cp1251("Повторить"), cp1251("Сохранить в другую папку…"),
                                               cp1251("Закрыть без сохранения"), cp1251("Отмена")};
     for (;;) {

@@ -51,7 +51,8 @@ std::string sealed(std::string body)
 template <class T>
 bool decimal(std::string_view s, T &out)
 {
-    if (s.empty() || s.size() > 20)
+    // Written without leading zeros; anything else is not a line this program wrote.
+    if (s.empty() || s.size() > 20 || (s.size() > 1 && s[0] == '0'))
         return false;
     for (char c : s)
         if (c < '0' || c > '9')
