@@ -55,12 +55,20 @@ window_gone() {
   return 1
 }
 
-# An edit as a user makes it: on the tab «Изменение» the name $1 is typed and «Добавить»
-# pressed (one part, the category the name falls into). Positions are those of the controls
-# inside the inventory window.
+# The inventory window of the program with pid $1.
+window_of_pid() {
+  local id
+  for id in $(xdotool search --onlyvisible --name '^Voskbase v2\.0$' 2>/dev/null); do
+    [ "$(xdotool getwindowpid "$id" 2>/dev/null)" = "$1" ] && { echo "$id"; return 0; }
+  done
+  return 1
+}
+# An edit as a user makes it in the program $2 (default $APP_PID): on the tab «Изменение»
+# the name $1 is typed and «Добавить» pressed (one part, the category the name falls into).
+# Positions are those of the controls inside the inventory window.
 make_edit() {
   local id
-  id=$(xdotool search --onlyvisible --name '^Voskbase v2\.0$' | head -n1) || return 1
+  id=$(window_of_pid "${2:-$APP_PID}") || return 1
   xdotool windowactivate --sync "$id" || return 1
   xdotool mousemove --window "$id" 130 10 click 1 # the tab
   xdotool mousemove --window "$id" 150 43 click 1 # the name box
