@@ -9,6 +9,7 @@ packages=(
   fonts-dejavu-core
   dpkg-dev desktop-file-utils
   clang-14 libclang-rt-14-dev llvm-14
+  zlib1g-dev
 )
 missing=()
 for p in "${packages[@]}"; do
