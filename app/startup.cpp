@@ -64,7 +64,7 @@ void runLastSave()
         save();
 }
 
-void watchSessionEnds(QApplication &app, Tbase &base, BoxMessages &messages, SessionEnd *&sessionEnd)
+void watchSessionEnds(QApplication &app, Tbase &base, BoxMessages &messages, FolderLock &lock, SessionEnd *&sessionEnd)
 {
     // No box can be answered any more at these ends: the texts go to the error stream.
     auto saveQuietly = [&base, &messages] {
@@ -74,7 +74,10 @@ void watchSessionEnds(QApplication &app, Tbase &base, BoxMessages &messages, Ses
     sessionEnd = new SessionEnd([saveQuietly](int) { QCoreApplication::exit(saveQuietly() ? 0 : 1); }, &app);
     // The session manager asks before logging out: save, and let it go on.
     QObject::connect(&app, &QGuiApplication::commitDataRequest, &base, [&base](QSessionManager &) { base.savebtnClick(); });
-    lastSave = [saveQuietly] { saveQuietly(); };
+    lastSave = [saveQuietly, &lock] {
+        saveQuietly();
+        lock.release(); // exit() does not unwind to the lock's owner
+    };
     static bool registered = false;
     if (!registered)
         registered = std::atexit(runLastSave) == 0;
@@ -116,7 +119,7 @@ int runProgram(int argc, char **argv)
     main.show(); // created visible; the inventory window's showing hides it again
 
     SessionEnd *sessionEnd = nullptr;
-    watchSessionEnds(app, base, messages, sessionEnd);
+    watchSessionEnds(app, base, messages, *folder.lock, sessionEnd);
 
     flash.hide();
     base.show();

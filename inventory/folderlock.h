@@ -27,6 +27,8 @@ public:
     State tryAcquire();
     // Removes a stale lock and takes it.
     bool takeOver();
+    // Gives the lock up (also done when the object goes).
+    void release() { lock_->unlock(); }
 
     struct Holder {
         qint64 pid = 0;

@@ -104,5 +104,6 @@ fi
 APP_PID=
 check "X gone: the edit is in main.dat" has_record XGONEpart
 check "X gone: no temporary file left" [ "$(temps_in "$INST")" = 0 ]
+check "X gone: the lock is released" [ ! -e "$INST/voskbase.lock" ]
 
 finish
