@@ -200,7 +200,7 @@ void StartupTest::closingWritesMainDatAndAFailedWriteKeepsTheWindowOpen()
     base.show();
     QVERIFY(QTest::qWaitForWindowExposed(&base));
 
-    // Nothing changed: closing neither writes nor asks, even where it could not write.
+    // Nothing changed: closing does not ask, even where it cannot write.
     QFile::remove(QString::fromStdString(dir.file("main.dat")));
     QVERIFY(QDir().mkpath(QString::fromStdString(dir.file("main.dat/blocker"))));
     QVERIFY(base.close());
