@@ -192,6 +192,9 @@ check "leftovers are only names main.dat.XXXXXX" temp_names_only
 cp "$OUT/old.dat" "$INST/main.dat"
 rm -f "$INST/voskbase.lock"
 echo x > "$INST/main.dat.bak"
+# The starts in the loop removed what earlier kills left: one more, as a kill leaves it.
+head -c 1000 "$OUT/new.dat" > "$INST/main.dat.Zz9999"
+left=$(( $(temps_now) - 1 ))
 if start_app "$OUT/config"; then
   check "the start removes the leftovers ($(temps_now) of $left left, other files stay)" \
     test "$(temps_now)" = 1 -a -e "$INST/main.dat.bak"
