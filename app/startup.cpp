@@ -2,20 +2,93 @@
 
 #include "Unit1.h"
 #include "boxmessages.h"
+#include "datafiles.h"
+#include "filebytes.h"
+#include "folderlock.h"
 #include "imagery.h"
 #include "params.h"
 #include "pictureformats.h"
+#include "sessionend.h"
+#include "settingsstore.h"
 #include "splash.h"
 #include "windowlinks.h"
 
 #include <QApplication>
 #include <QIcon>
 #include <QScreen>
+#include <cstdlib>
+#include <functional>
+#include <memory>
 
 namespace vosk {
+namespace {
+
+// --- The installation folder: who may write it, and what a killed program left there.
+
+struct FolderSession {
+    std::string datapath;
+    std::unique_ptr<FolderLock> lock;
+    bool readOnly = false;
+    bool quit = false;
+};
+
+FolderSession openInstallationFolder(Messages &messages)
+{
+    FolderSession s;
+    s.datapath = readpath();
+    setSettingsFileForMessages(settingsFilePath());
+    s.lock = std::make_unique<FolderLock>(s.datapath);
+    switch (decideFolderAccess(*s.lock, messages)) {
+    case FolderAccess::Write:
+        // Only the folder's one writer may tell a leftover from a file being written.
+        removeLeftoverTemporaries(s.datapath);
+        break;
+    case FolderAccess::ReadOnly:
+        s.readOnly = true;
+        setFoldersReadOnly(true);
+        break;
+    case FolderAccess::Quit:
+        s.quit = true;
+        break;
+    }
+    return s;
+}
+
+// --- Ends of the session that are not the close box: every one saves as closing does.
+
+// Called by exit() when the program ends without returning from the event loop: Qt ends the
+// process that way when the X server goes away.
+std::function<void()> lastSave;
+void runLastSave()
+{
+    if (auto save = std::exchange(lastSave, nullptr))
+        save();
+}
+
+void watchSessionEnds(QApplication &app, Tbase &base, BoxMessages &messages, FolderLock &lock, SessionEnd *&sessionEnd)
+{
+    // No box can be answered any more at these ends: the texts go to the error stream.
+    auto saveQuietly = [&base, &messages] {
+        messages.setSilent(true);
+        return base.savebtnClick();
+    };
+    sessionEnd = new SessionEnd([saveQuietly](int) { QCoreApplication::exit(saveQuietly() ? 0 : 1); }, &app);
+    // The session manager asks before logging out: save, and let it go on.
+    QObject::connect(&app, &QGuiApplication::commitDataRequest, &base, [&base](QSessionManager &) { base.savebtnClick(); });
+    lastSave = [saveQuietly, &lock] {
+        saveQuietly();
+        lock.release(); // exit() does not unwind to the lock's owner
+    };
+    static bool registered = false;
+    if (!registered)
+        registered = std::atexit(runLastSave) == 0;
+}
+
+} // namespace
 
 int runProgram(int argc, char **argv)
 {
+    ignoreFileSizeSignal();
     // Registered before anything is decoded, and unregistered when the program ends.
     JpegFormatRegistration jpeg;
 
@@ -36,16 +109,24 @@ int runProgram(int argc, char **argv)
     QApplication::processEvents();
 
     BoxMessages messages(&flash);
-    Tbase base(messages);
+    const FolderSession folder = openInstallationFolder(messages);
+    if (folder.quit)
+        return 0;
+    Tbase base(messages, folder.datapath);
     messages.setParent(&base);
     TImages images;
     Tmain main(&images);
     linkWindows(base, main, images, messages);
     main.show(); // created visible; the inventory window's showing hides it again
 
+    SessionEnd *sessionEnd = nullptr;
+    watchSessionEnds(app, base, messages, *folder.lock, sessionEnd);
+
     flash.hide();
     base.show();
-    return QApplication::exec();
+    const int status = QApplication::exec();
+    lastSave = nullptr;
+    return status;
 }
 
 } // namespace vosk

@@ -1,16 +1,21 @@
 #include "filebytes.h"
 
+#include "cp1251.h"
+
 #include <cerrno>
 #include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
+#include <set>
 #include <string_view>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace vosk {
 namespace {
 
-std::string systemReason(int err) { return std::strerror(err); }
+std::string systemReason(int err) { return pathForMessage(std::strerror(err)); }
 
 bool writeAll(int fd, std::string_view bytes, int &err)
 {
@@ -35,38 +40,116 @@ std::string folderOf(const std::string &path)
     return slash == 0 ? "/" : path.substr(0, slash);
 }
 
+std::string sizeText(size_t bytes)
+{
+    if (bytes >= (size_t(1) << 20) && bytes % (size_t(1) << 20) == 0)
+        return std::to_string(bytes >> 20) + cp1251(" МБ");
+    if (bytes >= 1024 && bytes % 1024 == 0)
+        return std::to_string(bytes >> 10) + cp1251(" КБ");
+    return std::to_string(bytes) + cp1251(" байт");
+}
+
+bool isTemporaryName(std::string_view name)
+{
+    for (std::string_view base : {"main.dat.", "strings.dat.", "components.lst."}) {
+        if (name.size() != base.size() + 6 || name.substr(0, base.size()) != base)
+            continue;
+        for (char c : name.substr(base.size()))
+            if (!((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9')))
+                return false;
+        return true;
+    }
+    return false;
+}
+
+int removeLeftoversIn(const std::string &folder)
+{
+    DIR *dir = ::opendir(folder.c_str());
+    if (!dir)
+        return 0;
+    int removed = 0;
+    while (const dirent *e = ::readdir(dir)) {
+        if (!isTemporaryName(e->d_name))
+            continue;
+        const std::string path = folder + "/" + e->d_name;
+        const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
+        if (fd < 0)
+            continue;
+        struct stat st {};
+        // A writer holds its temporary file locked until it is renamed.
+        if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && ::flock(fd, LOCK_EX | LOCK_NB) == 0 &&
+            ::unlink(path.c_str()) == 0)
+            ++removed;
+        ::close(fd);
+    }
+    ::closedir(dir);
+    return removed;
+}
+
 } // namespace
 
-ReadResult readFileBytes(const std::string &path)
+ReadResult readFileBytes(const std::string &path, size_t limit)
 {
     ReadResult r;
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // O_NONBLOCK: opening a FIFO nobody writes to would otherwise wait forever.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (fd < 0) {
         r.status = errno == ENOENT ? ReadStatus::Missing : ReadStatus::Failed;
         r.reason = systemReason(errno);
         return r;
     }
     struct stat st {};
-    if (::fstat(fd, &st) == 0 && st.st_size > 0)
-        r.bytes.reserve(static_cast<size_t>(st.st_size));
+    if (::fstat(fd, &st) != 0) {
+        r.reason = systemReason(errno);
+        ::close(fd);
+        return r;
+    }
+    if (!S_ISREG(st.st_mode)) {
+        r.notRegular = true;
+        r.reason = S_ISDIR(st.st_mode) ? cp1251("это папка, а не файл")
+                                       : cp1251("это не обычный файл (канал, устройство или сокет)");
+        ::close(fd);
+        return r;
+    }
+    const size_t expected = static_cast<size_t>(st.st_size);
+    r.bytes.reserve(std::min(expected, limit));
     char buf[1 << 16];
     for (;;) {
-        const ssize_t n = ::read(fd, buf, sizeof buf);
+        const size_t room = limit - r.bytes.size();
+        // One byte past the bound tells a file of exactly `limit` bytes from a longer one.
+        const ssize_t n = ::read(fd, buf, std::min(sizeof buf, room + 1));
         if (n < 0) {
             if (errno == EINTR)
                 continue;
             r.reason = systemReason(errno);
             ::close(fd);
-            r.status = ReadStatus::Failed;
             return r;
         }
         if (n == 0)
             break;
+        if (static_cast<size_t>(n) > room) {
+            r.bytes.append(buf, room);
+            r.tooLarge = true;
+            r.reason = cp1251("файл больше ") + sizeText(limit) +
+                       cp1251(", столько он содержать не может; прочитано только начало");
+            ::close(fd);
+            return r;
+        }
         r.bytes.append(buf, static_cast<size_t>(n));
     }
     ::close(fd);
+    if (r.bytes.size() != expected) {
+        r.reason = cp1251("файл изменил размер во время чтения (") + std::to_string(expected) + cp1251(" байт, прочитано ") +
+                   std::to_string(r.bytes.size()) + ")";
+        return r;
+    }
     r.status = ReadStatus::Ok;
     return r;
+}
+
+std::string readFailureMessage(const std::string &path, const ReadResult &r)
+{
+    return cp1251("Не удалось прочитать файл ") + pathForMessage(path) + ": " + r.reason;
 }
 
 bool createEmptyFile(const std::string &path, std::string &reason)
@@ -83,38 +166,90 @@ bool createEmptyFile(const std::string &path, std::string &reason)
     return true;
 }
 
+std::string resolveLinks(const std::string &path)
+{
+    std::string current = path;
+    std::set<std::string> seen;
+    for (int hops = 0; hops < 40; ++hops) {
+        struct stat st {};
+        if (::lstat(current.c_str(), &st) != 0 || !S_ISLNK(st.st_mode))
+            return current;
+        if (!seen.insert(current).second)
+            return current; // a loop: the rename then fails with the system's words
+        std::string target(static_cast<size_t>(st.st_size > 0 ? st.st_size : 4095) + 1, '\0');
+        const ssize_t n = ::readlink(current.c_str(), target.data(), target.size());
+        if (n < 0 || static_cast<size_t>(n) >= target.size())
+            return current;
+        target.resize(static_cast<size_t>(n));
+        current = target.front() == '/' ? target : folderOf(current) + "/" + target;
+    }
+    return current;
+}
+
 bool replaceFileAtomically(const std::string &path, const std::string &bytes, std::string &reason)
 {
-    std::string tmp = path + ".XXXXXX";
-    const int fd = ::mkstemp(tmp.data());
+    // A link (a synced or backed-up folder reached through one) keeps pointing at the data.
+    const std::string target = resolveLinks(path);
+    std::string tmp = target + ".XXXXXX";
+    const int fd = ::mkostemp(tmp.data(), O_CLOEXEC);
     if (fd < 0) {
         reason = systemReason(errno);
         return false;
     }
-    // Keep the permissions the user gave the old file; a new file gets the usual ones.
-    struct stat old {};
-    const mode_t mode = ::stat(path.c_str(), &old) == 0 ? (old.st_mode & 07777) : 0644;
+    // Held until the rename, so that a start-up meanwhile does not take it for a leftover.
+    ::flock(fd, LOCK_EX | LOCK_NB);
     int err = 0;
-    bool ok = ::fchmod(fd, mode) == 0 || (err = errno, false);
+    bool ok = true;
+    struct stat old {};
+    mode_t mode = 0644;
+    if (::stat(target.c_str(), &old) == 0) {
+        mode = old.st_mode & 07777;
+        // Keep the group (a member of it may give a file of theirs to it); the owner becomes
+        // the user who saves, unless that is root, who keeps the old owner too.
+        const uid_t owner = ::geteuid() == 0 ? old.st_uid : static_cast<uid_t>(-1);
+        struct stat mine {};
+        ::fstat(fd, &mine);
+        if ((mine.st_gid != old.st_gid || (owner != static_cast<uid_t>(-1) && mine.st_uid != owner)) &&
+            ::fchown(fd, owner, old.st_gid) != 0) {
+            err = errno;
+            ok = false;
+            reason = cp1251("новому файлу нельзя дать группу прежнего (") + std::to_string(old.st_gid) + "): " +
+                     systemReason(err) + cp1251("; прежний файл оставлен как был");
+        }
+    }
+    ok = ok && (::fchmod(fd, mode) == 0 || (err = errno, false));
     ok = ok && writeAll(fd, bytes, err);
     ok = ok && (::fsync(fd) == 0 || (err = errno, false));
+    // A network file system may report a failed write only at close: close before the rename.
     if (::close(fd) != 0 && ok) {
         err = errno;
         ok = false;
     }
-    ok = ok && (::rename(tmp.c_str(), path.c_str()) == 0 || (err = errno, false));
+    ok = ok && (::rename(tmp.c_str(), target.c_str()) == 0 || (err = errno, false));
     if (!ok) {
         ::unlink(tmp.c_str());
-        reason = systemReason(err);
+        if (reason.empty())
+            reason = systemReason(err);
         return false;
     }
     // The rename itself must reach the disk too, or a power cut could bring the old name back.
-    const int dir = ::open(folderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const int dir = ::open(folderOf(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dir >= 0) {
         ::fsync(dir);
         ::close(dir);
     }
     return true;
+}
+
+int removeLeftoverTemporaries(const std::string &datapath)
+{
+    const std::string folder = datapath.empty() ? "." : datapath;
+    int removed = removeLeftoversIn(folder);
+    // A main.dat reached through a link is written in its target's folder.
+    const std::string main = resolveLinks(datapath + "main.dat");
+    if (main != datapath + "main.dat")
+        removed += removeLeftoversIn(folderOf(main));
+    return removed;
 }
 
 } // namespace vosk

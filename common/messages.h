@@ -1,5 +1,7 @@
 #pragma once
+#include <optional>
 #include <string>
+#include <vector>
 
 namespace vosk {
 
@@ -15,6 +17,22 @@ public:
     virtual void error(const std::string &text) = 0;
     // OK and Cancel; true for OK.
     virtual bool confirm(const std::string &text) = 0;
+    // A box with the named buttons, in this order; the index of the button pressed. Closing
+    // the box without a button counts as the last one, so the last must be the harmless
+    // choice. Without a box of its own, OK chooses the first button and Cancel the last.
+    virtual int choose(const std::string &text, const std::vector<std::string> &buttons)
+    {
+        if (buttons.empty())
+            return -1;
+        return confirm(text) ? 0 : static_cast<int>(buttons.size()) - 1;
+    }
+    // A folder dialog with this caption: the folder chosen (a file system path), or nothing
+    // when the user cancels. Without a dialog of its own, nothing is chosen.
+    virtual std::optional<std::string> chooseFolder(const std::string &caption)
+    {
+        (void)caption;
+        return std::nullopt;
+    }
 };
 
 } // namespace vosk

@@ -2,13 +2,16 @@
 // showing what the inventory returns.
 #include "params.h"
 
+#include "closing.h"
 #include "codec.h"
 #include "controls.h"
 #include "cp1251.h"
 #include "inventorylist.h"
 #include "messages.h"
 #include "settingsstore.h"
+#include "sortworker.h"
 
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QGuiApplication>
@@ -47,7 +50,7 @@ Tbase::Tbase(Messages &messages, std::optional<std::string> datapath, QWidget *p
     FormCreate(std::move(datapath));
 }
 
-Tbase::~Tbase() = default;
+Tbase::~Tbase() { cancelSort(); }
 
 void Tbase::buildFrame()
 {
@@ -168,7 +171,19 @@ void Tbase::FormCreate(std::optional<std::string> datapath)
     loadicons();
     apply(opened);
     showCategory(categoryIndex());
+    if (inventory_.readOnly())
+        showReadOnly();
     pagecontrol->setCurrentIndex(0);
+}
+
+void Tbase::showReadOnly()
+{
+    setWindowTitle(windowTitle() + tr8(" — только просмотр"));
+    // Nothing that would change the stock can be pressed; looking, searching and the bin's
+    // check still work.
+    for (QWidget *w : std::initializer_list<QWidget *>{add, remove, movecomp, tomove, removecomp, take, takecomp})
+        w->setEnabled(false);
+    add->setToolTip(tr8("База открыта только для просмотра"));
 }
 
 void Tbase::setstatus(const std::string &text) { statusPanel_->setText(fromCp1251(text)); }
@@ -177,6 +192,7 @@ QString Tbase::statusText() const { return statusPanel_->text(); }
 
 bool Tbase::savebtnClick()
 {
+    cancelSort();
     Q_EMIT saving();
     return inventory_.save();
 }
@@ -212,13 +228,16 @@ void Tbase::apply(const Outcome &outcome, NotesAt notesAt)
         Q_EMIT partChosen(fromCp1251(*outcome.lookup));
     if (notesAt == NotesAt::After)
         notes();
+    if (outcome.sortLater)
+        startSort(*outcome.sortLater);
 }
 
 void Tbase::closeEvent(QCloseEvent *event)
 {
-    // The store lives only in memory until this moment: a window that cannot write it
-    // stays open, so that nothing is lost and closing can be tried again.
-    if (!savebtnClick()) {
+    cancelSort();
+    Q_EMIT saving();
+    // A window that cannot write the store stays open unless the user chooses otherwise.
+    if (inventory_.close(messages_) == CloseDecision::StayOpen) {
         event->ignore();
         return;
     }

@@ -4,10 +4,13 @@
 #include "inventory.h"
 
 #include <QColor>
+#include <QImage>
 #include <QMainWindow>
 #include <QPixmap>
 #include <functional>
+#include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -100,6 +103,7 @@ private:
     void FormCreate(std::optional<std::string> datapath);
     void FormShow();
     void FormResize();
+    void showReadOnly();
 
     // --- showing what the inventory returned
     // Message boxes come before the list shows the change (a refused or reported change), or
@@ -108,6 +112,7 @@ private:
     void apply(const Outcome &outcome, NotesAt notesAt = NotesAt::Before);
     void setstatus(const std::string &text);
     void loadicons();
+    std::optional<QImage> iconImage(int category);
     void showIcon(int category);
     // The labels and icons of a category.
     void showCategory(int category);
@@ -137,6 +142,18 @@ private:
     void movecompClick();
     void sortitemsClick();
     void sortlist(ListColumn column);
+    // An ordering that takes long runs in a worker thread on a copy of the list; the window
+    // keeps answering, the status bar shows how far it got, and any change first stops it.
+    void startSort(ListColumn column);
+    void sortFinished();
+    void cancelSort();
+    // The inventory for a change: a running ordering is stopped first, since it reads the
+    // store while it runs.
+    Inventory &changing()
+    {
+        cancelSort();
+        return inventory_;
+    }
     void snameClick();
     void skolvoClick();
     void sdescClick();
@@ -178,11 +195,14 @@ private:
     Messages &messages_;
     Inventory inventory_;
     std::vector<QPixmap> icons_;
+    std::set<int> refusedIcons_;
     std::optional<QColor> chosenColour_;
     int currentPage_ = 0;
     InventoryList *listModel_ = nullptr;
     BinList *binModel_ = nullptr;
     QLabel *statusPanel_ = nullptr;
+    struct SortWorker;
+    std::unique_ptr<SortWorker> sortWorker_;
 
     // Controls, named as everywhere in the program (objectName is the same).
     QTabWidget *pagecontrol = nullptr;

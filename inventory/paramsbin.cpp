@@ -51,28 +51,28 @@ void Tbase::buildBinList()
 void Tbase::binaddClick()
 {
     if (binname->text().isEmpty()) {
-        apply(inventory_.binAdd(categoryIndex(), {}, {}, {}));
+        apply(changing().binAdd(categoryIndex(), {}, {}, {}));
         return;
     }
     const auto nameText = typedText(binname->text());
     const auto descText = typedText(bindesc->text());
     if (!nameText || !descText)
         return;
-    apply(inventory_.binAdd(categoryIndex(), *nameText, std::to_string(binkolvo->value()), *descText));
+    apply(changing().binAdd(categoryIndex(), *nameText, std::to_string(binkolvo->value()), *descText));
     binModel_->reset();
 }
 
 void Tbase::findlistClick()
 {
     exactsearch->setChecked(exactfind->isChecked()); // and the search tab keeps it so
-    apply(inventory_.findBin(exactfind->isChecked()));
+    apply(changing().findBin(exactfind->isChecked()));
     binModel_->reset();
 }
 
 void Tbase::resetlistClick()
 {
     const bool wasActive = inventory_.passActive();
-    inventory_.binClear();
+    changing().binClear();
     afterBinChange(wasActive);
 }
 
@@ -82,7 +82,7 @@ void Tbase::listtofindDblClick()
     if (!current.isValid() || !listtofind->selectionModel()->isRowSelected(current.row(), {}))
         return;
     const bool wasActive = inventory_.passActive();
-    inventory_.binRemove(current.row());
+    changing().binRemove(current.row());
     afterBinChange(wasActive);
 }
 
@@ -146,12 +146,12 @@ void Tbase::showTakeRow(bool shown)
 void Tbase::endtake()
 {
     showTakeRow(false);
-    inventory_.passAbandon();
+    changing().passAbandon();
 }
 
 void Tbase::removecompClick()
 {
-    const auto started = inventory_.passStart(exactfind->isChecked());
+    const auto started = changing().passStart(exactfind->isChecked());
     if (!started)
         return;
     apply(*started);
@@ -179,7 +179,7 @@ void Tbase::takeClick()
 {
     if (!inventory_.passActive())
         return;
-    apply(inventory_.passTake(takecomp->value()));
+    apply(changing().passTake(takecomp->value()));
     takeprompt();
 }
 
@@ -189,7 +189,7 @@ void Tbase::finishPass()
     const std::vector<Take> takes = inventory_.pass().takes();
     const bool applying = ok && !inventory_.pass().nothingToApply();
     exactsearch->setChecked(exactfind->isChecked());
-    const Outcome applied = inventory_.passFinish(ok, exactfind->isChecked());
+    const Outcome applied = changing().passFinish(ok, exactfind->isChecked());
     if (applying) {
         // The takes went through the changing tab's take, which shows the last of them.
         pagecontrol->setCurrentIndex(static_cast<int>(Page::Changing)); // leaving the bin ends take mode

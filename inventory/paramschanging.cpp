@@ -33,7 +33,7 @@ void Tbase::addClick()
     const auto edit = editFromFields(remove->isChecked());
     if (!edit)
         return;
-    const Outcome o = inventory_.change(*edit);
+    const Outcome o = changing().change(*edit);
     apply(o);
     if (o.refused)
         return;
@@ -90,7 +90,7 @@ void Tbase::movecompClick()
     const auto edit = editFromFields(true);
     if (!edit)
         return;
-    const Outcome o = inventory_.move(*edit, target);
+    const Outcome o = changing().move(*edit, target);
     apply(o);
     if (o.refused && inventory_.lastMoved() == 0)
         return;

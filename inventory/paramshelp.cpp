@@ -107,7 +107,9 @@ void Tbase::TreeViewChange()
 void Tbase::showhelp(const std::string &file)
 {
     const std::string path = inventory_.datapath() + "txt/" + file;
-    ReadResult r = readFileBytes(path);
+    // Bounded and only a regular file: a FIFO or a huge file in place of a help text is
+    // refused or cut, never read for ever.
+    ReadResult r = readHelpText(path);
     if (r.status == ReadStatus::Missing) {
         messages_.error("File not found");
         return;
@@ -116,7 +118,7 @@ void Tbase::showhelp(const std::string &file)
     forEachTextLine(r.bytes, [this](std::string_view line) { text->appendPlainText(fromCp1251(line)); });
     text->moveCursor(QTextCursor::Start);
     if (r.status == ReadStatus::Failed)
-        messages_.error(cp1251("Ошибка чтения файла ") + pathForMessage(path) + ": " + r.reason);
+        messages_.error(readFailureMessage(path, r));
 }
 
 void Tbase::buildAboutPage(QWidget *page)

@@ -5,6 +5,7 @@
 #include "controls.h"
 #include "cp1251.h"
 #include "inventorylist.h"
+#include "filebytes.h"
 #include "messages.h"
 
 #include <QApplication>
@@ -45,14 +46,30 @@ std::string iconFile(const std::string &datapath, int n)
 
 } // namespace
 
+// The picture of an icon file, read through the bounded reader: a FIFO or a device in
+// place of an icon is refused (once, with a message) instead of hanging the window.
+std::optional<QImage> Tbase::iconImage(int n)
+{
+    const std::string path = iconFile(inventory_.datapath(), n);
+    const ReadResult r = readIconFile(path);
+    if (r.status == ReadStatus::Missing)
+        return std::nullopt;
+    if (r.status != ReadStatus::Ok) {
+        if (refusedIcons_.insert(n).second)
+            messages_.error(readFailureMessage(path, r));
+        return QImage();
+    }
+    return QImage::fromData(QByteArrayView(r.bytes.data(), static_cast<qsizetype>(r.bytes.size())));
+}
+
 void Tbase::loadicons()
 {
     icons_.clear();
     for (int n = 0;; ++n) {
-        const QString path = QFile::decodeName(QByteArray::fromStdString(iconFile(inventory_.datapath(), n)));
-        if (!QFile::exists(path))
+        const auto image = iconImage(n);
+        if (!image)
             break;
-        icons_.push_back(transparentIcon(QImage(path).copy(0, 0, 16, 16)));
+        icons_.push_back(transparentIcon(image->isNull() ? QImage() : image->copy(0, 0, 16, 16)));
     }
     listModel_->setIcons(icons_);
 }
@@ -61,9 +78,8 @@ void Tbase::showIcon(int n)
 {
     QPixmap icon;
     if (n >= 0) {
-        const QString path = QFile::decodeName(QByteArray::fromStdString(iconFile(inventory_.datapath(), n)));
-        if (QFile::exists(path))
-            icon = transparentIcon(QImage(path));
+        if (const auto image = iconImage(n))
+            icon = transparentIcon(*image);
     }
     // Held by the labels, the icons stay visible whenever the window is repainted.
     comboicon->setPixmap(icon);
@@ -89,7 +105,7 @@ void Tbase::selectcategory()
     const int n = categoryIndex();
     showCategory(n);
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    const Outcome o = inventory_.selectCategory(n);
+    const Outcome o = changing().selectCategory(n);
     QApplication::restoreOverrideCursor();
     apply(o, NotesAt::After);
 }
@@ -107,7 +123,7 @@ void Tbase::resClick()
 {
     const int n = categoryIndex();
     showCategory(n);
-    apply(inventory_.reset(n), NotesAt::After);
+    apply(changing().reset(n), NotesAt::After);
 }
 
 void Tbase::getparamsClick() { Q_EMIT referenceRequested(); }
@@ -122,13 +138,13 @@ void Tbase::sortitemsClick()
 {
     // Item 0 leaves the list as it is; items 1..4 order by the columns left to right.
     const int k = sortitems->checkedId();
-    inventory_.setAutoSort(k > 0 ? std::optional<ListColumn>(static_cast<ListColumn>(k - 1)) : std::nullopt);
+    changing().setAutoSort(k > 0 ? std::optional<ListColumn>(static_cast<ListColumn>(k - 1)) : std::nullopt);
 }
 
 void Tbase::sortlist(ListColumn column)
 {
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    const Outcome o = inventory_.sort(column);
+    const Outcome o = changing().sort(column);
     QApplication::restoreOverrideCursor();
     apply(o, NotesAt::After);
 }

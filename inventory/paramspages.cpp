@@ -53,7 +53,7 @@ void Tbase::buildSearchPage(QWidget *page)
     connect(sname, &QCheckBox::toggled, this, &Tbase::snameClick);
     connect(skolvo, &QCheckBox::toggled, this, &Tbase::skolvoClick);
     connect(sdesc, &QCheckBox::toggled, this, &Tbase::sdescClick);
-    connect(exactsearch, &QCheckBox::toggled, this, [this](bool on) { inventory_.setExact(on); });
+    connect(exactsearch, &QCheckBox::toggled, this, [this](bool on) { changing().setExact(on); });
     connect(findit, &QPushButton::clicked, this, &Tbase::finditClick);
 }
 

@@ -34,7 +34,7 @@ void Tbase::finditClick()
             return;
         criteria.description = *text;
     }
-    apply(inventory_.search(criteria));
+    apply(changing().search(criteria));
 }
 
 void Tbase::searchShow()

@@ -1,13 +1,25 @@
 #pragma once
 #include <string>
+#include <string_view>
 
 namespace vosk {
 
 // The installation folder from the machine-wide, read-only settings file Ferrowind/Vosk.conf
 // in the system configuration folders (on Linux /etc/xdg, or the first folder of
-// XDG_CONFIG_DIRS). The file plays the part of a registry key: no file, no folder (empty:
-// the current folder); a file without `path` gives the root folder. One '/' is always
-// appended to the value, even when it ends in one. Nothing is ever written there.
+// XDG_CONFIG_DIRS). The file plays the part of a registry key: no readable file (missing,
+// unreadable, not a regular file), no folder (empty: the current folder); a file without
+// `path` gives the root folder. One '/' is always appended to the value, even when it ends
+// in one. Nothing is ever written there.
 std::string readpath();
+
+// Where that settings file is looked for.
+std::string settingsFilePath();
+
+// The value of `path` in the bytes of a settings file, as a user writes it: a line
+// `path=<folder>` (blanks around the name, the sign and the value do not count) in the
+// general part of the file (before any [section], or in [General]); the folder as UTF-8
+// bytes, with spaces, commas and any letters, bare or in double quotes (inside quotes \"
+// and \\ stand for " and \). `found` tells whether the file had such a line.
+std::string parseSettingsPath(std::string_view bytes, bool &found);
 
 } // namespace vosk

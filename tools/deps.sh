@@ -10,6 +10,7 @@ packages=(
   dpkg-dev desktop-file-utils
   clang-14 libclang-rt-14-dev llvm-14
   libcsv-dev
+  zlib1g-dev
 )
 missing=()
 for p in "${packages[@]}"; do

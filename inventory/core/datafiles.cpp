@@ -5,8 +5,16 @@
 #include "messages.h"
 #include "textlines.h"
 
+#include <sys/stat.h>
+
 namespace vosk {
 namespace {
+
+std::string &settingsFile()
+{
+    static std::string path = "/etc/xdg/Ferrowind/Vosk.conf";
+    return path;
+}
 
 std::string numberList(const std::vector<int> &numbers)
 {
@@ -22,27 +30,62 @@ std::string numberList(const std::vector<int> &numbers)
     return out;
 }
 
+bool folderExists(const std::string &datapath)
+{
+    if (datapath.empty())
+        return true; // the current folder
+    struct stat st {};
+    return ::stat(datapath.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
 } // namespace
 
-bool DataFolder::opendata(const std::string &name, std::string &bytes)
+void setSettingsFileForMessages(std::string path) { settingsFile() = std::move(path); }
+
+namespace {
+bool foldersReadOnly = false;
+}
+
+void setFoldersReadOnly(bool readOnly) { foldersReadOnly = readOnly; }
+
+DataFolder::DataFolder(std::string datapath, Messages &messages, bool readOnly)
+    : datapath_(std::move(datapath)), messages_(messages), readOnly_(readOnly || foldersReadOnly),
+      journal_(std::make_unique<Journal>(datapath_, messages))
+{
+}
+
+DataFolder::~DataFolder() = default;
+
+bool DataFolder::opendata(const std::string &name, std::string &bytes, size_t limit)
+{
+    std::string failure;
+    const bool ok = readData(name, bytes, limit, failure);
+    if (!failure.empty())
+        messages_.error(failure);
+    return ok;
+}
+
+bool DataFolder::readData(const std::string &name, std::string &bytes, size_t limit, std::string &failure)
 {
     const std::string path = pathOf(name);
     for (;;) {
-        ReadResult r = readFileBytes(path);
+        ReadResult r = readFileBytes(path, limit);
         if (r.status == ReadStatus::Ok) {
             bytes = std::move(r.bytes);
             return true;
         }
         if (r.status == ReadStatus::Failed) {
-            messages_.error(cp1251("Не удалось прочитать файл ") + pathForMessage(path) + ": " + r.reason);
+            failure = readFailureMessage(path, r);
+            bytes = std::move(r.bytes);
             return false;
         }
         messages_.inform(cp1251("Файл с данными не найден: создаю новый файл"));
         std::string reason;
         if (!createEmptyFile(path, reason)) {
             // Someone may have created it meanwhile; read again rather than give up then.
-            if (readFileBytes(path).status == ReadStatus::Missing) {
-                messages_.error(cp1251("Не удалось создать файл ") + pathForMessage(path) + ": " + reason);
+            if (readFileBytes(path, limit).status == ReadStatus::Missing) {
+                failure = cp1251("Не удалось создать файл ") + pathForMessage(path) + ": " + reason;
+                bytes.clear();
                 return false;
             }
         }
@@ -52,39 +95,116 @@ bool DataFolder::opendata(const std::string &name, std::string &bytes)
 DataFolder::Loaded DataFolder::loadbase(CompStore &store, const std::function<void(const std::string &)> &setstatus)
 {
     Loaded out;
-    std::string bytes;
     store.compcount = 0;
     store.totalqty = 0;
-    if (opendata("main.dat", bytes)) {
-        out.report = readMainFile(bytes, store);
+    if (!folderExists(datapath_)) {
+        // One message instead of three "not found" and three "cannot create".
+        folderMissing_ = true;
+        messages_.error(cp1251("Папка с данными не найдена: ") + pathForMessage(datapath_) +
+                        cp1251("\rБаза пуста. Укажите другую папку строкой path=... в файле настроек ") +
+                        pathForMessage(settingsFile()) + cp1251(" (или запустите программу в папке с данными)."));
         if (setstatus)
-            setstatus(cp1251("Количество деталей в базе: ") + std::to_string(store.totalqty));
-        if (!out.report.unreadable.empty())
-            messages_.error(cp1251("В файле main.dat есть строки, которые не удалось прочитать как записи: ") +
-                            std::to_string(out.report.unreadable.size()) + cp1251(" (строки ") +
-                            numberList(out.report.unreadable) +
-                            cp1251("). Они не показаны в списке и будут сохранены в файле без изменений."));
-        if (!out.report.overflow.empty())
-            messages_.error(cp1251("В файле main.dat больше 65535 записей: записи со строки ") +
-                            std::to_string(out.report.overflow.front()) +
-                            cp1251(" не загружены и будут сохранены в файле без изменений."));
+            setstatus(cp1251("Количество деталей в базе: 0"));
+        return out;
     }
-    if (opendata("strings.dat", bytes))
+    std::string bytes;
+    std::string failure;
+    if (!readData("main.dat", bytes, readlimit::kMainFile, failure)) {
+        // Whatever stopped the reading, writing back only the part read would lose the rest.
+        readOnly_ = true;
+        messages_.error(failure + cp1251("\rБаза открыта только для просмотра: изменения не сохраняются, "
+                                         "и при закрытии файл main.dat не будет перезаписан."));
+    }
+    out.report = readMainFile(bytes, store);
+    if (setstatus)
+        setstatus(cp1251("Количество деталей в базе: ") + std::to_string(store.totalqty));
+    if (!out.report.unreadable.empty())
+        messages_.error(cp1251("В файле main.dat есть строки, которые не удалось прочитать как записи: ") +
+                        std::to_string(out.report.unreadable.size()) + cp1251(" (строки ") +
+                        numberList(out.report.unreadable) +
+                        cp1251("). Они не показаны в списке и будут сохранены в файле без изменений."));
+    if (!out.report.overflow.empty())
+        messages_.error(cp1251("В файле main.dat больше 65535 записей: записи со строки ") +
+                        std::to_string(out.report.overflow.front()) +
+                        cp1251(" не загружены и будут сохранены в файле без изменений."));
+    loadedMain_ = std::move(bytes);
+    journal_->setBase(loadedMain_);
+
+    if (opendata("strings.dat", bytes, readlimit::kDictionary) || !bytes.empty())
         out.dictionary = readDictionary(bytes);
-    if (opendata("components.lst", bytes))
+    loadedStrings_ = bytes;
+    if (opendata("components.lst", bytes, readlimit::kCategories) || !bytes.empty())
         out.categories = splitTextLines(bytes).lines;
+    loadedComponents_ = bytes;
+
+    if (!readOnly_) {
+        out.recovered = journal_->recover(store, loadedMain_);
+        if (out.recovered) {
+            if (setstatus)
+                setstatus(cp1251("Количество деталей в базе: ") + std::to_string(store.totalqty));
+            savebase(store); // on failure the journal keeps the recovered changes
+        }
+    }
+    loadedMain_.clear();
+    loadedMain_.shrink_to_fit();
     return out;
+}
+
+
+bool DataFolder::record(const JournalEntry &entry)
+{
+    if (readOnly_)
+        return true;
+    return journal_->record(entry);
 }
 
 bool DataFolder::savebase(const CompStore &store)
 {
-    const std::string path = pathOf("main.dat");
-    std::string reason;
-    if (replaceFileAtomically(path, writeMainFile(store), reason))
+    std::string failure;
+    if (trySave(store, failure))
         return true;
-    messages_.error(cp1251("Не удалось записать файл ") + pathForMessage(path) + ": " + reason +
+    messages_.error(failure +
                     cp1251("\rДанные остались в памяти; закрыть окно можно будет, когда запись станет возможной."));
     return false;
 }
+
+bool DataFolder::trySave(const CompStore &store, std::string &failure)
+{
+    if (readOnly_)
+        return true;
+    const std::string path = pathOf("main.dat");
+    const std::string bytes = writeMainFile(store);
+    std::string reason;
+    if (replaceFileAtomically(path, bytes, reason)) {
+        journal_->saved(bytes);
+        return true;
+    }
+    failure = cp1251("Не удалось записать файл ") + pathForMessage(path) + ": " + reason;
+    return false;
+}
+
+bool DataFolder::hasChanges(const CompStore &store) const
+{
+    return !readOnly_ && (journal_->unsavedChanges() > 0 || !(stampOf(writeMainFile(store)) == journal_->base()));
+}
+
+bool DataFolder::saveCopyTo(const std::string &folder, const CompStore &store)
+{
+    const std::string base = folder.empty() || folder.back() == '/' ? folder : folder + "/";
+    const std::pair<const char *, std::string> files[] = {
+        {"main.dat", writeMainFile(store)}, {"strings.dat", loadedStrings_}, {"components.lst", loadedComponents_}};
+    for (const auto &[name, bytes] : files) {
+        std::string reason;
+        if (!replaceFileAtomically(base + name, bytes, reason)) {
+            messages_.error(cp1251("Не удалось записать файл ") + pathForMessage(base + name) + ": " + reason);
+            return false;
+        }
+    }
+    return true;
+}
+
+void DataFolder::discardChanges() { journal_->discard(); }
+
+int DataFolder::unsavedChanges() const { return journal_->unsavedChanges(); }
 
 } // namespace vosk

@@ -1,9 +1,12 @@
 #pragma once
 #include "compstore.h"
 #include "dictionary.h"
+#include "filebytes.h"
+#include "journal.h"
 #include "mainfile.h"
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -11,34 +14,88 @@ namespace vosk {
 
 class Messages;
 
+// The settings file named when the installation folder does not exist (set at start-up).
+void setSettingsFileForMessages(std::string path);
+
+// Set at start-up when another program holds the installation folder: every DataFolder
+// made afterwards is read-only, whatever its constructor is told.
+void setFoldersReadOnly(bool readOnly);
+
 // The installation folder and its three data files. `datapath` is the folder followed by
 // one '/', or empty for the current folder; every data file name is appended to it.
+//
+// Every change to the store is recorded in the folder's change journal (record) before it
+// is shown done, so that a program that ends without saving loses nothing: the next start
+// replays it (recoverJournal). A folder opened read-only (another program writes it, or
+// main.dat could not be read whole) is never written: no journal, and savebase leaves
+// main.dat as it is.
 class DataFolder {
 public:
-    DataFolder(std::string datapath, Messages &messages) : datapath_(std::move(datapath)), messages_(messages) {}
+    DataFolder(std::string datapath, Messages &messages, bool readOnly = false);
+    ~DataFolder();
 
     const std::string &datapath() const { return datapath_; }
     std::string pathOf(const std::string &name) const { return datapath_ + name; }
 
-    // The bytes of a data file; a missing one is announced and created empty first. An
-    // existing file that cannot be read is reported and left alone: false.
-    bool opendata(const std::string &name, std::string &bytes);
+    // The bytes of a data file, read up to `limit`; a missing one is announced and created
+    // empty first. An existing file that cannot be read whole (or is no regular file) is
+    // reported and left alone: false, `bytes` holding what could be read.
+    bool opendata(const std::string &name, std::string &bytes, size_t limit = readlimit::kDefault);
 
     struct Loaded {
         Dictionary dictionary;
         std::vector<std::string> categories;
         MainFileReport report;
+        bool recovered = false;
     };
     // main.dat, strings.dat and components.lst, in that order. `setstatus` receives the
-    // stock total once main.dat is read.
+    // stock total once main.dat is read. When the folder itself does not exist, that is said
+    // once (naming the folder and the settings file) and nothing is created. When main.dat
+    // exists but cannot be read to its end, what was read is loaded and the folder becomes
+    // read-only for this run. Last, unless read-only, a journal a program that did not close
+    // normally left behind is replayed onto the store, the user is told how many changes
+    // were recovered, and the result is saved (`recovered` in the result).
     Loaded loadbase(CompStore &store, const std::function<void(const std::string &)> &setstatus);
 
+    // Records one change in the journal (see Journal::record); true when it is on the disk,
+    // and always true when read-only (nothing is kept then).
+    bool record(const JournalEntry &entry);
+
     // Writes main.dat whole; on failure the error is shown and the file is left as it was.
+    // A successful save empties the journal. Read-only: writes nothing and returns true
+    // (closing may go on; nothing of this run is kept).
     bool savebase(const CompStore &store);
 
+    // savebase without the message: false with the reason in `failure`.
+    bool trySave(const CompStore &store, std::string &failure);
+
+    // True when main.dat, written now, would not be the file as it was loaded or last saved.
+    bool hasChanges(const CompStore &store) const;
+
+    // Writes main.dat, strings.dat and components.lst (as they were read) into another
+    // folder, atomically each; false with the error shown when one cannot be written.
+    bool saveCopyTo(const std::string &folder, const CompStore &store);
+
+    // Gives up the changes since the last save: the journal goes.
+    void discardChanges();
+
+    bool readOnly() const { return readOnly_; }
+    bool folderMissing() const { return folderMissing_; }
+    // Changes not yet in main.dat.
+    int unsavedChanges() const;
+
 private:
+    bool readData(const std::string &name, std::string &bytes, size_t limit, std::string &failure);
+
     std::string datapath_;
     Messages &messages_;
+    bool readOnly_ = false;
+    bool folderMissing_ = false;
+    std::unique_ptr<Journal> journal_;
+    // As read, for recoverJournal and saveCopyTo.
+    std::string loadedMain_;
+    std::string loadedStrings_;
+    std::string loadedComponents_;
 };
 
 } // namespace vosk

@@ -4,6 +4,7 @@
 #include "messages.h"
 #include "names.h"
 #include "nominal.h"
+#include "slotsort.h"
 #include "stock.h"
 
 #include <algorithm>
@@ -26,6 +27,10 @@ void Outcome::then(Outcome later)
         understand = std::move(later.understand);
     if (later.lookup)
         lookup = std::move(later.lookup);
+    if (later.list == ListChange::Reset)
+        sortLater = later.sortLater; // a new list drops an ordering asked for the old one
+    else if (later.sortLater)
+        sortLater = later.sortLater;
     refused = refused || later.refused;
 }
 
@@ -43,12 +48,23 @@ Outcome Inventory::open()
     auto loaded = folder_->loadbase(store_, [&out](const std::string &text) { out.status = text; });
     dictionary_ = std::move(loaded.dictionary);
     categories_ = std::move(loaded.categories);
+    names_.rebuild(store_);
+    values_.rebuild(store_);
     // The list starts with every record, in the order chosen for every category change.
     out.then(selectCategory(0));
     return out;
 }
 
 bool Inventory::save() { return folder_->savebase(store_); }
+
+CloseDecision Inventory::close(Messages &messages) { return closeInventory(*folder_, store_, messages); }
+
+void Inventory::record(JournalEntry::Kind kind, const StockKey &key, uint32_t amount)
+{
+    // On the disk before the window shows the change; a journal that cannot be written is
+    // reported by the folder itself, at the first failure.
+    folder_->record({kind, key.category, key.name, key.description, amount});
+}
 
 std::string Inventory::categoryName(int category) const
 {
@@ -62,7 +78,7 @@ std::string Inventory::categoryName(int category) const
 void Inventory::filter()
 {
     ViewList view;
-    vosk::filterbase(store_, lastfilter_, exact_, view);
+    vosk::filterbase(store_, names_, lastfilter_, exact_, view);
     rows_.assign(view.viewlist.begin() + 1, view.viewlist.begin() + 1 + view.viewcount);
     listChanged();
 }
@@ -115,20 +131,47 @@ std::vector<ListRow> Inventory::listRows() const
     return rows;
 }
 
+namespace {
+// Below this many rows even the exchange takes less than a frame: it runs at once.
+constexpr std::size_t kRowsSortedAtOnce = 2048;
+} // namespace
+
 Outcome Inventory::sortRows(ListColumn column)
 {
     Outcome out;
-    std::vector<ListRow> rows = listRows();
-    std::vector<uint32_t> order;
-    const SortResult result = sortlist(rows, static_cast<int>(column), &order);
-    std::vector<uint16_t> sorted(rows_.size());
-    for (std::size_t k = 0; k < order.size(); ++k)
-        sorted[k] = rows_[order[k]];
-    rows_.swap(sorted);
+    const int key = static_cast<int>(column);
+    if (rows_.size() > kRowsSortedAtOnce && needsExchange(store_, values_, rows_, key)) {
+        out.sortLater = column;
+        return out;
+    }
+    const SortResult result = sortSlots(store_, values_, rows_, key);
     listChanged();
     out.list = ListChange::Reset;
     if (result.stopped)
         out.error(result.errorMessage);
+    return out;
+}
+
+Inventory::SortJob Inventory::sortJob(ListColumn column) const
+{
+    return SortJob{column, rows_, listGeneration_, {}};
+}
+
+void Inventory::runSortJob(SortJob &job, const SortControl *control) const
+{
+    job.result = sortSlots(store_, values_, job.order, static_cast<int>(job.column), control);
+}
+
+Outcome Inventory::finishSortJob(SortJob job)
+{
+    Outcome out;
+    if (job.listGeneration != listGeneration_ || job.result.cancelled)
+        return out; // the list changed meanwhile: the ordering is for a list no longer shown
+    rows_ = std::move(job.order);
+    listChanged();
+    out.list = ListChange::Reset;
+    if (job.result.stopped)
+        out.error(job.result.errorMessage);
     return out;
 }
 
@@ -175,8 +218,13 @@ Outcome Inventory::change(const StockEdit &edit)
     }
     key.name = stored.name;
 
+    if (readOnly()) {
+        out.refuse(cp1251("База открыта только для просмотра: изменения не сохраняются."));
+        return out;
+    }
     ViewList view;
-    const StockResult r = changeStock(store_, view, key, edit.amount, edit.take);
+    StoreIndexes indexes{names_, values_};
+    const StockResult r = changeStock(store_, view, key, edit.amount, edit.take, &indexes);
     for (const std::string &text : r.messages)
         out.inform(text);
     if (r.refused) {
@@ -184,6 +232,8 @@ Outcome Inventory::change(const StockEdit &edit)
         return out;
     }
     lastMoved_ = r.moved;
+    if (r.moved)
+        record(edit.take ? JournalEntry::Kind::Take : JournalEntry::Kind::Add, key, r.moved);
     if (r.moved || r.createdSlot)
         listChanged();
     if (r.createdSlot) {
@@ -284,7 +334,7 @@ Outcome Inventory::findBin(bool exact)
 {
     Outcome out;
     exact_ = exact; // and the search tab keeps it so
-    lastFind_ = vosk::findbin(store_, categories_, bin_, exact);
+    lastFind_ = vosk::findbin(store_, names_, categories_, bin_, exact);
     rows_ = lastFind_.listSlots;
     bin_ = lastFind_.rows;
     lastFindSlots_ = rows_;

@@ -4,8 +4,13 @@
 #include "datafiles.h"
 #include "dictionary.h"
 #include "filter.h"
+#include "closing.h"
+#include "exchange.h"
 #include "listsort.h"
+#include "nameindex.h"
+#include "stock.h"
 #include "takepass.h"
+#include "valuecache.h"
 
 #include <cstdint>
 #include <memory>
@@ -49,6 +54,9 @@ struct Outcome {
     std::optional<std::string> lookup;
     // Refused before anything changed (the reason is the last note).
     bool refused = false;
+    // An ordering long enough to be run away from the window (see Inventory::sortJob): the
+    // window starts it, and the list stays as it is until it is done.
+    std::optional<ListColumn> sortLater;
 
     void inform(std::string text) { notes.push_back({Note::Kind::Inform, std::move(text)}); }
     void error(std::string text) { notes.push_back({Note::Kind::Error, std::move(text)}); }
@@ -95,6 +103,11 @@ public:
     Outcome open();
     // Writes main.dat; false (error shown, nothing lost) when that is not possible.
     bool save();
+    // Closing: saved, or what the user chose when saving is impossible.
+    CloseDecision close(Messages &messages);
+    // Another program writes the folder, or main.dat could not be read whole: nothing is
+    // changed or written in this run.
+    bool readOnly() const { return folder_->readOnly(); }
 
     const std::string &datapath() const { return datapath_; }
     const CompStore &store() const { return store_; }
@@ -122,8 +135,24 @@ public:
     Outcome reset(int category);
     // The search tab's criteria (category -1: every category).
     Outcome search(const FilterCriteria &criteria);
-    // Orders the rows on screen by a column.
+    // Orders the rows on screen by a column. One that needs the list's exchange on a long
+    // list is not run here: the outcome's sortLater asks the window to run it as a job.
     Outcome sort(ListColumn column);
+
+    // An ordering run away from the window thread: made here, run by `runSortJob` (which
+    // only reads the store and its indexes; nothing may change them meanwhile), applied by
+    // `finishSortJob` unless the list changed since it was made.
+    struct SortJob {
+        ListColumn column = ListColumn::Name;
+        std::vector<uint16_t> order;
+        uint64_t listGeneration = 0;
+        SortResult result;
+    };
+    SortJob sortJob(ListColumn column) const;
+    void runSortJob(SortJob &job, const SortControl *control) const;
+    Outcome finishSortJob(SortJob job);
+    // Changes of the list so far; a job made before a change is stale.
+    uint64_t listGeneration() const { return listGeneration_; }
 
     // --- the changing tab
     // The category a typed name belongs to by the dictionary (-1 for none).
@@ -171,12 +200,20 @@ private:
     Outcome sortRows(ListColumn column);
     Outcome applyTakes(const std::vector<Take> &takes, bool exactFind);
     std::vector<ListRow> listRows() const;
-    void listChanged() { listIsLastFind_ = false; }
+    void listChanged()
+    {
+        listIsLastFind_ = false;
+        ++listGeneration_;
+    }
+    // A change of the store done: recorded in the journal, a note when that failed.
+    void record(JournalEntry::Kind kind, const StockKey &key, uint32_t amount);
 
     std::string datapath_;
     Messages &messages_;
     std::unique_ptr<DataFolder> folder_;
     CompStore store_;
+    NameIndex names_;
+    ValueCache values_;
     Dictionary dictionary_;
     std::vector<std::string> categories_;
 
@@ -191,6 +228,7 @@ private:
     BinFind lastFind_;
     std::vector<uint16_t> lastFindSlots_;
     bool listIsLastFind_ = false;
+    uint64_t listGeneration_ = 0;
     TakePass pass_;
 };
 

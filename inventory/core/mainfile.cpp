@@ -71,7 +71,7 @@ MainFileReport readMainFile(std::string_view bytes, CompStore &store)
             return;
         }
         const int slot = store.compcount + 1;
-        if (!parseline(line, store, slot)) {
+        if (line.size() > kMaxRecordLine || !parseline(line, store, slot)) {
             report.unreadable.push_back(lineNo);
             store.kept.push_back({store.compcount, std::string(line)});
             return;

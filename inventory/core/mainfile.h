@@ -15,8 +15,14 @@ constexpr char datasep = '\x01';
 // low 16 bits, as the file has always been read.
 bool parseline(std::string_view line, CompStore &store, int slot);
 
+// The longest line read as a record: a name and a description far past anything typed into
+// the program's one-line boxes. A longer line is kept unchanged like an unreadable one, but
+// not shown, so that no list has to lay out megabytes of text.
+constexpr size_t kMaxRecordLine = size_t(16) << 20;
+
 struct MainFileReport {
-    // 1-based line numbers of lines of 7 or more characters that hold no record.
+    // 1-based line numbers of lines of 7 or more characters that hold no record (or are
+    // longer than kMaxRecordLine).
     std::vector<int> unreadable;
     // 1-based line numbers of records beyond the store's capacity.
     std::vector<int> overflow;

@@ -1,6 +1,8 @@
 #include "stock.h"
 
 #include "cp1251.h"
+#include "nameindex.h"
+#include "valuecache.h"
 
 namespace vosk {
 
@@ -13,7 +15,8 @@ std::string unstorableText(const std::string &text)
     return {};
 }
 
-StockResult changeStock(CompStore &store, ViewList &view, const StockKey &key, int amount, bool take)
+StockResult changeStock(CompStore &store, ViewList &view, const StockKey &key, int amount, bool take,
+                        StoreIndexes *indexes)
 {
     StockResult r;
     auto refuse = [&r](std::string text) {
@@ -27,7 +30,17 @@ StockResult changeStock(CompStore &store, ViewList &view, const StockKey &key, i
         if (std::string why = unstorableText(*text); !why.empty())
             return refuse(why);
 
-    filterbase(store, {key.category, key.name, 0, key.description}, true, view);
+    if (indexes) {
+        // The records of that name, and of them those of the category and description.
+        thread_local std::vector<uint16_t> named;
+        indexes->names.find(store, key.name, named);
+        view.viewcount = 0;
+        for (const uint16_t s : named)
+            if (store.category[s] == key.category && store.description[s] == key.description)
+                view.viewlist[++view.viewcount] = s;
+    } else {
+        filterbase(store, {key.category, key.name, 0, key.description}, true, view);
+    }
     if (view.viewcount > 1)
         r.messages.push_back("Detected double");
     const int slot = view.viewcount > 0 ? view.viewlist[1] : 0;
@@ -47,8 +60,12 @@ StockResult changeStock(CompStore &store, ViewList &view, const StockKey &key, i
             r.moved = static_cast<uint32_t>(amount);
         }
         store.setQuantity(slot, static_cast<uint16_t>(rest));
-        if (rest == 0)
-            store.dropempty();
+        if (rest == 0) {
+            if (indexes)
+                dropemptyIndexed(store, indexes->names, indexes->values);
+            else
+                store.dropempty();
+        }
         return r;
     }
 
@@ -63,7 +80,11 @@ StockResult changeStock(CompStore &store, ViewList &view, const StockKey &key, i
     } else {
         if (store.full())
             return refuse(cp1251("В базе уже 65535 записей: новую запись добавить нельзя."));
-        store.append(static_cast<uint16_t>(key.category), key.name, static_cast<uint16_t>(amount), key.description);
+        if (indexes)
+            appendIndexed(store, indexes->names, indexes->values, static_cast<uint16_t>(key.category), key.name,
+                          static_cast<uint16_t>(amount), key.description);
+        else
+            store.append(static_cast<uint16_t>(key.category), key.name, static_cast<uint16_t>(amount), key.description);
         r.createdSlot = store.compcount;
     }
     r.moved = static_cast<uint32_t>(amount);

@@ -27,10 +27,21 @@ struct StockResult {
     uint32_t moved = 0;
 };
 
+class NameIndex;
+class ValueCache;
+
+// The indexes kept beside a store; every record added or removed is entered in them.
+struct StoreIndexes {
+    NameIndex &names;
+    ValueCache &values;
+};
+
 // The one place where quantities change: adds `amount` to the record with this key (or
 // creates it), or with `take` takes it away, emptying and removing the record when there are
-// not enough. `view` is overwritten by the lookup of the record.
-StockResult changeStock(CompStore &store, ViewList &view, const StockKey &key, int amount, bool take);
+// not enough. `view` is overwritten by the lookup of the record. With `indexes` the record is
+// found through the name index, and the indexes follow the records added and removed.
+StockResult changeStock(CompStore &store, ViewList &view, const StockKey &key, int amount, bool take,
+                        StoreIndexes *indexes = nullptr);
 
 // Text that cannot be stored in main.dat without breaking it: the field separator, line ends
 // and the end-of-file byte. Empty when the text is fine, else the refusal message.

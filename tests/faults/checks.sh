@@ -54,3 +54,54 @@ window_gone() {
   done
   return 1
 }
+
+# The inventory window of the program with pid $1.
+window_of_pid() {
+  local id
+  for id in $(xdotool search --onlyvisible --name '^Voskbase v2\.0$' 2>/dev/null); do
+    [ "$(xdotool getwindowpid "$id" 2>/dev/null)" = "$1" ] && { echo "$id"; return 0; }
+  done
+  return 1
+}
+# An edit as a user makes it in the program $2 (default $APP_PID): on the tab «Изменение»
+# the name $1 is typed and «Добавить» pressed (one part, the category the name falls into).
+# Positions are those of the controls inside the inventory window.
+make_edit() {
+  local id
+  id=$(window_of_pid "${2:-$APP_PID}") || return 1
+  xdotool windowactivate --sync "$id" || return 1
+  xdotool mousemove --window "$id" 130 10 click 1 # the tab
+  xdotool mousemove --window "$id" 150 43 click 1 # the name box
+  xdotool type --delay 20 "$1"
+  xdotool mousemove --window "$id" 271 133 click 1 # «Добавить»
+  # The change is done once its journal line is on the disk.
+  for _ in $(seq 50); do
+    [ -e "$INST/main.jnl" ] && grep -aq "$1" "$INST/main.jnl" && return 0
+    sleep 0.1
+  done
+  echo "  (the edit $1 did not reach main.jnl within 5 s)"
+  return 0
+}
+# True when main.dat in $INST holds a record named $1.
+has_record() { grep -aq "$(printf '\x01')$1$(printf '\x01')" "${2:-$INST/main.dat}"; }
+# Peak memory of the running program, in MB.
+peak_rss_mb() { awk '/VmHWM/ { print int($2 / 1024) }' "/proc/$APP_PID/status" 2>/dev/null || echo 0; }
+# A fresh installation folder $INST (a copy of the bundled one) with its settings folder.
+fresh_inst() {
+  INST=$OUT/$1
+  rm -rf "$INST" && mkdir -p "$INST"
+  cp -r "$VOSK_SOURCE_DATA/." "$INST/"
+  make_config "$OUT/config-$1" "$INST"
+  CONFIG=$OUT/config-$1
+}
+# Presses Escape on the message box $1 and waits up to 5 seconds for it to go.
+escape_box() {
+  xdotool windowactivate --sync "$1" key --clearmodifiers Escape 2>/dev/null || xdotool key --window "$1" Escape
+  for _ in $(seq 50); do box_shown || return 0; sleep 0.1; done
+  return 1
+}
+# Starts the program on $CONFIG without waiting for any window.
+launch() {
+  (cd "$OUT" && XDG_CONFIG_DIRS="$CONFIG" exec "$@" "$BIN") >>"$OUT/run.log" 2>&1 &
+  APP_PID=$!
+}

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Closing when main.dat cannot be written: the installation folder read-only, and the disk
 # full (a disk just too small for the new file beside the old one, and a disk filled up after
-# the start). Each time closing brings an error message, the window stays open with the
+# the start). Each time closing brings the message with its choices, and with «Отмена» the
+# window stays open with the
 # records in memory, main.dat is still the old file, whole, with no temporary file left, and
 # once the folder can be written again closing succeeds and saves every record.
 # The installation folder is a tmpfs mounted for the test (root ignores permission bits, so
@@ -78,7 +79,9 @@ refused_close() {
   check "$what: no space kept by the failed write ($(used_bytes "$INST") used, $used_before before)" \
     [ "$(used_bytes "$INST")" = "$used_before" ]
   if [ -n "$box" ]; then
-    answer_box "$box" || check "$what: the message box goes on Return" false
+    # The box offers «Повторить», «Сохранить в другую папку…», «Закрыть без сохранения» and
+    # «Отмена»; Escape is «Отмена»: the window stays.
+    escape_box "$box" || check "$what: the message box goes on Escape" false
     sleep 0.5
     check "$what: after the message the window is still shown" inventory_shown
     check "$what: after the message the program is still running" app_alive
@@ -110,11 +113,12 @@ start_or_abort() {
   check "$1: no message box on loading" no_box_shown
 }
 
-# 1. The folder turns read-only while the program runs; closing is refused twice.
+# 1. A read-only folder (from the start: the program holds its lock file open for writing,
+# which keeps a mount from turning read-only under it); closing is refused twice.
 prepare readonly 16m
-start_or_abort readonly
 mount -o remount,ro "$INST"
 touch "$INST/probe" 2>/dev/null && abort "the read-only mount accepts writing"
+start_or_abort readonly
 refused_close "read-only folder"
 refused_close "read-only folder, second try"
 mount -o remount,rw "$INST"

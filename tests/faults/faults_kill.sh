@@ -3,8 +3,7 @@
 # The file on disk is written with leading zeros in its numbers, which the program drops, so
 # every save writes bytes that differ from the old file all along its length. After each kill
 # main.dat must be exactly the old file or exactly the new one; a temporary file a kill leaves
-# behind may stay, but it must never take main.dat's place, and the program must still load
-# and save beside such leftovers.
+# behind must never take main.dat's place, and the next start removes it.
 #   KILLS (default 50) kills are aimed, within about BUDGET (default 150) seconds; KILL_SEED
 #   fixes the choice of the delays.
 set -euo pipefail
@@ -99,7 +98,9 @@ t_start=$(now_ms)
 while [ "$kills" -lt "$KILLS" ] && [ $(( $(now_ms) - t_start )) -lt $(( BUDGET * 1000 )) ]; do
   tries=$((tries + 1))
   cp "$OUT/old.dat" "$INST/main.dat"
-  before=$(temps_now)
+  # A kill leaves the folder's lock behind, and the next start would ask about it (that
+  # question has a test of its own, faults_session): here it goes with the killed program.
+  rm -f "$INST/voskbase.lock"
   if ! start_app "$OUT/config"; then
     bad+=("try $tries: inventory window did not appear")
     kill -9 "$APP_PID" 2>/dev/null || true
@@ -108,6 +109,8 @@ while [ "$kills" -lt "$KILLS" ] && [ $(( $(now_ms) - t_start )) -lt $(( BUDGET *
     break
   fi
   sleep 0.2
+  # Counted once the start has removed what earlier kills left.
+  before=$(temps_now)
   if (( RANDOM % 3 )); then
     mode=delay
     delay=$(( ((RANDOM << 15) | RANDOM) % span ))
@@ -163,7 +166,8 @@ check "main.dat was the old or the new file, whole, after every kill" [ "$torn" 
 # Without kills between the temporary file and the rename the loop proved little.
 check "some kills came while the new file was being written ($with_temp)" [ "$with_temp" -ge 1 ]
 
-# 3. Beside the leftovers, a start and a close still read main.dat and write the new file.
+# 3. The next start removes the leftovers (only them), then reads main.dat and a close writes
+# the new file.
 left=$(temps_now)
 echo "temporary files left by the kills: $left"
 whole=0 prefix=0 other=0
@@ -186,13 +190,19 @@ temp_names_only() {
 }
 check "leftovers are only names main.dat.XXXXXX" temp_names_only
 cp "$OUT/old.dat" "$INST/main.dat"
+rm -f "$INST/voskbase.lock"
+echo x > "$INST/main.dat.bak"
+# The starts in the loop removed what earlier kills left: one more, as a kill leaves it.
+head -c 1000 "$OUT/new.dat" > "$INST/main.dat.Zz9999"
+left=$(( $(temps_now) - 1 ))
 if start_app "$OUT/config"; then
+  check "the start removes the leftovers ($(temps_now) of $left left, other files stay)" \
+    test "$(temps_now)" = 1 -a -e "$INST/main.dat.bak"
   wmctrl -c 'Voskbase v2.0' || true
   wait_exit "$APP_PID" 30 || abort "program did not end after its window was closed (beside leftovers)"
   APP_PID=
-  check "beside the leftovers the program ends with status 0 ($APP_STATUS)" [ "$APP_STATUS" = 0 ]
-  check "beside the leftovers main.dat is saved as the new file" cmp -s "$INST/main.dat" "$OUT/new.dat"
-  check "the program leaves other files' leftovers alone ($(temps_now) of $left)" [ "$(temps_now)" = "$left" ]
+  check "after the leftovers the program ends with status 0 ($APP_STATUS)" [ "$APP_STATUS" = 0 ]
+  check "after the leftovers main.dat is saved as the new file" cmp -s "$INST/main.dat" "$OUT/new.dat"
 else
   abort "inventory window did not appear beside the leftovers"
 fi

@@ -7,11 +7,15 @@
 #include "recordingmessages.h"
 #include "resourcebytes.h"
 #include "settingsstore.h"
+#include "folderlock.h"
 #include "splash.h"
 #include "tempfolder.h"
 #include "windowlinks.h"
 
 #include <QCloseEvent>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QSpinBox>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
@@ -19,6 +23,8 @@
 #include <QTabWidget>
 #include <QtTest>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 using namespace vosk;
 using vosk::test::RecordingMessages;
@@ -31,6 +37,8 @@ private slots:
     void splashPictureDecodesThroughTheRegisteredJpegFormat();
     void badJpegBytesAreRefusedNotFatal();
     void readpathFollowsTheSettingsFile();
+    void settingsFileAsUsersWriteIt();
+    void oneWriterPerFolder();
     void inventoryWindowInAnEmptyFolderCreatesTheThreeFiles();
     void closingWritesMainDatAndAFailedWriteKeepsTheWindowOpen();
     void windowFrameAndTheMinimumWidth();
@@ -86,7 +94,7 @@ void StartupTest::badJpegBytesAreRefusedNotFatal()
 void StartupTest::readpathFollowsTheSettingsFile()
 {
     TempFolder config;
-    QSettings::setPath(QSettings::NativeFormat, QSettings::SystemScope, QString::fromStdString(config.path()));
+    qputenv("XDG_CONFIG_DIRS", QByteArray::fromStdString(config.path() + ":/etc/xdg"));
     // No file: no folder, the current folder is used.
     QCOMPARE(readpath(), std::string());
     QDir().mkpath(QString::fromStdString(config.file("Ferrowind")));
@@ -98,6 +106,77 @@ void StartupTest::readpathFollowsTheSettingsFile()
     QCOMPARE(readpath(), std::string("/opt/vosk//"));
     config.write("Ferrowind/Vosk.conf", "path=/home/user/Склад\n");
     QCOMPARE(readpath(), std::string("/home/user/Склад/"));
+}
+
+void StartupTest::settingsFileAsUsersWriteIt()
+{
+    bool found = false;
+    struct Case {
+        const char *file;
+        const char *folder;
+    };
+    for (const Case &c : {Case{"path=/home/user/Моя база\n", "/home/user/Моя база"},
+                          Case{"path=\"/home/user/Моя база\"\n", "/home/user/Моя база"},
+                          Case{"\xEF\xBB\xBF[General]\r\n  path =  /srv/lab, parts, 2024  \r\n", "/srv/lab, parts, 2024"},
+                          Case{"path=\"/srv/a \\\"b\\\" \\\\c\"\n", "/srv/a \"b\" \\c"},
+                          Case{"; comment\n[Other]\npath=/wrong\n[General]\npath=/right\n", "/right"}}) {
+        QCOMPARE(parseSettingsPath(c.file, found), std::string(c.folder));
+        QVERIFY(found);
+    }
+    parseSettingsPath("[Other]\npath=/x\n", found);
+    QVERIFY(!found);
+
+    // No readable settings file, whatever the reason, means the current folder.
+    TempFolder config;
+    qputenv("XDG_CONFIG_DIRS", QByteArray::fromStdString(config.path()));
+    QDir().mkpath(QString::fromStdString(config.file("Ferrowind")));
+    const std::string conf = config.file("Ferrowind/Vosk.conf");
+    QCOMPARE(settingsFilePath(), conf);
+    QVERIFY(::mkfifo(conf.c_str(), 0644) == 0); // would hang a reader that waits for a writer
+    QCOMPARE(readpath(), std::string());
+    ::unlink(conf.c_str());
+    QDir().mkpath(QString::fromStdString(conf)); // a folder of that name
+    QCOMPARE(readpath(), std::string());
+    QDir().rmdir(QString::fromStdString(conf));
+    config.write("Ferrowind/Vosk.conf", "path=/home/user/Склад, новый\n");
+    QCOMPARE(readpath(), std::string("/home/user/Склад, новый/"));
+}
+
+void StartupTest::oneWriterPerFolder()
+{
+    TempFolder dir;
+    FolderLock first(dir.datapath());
+    QCOMPARE(first.tryAcquire(), FolderLock::State::Acquired);
+    FolderLock second(dir.datapath());
+    QCOMPARE(second.tryAcquire(), FolderLock::State::Held);
+    QCOMPARE(second.holder().pid, qint64(::getpid()));
+    RecordingMessages messages;
+    messages.choices = {0};
+    QCOMPARE(decideFolderAccess(second, messages), FolderAccess::ReadOnly);
+    QVERIFY(messages.entries.back().text.find(std::to_string(::getpid())) != std::string::npos);
+    messages.choices = {1};
+    QCOMPARE(decideFolderAccess(second, messages), FolderAccess::Quit);
+
+    // A program killed while holding it leaves the lock behind: taken over after asking.
+    TempFolder other;
+    const pid_t child = ::fork();
+    if (child == 0) {
+        QLockFile lock(QString::fromStdString(other.file("voskbase.lock")));
+        ::_exit(lock.tryLock(0) ? 0 : 1); // ends without unlocking, as a killed program would
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    QVERIFY(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    QVERIFY(other.exists("voskbase.lock"));
+    FolderLock stale(other.datapath());
+    messages.entries.clear();
+    messages.choices = {1}; // first: not now, read-only
+    QCOMPARE(decideFolderAccess(stale, messages), FolderAccess::ReadOnly);
+    QVERIFY(messages.entries.back().text.find(std::to_string(child)) != std::string::npos);
+    messages.choices = {0};
+    QCOMPARE(decideFolderAccess(stale, messages), FolderAccess::Write);
+    FolderLock after(other.datapath());
+    QCOMPARE(after.tryAcquire(), FolderLock::State::Held);
 }
 
 void StartupTest::inventoryWindowInAnEmptyFolderCreatesTheThreeFiles()
@@ -116,21 +195,40 @@ void StartupTest::closingWritesMainDatAndAFailedWriteKeepsTheWindowOpen()
     dir.write("main.dat", "1\x01" "a\x01" "3\x01 \r\n");
     dir.write("strings.dat", "");
     dir.write("components.lst", "");
+    dir.write("components.lst", "A\r\nB\r\n");
     RecordingMessages messages;
     Tbase base(messages, dir.datapath());
     base.show();
     QVERIFY(QTest::qWaitForWindowExposed(&base));
 
-    // A folder that cannot take the new file: the write fails, the window stays.
+    // Nothing changed: closing does not ask, even where it cannot write.
     QFile::remove(QString::fromStdString(dir.file("main.dat")));
     QVERIFY(QDir().mkpath(QString::fromStdString(dir.file("main.dat/blocker"))));
-    QVERIFY(!base.close());
-    QVERIFY(base.isVisible());
-    QCOMPARE(messages.texts(RecordingMessages::Entry::Error).size(), size_t(1));
+    QVERIFY(base.close());
+    QVERIFY(messages.entries.empty());
+
+    // One part added: a folder that cannot take the new file keeps the window open when
+    // the user cancels the choice of what to do.
+    QVERIFY(QDir(QString::fromStdString(dir.file("main.dat"))).removeRecursively());
+    dir.write("main.dat", "1\x01" "a\x01" "3\x01 \r\n");
+    Tbase changed(messages, dir.datapath());
+    changed.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&changed));
+    messages.entries.clear();
+    changed.findChild<QComboBox *>(QStringLiteral("ComboBox"))->setCurrentIndex(0);
+    changed.findChild<QLineEdit *>(QStringLiteral("name"))->setText(QStringLiteral("b"));
+    changed.findChild<QSpinBox *>(QStringLiteral("kolvo"))->setValue(2);
+    changed.addClick();
+    QFile::remove(QString::fromStdString(dir.file("main.dat")));
+    QVERIFY(QDir().mkpath(QString::fromStdString(dir.file("main.dat/blocker"))));
+    messages.choices = {3};
+    QVERIFY(!changed.close());
+    QVERIFY(changed.isVisible());
+    QCOMPARE(messages.texts(RecordingMessages::Entry::Choose).size(), size_t(1));
 
     QVERIFY(QDir(QString::fromStdString(dir.file("main.dat"))).removeRecursively());
-    QVERIFY(base.close());
-    QCOMPARE(dir.read("main.dat"), std::string("1\x01" "a\x01" "3\x01 \r\n"));
+    QVERIFY(changed.close());
+    QCOMPARE(dir.read("main.dat"), std::string("1\x01" "a\x01" "3\x01 \r\n0\x01" "b\x01" "2\x01 \r\n"));
 }
 
 void StartupTest::windowFrameAndTheMinimumWidth()

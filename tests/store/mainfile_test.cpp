@@ -160,3 +160,17 @@ TEST(CompStore, ZeropadGivesTwoDigitIconNumbers)
     EXPECT_EQ(zeropad(10), "");
     EXPECT_EQ(zeropad(100), "");
 }
+
+TEST(MainFile, ALineTooLongForARecordIsKeptUnchangedButNotLoaded)
+{
+    std::string bytes = "1\x01" "a\x01" "3\x01 \r\n";
+    std::string huge = "1\x01" "huge\x01" "5\x01";
+    huge.append(kMaxRecordLine, 'x');
+    bytes += huge + "\r\n" + "2\x01" "b\x01" "4\x01 \r\n";
+    CompStore store;
+    const MainFileReport report = readMainFile(bytes, store);
+    EXPECT_EQ(store.compcount, 2);
+    EXPECT_EQ(store.totalqty, 7u);
+    EXPECT_EQ(report.unreadable, (std::vector<int>{2}));
+    EXPECT_EQ(writeMainFile(store), bytes);
+}

@@ -1,0 +1,92 @@
+#!/usr/bin/env bash
+# Two programs on one installation folder. The second is told that another holds the folder
+# and opens it read-only (the default answer) or quits (Escape); whichever closes first,
+# the edit made in the first program is in main.dat at the end, and the read-only one never
+# writes main.dat.
+set -euo pipefail
+BIN=$1
+OUT=$2
+: "${VOSK_SOURCE_DATA:?bundled installation folder}"
+rm -rf "$OUT" && mkdir -p "$OUT"
+. "$(dirname "$0")/../e2e/xsession.sh"
+. "$(dirname "$0")/checks.sh"
+trap 'status=$?; x_stop; [ -n "${B_PID:-}" ] && kill -9 "$B_PID" 2>/dev/null; report_early_end $status' EXIT
+x_start
+
+inventory_windows() { xdotool search --onlyvisible --name '^Voskbase v2\.0$' 2>/dev/null | wc -l; }
+wait_two_windows() {
+  for _ in $(seq 200); do [ "$(inventory_windows)" -ge 2 ] && return 0; sleep 0.1; done
+  return 1
+}
+# Starts the second program; answers the box about the folder with Return (read-only).
+start_second() {
+  local box
+  (cd "$OUT" && XDG_CONFIG_DIRS="$CONFIG" exec "$BIN") >>"$OUT/run.log" 2>&1 &
+  B_PID=$!
+  if box=$(wait_window '^Voskbase$' 20); then
+    check "$1: the second program is told who holds the folder" true
+    answer_box "$box" || true
+  else
+    check "$1: the second program is told who holds the folder" false
+  fi
+  wait_two_windows || abort "$1: the second window did not appear"
+}
+# Closes the window of the program with pid $1 (the window manager's close, as a user).
+close_pid() {
+  local id
+  id=$(window_of_pid "$1") && wmctrl -i -c "$id"
+}
+wait_pid_exit() { # pid what
+  if wait_exit "$1" 20; then check "$2 ends with status 0 ($APP_STATUS)" [ "$APP_STATUS" = 0 ]; else
+    check "$2 ends" false; kill -9 "$1" 2>/dev/null || true; fi
+}
+
+# 1. The read-only program closes first, then the one that made the edit.
+fresh_inst first
+cp "$INST/main.dat" "$OUT/original.dat"
+start_app "$CONFIG" || abort "the first program did not start"
+A_PID=$APP_PID
+start_second "read-only closes first"
+APP_PID=$A_PID
+make_edit "ONEpart"
+close_pid "$B_PID"; wait_pid_exit "$B_PID" "read-only closes first: the read-only program"; B_PID=
+check "read-only closes first: main.dat not written by it" cmp -s "$INST/main.dat" "$OUT/original.dat"
+close_pid "$A_PID"; wait_pid_exit "$A_PID" "read-only closes first: the writing program"; APP_PID=
+check "read-only closes first: the edit is in main.dat" has_record ONEpart
+window_gone || true
+
+# 2. The program that made the edit closes first; the read-only one, opened before the
+# edit, closes later and must not put the old records back.
+fresh_inst second
+start_app "$CONFIG" || abort "the first program did not start"
+A_PID=$APP_PID
+start_second "writer closes first"
+APP_PID=$A_PID
+make_edit "TWOpart"
+close_pid "$A_PID"; wait_pid_exit "$A_PID" "writer closes first: the writing program"; APP_PID=
+check "writer closes first: the edit is in main.dat" has_record TWOpart
+cp "$INST/main.dat" "$OUT/after-a.dat"
+close_pid "$B_PID"; wait_pid_exit "$B_PID" "writer closes first: the read-only program"; B_PID=
+check "writer closes first: the edit is still in main.dat" has_record TWOpart
+check "writer closes first: main.dat not written by the read-only one" cmp -s "$INST/main.dat" "$OUT/after-a.dat"
+check "writer closes first: no journal left" [ ! -e "$INST/main.jnl" ]
+window_gone || true
+
+# 3. The second program quits when the user prefers (Escape on the box).
+fresh_inst third
+start_app "$CONFIG" || abort "the first program did not start"
+A_PID=$APP_PID
+(cd "$OUT" && XDG_CONFIG_DIRS="$CONFIG" exec "$BIN") >>"$OUT/run.log" 2>&1 &
+B_PID=$!
+if box=$(wait_window '^Voskbase$' 20); then
+  escape_box "$box" || true
+  wait_pid_exit "$B_PID" "quit: the second program"
+else
+  check "quit: the second program is told" false
+fi
+B_PID=
+check "quit: only the first window is left" [ "$(inventory_windows)" = 1 ]
+APP_PID=$A_PID
+close_pid "$A_PID"; wait_pid_exit "$A_PID" "quit: the first program"; APP_PID=
+
+finish

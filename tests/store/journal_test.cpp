@@ -1,0 +1,257 @@
+// The change journal: what a program killed after its changes leaves behind, and what the
+// next start makes of it.
+#include "cp1251.h"
+#include "datafiles.h"
+#include "filter.h"
+#include "journal.h"
+#include "recordingmessages.h"
+#include "stock.h"
+#include "tempfolder.h"
+
+#include <filesystem>
+#include <gtest/gtest.h>
+
+using namespace vosk;
+using vosk::test::RecordingMessages;
+using vosk::test::TempFolder;
+using Kind = RecordingMessages::Entry::Kind;
+using JK = JournalEntry::Kind;
+
+namespace {
+
+const std::string kMain = "1\x01" "100\x01" "5\x01 \r\n" "2\x01" "KT315\x01" "3\x01" "desc\r\n";
+
+void prepare(const TempFolder &dir)
+{
+    dir.write("main.dat", kMain);
+    dir.write("strings.dat", "");
+    dir.write("components.lst", "A\r\nB\r\nC\r\n");
+}
+
+// A change made as the window makes it: through the store's rules, then recorded.
+void change(DataFolder &folder, CompStore &store, JK kind, int cat, const std::string &name, const std::string &desc, int amount)
+{
+    ViewList view;
+    const StockResult r = changeStock(store, view, {cat, name, desc}, amount, kind == JK::Take);
+    ASSERT_FALSE(r.refused);
+    ASSERT_TRUE(folder.record({kind, cat, name, desc, r.moved}));
+}
+
+bool contains(const std::string &text, const char *utf8) { return text.find(cp1251(utf8)) != std::string::npos; }
+
+} // namespace
+
+TEST(Journal, ChangesOfAKilledProgramAreReplayedToldAndSaved)
+{
+    TempFolder dir;
+    prepare(dir);
+    std::string expected;
+    {
+        RecordingMessages messages;
+        DataFolder folder(dir.datapath(), messages);
+        CompStore store;
+        folder.loadbase(store, nullptr);
+        EXPECT_FALSE(dir.exists("main.jnl")); // nothing is written before the first change
+        change(folder, store, JK::Add, 1, "100", " ", 7);       // to an existing record
+        change(folder, store, JK::Add, 0, "new", "part", 4);    // a new record
+        change(folder, store, JK::Take, 2, "KT315", "desc", 3); // empties and removes it
+        change(folder, store, JK::Take, 0, "new", "part", 1);   // a move: take ...
+        change(folder, store, JK::Add, 1, "new", "part", 1);    // ... and add
+        EXPECT_EQ(folder.unsavedChanges(), 5);
+        expected = writeMainFile(store);
+        EXPECT_TRUE(messages.entries.empty());
+        // The program dies here: no save, the journal stays.
+    }
+    ASSERT_TRUE(dir.exists("main.jnl"));
+    EXPECT_EQ(dir.read("main.dat"), kMain);
+
+    RecordingMessages messages;
+    DataFolder folder(dir.datapath(), messages);
+    CompStore store;
+    std::string status;
+    const auto loaded = folder.loadbase(store, [&](const std::string &s) { status = s; });
+    EXPECT_TRUE(loaded.recovered);
+    EXPECT_EQ(writeMainFile(store), expected);
+    EXPECT_EQ(store.totalqty, 5u + 7u + 4u - 1u + 1u);
+    EXPECT_EQ(status, cp1251("Количество деталей в базе: 16"));
+    ASSERT_EQ(messages.texts(Kind::Inform).size(), 1u);
+    EXPECT_TRUE(contains(messages.texts(Kind::Inform)[0], "Восстановлено изменений из журнала: 5."));
+    EXPECT_TRUE(messages.texts(Kind::Error).empty());
+    // Saved at once; the journal is empty again.
+    EXPECT_EQ(dir.read("main.dat"), expected);
+    EXPECT_FALSE(dir.exists("main.jnl"));
+    EXPECT_EQ(folder.unsavedChanges(), 0);
+
+    // A third start finds nothing to recover and changes nothing.
+    RecordingMessages quiet;
+    DataFolder again(dir.datapath(), quiet);
+    CompStore third;
+    EXPECT_FALSE(again.loadbase(third, nullptr).recovered);
+    EXPECT_TRUE(quiet.entries.empty());
+}
+
+TEST(Journal, ADamagedTailIsIgnoredWithAMessage)
+{
+    TempFolder dir;
+    prepare(dir);
+    {
+        RecordingMessages messages;
+        DataFolder folder(dir.datapath(), messages);
+        CompStore store;
+        folder.loadbase(store, nullptr);
+        change(folder, store, JK::Add, 1, "100", " ", 2);
+        change(folder, store, JK::Add, 1, "100", " ", 3);
+    }
+    const std::string whole = dir.read("main.jnl");
+    // A kill in the middle of the second append: half its line, no line end.
+    const size_t secondLine = whole.find("\r\n", whole.find("\r\n") + 2) + 2;
+    const std::string torn = whole.substr(0, secondLine) + whole.substr(secondLine, 9);
+    for (const std::string &bytes : {torn, whole.substr(0, secondLine) + "+\x01" "1\x01" "100\x01" "9\x01 \x01" "00000000\r\n"}) {
+        SCOPED_TRACE(bytes.size());
+        dir.write("main.dat", kMain);
+        dir.write("main.jnl", bytes);
+        RecordingMessages messages;
+        DataFolder folder(dir.datapath(), messages);
+        CompStore store;
+        ASSERT_TRUE(folder.loadbase(store, nullptr).recovered);
+        EXPECT_EQ(store.quantity[1], 5 + 2); // the first change only
+        ASSERT_EQ(messages.texts(Kind::Error).size(), 1u);
+        EXPECT_TRUE(contains(messages.texts(Kind::Error)[0], "со строки 3"));
+        EXPECT_TRUE(contains(messages.texts(Kind::Inform)[0], "Восстановлено изменений из журнала: 1."));
+    }
+
+    // Until the recovered store is saved, the journal keeps it: without the damaged part, so
+    // that the next change is not lost behind a torn line.
+    dir.write("main.jnl", torn);
+    RecordingMessages messages;
+    Journal journal(dir.datapath(), messages);
+    CompStore store;
+    readMainFile(kMain, store);
+    ASSERT_TRUE(journal.recover(store, kMain));
+    ASSERT_TRUE(journal.record({JK::Add, 0, "x", " ", 1}));
+    const JournalContents c = parseJournal(dir.read("main.jnl"));
+    EXPECT_EQ(c.damagedLine, 0);
+    ASSERT_EQ(c.entries.size(), 2u);
+    EXPECT_EQ(c.entries[1].name, "x");
+    EXPECT_EQ(journal.unsavedChanges(), 2);
+}
+
+TEST(Journal, AnEntryThatNoLongerAppliesIsReportedNotForced)
+{
+    TempFolder dir;
+    prepare(dir);
+    std::string journal = journalHeaderLine(stampOf(kMain));
+    journal += journalEntryLine({JK::Take, 1, "100", " ", 9});      // holds only 5
+    journal += journalEntryLine({JK::Take, 0, "gone", " ", 1});     // no such record
+    journal += journalEntryLine({JK::Drop, 1, "100", " ", 0});      // not empty
+    journal += journalEntryLine({JK::Add, 1, "100", " ", 65535});   // past 65,535
+    journal += journalEntryLine({JK::Take, 1, "100", " ", 5});      // applies: empties it
+    dir.write("main.jnl", journal);
+    RecordingMessages messages;
+    DataFolder folder(dir.datapath(), messages);
+    CompStore store;
+    ASSERT_TRUE(folder.loadbase(store, nullptr).recovered);
+    EXPECT_EQ(store.compcount, 1);
+    EXPECT_EQ(store.name[1], "KT315");
+    EXPECT_EQ(store.totalqty, 3u);
+    ASSERT_EQ(messages.texts(Kind::Inform).size(), 1u);
+    const std::string text = messages.texts(Kind::Inform)[0];
+    EXPECT_TRUE(contains(text, "Восстановлено изменений из журнала: 1.")) << utf8From1251(text);
+    EXPECT_TRUE(contains(text, "Не применены (4)")) << utf8From1251(text);
+    EXPECT_TRUE(contains(text, "взять 9 100")) << utf8From1251(text);
+    EXPECT_TRUE(contains(text, "в записи только 5")) << utf8From1251(text);
+
+    // A removal of an empty record applies to the empty record, wherever it stands.
+    CompStore s;
+    s.append(1, "a", 0, " ");
+    s.append(1, "b", 2, " ");
+    s.append(1, "c", 0, " ");
+    const ReplayReport r = replayJournal(s, {{JK::Drop, 1, "c", " ", 0}, {JK::Drop, 1, "b", " ", 0}});
+    EXPECT_EQ(r.applied, 1);
+    ASSERT_EQ(s.compcount, 2);
+    EXPECT_EQ(s.name[1], "a");
+    EXPECT_EQ(s.name[2], "b");
+}
+
+TEST(Journal, AJournalOfAnotherMainFileOrNoJournalAtAllIsNotReplayed)
+{
+    TempFolder dir;
+    prepare(dir);
+    // Left by a save that renamed main.dat but died before emptying the journal: main.dat
+    // already holds the change, so replaying it would count the parts twice.
+    dir.write("main.jnl", journalHeaderLine(stampOf("something else")) + journalEntryLine({JK::Add, 1, "100", " ", 7}));
+    {
+        RecordingMessages messages;
+        DataFolder folder(dir.datapath(), messages);
+        CompStore store;
+        EXPECT_FALSE(folder.loadbase(store, nullptr).recovered);
+        EXPECT_EQ(store.quantity[1], 5);
+        EXPECT_EQ(messages.texts(Kind::Inform).size(), 1u);
+        EXPECT_FALSE(dir.exists("main.jnl"));
+        EXPECT_EQ(dir.read("main.dat"), kMain);
+    }
+    dir.write("main.jnl", "garbage\r\n");
+    RecordingMessages messages;
+    DataFolder folder(dir.datapath(), messages);
+    CompStore store;
+    EXPECT_FALSE(folder.loadbase(store, nullptr).recovered);
+    EXPECT_EQ(messages.texts(Kind::Error).size(), 1u);
+    EXPECT_EQ(dir.read("main.dat"), kMain);
+}
+
+TEST(Journal, AJournalThatCannotBeWrittenIsToldAtTheFirstChangeOnly)
+{
+    TempFolder dir;
+    prepare(dir);
+    std::filesystem::create_directory(dir.file("main.jnl")); // cannot be opened for writing
+    RecordingMessages messages;
+    DataFolder folder(dir.datapath(), messages);
+    CompStore store;
+    folder.loadbase(store, nullptr);
+    // Start-up already says it cannot read it; the first change says it cannot be written.
+    ASSERT_EQ(messages.texts(Kind::Error).size(), 1u);
+    EXPECT_FALSE(folder.record({JK::Add, 1, "100", " ", 1}));
+    EXPECT_FALSE(folder.record({JK::Add, 1, "100", " ", 1}));
+    ASSERT_EQ(messages.texts(Kind::Error).size(), 2u);
+    EXPECT_TRUE(contains(messages.texts(Kind::Error)[1], "Не удалось записать изменение в журнал"));
+    EXPECT_TRUE(contains(messages.texts(Kind::Error)[1], "main.jnl"));
+    EXPECT_EQ(folder.unsavedChanges(), 2);
+}
+
+TEST(Journal, AReadOnlyFolderNeitherReplaysNorWrites)
+{
+    TempFolder dir;
+    prepare(dir);
+    const std::string journal = journalHeaderLine(stampOf(kMain)) + journalEntryLine({JK::Add, 1, "100", " ", 7});
+    dir.write("main.jnl", journal);
+    RecordingMessages messages;
+    DataFolder folder(dir.datapath(), messages, true); // another program writes this folder
+    CompStore store;
+    EXPECT_FALSE(folder.loadbase(store, nullptr).recovered);
+    EXPECT_EQ(store.quantity[1], 5);
+    EXPECT_TRUE(folder.record({JK::Add, 1, "100", " ", 1}));
+    store.quantity[1] = 99;
+    EXPECT_TRUE(folder.savebase(store));
+    EXPECT_EQ(dir.read("main.dat"), kMain);
+    EXPECT_EQ(dir.read("main.jnl"), journal); // the other program's journal is left alone
+}
+
+TEST(Journal, LinesReadBackAsWritten)
+{
+    const JournalEntry e{JK::Add, 65535, cp1251("4,7К"), std::string("with \x01 and \n inside", 20), 65535};
+    const std::string bytes = journalHeaderLine({123456789012ull, 0xdeadbeef}) + journalEntryLine(e) +
+                              journalEntryLine({JK::Drop, 0, "", "", 0});
+    const JournalContents c = parseJournal(bytes);
+    ASSERT_TRUE(c.hasHeader);
+    EXPECT_EQ(c.base, (BaseStamp{123456789012ull, 0xdeadbeef}));
+    ASSERT_EQ(c.entries.size(), 2u);
+    EXPECT_EQ(c.entries[0], e);
+    EXPECT_EQ(c.damagedLine, 0);
+    // One flipped bit anywhere in a line makes it and the rest unreadable.
+    for (size_t i = 0; i < bytes.size(); ++i) {
+        std::string bad = bytes;
+        bad[i] ^= 0x04;
+        const JournalContents d = parseJournal(bad);
+        EXPECT_NE(d.damagedLine, 0) << i;
+    }
+}
