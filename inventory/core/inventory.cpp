@@ -5,6 +5,7 @@
 #include "names.h"
 #include "nominal.h"
 #include "stock.h"
+#include "valuetext.h"
 
 #include <algorithm>
 
@@ -62,7 +63,11 @@ std::string Inventory::categoryName(int category) const
 void Inventory::filter()
 {
     ViewList view;
-    vosk::filterbase(store_, lastfilter_, exact_, view);
+    const std::optional<ValueQuery> value = lastfilter_.byValue ? readValueQuery(lastfilter_.name) : std::nullopt;
+    if (value)
+        filterByValue(store_, lastfilter_, exact_, *value, view);
+    else if (!lastfilter_.byValue)
+        vosk::filterbase(store_, lastfilter_, exact_, view);
     rows_.assign(view.viewlist.begin() + 1, view.viewlist.begin() + 1 + view.viewcount);
     listChanged();
 }
@@ -101,6 +106,15 @@ Outcome Inventory::reset(int category)
 
 Outcome Inventory::search(const FilterCriteria &criteria)
 {
+    if (criteria.byValue && !readValueQuery(criteria.name)) {
+        Outcome out;
+        out.refuse(criteria.name.empty()
+                       ? cp1251("Для поиска по номиналу введите номинал, например 4,7К, 4k7, 100нф или 0,1мкф.")
+                       : cp1251("«") + criteria.name +
+                             cp1251("» не читается как номинал резистора или конденсатора. Введите номинал, "
+                                    "например 4,7К, 4k7, 100нф или 0,1мкф, или снимите флажок «по номиналу»."));
+        return out;
+    }
     lastfilter_ = criteria;
     return refresh();
 }
