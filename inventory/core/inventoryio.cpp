@@ -4,6 +4,7 @@
 
 #include "cp1251.h"
 #include "filebytes.h"
+#include "valuetext.h"
 
 #include <filesystem>
 #include <fstream>
@@ -38,6 +39,29 @@ std::string recordText(const StockKey &key, const std::string &categoryName)
     if (key.description != " " && !key.description.empty())
         text += ", " + key.description;
     return text + ")";
+}
+
+// The name the stock writes a value under in a category, when it holds no record of `name`
+// there but one whose name is the same value in another spelling («100нф» for «0,1мкф»):
+// the bin finds records by their names, so a row must carry the stock's spelling.
+std::string stockSpelling(const CompStore &store, int category, const std::string &name)
+{
+    if (category < 0 || !makesCanonicalNames(category))
+        return name;
+    const std::optional<double> wanted = recordValue(category, name);
+    if (!wanted)
+        return name;
+    std::string other;
+    for (int i = 1; i <= store.compcount; ++i) {
+        if (store.category[i] != category)
+            continue;
+        if (store.name[i] == name)
+            return name;
+        if (other.empty())
+            if (const auto v = recordValue(category, store.name[i]); v && sameValue(*v, *wanted))
+                other = store.name[i];
+    }
+    return other.empty() ? name : other;
 }
 
 } // namespace
@@ -209,8 +233,10 @@ Outcome Inventory::binLoad(const BomRead &bom)
     size_t listed = 0;
     for (const BomLine &l : bom.lines) {
         bin_.push_back(l.row);
-        if (l.problem.empty())
+        if (l.problem.empty()) {
+            bin_.back().name = stockSpelling(store_, l.row.category, l.row.name);
             continue;
+        }
         if (listed++ < kListedUnmapped)
             unmapped += cp1251("\rстрока ") + std::to_string(l.line) + ": " + l.references + " \xAB" + l.value +
                         "\xBB: " + l.problem;

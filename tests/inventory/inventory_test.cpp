@@ -323,7 +323,7 @@ TEST(Inventory, SearchByValueFindsEverySpellingAndRefreshKeepsIt)
 
 TEST(Inventory, BillOfMaterialsReplacesTheBinAndListsWhatItCouldNotRead)
 {
-    Folder f("2|4,7К|5|a\r\n9|КТ315Б|3|npn\r\n");
+    Folder f("2|4,7К|5|a\r\n9|КТ315Б|3|npn\r\n5|100нф|4|x\r\n");
     Inventory inv(f.dir.datapath(), f.messages);
     inv.open();
     EXPECT_FALSE(inv.binLoadQuestion());
@@ -333,14 +333,16 @@ TEST(Inventory, BillOfMaterialsReplacesTheBinAndListsWhatItCouldNotRead)
     f.dir.write("bom.csv", "\"Reference\",\"Value\",\"Footprint\",\"Qty\"\r\n"
                            "\"R1,R2\",\"4k7\",\"R_0805\",\"2\"\r\n"
                            "\"Q1\",\"\xD0\x9A\xD0\xA2" "315\xD0\x91\",\"TO-92\",\"1\"\r\n"
-                           "\"R3\",\"zzz\",\"R_0805\",\"1\"\r\n");
+                           "\"R3\",\"zzz\",\"R_0805\",\"1\"\r\n"
+                           "\"C1\",\"0.1uF\",\"C_0805\",\"1\"\r\n");
     const BomRead bom = inv.readBomFile(f.dir.file("bom.csv"));
     ASSERT_TRUE(bom.error.empty()) << bom.error;
     Outcome loaded = inv.binLoad(bom);
-    ASSERT_EQ(inv.binRows().size(), 3u); // replaced, the unreadable row kept as written
+    ASSERT_EQ(inv.binRows().size(), 4u); // replaced, the unreadable row kept as written
     EXPECT_EQ(text(inv.binRows()[0].name), text("4,7К"));
     EXPECT_EQ(inv.binRows()[0].needed, "2");
     EXPECT_EQ(text(inv.binRows()[2].name), text("zzz"));
+    EXPECT_EQ(text(inv.binRows()[3].name), text("100нф")); // 0,1 мкф as the stock spells it
     ASSERT_EQ(loaded.notes.size(), 1u);
     EXPECT_NE(loaded.notes[0].text.find(T("строка 4: R3 «zzz»")), std::string::npos);
 
@@ -348,12 +350,12 @@ TEST(Inventory, BillOfMaterialsReplacesTheBinAndListsWhatItCouldNotRead)
     std::vector<std::string> statuses;
     for (const BinRow &r : inv.binRows())
         statuses.push_back(r.status);
-    EXPECT_EQ(statuses, (std::vector<std::string>{"green", "green", "red"})); // found as typed rows are
+    EXPECT_EQ(statuses, (std::vector<std::string>{"green", "green", "red", "green"})); // found as typed rows are
     // A folder, a missing file: an error, the bin as it was.
     for (const std::string &path : {f.dir.path(), f.dir.file("none.csv")}) {
         const BomRead bad = inv.readBomFile(path);
         EXPECT_FALSE(bad.error.empty());
         EXPECT_TRUE(inv.binLoad(bad).refused);
-        EXPECT_EQ(inv.binRows().size(), 3u);
+        EXPECT_EQ(inv.binRows().size(), 4u);
     }
 }
