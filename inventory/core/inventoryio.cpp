@@ -17,6 +17,8 @@ namespace {
 
 // A bill of materials is a few hundred lines; anything far larger is no such file.
 constexpr std::uintmax_t kBomLimit = 16u << 20;
+// The taking pass pairs its offers with the list: a refill under it would offer wrong parts.
+std::string passBusy() { return cp1251("Сначала закончите выдачу деталей из корзины: пока она идет, склад не меняется."); }
 // Unmapped rows named one by one in the note; the rest are counted.
 constexpr size_t kListedUnmapped = 30;
 
@@ -110,6 +112,10 @@ ImportPlan Inventory::planImportFile(const std::string &path) const
 Outcome Inventory::import(const ImportPlan &plan)
 {
     Outcome out;
+    if (pass_.active() || pass_.finished()) {
+        out.refuse(passBusy());
+        return out;
+    }
     if (!plan.usable()) {
         out.refuse(plan.fileError + cp1251(" Ничего не изменено."), true);
         return out;
@@ -150,6 +156,10 @@ Outcome Inventory::import(const ImportPlan &plan)
 Outcome Inventory::undoImport()
 {
     Outcome out;
+    if (pass_.active() || pass_.finished()) {
+        out.refuse(passBusy());
+        return out;
+    }
     if (lastImport_.empty()) {
         out.refuse(cp1251("Отменять нечего: импорта после открытия окна не было, или он уже отменен."));
         return out;
