@@ -118,12 +118,13 @@ bool Tbase::importDialog(const ImportPlan &plan)
     dialog.setWindowTitle(tr8("Импорт из CSV"));
     auto *layout = new QVBoxLayout(&dialog);
     auto *counts = new QLabel(&dialog);
-    QString summary = tr8("Строк в файле: %1. Новых записей: %2, дополнить записей: %3, деталей: %4. Не принято строк: %5.")
-                          .arg(plan.rowsRead)
-                          .arg(plan.adds())
-                          .arg(plan.merges())
-                          .arg(plan.parts())
-                          .arg(plan.refusedCount);
+    QString summary =
+        tr8("Строк в файле: %1. Новых записей: %2, дополнить записей: %3, деталей: %4. Не принято строк: %5.")
+            .arg(plan.rowsRead)
+            .arg(plan.adds())
+            .arg(plan.merges())
+            .arg(plan.parts())
+            .arg(plan.refusedCount);
     if (plan.refusedCount)
         summary += QLatin1Char('\n') + tr8("Непринятые строки не будут добавлены; остальные будут.");
     counts->setText(summary);

@@ -18,7 +18,10 @@ namespace {
 // A bill of materials is a few hundred lines; anything far larger is no such file.
 constexpr std::uintmax_t kBomLimit = 16u << 20;
 // The taking pass pairs its offers with the list: a refill under it would offer wrong parts.
-std::string passBusy() { return cp1251("Сначала закончите выдачу деталей из корзины: пока она идет, склад не меняется."); }
+std::string passBusy()
+{
+    return cp1251("Сначала закончите выдачу деталей из корзины: пока она идет, склад не меняется.");
+}
 // Unmapped rows named one by one in the note; the rest are counted.
 constexpr size_t kListedUnmapped = 30;
 
@@ -76,8 +79,7 @@ Outcome Inventory::exportCsv(const std::string &path, bool all) const
     const std::vector<uint16_t> slots = all ? allSlots(store_) : rows_;
     std::string reason;
     if (!replaceFileAtomically(path, vosk::exportCsv(store_, categories_, slots), reason)) {
-        out.refuse(cp1251("Не удалось записать ") + pathForMessage(path) + (reason.empty() ? "" : ": " + reason),
-                   true);
+        out.refuse(cp1251("Не удалось записать ") + pathForMessage(path) + (reason.empty() ? "" : ": " + reason), true);
         return out;
     }
     out.status = cp1251("Записано строк: ") + std::to_string(slots.size()) + cp1251(" в ") + pathForMessage(path);
@@ -148,8 +150,8 @@ Outcome Inventory::import(const ImportPlan &plan)
     lastImport_ = std::move(added);
     out.then(refresh());
     out.status = cp1251("Импорт: новых записей ") + std::to_string(created) + cp1251(", дополнено ") +
-                 std::to_string(merged) + cp1251(", деталей ") + std::to_string(parts) + cp1251("; не принято строк: ") +
-                 std::to_string(plan.refusedCount);
+        std::to_string(merged) + cp1251(", деталей ") + std::to_string(parts) + cp1251("; не принято строк: ") +
+        std::to_string(plan.refusedCount);
     return out;
 }
 
@@ -175,9 +177,11 @@ Outcome Inventory::undoImport()
         filterbase(store_, {category, name, 0, description}, true, view);
         const uint32_t now = view.viewcount ? store_.quantity[view.viewlist[1]] : 0;
         if (now < amount) {
-            out.refuse(cp1251("Импорт отменить нельзя: запись ") + recordText({category, name, description}, categoryName(category)) +
-                           cp1251(" изменена после импорта: в ней ") + std::to_string(now) +
-                           cp1251(" деталей, а импорт добавил ") + std::to_string(amount) + cp1251(". Ничего не изменено."));
+            out.refuse(cp1251("Импорт отменить нельзя: запись ") +
+                       recordText({category, name, description}, categoryName(category)) +
+                       cp1251(" изменена после импорта: в ней ") + std::to_string(now) +
+                       cp1251(" деталей, а импорт добавил ") + std::to_string(amount) +
+                       cp1251(". Ничего не изменено."));
             return out;
         }
     }
@@ -216,7 +220,8 @@ BomRead Inventory::readBomFile(const std::string &path) const
     }
     const ReadResult file = readFileBytes(path);
     if (file.status != ReadStatus::Ok) {
-        failed.error = cp1251("Не удалось прочитать ") + pathForMessage(path) + (file.reason.empty() ? "" : ": " + file.reason);
+        failed.error =
+            cp1251("Не удалось прочитать ") + pathForMessage(path) + (file.reason.empty() ? "" : ": " + file.reason);
         return failed;
     }
     return readKicadBom(file.bytes, dictionary_, categories_, store_);
@@ -227,7 +232,7 @@ std::optional<std::string> Inventory::binLoadQuestion() const
     if (bin_.empty())
         return std::nullopt;
     return cp1251("В корзине уже есть строк: ") + std::to_string(bin_.size()) +
-           cp1251(". Заменить их списком деталей из файла?");
+        cp1251(". Заменить их списком деталей из файла?");
 }
 
 Outcome Inventory::binLoad(const BomRead &bom)
@@ -249,7 +254,7 @@ Outcome Inventory::binLoad(const BomRead &bom)
         }
         if (listed++ < kListedUnmapped)
             unmapped += cp1251("\rстрока ") + std::to_string(l.line) + ": " + l.references + " \xAB" + l.value +
-                        "\xBB: " + l.problem;
+                "\xBB: " + l.problem;
     }
     if (listed > kListedUnmapped)
         unmapped += cp1251("\rи еще строк: ") + std::to_string(listed - kListedUnmapped);
@@ -258,7 +263,7 @@ Outcome Inventory::binLoad(const BomRead &bom)
                    cp1251(". Они в корзине с номиналом, как он написан в файле, и найдутся только по этому тексту:") +
                    unmapped);
     out.status = cp1251("В корзине строк из списка деталей: ") + std::to_string(bin_.size()) +
-                 (bom.notFitted ? cp1251("; не ставятся (DNP): ") + std::to_string(bom.notFitted) : std::string());
+        (bom.notFitted ? cp1251("; не ставятся (DNP): ") + std::to_string(bom.notFitted) : std::string());
     return out;
 }
 

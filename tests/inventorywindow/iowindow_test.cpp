@@ -7,10 +7,10 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QSpinBox>
 #include <QDialog>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QTimer>
@@ -47,7 +47,12 @@ void checkPlacedOnFreeSpace(QWidget *control)
     QVERIFY(g.left() >= 0 && g.top() >= 0 && g.right() < 573 && g.bottom() < 130);
     for (QWidget *other : page->findChildren<QWidget *>(Qt::FindDirectChildrenOnly))
         if (other != control && other->geometry().intersects(control->geometry()))
-            QFAIL(qPrintable(QStringLiteral("%1 overlaps %2 at %3,%4 %5x%6").arg(control->objectName(), other->objectName()).arg(other->x()).arg(other->y()).arg(other->width()).arg(other->height())));
+            QFAIL(qPrintable(QStringLiteral("%1 overlaps %2 at %3,%4 %5x%6")
+                                 .arg(control->objectName(), other->objectName())
+                                 .arg(other->x())
+                                 .arg(other->y())
+                                 .arg(other->width())
+                                 .arg(other->height())));
 }
 
 } // namespace
@@ -65,8 +70,9 @@ void IoWindowTest::importPreviewCancelAndConfirmThenUndo()
 {
     WindowFixture f(kStock);
     f.open();
-    f.dir.write("in.csv", "category,category_name,name,quantity,description\n2,,\"4,7k\",2,a\n5,,100нф,1,x\n"
-                          "9,,КТ3102,4,npn\n2,,xyz,1,\n");
+    f.dir.write("in.csv",
+                "category,category_name,name,quantity,description\n2,,\"4,7k\",2,a\n5,,100нф,1,x\n"
+                "9,,КТ3102,4,npn\n2,,xyz,1,\n");
     const Strings files = folderFiles(f);
     const Strings before = f.records();
     std::vector<FileUse> asked;
@@ -152,11 +158,12 @@ void IoWindowTest::billOfMaterialsFillsTheBin()
     QCOMPARE(loadbom->text(), u("Загрузить список деталей…"));
     checkPlacedOnFreeSpace(loadbom);
     f.pagecontrol->setCurrentIndex(3);
-    f.dir.write("board.csv", "\"Reference\",\"Value\",\"Footprint\",\"Qty\"\n"
-                             "\"R1,R2,R3\",\"4.7k\",\"R_0805\",\"3\"\n"
-                             "\"C1\",\"0.1uF\",\"C_0805\",\"1\"\n"
-                             "\"Q1\",\"КТ315Б\",\"TO-92\",\"1\"\n"
-                             "\"R9\",\"zzz\",\"R_0805\",\"1\"\n");
+    f.dir.write("board.csv",
+                "\"Reference\",\"Value\",\"Footprint\",\"Qty\"\n"
+                "\"R1,R2,R3\",\"4.7k\",\"R_0805\",\"3\"\n"
+                "\"C1\",\"0.1uF\",\"C_0805\",\"1\"\n"
+                "\"Q1\",\"КТ315Б\",\"TO-92\",\"1\"\n"
+                "\"R9\",\"zzz\",\"R_0805\",\"1\"\n");
     f.base->chooseFile = [&](FileUse use) {
         return use == FileUse::LoadBom ? QString::fromStdString(f.dir.file("board.csv")) : QString();
     };
