@@ -94,7 +94,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         FUZZ_CHECK(r.notes.size() == 1); // the user's colour, nothing else
     }
 
-    const ImportPlan own = user.planImport(user.exportBytes(), b);
+    const UserImportPlan own = user.planImport(user.exportBytes(), b);
     FUZZ_CHECK(own.adds.empty() && own.changes.empty() && own.unreadable == 0);
 
     // A field set from the input's first bytes is either refused, changing nothing, or kept.

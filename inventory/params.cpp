@@ -93,6 +93,7 @@ void Tbase::buildFrame()
     connect(getparams, &QPushButton::clicked, this, &Tbase::getparamsClick);
 
     buildList(central);
+    buildIoControls();
 
     output = placeLabel(central, "output", {}, 24, 352, 41, 41);
     output->setAutoFillBackground(true);

@@ -20,6 +20,9 @@ class QComboBox;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
+class QMenu;
+class QAction;
+class QPoint;
 class QPlainTextEdit;
 class QPushButton;
 class QSpinBox;
@@ -65,6 +68,11 @@ public:
     QColor windowBackground() const;
     // The colour chooser; tests put their own in place of the platform dialog.
     std::function<std::optional<QColor>(const QColor &initial)> chooseColor;
+    // The files of the list's menu and the bin's bill of materials, and the import preview
+    // (true: import); tests put their own in place of the dialogs. An empty path is cancelled.
+    enum class FileUse { ExportList, ExportAll, ImportCsv, LoadBom };
+    std::function<QString(FileUse use)> chooseFile;
+    std::function<bool(const ImportPlan &plan)> previewImport;
 
 public Q_SLOTS:
     // Handlers a user's action runs, named after their controls and events.
@@ -185,6 +193,15 @@ private:
     void showTakeRow(bool shown);
     void endtake();
     void afterBinChange(bool passWasActive);
+    // --- tables in and out (paramsio.cpp)
+    void buildIoControls();
+    void listMenuRequested(const QPoint &pos);
+    void exportClick(bool all);
+    void importClick();
+    void undoImportClick();
+    void loadbomClick();
+    QString fileDialog(FileUse use);
+    bool importDialog(const ImportPlan &plan);
 
     // --- the highlight of the input controls
     void watchHighlightedControls();
@@ -260,6 +277,11 @@ private:
     QLabel *image3 = nullptr;
     QCheckBox *exactfind = nullptr;
     QTableView *listtofind = nullptr;
+    QPushButton *loadbom = nullptr;
+    // the list's menu and the search page's value option
+    QMenu *listmenu = nullptr;
+    QAction *undoimport = nullptr;
+    QCheckBox *byvalue = nullptr;
     // help and about pages
     QTreeWidget *TreeView = nullptr;
     QPlainTextEdit *text = nullptr;

@@ -39,6 +39,8 @@ void Tbase::buildSearchPage(QWidget *page)
     sname = placeCheck(page, "sname", tr8("Искать по имени"), true, 88, 8, 113, 17);
     exactsearch = placeCheck(page, "exactsearch", tr8("Точный поиск"), false, 216, 8, 97, 17);
     exactsearch->setToolTip(tr8("Строка ищется целиком"));
+    byvalue = placeCheck(page, "byvalue", tr8("по номиналу"), false, 330, 8, 97, 17);
+    byvalue->setToolTip(tr8("Имя читается как номинал: 4,7К, 4k7, 4700 и 4К7 находят одни и те же резисторы"));
     findkolvo = placeSpin(page, "findkolvo", 1, 65536, 1, 8, 29, 73, 22);
     findkolvo->setEnabled(false);
     skolvo = placeCheck(page, "skolvo", tr8("Искать по количеству"), false, 88, 32, 137, 17);
@@ -126,6 +128,9 @@ void Tbase::buildBinPage(QWidget *page)
     findlist = placeButton(page, "findlist", tr8("Найти детали"), 288, 26, 81, 25);
     resetlist = placeButton(page, "resetlist", tr8("Сброс списка"), 424, 0, 97, 25);
     removecomp = placeButton(page, "removecomp", tr8("Забрать детали"), 424, 24, 97, 25);
+    // Below "Забрать детали", right of "Найти детали", above the list: free on every size.
+    loadbom = placeButton(page, "loadbom", tr8("Загрузить список деталей…"), 392, 50, 177, 21);
+    loadbom->setToolTip(tr8("Список деталей (BOM) из KiCad в формате CSV"));
     placeLabel(page, "StaticText1", tr8("      Название       количество                описание"), 8, 24, 247, 17);
     typetofind = placeLabel(page, "typetofind", tr8("Тип"), 8, 40, 130, 15);
     image3 = placeLabel(page, "image3", {}, 144, 32, 24, 21);

@@ -34,6 +34,7 @@ void Tbase::finditClick()
             return;
         criteria.description = *text;
     }
+    criteria.byValue = byvalue->isChecked();
     apply(changing().search(criteria));
 }
 

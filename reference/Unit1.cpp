@@ -555,7 +555,7 @@ void Tmain::importbookClick()
                          (r.status == ReadStatus::Missing ? cp1251("его нет") : r.reason));
         return;
     }
-    const ImportPlan plan = user_.planImport(r.bytes, book_);
+    const UserImportPlan plan = user_.planImport(r.bytes, book_);
     const std::string unread =
         plan.unreadable ? cp1251("\rНе прочитано строк: ") + std::to_string(plan.unreadable) + cp1251(" (они пропущены).")
                         : std::string();

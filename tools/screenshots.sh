@@ -3,6 +3,8 @@
 # installation folder in a private X server (Xvfb with openbox), driven by xdotool:
 #   inventory.png  the inventory window, every part with its category icon, ordered by quantity;
 #   bin.png        the bin tab after "Найти детали" on a few parts a job needs;
+#   bin-bom.png    the bin tab after "Загрузить список деталей…" (data/kicad/amplifier-bom.csv)
+#                  and "Найти детали";
 #   reference.png  the reference window and its picture window after looking up КС191Ж.
 # Usage: tools/screenshots.sh [binary]
 # Without a binary it builds build/app/voskbase as tools/start.sh does. The pictures go to
@@ -91,6 +93,26 @@ click "$base" 330 63
 park
 no_message_box "the find"
 shot bin.png -window "$base"
+
+# 2b. A KiCad BOM in the bin: "Загрузить список деталей…" (page 392,50, 177 wide), the file
+# typed into the file dialog, the bin's question answered OK, the message about rows that could
+# not be read (if any) closed, then "Найти детали".
+click "$base" $((2 + 392 + 88)) $((25 + 60))
+dialog=$(wait_window 'Список деталей KiCad' 10) || fail "file dialog did not open"
+xdotool windowactivate --sync "$dialog"
+sleep 0.5
+xdotool type --delay 20 "$work/data/kicad/amplifier-bom.csv"
+xdotool key Return
+for _ in 1 2; do
+  box=$(wait_window '^Voskbase$' 5) || break
+  xdotool windowactivate --sync "$box" key Return
+  sleep 0.5
+done
+xdotool windowactivate --sync "$base"
+click "$base" 330 63
+park
+no_message_box "the BOM find"
+shot bin-bom.png -window "$base"
 
 # 3. "Справочник" (472,160 on the search tab; on the bin tab the row below the pages stands at
 # half the window's height less 30), then КС191Ж typed into the type box at (8,5) and Enter.

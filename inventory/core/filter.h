@@ -18,6 +18,9 @@ struct FilterCriteria {
     std::string name;
     int32_t quantity = 0;
     std::string description;
+    // The name is a value («4,7К», «4k7», «100n») found in the value categories whatever its
+    // spelling (filterByValue) instead of a text.
+    bool byValue = false;
 };
 
 // The records shown, in display order: slot numbers of the store.

@@ -6,6 +6,7 @@
 #include "nominal.h"
 #include "slotsort.h"
 #include "stock.h"
+#include "valuetext.h"
 
 #include <algorithm>
 
@@ -78,7 +79,11 @@ std::string Inventory::categoryName(int category) const
 void Inventory::filter()
 {
     ViewList view;
-    vosk::filterbase(store_, names_, lastfilter_, exact_, view);
+    const std::optional<ValueQuery> value = lastfilter_.byValue ? readValueQuery(lastfilter_.name) : std::nullopt;
+    if (value)
+        filterByValue(store_, lastfilter_, exact_, *value, view);
+    else if (!lastfilter_.byValue)
+        vosk::filterbase(store_, names_, lastfilter_, exact_, view);
     rows_.assign(view.viewlist.begin() + 1, view.viewlist.begin() + 1 + view.viewcount);
     listChanged();
 }
@@ -117,6 +122,15 @@ Outcome Inventory::reset(int category)
 
 Outcome Inventory::search(const FilterCriteria &criteria)
 {
+    if (criteria.byValue && !readValueQuery(criteria.name)) {
+        Outcome out;
+        out.refuse(criteria.name.empty()
+                       ? cp1251("Для поиска по номиналу введите номинал, например 4,7К, 4k7, 100нф или 0,1мкф.")
+                       : cp1251("«") + criteria.name +
+                             cp1251("» не читается как номинал резистора или конденсатора. Введите номинал, "
+                                    "например 4,7К, 4k7, 100нф или 0,1мкф, или снимите флажок «по номиналу»."));
+        return out;
+    }
     lastfilter_ = criteria;
     return refresh();
 }

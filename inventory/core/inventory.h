@@ -1,11 +1,13 @@
 #pragma once
 #include "bin.h"
 #include "compstore.h"
+#include "csvio.h"
 #include "datafiles.h"
 #include "dictionary.h"
 #include "filter.h"
 #include "closing.h"
 #include "exchange.h"
+#include "kicadbom.h"
 #include "listsort.h"
 #include "nameindex.h"
 #include "stock.h"
@@ -194,6 +196,28 @@ public:
     // Take mode left without applying anything.
     void passAbandon();
 
+    // --- tables in and out (inventoryio.cpp); paths are file system paths (UTF-8)
+    // Writes the rows on screen, or every record (`all`), as CSV, replacing the file whole;
+    // the status bar says how many rows went where.
+    Outcome exportCsv(const std::string &path, bool all) const;
+    // Reads a CSV file piece by piece and plans its import; nothing changes. A path that is
+    // no regular file or cannot be read gives a plan with its file error.
+    ImportPlan planImportFile(const std::string &path) const;
+    // Adds a plan's entries one by one through the changing path, as one step that
+    // undoImport takes back until the inventory closes.
+    Outcome import(const ImportPlan &plan);
+    bool canUndoImport() const { return !lastImport_.empty(); }
+    // Takes back exactly what the last import added to each record; refused, nothing
+    // changed, when a record no longer holds those parts.
+    Outcome undoImport();
+    // Reads a bill of materials (a small regular file); an unreadable file gives its error.
+    BomRead readBomFile(const std::string &path) const;
+    // The question to ask before a bill of materials replaces the bin's rows, when it has any.
+    std::optional<std::string> binLoadQuestion() const;
+    // Replaces the bin's rows by a bill of materials' rows, not looked up yet; the rows whose
+    // values could not be turned into stock names are listed in a note.
+    Outcome binLoad(const BomRead &bom);
+
 private:
     void filter();
     Outcome showlist();
@@ -230,6 +254,13 @@ private:
     bool listIsLastFind_ = false;
     uint64_t listGeneration_ = 0;
     TakePass pass_;
+
+    // What the last import added to each record (category, name, description), for its undo.
+    struct Imported {
+        StockKey key;
+        uint32_t added = 0;
+    };
+    std::vector<Imported> lastImport_;
 };
 
 } // namespace vosk

@@ -247,9 +247,9 @@ bool UserBook::removeType(int t, std::string_view key)
     return true;
 }
 
-ImportPlan UserBook::planImport(std::string_view bytes, const RefTables &book) const
+UserImportPlan UserBook::planImport(std::string_view bytes, const RefTables &book) const
 {
-    ImportPlan plan;
+    UserImportPlan plan;
     const UserBook other = parse(bytes, book);
     for (const UserLine &line : other.lines_) {
         if (!line.readable) {
@@ -269,7 +269,7 @@ ImportPlan UserBook::planImport(std::string_view bytes, const RefTables &book) c
     return plan;
 }
 
-void UserBook::applyImport(const ImportPlan &plan)
+void UserBook::applyImport(const UserImportPlan &plan)
 {
     for (const UserLine &line : plan.changes)
         if (UserLine *mine = findMutable(line.table, line.fields[0]))

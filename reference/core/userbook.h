@@ -25,7 +25,7 @@ struct UserLine {
 };
 
 // What an import would do to the user's records.
-struct ImportPlan {
+struct UserImportPlan {
     std::vector<UserLine> adds, changes;
     int unreadable = 0; // lines of the other file that cannot be read (left out)
 };
@@ -68,8 +68,8 @@ public:
     bool removeType(int t, std::string_view key);
 
     // The records of another file that would be added or would change ours.
-    ImportPlan planImport(std::string_view bytes, const RefTables &book) const;
-    void applyImport(const ImportPlan &plan);
+    UserImportPlan planImport(std::string_view bytes, const RefTables &book) const;
+    void applyImport(const UserImportPlan &plan);
 
     // The book with the user's records in it: changed records in place of the book's, the
     // user's types after the book's records, and the marks of which fields are the user's.

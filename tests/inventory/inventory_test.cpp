@@ -214,3 +214,157 @@ TEST(Inventory, SortsAndSearchesKeepTheirCriteria)
     EXPECT_EQ(inv.lastfilter().category, -1);
     EXPECT_EQ(inv.rows().size(), 4u);
 }
+
+TEST(Inventory, ImportIsOneStepThatUndoTakesBackExactly)
+{
+    Folder f("2|4,7К|5|a\r\n9|КТ315|3|npn\r\n");
+    Inventory inv(f.dir.datapath(), f.messages);
+    inv.open();
+    ASSERT_TRUE(inv.save());
+    const std::string before = f.mainFile();
+    f.dir.write("in.csv", "category,category_name,name,quantity,description\r\n"
+                          "2,,\"4,7k\",2,a\r\n"
+                          "5,,100\xD0\xBD\xD1\x84,3,\r\n"
+                          "9,,\xD0\x9A\xD0\xA2" "315,1,npn\r\n"
+                          "2,,xyz,1,\r\n");
+
+    // A folder is no table: refused, nothing changes.
+    const ImportPlan folder = inv.planImportFile(f.dir.path());
+    EXPECT_FALSE(folder.usable());
+    EXPECT_TRUE(inv.import(folder).refused);
+    EXPECT_FALSE(inv.canUndoImport());
+    EXPECT_TRUE(inv.undoImport().refused);
+
+    const ImportPlan plan = inv.planImportFile(f.dir.file("in.csv"));
+    ASSERT_TRUE(plan.usable()) << plan.fileError;
+    EXPECT_EQ(plan.adds(), 1u);
+    EXPECT_EQ(plan.merges(), 2u);
+    ASSERT_EQ(plan.refused.size(), 1u);
+    EXPECT_EQ(plan.refused[0].line, 5);
+    EXPECT_EQ(inv.store().totalqty, 8u); // planning changes nothing
+
+    Outcome done = inv.import(plan);
+    EXPECT_FALSE(done.refused);
+    EXPECT_EQ(done.list, ListChange::Reset);
+    EXPECT_EQ(text(*done.status), text("Импорт: новых записей 1, дополнено 2, деталей 6; не принято строк: 1"));
+    EXPECT_EQ(inv.store().quantity[1], 7);
+    EXPECT_EQ(inv.store().quantity[2], 4);
+    EXPECT_EQ(text(inv.store().name[3]), text("100нф"));
+    EXPECT_EQ(inv.rows().size(), 3u);
+    EXPECT_TRUE(inv.canUndoImport());
+
+    // Parts taken since, as long as the import's parts are still there, do not stop the undo;
+    // fewer than the import added do, and then nothing changes.
+    inv.change(edit(2, "4,7К", 5, true, "a")); // 2 left of 7, the import added 2
+    inv.change(edit(5, "100нф", 1, true));     // 2 left, the import added 3
+    Outcome impossible = inv.undoImport();
+    EXPECT_TRUE(impossible.refused);
+    EXPECT_NE(impossible.notes.back().text.find(T("«100нф» (Конд5)")), std::string::npos);
+    EXPECT_EQ(inv.store().quantity[1], 2);
+    EXPECT_EQ(inv.store().quantity[3], 2);
+    EXPECT_TRUE(inv.canUndoImport());
+
+    // Put back, the undo goes through: the created record leaves, the merged ones return to
+    // what they held, and the file is the one before the import byte for byte.
+    inv.change(edit(2, "4,7К", 5, false, "a"));
+    inv.change(edit(5, "100нф", 1));
+    Outcome undone = inv.undoImport();
+    EXPECT_FALSE(undone.refused);
+    EXPECT_EQ(text(*undone.status), text("Импорт отменен: убрано деталей 6"));
+    EXPECT_FALSE(inv.canUndoImport());
+    EXPECT_TRUE(inv.undoImport().refused); // once only
+    ASSERT_TRUE(inv.save());
+    EXPECT_EQ(f.mainFile(), before);
+}
+
+TEST(Inventory, ExportWritesTheRowsOnScreenOrTheWholeStore)
+{
+    Folder f("2|4,7К|5|a\r\n9|КТ315|3|npn\r\n");
+    Inventory inv(f.dir.datapath(), f.messages);
+    inv.open();
+    inv.search({-1, T("КТ"), 0, {}});
+    Outcome shown = inv.exportCsv(f.dir.file("list.csv"), false);
+    EXPECT_EQ(text(*shown.status), text(T("Записано строк: 1 в ") + f.dir.file("list.csv")));
+    EXPECT_EQ(f.dir.read("list.csv"), exportCsv(inv.store(), inv.categories(), inv.rows()));
+    inv.exportCsv(f.dir.file("all.csv"), true);
+    EXPECT_EQ(f.dir.read("all.csv"), exportCsv(inv.store(), inv.categories(), allSlots(inv.store())));
+    EXPECT_NE(f.dir.read("all.csv"), f.dir.read("list.csv"));
+    // A file that cannot be written: an error, the store and the folder as they were.
+    Outcome failed = inv.exportCsv(f.dir.file("no/such/folder.csv"), true);
+    EXPECT_TRUE(failed.refused);
+    EXPECT_EQ(failed.notes.back().kind, Note::Kind::Error);
+}
+
+TEST(Inventory, SearchByValueFindsEverySpellingAndRefreshKeepsIt)
+{
+    Folder f("2|4,7К|5|a\r\n3|4,7К|1|b\r\n2|47К|2|c\r\n5|100нф|4|x\r\n6|0,1мкф|2|y\r\n9|КТ315|3|npn\r\n");
+    Inventory inv(f.dir.datapath(), f.messages);
+    inv.open();
+    for (const char *spelling : {"4k7", "4,7К", "4К7", "4700"}) {
+        FilterCriteria c{-1, T(spelling), 0, {}, true};
+        EXPECT_FALSE(inv.search(c).refused) << spelling;
+        EXPECT_EQ(inv.rows(), (std::vector<uint16_t>{1, 2})) << spelling;
+    }
+    inv.search({-1, T("100n"), 0, {}, true});
+    EXPECT_EQ(inv.rows(), (std::vector<uint16_t>{4, 5}));
+    // A category change keeps the value criterion.
+    inv.selectCategory(6);
+    EXPECT_EQ(inv.rows(), (std::vector<uint16_t>{5}));
+    // No value: refused, the criteria and the list stay.
+    for (const char *bad : {"КТ315", ""}) {
+        Outcome refused = inv.search({-1, T(bad), 0, {}, true});
+        EXPECT_TRUE(refused.refused) << bad;
+        EXPECT_EQ(inv.rows(), (std::vector<uint16_t>{5})) << bad;
+    }
+    // Without the flag the same text is a part of a name again.
+    inv.search({-1, T("4,7"), 0, {}});
+    EXPECT_EQ(inv.rows(), (std::vector<uint16_t>{1, 2}));
+}
+
+TEST(Inventory, BillOfMaterialsReplacesTheBinAndListsWhatItCouldNotRead)
+{
+    Folder f("2|4,7К|5|a\r\n9|КТ315Б|3|npn\r\n5|100нф|4|x\r\n");
+    Inventory inv(f.dir.datapath(), f.messages);
+    inv.open();
+    EXPECT_FALSE(inv.binLoadQuestion());
+    inv.binAdd(9, T("КТ3102"), "1", "");
+    ASSERT_TRUE(inv.binLoadQuestion());
+
+    f.dir.write("bom.csv", "\"Reference\",\"Value\",\"Footprint\",\"Qty\"\r\n"
+                           "\"R1,R2\",\"4k7\",\"R_0805\",\"2\"\r\n"
+                           "\"Q1\",\"\xD0\x9A\xD0\xA2" "315\xD0\x91\",\"TO-92\",\"1\"\r\n"
+                           "\"R3\",\"zzz\",\"R_0805\",\"1\"\r\n"
+                           "\"C1\",\"0.1uF\",\"C_0805\",\"1\"\r\n");
+    const BomRead bom = inv.readBomFile(f.dir.file("bom.csv"));
+    ASSERT_TRUE(bom.error.empty()) << bom.error;
+    Outcome loaded = inv.binLoad(bom);
+    ASSERT_EQ(inv.binRows().size(), 4u); // replaced, the unreadable row kept as written
+    EXPECT_EQ(text(inv.binRows()[0].name), text("4,7К"));
+    EXPECT_EQ(inv.binRows()[0].needed, "2");
+    EXPECT_EQ(text(inv.binRows()[2].name), text("zzz"));
+    EXPECT_EQ(text(inv.binRows()[3].name), text("100нф")); // 0,1 мкф as the stock spells it
+    ASSERT_EQ(loaded.notes.size(), 1u);
+    EXPECT_NE(loaded.notes[0].text.find(T("строка 4: R3 «zzz»")), std::string::npos);
+
+    inv.findBin(true);
+    std::vector<std::string> statuses;
+    for (const BinRow &r : inv.binRows())
+        statuses.push_back(r.status);
+    EXPECT_EQ(statuses, (std::vector<std::string>{"green", "green", "red", "green"})); // found as typed rows are
+
+    // While the taking pass walks the list, an import would change the store under it.
+    f.dir.write("in.csv", "category,name,quantity\r\n9,X,1\r\n");
+    ASSERT_TRUE(inv.passStart(true));
+    ASSERT_TRUE(inv.passActive());
+    EXPECT_TRUE(inv.import(inv.planImportFile(f.dir.file("in.csv"))).refused);
+    EXPECT_EQ(inv.store().compcount, 3);
+    inv.passAbandon();
+    const size_t rows = inv.binRows().size();
+    // A folder, a missing file: an error, the bin as it was.
+    for (const std::string &path : {f.dir.path(), f.dir.file("none.csv")}) {
+        const BomRead bad = inv.readBomFile(path);
+        EXPECT_FALSE(bad.error.empty());
+        EXPECT_TRUE(inv.binLoad(bad).refused);
+        EXPECT_EQ(inv.binRows().size(), rows);
+    }
+}

@@ -168,11 +168,11 @@ TEST(UserBook, ImportShowsWhatItAddsAndChanges)
                               c("2@Д9Б@10@90 мА@250@100@3@\r\n") +     // the book's own values: nothing
                               c("2@Д9В@30@90 мА@250@100@3@\r\n") +     // a change of the book's
                               "garbage\r\n" + c("1@1N4007@чёрный@-@серое кольцо@1@\r\n");
-    const ImportPlan plan = user.planImport(other, b.book);
+    const UserImportPlan plan = user.planImport(other, b.book);
     EXPECT_EQ(plan.adds.size(), 2u);
     EXPECT_EQ(plan.changes.size(), 0u);
     EXPECT_EQ(plan.unreadable, 1);
-    const ImportPlan change = user.planImport(c("2@1N4007@600@1 А@5@н/д@1@\r\n"), b.book);
+    const UserImportPlan change = user.planImport(c("2@1N4007@600@1 А@5@н/д@1@\r\n"), b.book);
     ASSERT_EQ(change.changes.size(), 1u);
     user.applyImport(plan);
     user.applyImport(change);

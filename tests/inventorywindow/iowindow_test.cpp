@@ -1,0 +1,226 @@
+// The inventory window's tables in and out: the import preview and its undo, a KiCad
+// bill of materials in the bin, and the search by value; dialogs through the window's seams.
+#include "cp1251.h"
+#include "windowfixture.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialog>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTabWidget>
+#include <QTableWidget>
+#include <QTimer>
+#include <QtTest>
+
+using namespace vosk;
+using namespace vosk::test;
+using Strings = std::vector<std::string>;
+using FileUse = Tbase::FileUse;
+
+namespace {
+
+const char *kStock = "2|4,7К|5|a\n9|КТ315Б|3|npn\n5|100нф|2|x\n";
+
+QAction *action(WindowFixture &f, const char *name)
+{
+    auto *a = f.base->findChild<QAction *>(QString::fromLatin1(name));
+    if (!a)
+        qFatal("no action %s", name);
+    return a;
+}
+
+// The data files of the folder, to compare byte for byte.
+Strings folderFiles(const WindowFixture &f)
+{
+    return {f.dir.read("main.dat"), f.dir.read("components.lst"), f.dir.read("strings.dat")};
+}
+
+// No sibling on the page overlaps the control, and it lies inside the page.
+void checkPlacedOnFreeSpace(QWidget *control)
+{
+    QWidget *page = control->parentWidget();
+    const QRect g = control->geometry();
+    QVERIFY(g.left() >= 0 && g.top() >= 0 && g.right() < 573 && g.bottom() < 130);
+    for (QWidget *other : page->findChildren<QWidget *>(Qt::FindDirectChildrenOnly))
+        if (other != control && other->geometry().intersects(control->geometry()))
+            QFAIL(qPrintable(QStringLiteral("%1 overlaps %2 at %3,%4 %5x%6")
+                                 .arg(control->objectName(), other->objectName())
+                                 .arg(other->x())
+                                 .arg(other->y())
+                                 .arg(other->width())
+                                 .arg(other->height())));
+}
+
+} // namespace
+
+class IoWindowTest : public QObject {
+    Q_OBJECT
+private slots:
+    void importPreviewCancelAndConfirmThenUndo();
+    void theRealPreviewListsRefusedRowsAndCancels();
+    void billOfMaterialsFillsTheBin();
+    void searchByValue();
+};
+
+void IoWindowTest::importPreviewCancelAndConfirmThenUndo()
+{
+    WindowFixture f(kStock);
+    f.open();
+    f.dir.write("in.csv",
+                "category,category_name,name,quantity,description\n2,,\"4,7k\",2,a\n5,,100нф,1,x\n"
+                "9,,КТ3102,4,npn\n2,,xyz,1,\n");
+    const Strings files = folderFiles(f);
+    const Strings before = f.records();
+    std::vector<FileUse> asked;
+    f.base->chooseFile = [&](FileUse use) {
+        asked.push_back(use);
+        return QString::fromStdString(f.dir.file("in.csv"));
+    };
+    int previews = 0;
+    bool answer = false;
+    f.base->previewImport = [&](const ImportPlan &plan) {
+        ++previews;
+        [&] {
+            QCOMPARE(plan.adds(), size_t(1));
+            QCOMPARE(plan.merges(), size_t(2));
+            QCOMPARE(plan.refusedCount, uint64_t(1));
+        }();
+        return answer;
+    };
+    QVERIFY(!action(f, "undoimport")->isEnabled());
+
+    // Cancelled: the store and every file as they were.
+    action(f, "importcsv")->trigger();
+    QCOMPARE(asked, (std::vector<FileUse>{FileUse::ImportCsv}));
+    QCOMPARE(previews, 1);
+    QCOMPARE(f.records(), before);
+    QCOMPARE(folderFiles(f), files);
+    QVERIFY(!action(f, "undoimport")->isEnabled());
+
+    // A cancelled file dialog asks nothing more.
+    f.base->chooseFile = [](FileUse) { return QString(); };
+    action(f, "importcsv")->trigger();
+    QCOMPARE(previews, 1);
+
+    // Confirmed: added through the changing path, the list refilled.
+    f.base->chooseFile = [&](FileUse) { return QString::fromStdString(f.dir.file("in.csv")); };
+    answer = true;
+    action(f, "importcsv")->trigger();
+    QCOMPARE(f.records(), (Strings{"2|4,7К|7|a", "9|КТ315Б|3|npn", "5|100нф|3|x", "9|КТ3102|4|npn"}));
+    QCOMPARE(f.listNames(), (Strings{"4,7К", "КТ315Б", "100нф", "КТ3102"}));
+    QCOMPARE(f.base->statusText(), u("Импорт: новых записей 1, дополнено 2, деталей 7; не принято строк: 1"));
+    QVERIFY(action(f, "undoimport")->isEnabled());
+    QCOMPARE(f.takeMessages(), Strings{});
+
+    // Undone: exactly what it added taken back; the created record is gone.
+    action(f, "undoimport")->trigger();
+    QCOMPARE(f.records(), before);
+    QCOMPARE(f.listNames(), (Strings{"4,7К", "КТ315Б", "100нф"}));
+    QVERIFY(!action(f, "undoimport")->isEnabled());
+}
+
+void IoWindowTest::theRealPreviewListsRefusedRowsAndCancels()
+{
+    WindowFixture f(kStock);
+    f.open();
+    f.dir.write("in.csv", "category,name,quantity\n2,\"4,7k\",2\n2,xyz,1\n");
+    f.base->chooseFile = [&](FileUse) { return QString::fromStdString(f.dir.file("in.csv")); };
+    Strings shown;
+    QTimer::singleShot(0, [&] {
+        auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget());
+        if (!dialog)
+            return;
+        auto *table = dialog->findChild<QTableWidget *>(QStringLiteral("importrows"));
+        for (int r = 0; table && r < table->rowCount(); ++r) {
+            std::string row;
+            for (int c = 0; c < 5; ++c)
+                row += (table->item(r, c) ? table->item(r, c)->text().toStdString() : std::string()) + "|";
+            shown.push_back(row);
+        }
+        dialog->reject();
+    });
+    const Strings before = f.records();
+    action(f, "importcsv")->trigger();
+    QCOMPARE(shown, (Strings{"3|не принята||||", "2|новая запись|Рез2|4,7К|2|"}));
+    QCOMPARE(f.records(), before);
+}
+
+void IoWindowTest::billOfMaterialsFillsTheBin()
+{
+    WindowFixture f(kStock);
+    f.open();
+    auto *loadbom = f.base->findChild<QPushButton *>(QStringLiteral("loadbom"));
+    QVERIFY(loadbom);
+    QCOMPARE(loadbom->text(), u("Загрузить список деталей…"));
+    checkPlacedOnFreeSpace(loadbom);
+    f.pagecontrol->setCurrentIndex(3);
+    f.dir.write("board.csv",
+                "\"Reference\",\"Value\",\"Footprint\",\"Qty\"\n"
+                "\"R1,R2,R3\",\"4.7k\",\"R_0805\",\"3\"\n"
+                "\"C1\",\"0.1uF\",\"C_0805\",\"1\"\n"
+                "\"Q1\",\"КТ315Б\",\"TO-92\",\"1\"\n"
+                "\"R9\",\"zzz\",\"R_0805\",\"1\"\n");
+    f.base->chooseFile = [&](FileUse use) {
+        return use == FileUse::LoadBom ? QString::fromStdString(f.dir.file("board.csv")) : QString();
+    };
+    f.ComboBox->setCurrentIndex(9);
+    f.binname->setText(u("КТ3102"));
+    f.binadd->click();
+    // Declined: the typed row stays alone.
+    f.messages.answers = {false};
+    loadbom->click();
+    QCOMPARE(f.base->binRows().size(), size_t(1));
+    QCOMPARE(f.takeMessages(), (Strings{"В корзине уже есть строк: 1. Заменить их списком деталей из файла?"}));
+
+    loadbom->click();
+    const Strings said = f.takeMessages();
+    QCOMPARE(said.size(), size_t(2)); // the question, then the unreadable row
+    QVERIFY(said[1].find("строка 5: R9 «zzz»") != std::string::npos);
+    Strings bin;
+    for (const BinRow &r : f.base->binRows())
+        bin.push_back(utf8From1251(r.name) + "|" + r.needed + "|" + r.status);
+    // «0.1uF» reads as 0,1 мкф: the row takes the stock's spelling of that value.
+    QCOMPARE(bin, (Strings{"4,7К|3|ready", "100нф|1|ready", "КТ315Б|1|ready", "zzz|1|ready"}));
+
+    // Found as typed rows are.
+    f.findlist->click();
+    bin.clear();
+    for (const BinRow &r : f.base->binRows())
+        bin.push_back(r.status + "|" + r.shortage);
+    QCOMPARE(bin, (Strings{"green|0", "green|0", "green|0", "red|1"}));
+    QCOMPARE(f.listNames(), (Strings{"4,7К", "100нф", "КТ315Б"}));
+}
+
+void IoWindowTest::searchByValue()
+{
+    WindowFixture f("2|4,7К|5|a\n3|4,7К|1|b\n2|47К|2|c\n9|КТ315Б|3|npn\n");
+    f.open();
+    auto *byvalue = f.base->findChild<QCheckBox *>(QStringLiteral("byvalue"));
+    QVERIFY(byvalue);
+    QCOMPARE(byvalue->text(), u("по номиналу"));
+    checkPlacedOnFreeSpace(byvalue);
+    f.findname->setText(u("4k7"));
+    f.findit->click();
+    QCOMPARE(f.listNames(), Strings{}); // as a text, «4k7» is in no name
+    byvalue->setChecked(true);
+    for (const char *spelling : {"4k7", "4К7", "4700", "4,7К"}) {
+        f.findname->setText(u(spelling));
+        f.findit->click();
+        QCOMPARE(f.listNames(), (Strings{"4,7К", "4,7К"}));
+    }
+    QCOMPARE(f.takeMessages(), Strings{});
+    // No value: refused with a message, the list as it was.
+    f.findname->setText(u("КТ315"));
+    f.findit->click();
+    const Strings said = f.takeMessages();
+    QCOMPARE(said.size(), size_t(1));
+    QVERIFY(said[0].find("не читается как номинал") != std::string::npos);
+    QCOMPARE(f.listNames(), (Strings{"4,7К", "4,7К"}));
+}
+
+QTEST_MAIN(IoWindowTest)
+#include "iowindow_test.moc"
