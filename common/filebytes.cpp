@@ -152,7 +152,8 @@ std::string readFailureMessage(const std::string &path, const ReadResult &r)
     return cp1251("Не удалось прочитать файл ") + pathForMessage(path) + ": " + r.reason;
 }
 
-bool createEmptyFile(const std::string &path, std::string &reason)
+namespace {
+bool createEmpty(const std::string &path, std::string &reason)
 {
     const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
     if (fd < 0) {
@@ -165,6 +166,8 @@ bool createEmptyFile(const std::string &path, std::string &reason)
     }
     return true;
 }
+
+} // namespace
 
 std::string resolveLinks(const std::string &path)
 {
@@ -186,7 +189,8 @@ std::string resolveLinks(const std::string &path)
     return current;
 }
 
-bool replaceFileAtomically(const std::string &path, const std::string &bytes, std::string &reason)
+namespace {
+bool replaceAtomically(const std::string &path, const std::string &bytes, std::string &reason)
 {
     // A link (a synced or backed-up folder reached through one) keeps pointing at the data.
     const std::string target = resolveLinks(path);
@@ -239,6 +243,21 @@ bool replaceFileAtomically(const std::string &path, const std::string &bytes, st
         ::close(dir);
     }
     return true;
+}
+} // namespace
+
+WriteResult createEmptyFile(const std::string &path)
+{
+    WriteResult w;
+    w.ok = createEmpty(path, w.reason);
+    return w;
+}
+
+WriteResult replaceFileAtomically(const std::string &path, const std::string &bytes)
+{
+    WriteResult w;
+    w.ok = replaceAtomically(path, bytes, w.reason);
+    return w;
 }
 
 int removeLeftoverTemporaries(const std::string &datapath)

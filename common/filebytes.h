@@ -45,7 +45,7 @@ struct ReadResult {
 // FIFO never hangs the program) and refused unless it is a regular file. Missing only when
 // the file does not exist at all; Failed for anything that stops it from being read to its
 // end (permission, a read error, a change of size while it was read, the bound).
-ReadResult readFileBytes(const std::string &path, size_t limit = readlimit::kDefault);
+[[nodiscard]] ReadResult readFileBytes(const std::string &path, size_t limit = readlimit::kDefault);
 
 // "Не удалось прочитать файл <path>: <reason>" for a failed read, in code page 1251.
 std::string readFailureMessage(const std::string &path, const ReadResult &r);
@@ -54,8 +54,15 @@ std::string readFailureMessage(const std::string &path, const ReadResult &r);
 inline ReadResult readIconFile(const std::string &path) { return readFileBytes(path, readlimit::kIcon); }
 inline ReadResult readHelpText(const std::string &path) { return readFileBytes(path, readlimit::kHelpText); }
 
-// Creates an empty file; false with a reason when that is not possible.
-bool createEmptyFile(const std::string &path, std::string &reason);
+// What a write did: done, or why not (code page 1251, fit to follow the file's name).
+struct WriteResult {
+    bool ok = false;
+    std::string reason;
+    explicit operator bool() const { return ok; }
+};
+
+// Creates an empty file.
+[[nodiscard]] WriteResult createEmptyFile(const std::string &path);
 
 // Replaces the file with the given bytes so that, whatever happens meanwhile (a crash, a
 // kill, a full disk), the file is afterwards either the old one or the new one, whole: the
@@ -64,7 +71,7 @@ bool createEmptyFile(const std::string &path, std::string &reason);
 // (in its own folder) and the link stays. The new file keeps the old one's mode and group,
 // so that a folder shared by a group stays readable by all of it; when the group cannot be
 // kept, nothing is replaced and the reason says so.
-bool replaceFileAtomically(const std::string &path, const std::string &bytes, std::string &reason);
+[[nodiscard]] WriteResult replaceFileAtomically(const std::string &path, const std::string &bytes);
 
 // The file a path names once symbolic links are followed (the path itself when it is none).
 std::string resolveLinks(const std::string &path);

@@ -45,7 +45,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         FUZZ_CHECK(l.line > previous);
         previous = l.line;
         const BinRow &r = l.row;
-        FUZZ_CHECK(r.status == "ready" && r.found.empty() && r.description.empty());
+        FUZZ_CHECK(r.status == BinStatus::Ready && r.found.empty() && r.description.empty());
         FUZZ_CHECK(!r.needed.empty() && r.needed.find_first_not_of("0123456789") == std::string::npos &&
                    r.needed != "0" && r.needed.front() != '0');
         FUZZ_CHECK(r.shortage == r.needed);

@@ -350,9 +350,9 @@ bool Tmain::saveUserBook()
                          cp1251(" не был прочитан при запуске: ваши данные справочника в него не записаны."));
         return false;
     }
-    std::string reason;
-    if (!replaceFileAtomically(path, user_.bytes(), reason)) {
-        messages().error(cp1251("Не удалось записать файл ") + pathForMessage(path) + ": " + reason);
+    const WriteResult written = replaceFileAtomically(path, user_.bytes());
+    if (!written) {
+        messages().error(cp1251("Не удалось записать файл ") + pathForMessage(path) + ": " + written.reason);
         return false;
     }
     user_.markSaved();
@@ -533,9 +533,9 @@ void Tmain::exportbookClick()
     if (name.isEmpty())
         return;
     const std::string path = localPath(name);
-    std::string reason;
-    if (!replaceFileAtomically(path, bytes, reason)) {
-        messages().error(cp1251("Не удалось записать файл ") + pathForMessage(path) + ": " + reason);
+    const WriteResult written = replaceFileAtomically(path, bytes);
+    if (!written) {
+        messages().error(cp1251("Не удалось записать файл ") + pathForMessage(path) + ": " + written.reason);
         return;
     }
     const auto count = std::count(bytes.begin(), bytes.end(), '\n');

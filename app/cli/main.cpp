@@ -262,10 +262,10 @@ int exportCommand(const QCommandLineParser &p, const QStringList &args, const st
         std::fwrite(csv.data(), 1, csv.size(), stdout);
         return kDone;
     }
-    std::string reason;
     const std::string path = QFile::encodeName(args[1]).toStdString();
-    if (!replaceFileAtomically(path, csv, reason)) {
-        errLine(t("Не удалось записать ") + pathForMessage(path) + ": " + reason);
+    const WriteResult written = replaceFileAtomically(path, csv);
+    if (!written) {
+        errLine(t("Не удалось записать ") + pathForMessage(path) + ": " + written.reason);
         return kBadInput;
     }
     errLine(t("Записей выгружено: ") + std::to_string(slots->size()));
@@ -440,9 +440,9 @@ int bom(const QStringList &args, const std::string &datapath)
     for (size_t k = 0; k < find.rows.size(); ++k) {
         const BinRow &r = find.rows[k];
         const BomLine &l = read.lines[k];
-        const char *paint = r.status == "green" ? "\x1b[32m" : r.status == "yellow" ? "\x1b[33m" : "\x1b[31m";
-        (r.status == "green" ? green : r.status == "yellow" ? yellow : red) += 1;
-        std::string line = r.status + "\t" + r.caption + "\t" + r.name + t("\tнадо ") + r.needed + t("\tне хватает ") +
+        const char *paint = r.status == BinStatus::Green ? "\x1b[32m" : r.status == BinStatus::Yellow ? "\x1b[33m" : "\x1b[31m";
+        (r.status == BinStatus::Green ? green : r.status == BinStatus::Yellow ? yellow : red) += 1;
+        std::string line = std::string(statusWord(r.status)) + "\t" + r.caption + "\t" + r.name + t("\tнадо ") + r.needed + t("\tне хватает ") +
                            r.shortage + t("\tнайдено ") + r.found + "\t" + l.references;
         if (!l.problem.empty())
             line += t("\t(строка ") + std::to_string(l.line) + ": " + l.problem + ")";

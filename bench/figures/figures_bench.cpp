@@ -345,11 +345,12 @@ void measure(int records)
     auto store = std::make_unique<CompStore>();
     makeStore(*store, records);
     const std::string bytes = writeMainFile(*store);
-    std::string reason;
-    if (!replaceFileAtomically(folder + "/main.dat", bytes, reason))
-        fail("main.dat: " + reason);
+    const WriteResult written = replaceFileAtomically(folder + "/main.dat", bytes);
+    if (!written)
+        fail("main.dat: " + written.reason);
     for (const char *f : {"strings.dat", "components.lst"})
-        replaceFileAtomically(folder + "/" + f, "", reason);
+        if (const WriteResult empty = replaceFileAtomically(folder + "/" + f, ""); !empty)
+            fail(std::string(f) + ": " + empty.reason);
     const std::string dbPath = folder + "/comps.db";
     {
         Db db = openDb(dbPath, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
@@ -549,7 +550,7 @@ void measure(int records)
         std::mt19937 rng(5);
         for (int k = 0; k < 100; ++k) {
             const int s = 1 + static_cast<int>(rng() % static_cast<unsigned>(store->compcount));
-            bin.push_back(addbinrow("ready", store->category[s], categories, store->name[s], "5", "", 0, ""));
+            bin.push_back(addbinrow(BinStatus::Ready, store->category[s], categories, store->name[s], "5", "", 0, ""));
         }
         const BinFind a = findbin(*store, *names, categories, bin, true);
         const BinFind b = findbin(*store, categories, bin, true);

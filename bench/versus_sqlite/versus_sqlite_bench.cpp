@@ -275,11 +275,12 @@ struct Fixture {
         *store = makeStore();
         const std::string bytes = writeMainFile(*store);
         mainDatBytes = bytes.size();
-        std::string reason;
-        if (!replaceFileAtomically(folder + "/main.dat", bytes, reason))
-            fail("main.dat: " + reason);
+        const WriteResult written = replaceFileAtomically(folder + "/main.dat", bytes);
+        if (!written)
+            fail("main.dat: " + written.reason);
         for (const char *f : {"strings.dat", "components.lst"})
-            replaceFileAtomically(folder + "/" + f, "", reason);
+            if (const WriteResult empty = replaceFileAtomically(folder + "/" + f, ""); !empty)
+                fail(std::string(f) + ": " + empty.reason);
 
         // The database file a database-backed inventory would open at start.
         dbPath = folder + "/comps.db";

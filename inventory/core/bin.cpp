@@ -8,15 +8,34 @@
 
 namespace vosk {
 
-int statusPicture(std::string_view status)
+std::string_view statusWord(BinStatus status)
 {
-    if (status == "ready")
-        return 3;
-    if (status == "yellow")
+    switch (status) {
+    case BinStatus::Ready:
+        return "ready";
+    case BinStatus::Green:
+        return "green";
+    case BinStatus::Yellow:
+        return "yellow";
+    case BinStatus::Red:
+        return "red";
+    }
+    return "ready";
+}
+
+int statusPicture(BinStatus status)
+{
+    switch (status) {
+    case BinStatus::Green:
+        return 0;
+    case BinStatus::Yellow:
         return 1;
-    if (status == "red")
+    case BinStatus::Red:
         return 2;
-    return 0;
+    case BinStatus::Ready:
+        break;
+    }
+    return 3;
 }
 
 long long binNumber(std::string_view text)
@@ -25,12 +44,12 @@ long long binNumber(std::string_view text)
     return quantityValue(text);
 }
 
-BinRow addbinrow(std::string_view status, int category, const std::vector<std::string> &categories,
+BinRow addbinrow(BinStatus status, int category, const std::vector<std::string> &categories,
                  std::string name, std::string needed, std::string description, int64_t total,
                  std::string found)
 {
     BinRow row;
-    row.status = std::string(status);
+    row.status = status;
     if (category >= 0 && static_cast<std::size_t>(category) < categories.size()) {
         row.category = category;
         row.caption = categories[static_cast<std::size_t>(category)];
@@ -122,7 +141,9 @@ BinFind findRows(const CompStore &store, const NameIndex *names, const std::vect
             result.listCategories.push_back(store.category[slot]);
             result.listSlots.push_back(static_cast<uint16_t>(slot));
         }
-        const char *status = total == 0 ? "red" : binNumber(row.needed) <= total ? "green" : "yellow";
+        const BinStatus status = total == 0                         ? BinStatus::Red
+                                 : binNumber(row.needed) <= total ? BinStatus::Green
+                                                                  : BinStatus::Yellow;
         result.rows.push_back(addbinrow(status, category, categories, row.name, row.needed, row.description, total,
                                         std::to_string(view.viewcount)));
         result.counts.push_back(view.viewcount);

@@ -10,10 +10,15 @@
 
 namespace vosk {
 
-// One row of the bin ("Корзина"): a part a job needs. Apart from the category index all of
-// it is text, as the bin list shows it (code page 1251).
+// How a bin row stands against the stock: not looked up yet, enough, too few, none.
+enum class BinStatus { Ready, Green, Yellow, Red };
+// "ready", "green", "yellow", "red".
+std::string_view statusWord(BinStatus status);
+
+// One row of the bin ("Корзина"): a part a job needs. Apart from the status and the category
+// index all of it is text, as the bin list shows it (code page 1251).
 struct BinRow {
-    std::string status;      // "ready" (not looked up yet), "green", "yellow" or "red"
+    BinStatus status = BinStatus::Ready;
     int category = -1;       // full category index, -1 when the row has none
     std::string caption;     // the category's name, empty when the row has none
     std::string name;        // as typed
@@ -24,9 +29,9 @@ struct BinRow {
     friend bool operator==(const BinRow &, const BinRow &) = default;
 };
 
-// Index of a status word's picture in the bin's image list: 0 green, 1 yellow, 2 red,
-// 3 the hollow ring of a row not looked up yet; an unknown word shows green.
-int statusPicture(std::string_view status);
+// Index of a status's picture in the bin's image list: 0 green, 1 yellow, 2 red, 3 the hollow
+// ring of a row not looked up yet.
+int statusPicture(BinStatus status);
 
 // A decimal text of the bin (needed amounts) as a number: optional sign and digits, anything
 // else reads as 0. The bin's quantity box only ever produces plain numbers.
@@ -35,7 +40,7 @@ long long binNumber(std::string_view text);
 // Builds a bin row. The caption is the category's name, or empty (with category -1) when the
 // index names no category. The shortage is needed - total when more are needed than the
 // total, else "0"; so a new row (total 0) shows its needed count as its shortage.
-BinRow addbinrow(std::string_view status, int category, const std::vector<std::string> &categories,
+BinRow addbinrow(BinStatus status, int category, const std::vector<std::string> &categories,
                  std::string name, std::string needed, std::string description, int64_t total,
                  std::string found);
 

@@ -10,8 +10,10 @@ CloseDecision closeInventory(DataFolder &folder, const CompStore &store, Message
 {
     if (!folder.hasChanges(store)) {
         // Nothing to lose: written back when possible (a deleted file comes back), never asked.
-        std::string ignored;
-        folder.trySave(store, ignored);
+        std::string failure;
+        if (!folder.trySave(store, failure)) {
+            // Nothing of this run would be lost: closing goes on without a question.
+        }
         return CloseDecision::Close;
     }
     const std::vector<std::string> buttons = {cp1251("Повторить"), cp1251("Сохранить в другую папку…"),

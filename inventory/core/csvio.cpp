@@ -3,6 +3,7 @@
 #include "bin.h"
 #include "cp1251.h"
 #include "csvrecords.h"
+#include "nominal.h"
 #include "textcodec.h"
 #include "valuetext.h"
 
@@ -315,7 +316,14 @@ struct CsvImporter::State {
                 refuse(line, why);
                 return;
             }
-        CanonicalName canonical = canonicalName(category, name);
+        // A spreadsheet writes «4.7k» with a decimal point, which the typed-name reader does not
+        // know as one («47К» would be a tenfold error): such a value is read as a value and
+        // written canonically. The program's own names use the comma and never get here.
+        std::string typed = name;
+        if (hasCanonicalNames(category) && name.find('.') != std::string::npos)
+            if (const auto v = readLooseValue(name, isResistanceCategory(category)))
+                typed = shownominal(*v);
+        CanonicalName canonical = canonicalName(category, typed);
         if (!canonical.ok()) {
             refuse(line, canonical.refusal);
             return;

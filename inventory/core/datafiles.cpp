@@ -80,11 +80,11 @@ bool DataFolder::readData(const std::string &name, std::string &bytes, size_t li
             return false;
         }
         messages_.inform(cp1251("Файл с данными не найден: создаю новый файл"));
-        std::string reason;
-        if (!createEmptyFile(path, reason)) {
+        const WriteResult written = createEmptyFile(path);
+        if (!written) {
             // Someone may have created it meanwhile; read again rather than give up then.
             if (readFileBytes(path, limit).status == ReadStatus::Missing) {
-                failure = cp1251("Не удалось создать файл ") + pathForMessage(path) + ": " + reason;
+                failure = cp1251("Не удалось создать файл ") + pathForMessage(path) + ": " + written.reason;
                 bytes.clear();
                 return false;
             }
@@ -142,7 +142,9 @@ DataFolder::Loaded DataFolder::loadbase(CompStore &store, const std::function<vo
         if (out.recovered) {
             if (setstatus)
                 setstatus(cp1251("Количество деталей в базе: ") + std::to_string(store.totalqty));
-            savebase(store); // on failure the journal keeps the recovered changes
+            if (!savebase(store)) {
+                // Shown already; the journal keeps the recovered changes for the next save.
+            }
         }
     }
     loadedMain_.clear();
@@ -174,12 +176,12 @@ bool DataFolder::trySave(const CompStore &store, std::string &failure)
         return true;
     const std::string path = pathOf("main.dat");
     const std::string bytes = writeMainFile(store);
-    std::string reason;
-    if (replaceFileAtomically(path, bytes, reason)) {
+    const WriteResult written = replaceFileAtomically(path, bytes);
+    if (written) {
         journal_->saved(bytes);
         return true;
     }
-    failure = cp1251("Не удалось записать файл ") + pathForMessage(path) + ": " + reason;
+    failure = cp1251("Не удалось записать файл ") + pathForMessage(path) + ": " + written.reason;
     return false;
 }
 
@@ -194,9 +196,9 @@ bool DataFolder::saveCopyTo(const std::string &folder, const CompStore &store)
     const std::pair<const char *, std::string> files[] = {
         {"main.dat", writeMainFile(store)}, {"strings.dat", loadedStrings_}, {"components.lst", loadedComponents_}};
     for (const auto &[name, bytes] : files) {
-        std::string reason;
-        if (!replaceFileAtomically(base + name, bytes, reason)) {
-            messages_.error(cp1251("Не удалось записать файл ") + pathForMessage(base + name) + ": " + reason);
+        const WriteResult written = replaceFileAtomically(base + name, bytes);
+        if (!written) {
+            messages_.error(cp1251("Не удалось записать файл ") + pathForMessage(base + name) + ": " + written.reason);
             return false;
         }
     }

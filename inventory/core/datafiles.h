@@ -40,7 +40,7 @@ public:
     // The bytes of a data file, read up to `limit`; a missing one is announced and created
     // empty first. An existing file that cannot be read whole (or is no regular file) is
     // reported and left alone: false, `bytes` holding what could be read.
-    bool opendata(const std::string &name, std::string &bytes, size_t limit = readlimit::kDefault);
+    [[nodiscard]] bool opendata(const std::string &name, std::string &bytes, size_t limit = readlimit::kDefault);
 
     struct Loaded {
         Dictionary dictionary;
@@ -59,22 +59,22 @@ public:
 
     // Records one change in the journal (see Journal::record); true when it is on the disk,
     // and always true when read-only (nothing is kept then).
-    bool record(const JournalEntry &entry);
+    [[nodiscard]] bool record(const JournalEntry &entry);
 
     // Writes main.dat whole; on failure the error is shown and the file is left as it was.
     // A successful save empties the journal. Read-only: writes nothing and returns true
     // (closing may go on; nothing of this run is kept).
-    bool savebase(const CompStore &store);
+    [[nodiscard]] bool savebase(const CompStore &store);
 
     // savebase without the message: false with the reason in `failure`.
-    bool trySave(const CompStore &store, std::string &failure);
+    [[nodiscard]] bool trySave(const CompStore &store, std::string &failure);
 
     // True when main.dat, written now, would not be the file as it was loaded or last saved.
     bool hasChanges(const CompStore &store) const;
 
     // Writes main.dat, strings.dat and components.lst (as they were read) into another
     // folder, atomically each; false with the error shown when one cannot be written.
-    bool saveCopyTo(const std::string &folder, const CompStore &store);
+    [[nodiscard]] bool saveCopyTo(const std::string &folder, const CompStore &store);
 
     // Gives up the changes since the last save: the journal goes.
     void discardChanges();

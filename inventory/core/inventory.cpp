@@ -64,7 +64,8 @@ void Inventory::record(JournalEntry::Kind kind, const StockKey &key, uint32_t am
 {
     // On the disk before the window shows the change; a journal that cannot be written is
     // reported by the folder itself, at the first failure.
-    folder_->record({kind, key.category, key.name, key.description, amount});
+    if (!folder_->record({kind, key.category, key.name, key.description, amount}))
+        return; // the change stays in memory and is saved at closing as before
 }
 
 std::string Inventory::categoryName(int category) const
@@ -325,7 +326,7 @@ Outcome Inventory::binAdd(int category, const std::string &name, const std::stri
         out.refuse(cp1251("Введите название детали"));
         return out;
     }
-    bin_.push_back(addbinrow("ready", category, categories_, name, needed, description, 0, {}));
+    bin_.push_back(addbinrow(BinStatus::Ready, category, categories_, name, needed, description, 0, {}));
     return out;
 }
 

@@ -104,7 +104,7 @@ public:
     // shows every record. The status bar shows the stock, then the list.
     Outcome open();
     // Writes main.dat; false (error shown, nothing lost) when that is not possible.
-    bool save();
+    [[nodiscard]] bool save();
     // Closing: saved, or what the user chose when saving is impossible.
     CloseDecision close(Messages &messages);
     // Another program writes the folder, or main.dat could not be read whole: nothing is

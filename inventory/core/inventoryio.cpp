@@ -77,9 +77,9 @@ Outcome Inventory::exportCsv(const std::string &path, bool all) const
 {
     Outcome out;
     const std::vector<uint16_t> slots = all ? allSlots(store_) : rows_;
-    std::string reason;
-    if (!replaceFileAtomically(path, vosk::exportCsv(store_, categories_, slots), reason)) {
-        out.refuse(cp1251("Не удалось записать ") + pathForMessage(path) + (reason.empty() ? "" : ": " + reason), true);
+    const WriteResult written = replaceFileAtomically(path, vosk::exportCsv(store_, categories_, slots));
+    if (!written) {
+        out.refuse(cp1251("Не удалось записать ") + pathForMessage(path) + (written.reason.empty() ? "" : ": " + written.reason), true);
         return out;
     }
     out.status = cp1251("Записано строк: ") + std::to_string(slots.size()) + cp1251(" в ") + pathForMessage(path);

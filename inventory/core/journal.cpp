@@ -301,11 +301,11 @@ bool Journal::recover(CompStore &store, std::string_view loadedMainBytes)
     changes_ = report.applied;
     if (!continueFile_) {
         // Rewrite it without the damaged part, so appends follow the last good line.
-        std::string reason;
         std::string good = journalHeaderLine(base_);
         for (const JournalEntry &e : contents.entries)
             good += journalEntryLine(e);
-        continueFile_ = replaceFileAtomically(path(), good, reason);
+        const WriteResult written = replaceFileAtomically(path(), good);
+        continueFile_ = written.ok;
     }
     return true;
 }

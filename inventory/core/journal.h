@@ -100,7 +100,7 @@ public:
 
     // Appends the entry and waits until it is on the disk. False when it could not be
     // written; the first failure after a success is reported to the user, later ones not.
-    bool record(const JournalEntry &entry);
+    [[nodiscard]] bool record(const JournalEntry &entry);
 
     // main.dat was replaced with these bytes: the journal is emptied (its file removed).
     void saved(std::string_view mainFileBytes);

@@ -303,7 +303,7 @@ BomRead readKicadBom(std::string_view bytes, const Dictionary &dict, const std::
             if (category >= count)
                 category = -1;
         }
-        bl.row = addbinrow("ready", category, categories, name, std::to_string(needed), std::string(), 0, std::string());
+        bl.row = addbinrow(BinStatus::Ready, category, categories, name, std::to_string(needed), std::string(), 0, std::string());
         out.lines.push_back(std::move(bl));
     }
     if (out.lines.empty() && out.notFitted == 0)

@@ -222,7 +222,7 @@ LookupResult lookup(RefTables &tables, Fields &fields, std::string_view text, co
     out.picture.picVisible = false;
     Drawing draw{out, measure};
 
-    const int i = findRecord(tables, 1, text);
+    const int i = findRecord(tables, kMarking, text);
     if (i >= 0) {
         const std::string anode = cp1251("Метка у анода (+)"), cathode = cp1251("Метка у катода (-)");
         // The zener block swaps the titles; the user's own marking records use the diodes' order.
@@ -232,14 +232,14 @@ LookupResult lookup(RefTables &tables, Fields &fields, std::string_view text, co
             tables.marking.replaceLine(zener ? 2 : 3, cathode);
         }
         const int n = splitrecord(tables.marking.line(i), fields);
-        draw.drawtable(tables, fields, 1, i, n, RefLayout::origin, RefLayout::markingBase, text, frames);
+        draw.drawtable(tables, fields, kMarking, i, n, RefLayout::origin, RefLayout::markingBase, text, frames);
         out.markingLine = i;
     }
-    int hit = findRecord(tables, 2, text);
-    int t = 2;
+    int hit = findRecord(tables, kParams, text);
+    int t = kParams;
     if (hit < 0) {
-        hit = findRecord(tables, 3, text);
-        t = 3;
+        hit = findRecord(tables, kParams2, text);
+        t = kParams2;
     }
     if (hit >= 0) {
         const int n = splitrecord(tables.table(t).line(hit), fields);

@@ -42,7 +42,7 @@ bool isKey(std::string_view key) { return !key.empty() && key != " "; }
 
 std::string tableName(int t)
 {
-    return cp1251(t == 1 ? "маркировки" : t == 2 ? "диодов" : "стабилитронов");
+    return cp1251(t == kMarking ? "маркировки" : t == kParams ? "диодов" : "стабилитронов");
 }
 
 // A line of the file as a record, or nothing when it cannot be one.

@@ -19,7 +19,7 @@ namespace vosk {
 // Readable failure messages: the texts in UTF-8.
 inline void PrintTo(const BinRow &r, std::ostream *os)
 {
-    *os << "{" << r.status << ", " << r.category << ", \"" << utf8From1251(r.caption) << "\", \""
+    *os << "{" << statusWord(r.status) << ", " << r.category << ", \"" << utf8From1251(r.caption) << "\", \""
         << utf8From1251(r.name) << "\", \"" << utf8From1251(r.description) << "\", " << r.needed << ", "
         << r.shortage << ", \"" << r.found << "\"}";
 }
@@ -73,7 +73,7 @@ struct BinBench {
     }
     void row(int cat, const char *name, int needed, const char *desc = "")
     {
-        bin.push_back(addbinrow("ready", cat, cats, cp1251(name), std::to_string(needed), cp1251(desc), 0, ""));
+        bin.push_back(addbinrow(BinStatus::Ready, cat, cats, cp1251(name), std::to_string(needed), cp1251(desc), 0, ""));
     }
     // "Найти детали": the bin list shows the refreshed rows afterwards.
     // Every find also runs through the name index, which must find the same.

@@ -32,7 +32,7 @@ TEST(BinFindIndexed, SameRowsAndListAsScanningThroughChanges)
         }
         std::vector<BinRow> bin;
         for (int k = pick(6); k > 0; --k)
-            bin.push_back(addbinrow("ready", pick(12) - 1, bench->cats, test::T(names[pick(9)]),
+            bin.push_back(addbinrow(BinStatus::Ready, pick(12) - 1, bench->cats, test::T(names[pick(9)]),
                                     std::to_string(pick(5)), test::T(descriptions[pick(4)]), 0, ""));
         for (const bool exact : {true, false}) {
             const BinFind plain = findbin(bench->store, bench->cats, bin, exact);

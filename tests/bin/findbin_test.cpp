@@ -20,23 +20,21 @@ TEST(BinRows, NewRowShowsTheRingAndItsNeedAsShortage)
     EXPECT_EQ(r.shortage, "5");
     EXPECT_EQ(r.found, "");
 
-    EXPECT_EQ(statusPicture("green"), 0);
-    EXPECT_EQ(statusPicture("yellow"), 1);
-    EXPECT_EQ(statusPicture("red"), 2);
-    EXPECT_EQ(statusPicture("blue"), 0);
-    EXPECT_EQ(statusPicture(""), 0);
+    EXPECT_EQ(statusPicture(BinStatus::Green), 0);
+    EXPECT_EQ(statusPicture(BinStatus::Yellow), 1);
+    EXPECT_EQ(statusPicture(BinStatus::Red), 2);
 
     // The shortage is counted only when more are needed than there are.
-    EXPECT_EQ(addbinrow("green", 1, b.cats, "x", "5", "", 5, "1").shortage, "0");
-    EXPECT_EQ(addbinrow("green", 1, b.cats, "x", "5", "", 9, "1").shortage, "0");
-    EXPECT_EQ(addbinrow("yellow", 1, b.cats, "x", "99999999", "", 1, "1").shortage, "99999998");
+    EXPECT_EQ(addbinrow(BinStatus::Green, 1, b.cats, "x", "5", "", 5, "1").shortage, "0");
+    EXPECT_EQ(addbinrow(BinStatus::Green, 1, b.cats, "x", "5", "", 9, "1").shortage, "0");
+    EXPECT_EQ(addbinrow(BinStatus::Yellow, 1, b.cats, "x", "99999999", "", 1, "1").shortage, "99999998");
 }
 
 TEST(BinRows, IndexNamingNoCategoryGivesNoCaptionAndNoCategory)
 {
     BinBench b;
     for (int index : {-1, 10, 255, 65535}) {
-        const BinRow r = addbinrow("ready", index, b.cats, "x", "1", "", 0, "");
+        const BinRow r = addbinrow(BinStatus::Ready, index, b.cats, "x", "1", "", 0, "");
         EXPECT_EQ(r.caption, "") << index;
         EXPECT_EQ(r.category, -1) << index;
     }
@@ -44,9 +42,9 @@ TEST(BinRows, IndexNamingNoCategoryGivesNoCaptionAndNoCategory)
     std::vector<std::string> many;
     for (int i = 0; i < 301; ++i)
         many.push_back("cat" + std::to_string(i));
-    EXPECT_EQ(addbinrow("ready", 300, many, "x", "1", "", 0, "").caption, "cat300");
-    EXPECT_EQ(addbinrow("ready", 300, many, "x", "1", "", 0, "").category, 300);
-    EXPECT_EQ(addbinrow("ready", -1, many, "x", "1", "", 0, "").caption, "");
+    EXPECT_EQ(addbinrow(BinStatus::Ready, 300, many, "x", "1", "", 0, "").caption, "cat300");
+    EXPECT_EQ(addbinrow(BinStatus::Ready, 300, many, "x", "1", "", 0, "").category, 300);
+    EXPECT_EQ(addbinrow(BinStatus::Ready, -1, many, "x", "1", "", 0, "").caption, "");
 }
 
 TEST(BinRows, CaptionLookupIgnoresLetterCaseInCodePage1251)
@@ -96,7 +94,7 @@ TEST(BinFind, ThreeRecordsCountAsFoundAndTheirPartsAsTotal)
 
     ASSERT_EQ(b.find.rows.size(), 2u);
     const BinRow &enough = b.find.rows[0];
-    EXPECT_EQ(enough.status, "green");
+    EXPECT_EQ(enough.status, BinStatus::Green);
     EXPECT_EQ(statusPicture(enough.status), 0);
     EXPECT_EQ(enough.found, "3");
     EXPECT_EQ(enough.shortage, "0");
@@ -104,7 +102,7 @@ TEST(BinFind, ThreeRecordsCountAsFoundAndTheirPartsAsTotal)
     EXPECT_EQ(enough.caption, T("Резисторы"));
     EXPECT_EQ(enough.category, 1);
     const BinRow &few = b.find.rows[1];
-    EXPECT_EQ(few.status, "yellow");
+    EXPECT_EQ(few.status, BinStatus::Yellow);
     EXPECT_EQ(few.found, "3");
     EXPECT_EQ(few.shortage, "2");
 
@@ -131,12 +129,12 @@ TEST(BinFind, NothingInStockIsRed)
     b.row(8, "КД522", 1);
     b.row(8, "КТ315", 1);
     b.runFind();
-    EXPECT_EQ(b.bin[0].status, "red");
+    EXPECT_EQ(b.bin[0].status, BinStatus::Red);
     EXPECT_EQ(statusPicture(b.bin[0].status), 2);
     EXPECT_EQ(b.bin[0].shortage, "1");
     EXPECT_EQ(b.bin[0].found, "0");
     // A matching record that holds nothing: found, but red all the same.
-    EXPECT_EQ(b.bin[1].status, "red");
+    EXPECT_EQ(b.bin[1].status, BinStatus::Red);
     EXPECT_EQ(b.bin[1].found, "1");
     EXPECT_EQ(b.bin[1].shortage, "1");
     EXPECT_EQ(b.find.counts, (std::vector<int>{0, 1}));
@@ -144,9 +142,9 @@ TEST(BinFind, NothingInStockIsRed)
     EXPECT_EQ(b.find.lastTotal, 0u);
 
     // Red wins even over a need that nothing would cover.
-    b.bin = {addbinrow("ready", 8, b.cats, T("КД522"), "0", "", 0, "")};
+    b.bin = {addbinrow(BinStatus::Ready, 8, b.cats, T("КД522"), "0", "", 0, "")};
     b.runFind();
-    EXPECT_EQ(b.bin[0].status, "red");
+    EXPECT_EQ(b.bin[0].status, BinStatus::Red);
     EXPECT_EQ(b.bin[0].shortage, "0");
 }
 
@@ -161,14 +159,14 @@ TEST(BinFind, ExactFindComparesWholeNamesAndPartialFindLooksInside)
 
     b.runFind(false);
     EXPECT_EQ(b.bin[0].found, "2");
-    EXPECT_EQ(b.bin[0].status, "green");
+    EXPECT_EQ(b.bin[0].status, BinStatus::Green);
     EXPECT_EQ(b.find.list[0].name, T("КТ315"));
     EXPECT_EQ(b.find.list[1].name, T("КТ3102"));
     EXPECT_EQ(b.bin[1].found, "1");
 
     b.runFind(true);
     EXPECT_EQ(b.bin[0].found, "0");
-    EXPECT_EQ(b.bin[0].status, "red");
+    EXPECT_EQ(b.bin[0].status, BinStatus::Red);
     EXPECT_EQ(b.bin[1].found, "1");
     EXPECT_EQ(b.find.list.size(), 1u);
     EXPECT_EQ(b.find.lastCount, 1u);
@@ -237,8 +235,8 @@ TEST(BinFind, RecordMatchingTwoRowsIsListedForEach)
     ASSERT_EQ(b.find.list.size(), 3u);
     EXPECT_EQ(b.find.list[0], b.find.list[2]);
     EXPECT_EQ(b.find.list[0], (ListRow{8, T("КТ315"), "5", "npn"}));
-    EXPECT_EQ(b.bin[0].status, "green");
-    EXPECT_EQ(b.bin[2].status, "green"); // each row sees the whole record
+    EXPECT_EQ(b.bin[0].status, BinStatus::Green);
+    EXPECT_EQ(b.bin[2].status, BinStatus::Green); // each row sees the whole record
 }
 
 TEST(BinFind, RowKeepsItsOwnCategoryWhereCaptionsMislead)
@@ -255,8 +253,8 @@ TEST(BinFind, RowKeepsItsOwnCategoryWhereCaptionsMislead)
     store.append(44, "x", 4, " ");  // 300 in 8 bits
     store.append(300, "x", 8, " ");
 
-    std::vector<BinRow> bin = {addbinrow("ready", 5, cats, "x", "1", "", 0, ""),
-                               addbinrow("ready", 300, cats, "x", "1", "", 0, "")};
+    std::vector<BinRow> bin = {addbinrow(BinStatus::Ready, 5, cats, "x", "1", "", 0, ""),
+                               addbinrow(BinStatus::Ready, 300, cats, "x", "1", "", 0, "")};
     BinFind f = findbin(store, cats, bin, true);
     EXPECT_EQ(f.rows[0].category, 5);
     EXPECT_EQ(f.rows[0].caption, T("РАЗНОЕ"));

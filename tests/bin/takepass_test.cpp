@@ -57,7 +57,7 @@ TEST(TakePass, ThreeOfAStockOfFiveLeaveTwoAndTheRowTurnsYellow)
     b.rec(8, "КТ315", 5, "npn");
     b.row(8, "КТ315", 3, "npn");
     b.runFind();
-    EXPECT_EQ(b.bin[0].status, "green");
+    EXPECT_EQ(b.bin[0].status, BinStatus::Green);
     TakePass pass;
     ASSERT_TRUE(startPass(pass, b));
     ASSERT_TRUE(pass.active());
@@ -84,7 +84,7 @@ TEST(TakePass, ThreeOfAStockOfFiveLeaveTwoAndTheRowTurnsYellow)
     EXPECT_EQ(b.store.quantity[1], 9);
     EXPECT_EQ(b.store.totalqty, 11u);
     b.runFind();
-    EXPECT_EQ(b.bin[0].status, "yellow");
+    EXPECT_EQ(b.bin[0].status, BinStatus::Yellow);
     EXPECT_EQ(b.bin[0].shortage, "1");
 }
 
@@ -249,9 +249,9 @@ TEST(TakePass, WholeReportOfAPassOverSeveralRows)
     EXPECT_EQ(b.store.compcount, 3);
     EXPECT_EQ(b.store.totalqty, 3u);
     b.runFind(false);
-    EXPECT_EQ(b.bin[0].status, "yellow");
+    EXPECT_EQ(b.bin[0].status, BinStatus::Yellow);
     EXPECT_EQ(b.bin[0].shortage, "4");
-    EXPECT_EQ(b.bin[1].status, "yellow");
+    EXPECT_EQ(b.bin[1].status, BinStatus::Yellow);
     EXPECT_EQ(b.bin[1].shortage, "4");
     EXPECT_EQ(b.find.list[2], (ListRow{1, T("10К"), "1", T("С2-23")}));
 }
@@ -378,7 +378,7 @@ TEST(TakePass, ListsThatDoNotLineUpAreRefused)
     EXPECT_TRUE(refused(b.bin, changed, b.find));
     // A row added after the find (found text empty).
     std::vector<BinRow> added = b.bin;
-    added.push_back(addbinrow("ready", 9, b.cats, T("КД522"), "1", "", 0, ""));
+    added.push_back(addbinrow(BinStatus::Ready, 9, b.cats, T("КД522"), "1", "", 0, ""));
     EXPECT_TRUE(refused(added, b.find.list, b.find));
     // A row deleted, or the rows in another order.
     std::vector<BinRow> fewer = b.bin;

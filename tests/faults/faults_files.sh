@@ -32,7 +32,7 @@ run_case() {
     answer_box "$box" || true
   done
   MESSAGES=$n
-  if wait_window '^Voskbase v2\.0$' 10 >/dev/null; then
+  if wait_window '^Voskbase v2\.0' 10 >/dev/null; then
     check "$what: the inventory window comes up" true
   else
     check "$what: the inventory window comes up" false

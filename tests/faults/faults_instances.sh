@@ -13,7 +13,9 @@ rm -rf "$OUT" && mkdir -p "$OUT"
 trap 'status=$?; x_stop; [ -n "${B_PID:-}" ] && kill -9 "$B_PID" 2>/dev/null; report_early_end $status' EXIT
 x_start
 
-inventory_windows() { xdotool search --onlyvisible --name '^Voskbase v2\.0$' 2>/dev/null | wc -l; }
+# The writing program's caption, and the read-only one's («… — только просмотр»).
+inventory_windows() { xdotool search --onlyvisible --name '^Voskbase v2\.0' 2>/dev/null | wc -l; }
+read_only_windows() { xdotool search --onlyvisible --name 'только просмотр$' 2>/dev/null | wc -l; }
 wait_two_windows() {
   for _ in $(seq 200); do [ "$(inventory_windows)" -ge 2 ] && return 0; sleep 0.1; done
   return 1
@@ -30,6 +32,7 @@ start_second() {
     check "$1: the second program is told who holds the folder" false
   fi
   wait_two_windows || abort "$1: the second window did not appear"
+  check "$1: the second window says it only shows the base" [ "$(read_only_windows)" = 1 ]
 }
 # Closes the window of the program with pid $1 (the window manager's close, as a user).
 close_pid() {

@@ -184,7 +184,7 @@ TEST(Inventory, TakingPassOffersLooksUpAndAppliesWhatWasConfirmed)
     EXPECT_EQ(inv.store().quantity[1], 3);
     EXPECT_EQ(inv.store().quantity[2], 3);
     EXPECT_EQ(applied.list, ListChange::Reset); // the bin checked again
-    EXPECT_EQ(inv.binRows().front().status, "green");
+    EXPECT_EQ(inv.binRows().front().status, BinStatus::Green);
     EXPECT_FALSE(inv.batchmode());
 
     // Cancelled, nothing changes.
@@ -349,7 +349,7 @@ TEST(Inventory, BillOfMaterialsReplacesTheBinAndListsWhatItCouldNotRead)
     inv.findBin(true);
     std::vector<std::string> statuses;
     for (const BinRow &r : inv.binRows())
-        statuses.push_back(r.status);
+        statuses.push_back(std::string(statusWord(r.status)));
     EXPECT_EQ(statuses, (std::vector<std::string>{"green", "green", "red", "green"})); // found as typed rows are
 
     // While the taking pass walks the list, an import would change the store under it.

@@ -24,7 +24,7 @@ Strings binRows(const Tbase &base)
 {
     Strings out;
     for (const BinRow &r : base.binRows())
-        out.push_back(r.status + "|" + utf8From1251(r.caption) + "|" + utf8From1251(r.name) + "|" +
+        out.push_back(std::string(statusWord(r.status)) + "|" + utf8From1251(r.caption) + "|" + utf8From1251(r.name) + "|" +
                       utf8From1251(r.description) + "|" + r.needed + "|" + r.shortage + "|" + r.found);
     return out;
 }

@@ -182,7 +182,7 @@ void IoWindowTest::billOfMaterialsFillsTheBin()
     QVERIFY(said[1].find("строка 5: R9 «zzz»") != std::string::npos);
     Strings bin;
     for (const BinRow &r : f.base->binRows())
-        bin.push_back(utf8From1251(r.name) + "|" + r.needed + "|" + r.status);
+        bin.push_back(utf8From1251(r.name) + "|" + r.needed + "|" + std::string(statusWord(r.status)));
     // «0.1uF» reads as 0,1 мкф: the row takes the stock's spelling of that value.
     QCOMPARE(bin, (Strings{"4,7К|3|ready", "100нф|1|ready", "КТ315Б|1|ready", "zzz|1|ready"}));
 
@@ -190,7 +190,7 @@ void IoWindowTest::billOfMaterialsFillsTheBin()
     f.findlist->click();
     bin.clear();
     for (const BinRow &r : f.base->binRows())
-        bin.push_back(r.status + "|" + r.shortage);
+        bin.push_back(std::string(statusWord(r.status)) + "|" + r.shortage);
     QCOMPARE(bin, (Strings{"green|0", "green|0", "green|0", "red|1"}));
     QCOMPARE(f.listNames(), (Strings{"4,7К", "100нф", "КТ315Б"}));
 }

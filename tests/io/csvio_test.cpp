@@ -194,6 +194,22 @@ TEST(CsvImport, EveryRowPassesTheRulesOfTyping)
     EXPECT_EQ(after.compcount, 2);
 }
 
+TEST(CsvImport, ASpreadsheetsDecimalPointIsADecimalMark)
+{
+    const auto cats = test::smallCategories();
+    CompStore store;
+    const ImportPlan plan = planImport(store, cats,
+                                       "category,category_name,name,quantity,description\r\n"
+                                       "2,,4.7k,1,\r\n"
+                                       "4,,0.1uF,2,\r\n"
+                                       "2,,\"4,7К\",3,\r\n");
+    ASSERT_TRUE(plan.usable());
+    ASSERT_EQ(plan.entries.size(), 2u) << refusals(plan); // «4.7k» is the same part as «4,7К»
+    EXPECT_EQ(u8(plan.entries[0].key.name), "4,7К");
+    EXPECT_EQ(plan.entries[0].quantity, 4u);
+    EXPECT_EQ(u8(plan.entries[1].key.name), "0,1мкф"); // as «0,1мкф» typed by hand is stored
+}
+
 TEST(CsvImport, RefusedFilesAndAFullStore)
 {
     const auto cats = test::smallCategories();

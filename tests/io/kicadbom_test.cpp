@@ -48,7 +48,7 @@ TEST(KicadBom, TheBundledBoardAgainstTheBundledStock)
                             }));
     EXPECT_EQ(u8(bom.lines[0].references), "C1,C2");
     EXPECT_EQ(bom.lines[0].row.description, "");
-    EXPECT_EQ(bom.lines[0].row.status, "ready");
+    EXPECT_EQ(bom.lines[0].row.status, BinStatus::Ready);
     EXPECT_EQ(u8(bom.lines[0].row.caption), "Конденсаторы керамические");
 
     std::vector<BinRow> rows;
@@ -57,7 +57,7 @@ TEST(KicadBom, TheBundledBoardAgainstTheBundledStock)
     const BinFind find = findbin(data.store, data.categories, rows, true);
     std::vector<std::string> statuses;
     for (const BinRow &r : find.rows)
-        statuses.push_back(r.status + " " + r.shortage + " " + r.found);
+        statuses.push_back(std::string(statusWord(r.status)) + " " + r.shortage + " " + r.found);
     EXPECT_EQ(statuses, (std::vector<std::string>{
                             "green 0 3", "green 0 3", "green 0 2", "green 0 3", "green 0 1", "green 0 1",
                             "red 1 0",    // no connector in the stock

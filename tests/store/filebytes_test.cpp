@@ -75,8 +75,8 @@ TEST(FileBytes, SavingThroughALinkKeepsTheLinkAndTheMode)
     dir.write("real/data.dat", "old");
     ::chmod(dir.file("real/data.dat").c_str(), 0640);
     fs::create_symlink("real/data.dat", dir.file("main.dat"));
-    std::string reason;
-    ASSERT_TRUE(replaceFileAtomically(dir.file("main.dat"), "new", reason)) << reason;
+    const WriteResult written = replaceFileAtomically(dir.file("main.dat"), "new");
+    ASSERT_TRUE(written) << written.reason;
     EXPECT_TRUE(fs::is_symlink(dir.file("main.dat")));
     EXPECT_EQ(dir.read("real/data.dat"), "new");
     struct stat st {};
@@ -96,8 +96,8 @@ TEST(FileBytes, ASharedFileKeepsItsGroupOrStaysAsItWas)
     // Owned by another user, in a group the saving user is not in, readable by the group.
     ASSERT_EQ(::chown(dir.file("main.dat").c_str(), 4321, 4321), 0);
     ::chmod(dir.file("main.dat").c_str(), 0666);
-    std::string reason;
-    ASSERT_TRUE(replaceFileAtomically(dir.file("main.dat"), "by root", reason)) << reason;
+    const WriteResult written = replaceFileAtomically(dir.file("main.dat"), "by root");
+    ASSERT_TRUE(written) << written.reason;
     struct stat st {};
     ::stat(dir.file("main.dat").c_str(), &st);
     EXPECT_EQ(st.st_gid, 4321u);
@@ -109,9 +109,9 @@ TEST(FileBytes, ASharedFileKeepsItsGroupOrStaysAsItWas)
     if (child == 0) {
         if (::setgid(5555) != 0 || ::setuid(5555) != 0)
             ::_exit(2);
-        std::string why;
-        const bool ok = replaceFileAtomically(dir.file("main.dat"), "by 5555", why);
-        ::_exit(!ok && why.find(cp1251("группу")) != std::string::npos ? 0 : 1);
+        const WriteResult written = replaceFileAtomically(dir.file("main.dat"), "by 5555");
+        const bool ok = written.ok;
+        ::_exit(!ok && written.reason.find(cp1251("группу")) != std::string::npos ? 0 : 1);
     }
     int status = 0;
     ::waitpid(child, &status, 0);
