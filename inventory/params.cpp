@@ -7,6 +7,7 @@
 #include "imagery.h"
 #include "inventorylist.h"
 #include "messages.h"
+#include "placement.h"
 #include "settingsstore.h"
 
 #include <QCloseEvent>
@@ -150,10 +151,7 @@ void Tbase::FormCreate(std::optional<std::string> datapath)
     datapath_ = datapath ? *datapath : readpath();
     highlight = QColor(245, 245, 255);
     Memo2->setPlainText(windowTitle() + QLatin1Char(' ') + Memo2->toPlainText());
-    move(5, 1);
-    const QScreen *screen = QGuiApplication::primaryScreen();
-    const int screenHeight = screen ? screen->geometry().height() : 768;
-    resize(kPageWidth, screenHeight - 80);
+    placeWindow(this, QRect(5, 1, kPageWidth, screenArea(this).height() - 80));
     batchmode_ = false;
     delay->setInterval(timedelay->value());
 

@@ -1,6 +1,7 @@
 #include "imagery.h"
 
 #include "codec.h"
+#include "placement.h"
 #include "resourcebytes.h"
 
 #include <QImage>
@@ -84,7 +85,7 @@ void TImages::apply(const PictureState &s)
     pic->setGeometry(s.picLeft, 0, s.picWidth, s.picHeight);
     fig->setVisible(s.figVisible);
     pic->setVisible(s.picVisible);
-    resize(s.width, s.height);
+    resizeFrame(this, QSize(s.width, s.height));
     setWindowTitle(fromCp1251(s.caption));
     state_ = s;
 }
