@@ -85,7 +85,13 @@ void TImages::apply(const PictureState &s)
     pic->setGeometry(s.picLeft, 0, s.picWidth, s.picHeight);
     fig->setVisible(s.figVisible);
     pic->setVisible(s.picVisible);
-    resizeFrame(this, QSize(s.width, s.height));
+    // The outer size asked for, but never so small that the frame cuts a drawing off.
+    QSize drawings;
+    if (s.figVisible)
+        drawings = drawings.expandedTo(QSize(s.figLeft + s.figWidth, s.figHeight));
+    if (s.picVisible)
+        drawings = drawings.expandedTo(QSize(s.picLeft + s.picWidth, s.picHeight));
+    resizeFrame(this, QSize(s.width, s.height), drawings);
     setWindowTitle(fromCp1251(s.caption));
     state_ = s;
 }
