@@ -31,6 +31,8 @@ public:
     std::optional<QSize> outer;
     QSize minClient;
     std::function<void()> placed;
+    // A new request gets its own few corrections.
+    void request() { corrections_ = 0; }
 
     // Places the frame; `keepPosition` moves it back to the position asked for, otherwise the
     // frame keeps its corner where it is now.
@@ -62,6 +64,11 @@ public:
         }
         applying_ = false;
         lastMargins_ = m;
+        if (position && keepPosition) {
+            // Checked when the window manager reports the frame: it may have put it elsewhere.
+            target_ = fitted.topLeft();
+            checking_ = true;
+        }
     }
 
 protected:
@@ -91,6 +98,13 @@ protected:
             lastMargins_ = m;
             if (placed)
                 placed();
+        } else if (checking_ && (!m.isNull() || frameless()) && window_->isVisible()) {
+            // The frame is known: where the window manager put it is checked against where it
+            // was asked to go, and put again a few times at most (the user may move it later).
+            if (window_->frameGeometry().topLeft() == target_ || ++corrections_ > 5)
+                checking_ = false;
+            else
+                apply();
         } else if (type == QEvent::Resize && window_->isVisible()) {
             keepInside();
         }
@@ -128,6 +142,9 @@ private:
     QWidget *window_;
     QWindow *watchedHandle_ = nullptr;
     QMargins lastMargins_;
+    QPoint target_;
+    bool checking_ = false;
+    int corrections_ = 0;
     bool applying_ = false;
 };
 
@@ -167,6 +184,7 @@ void placeWindow(QWidget *window, const QRect &frame)
     FramePlacer *placer = FramePlacer::of(window);
     placer->position = frame.topLeft();
     placer->outer = frame.size();
+    placer->request();
     placer->apply();
 }
 
@@ -174,6 +192,7 @@ void moveFrame(QWidget *window, const QPoint &topLeft)
 {
     FramePlacer *placer = FramePlacer::of(window);
     placer->position = topLeft;
+    placer->request();
     placer->apply();
 }
 

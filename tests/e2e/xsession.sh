@@ -4,13 +4,17 @@
 # x_start [WIDTHxHEIGHT]: the screen is 1024x768 unless given. Returns once the window
 # manager has taken the screen.
 x_start() {
-  local n
-  for n in $(seq 90 140); do
-    [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] || break
-  done
-  export DISPLAY=":$n"
-  Xvfb "$DISPLAY" -screen 0 "${1:-1024x768}x24" -nolisten tcp >/dev/null 2>&1 &
+  # The server picks a free display itself and writes its number: two scripts started at the
+  # same moment (by other builds on this machine) never take the same one.
+  local numfile n
+  numfile=$(mktemp)
+  Xvfb -displayfd 5 -screen 0 "${1:-1024x768}x24" -nolisten tcp 5>"$numfile" >/dev/null 2>&1 &
   XVFB_PID=$!
+  for _ in $(seq 300); do [ -s "$numfile" ] && break; sleep 0.1; done
+  n=$(tr -dc 0-9 <"$numfile")
+  rm -f "$numfile"
+  [ -n "$n" ] || { echo "Xvfb did not start" >&2; return 1; }
+  export DISPLAY=":$n"
   for _ in $(seq 300); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
   openbox >/dev/null 2>&1 &
   WM_PID=$!
@@ -19,6 +23,7 @@ x_start() {
     xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && wmctrl -m >/dev/null 2>&1 && break
     sleep 0.1
   done
+  wmctrl -m >/dev/null 2>&1 || { echo "the window manager did not start" >&2; return 1; }
   unset QT_QPA_PLATFORM
   export QT_QPA_PLATFORM=xcb
 }

@@ -79,7 +79,7 @@ refused_close() {
     [ "$(used_bytes "$INST")" = "$used_before" ]
   if [ -n "$box" ]; then
     answer_box "$box" || check "$what: the message box goes on Return" false
-    sleep 0.5
+    inventory_settled || true
     check "$what: after the message the window is still shown" inventory_shown
     check "$what: after the message the program is still running" app_alive
   fi
@@ -107,6 +107,7 @@ successful_close() {
 
 start_or_abort() {
   start_app "$OUT/config-$1" || abort "$1: inventory window did not appear"
+  inventory_settled || abort "$1: inventory window not placed"
   check "$1: no message box on loading" no_box_shown
 }
 
