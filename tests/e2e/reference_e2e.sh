@@ -9,6 +9,10 @@ rm -rf "$OUT" && mkdir -p "$OUT"
 trap x_stop EXIT
 x_start
 
+# A Russian keyboard before the program starts: the letters are typed from the keyboard's own
+# map. (Typing them on a Latin map makes xdotool remap a key for each letter, and a program
+# that reads the map a moment late under load gets another letter or none.)
+setxkbmap ru || fail "cannot set the Russian keyboard"
 cp -r "$VOSK_SOURCE_DATA" "$OUT/data"
 make_config "$OUT/config" "$OUT/data"
 (cd "$OUT" && XDG_CONFIG_DIRS="$OUT/config" exec "$BIN") >"$OUT/run.log" 2>&1 &
@@ -34,7 +38,7 @@ looked_up=
 for _ in 1 2 3; do
   focus_window "$ref" || fail "reference window does not take the focus"
   xdotool mousemove --window "$ref" 40 15 click 1           # into the type box
-  xdotool key --clearmodifiers ctrl+a BackSpace
+  xdotool key --clearmodifiers End BackSpace BackSpace BackSpace BackSpace BackSpace BackSpace BackSpace BackSpace
   xdotool type --delay 40 'КС191Ж'
   xdotool key Return
   wait_window '^КС191Ж$' 10 >/dev/null && { looked_up=1; break; }
