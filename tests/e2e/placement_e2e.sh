@@ -64,6 +64,7 @@ one_screen() { # WIDTHxHEIGHT
   base=$(wait_window '^Voskbase v2\.0$' 30) || abort "$size: inventory window did not appear"
   f=$(wait_frame "$base" inventory_frame 10) || true
   echo "  inventory frame: $f"
+  inventory_frame $f || { xprop -id "$base" WM_NORMAL_HINTS _NET_WM_STATE _NET_FRAME_EXTENTS; xwininfo -id "$base" | grep -E 'Absolute|Width|Height'; }
   check "$size: the inventory window's frame at 5,1, $((SH - 80)) high ($f)" inventory_frame $f
   check "$size: the inventory window lies inside the screen" inside_screen $f
 

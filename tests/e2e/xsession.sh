@@ -2,28 +2,42 @@
 # Needs: Xvfb, openbox, xdotool, wmctrl, xwininfo.
 
 # x_start [WIDTHxHEIGHT]: the screen is 1024x768 unless given. Returns once the window
-# manager has taken the screen.
+# manager has taken the screen; a server or window manager that does not come up is started
+# again (a display just given up by another server can refuse the first clients).
 x_start() {
+  local attempt
+  for attempt in 1 2 3; do
+    x_try_start "${1:-1024x768}" && return 0
+    echo "X session not ready (attempt $attempt), starting it again" >&2
+    x_stop
+  done
+  return 1
+}
+
+x_try_start() {
   # The server picks a free display itself and writes its number: two scripts started at the
   # same moment (by other builds on this machine) never take the same one.
   local numfile n
   numfile=$(mktemp)
-  Xvfb -displayfd 5 -screen 0 "${1:-1024x768}x24" -nolisten tcp 5>"$numfile" >/dev/null 2>&1 &
+  Xvfb -displayfd 5 -screen 0 "$1x24" -nolisten tcp 5>"$numfile" >/dev/null 2>&1 &
   XVFB_PID=$!
   for _ in $(seq 300); do [ -s "$numfile" ] && break; sleep 0.1; done
   n=$(tr -dc 0-9 <"$numfile")
   rm -f "$numfile"
-  [ -n "$n" ] || { echo "Xvfb did not start" >&2; return 1; }
+  [ -n "$n" ] || return 1
   export DISPLAY=":$n"
   for _ in $(seq 300); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
-  openbox >/dev/null 2>&1 &
+  xdpyinfo >/dev/null 2>&1 || return 1
+  # The window manager with its own settings, whatever settings folder the test gives the program.
+  env -u XDG_CONFIG_DIRS openbox >/dev/null 2>&1 &
   WM_PID=$!
   # The window manager announces itself on the root window when it is ready to frame windows.
   for _ in $(seq 300); do
+    kill -0 "$WM_PID" 2>/dev/null || return 1
     xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && wmctrl -m >/dev/null 2>&1 && break
     sleep 0.1
   done
-  wmctrl -m >/dev/null 2>&1 || { echo "the window manager did not start" >&2; return 1; }
+  wmctrl -m >/dev/null 2>&1 || return 1
   unset QT_QPA_PLATFORM
   export QT_QPA_PLATFORM=xcb
 }

@@ -53,15 +53,17 @@ start_app() {
   wait_window '^Voskbase v2\.0$' 60 >/dev/null
 }
 
-# Waits until the inventory window is framed and placed: its event loop is running and has
-# handled the window manager's doings, so a close request is taken at once.
+# Waits until the window manager has framed the inventory window: its event loop is running
+# and a close request goes to it at once.
 inventory_settled() {
-  local id
+  local id f
   id=$(xdotool search --onlyvisible --name '^Voskbase v2\.0$' 2>/dev/null | head -n1) || return 1
   [ -n "$id" ] || return 1
-  at_5_1() { (( $1 == 5 && $2 == 1 )); }
-  local f
-  f=$(wait_frame "$id" at_5_1 30) || { echo "  inventory window $id: frame $f" >&2; return 1; }
+  framed() { [ "$(xprop -id "$id" _NET_FRAME_EXTENTS 2>/dev/null | grep -c '=')" = 1 ]; }
+  for _ in $(seq 300); do framed && return 0; sleep 0.1; done
+  f=$(frame_geometry "$id")
+  echo "  inventory window $id not framed: $f" >&2
+  return 1
 }
 
 # Waits until no window of the program is left on the server, so that a later start is not
