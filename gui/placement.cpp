@@ -40,14 +40,14 @@ public:
     {
         QWidget *w = window_;
         const QMargins m = margins();
-        QRect frame = w->frameGeometry();
+        QRect frame = outerFrame();
         if (position && keepPosition)
             frame.moveTopLeft(*position);
         if (outer)
             frame.setSize(outer->expandedTo(minClient.grownBy(m)));
         const QRect fitted = fitFrame(frame, availableArea(w));
         const QSize client = fitted.size().shrunkBy(m).expandedTo(QSize(1, 1));
-        const bool move = fitted.topLeft() != w->frameGeometry().topLeft() || (position && keepPosition);
+        const bool move = fitted.topLeft() != frame.topLeft() || (position && keepPosition);
         applying_ = true;
         if (!w->testAttribute(Qt::WA_WState_Created)) {
             // Before the window exists, a move names the frame's corner.
@@ -101,7 +101,7 @@ protected:
         } else if (checking_ && (!m.isNull() || frameless()) && window_->isVisible()) {
             // The frame is known: where the window manager put it is checked against where it
             // was asked to go, and put again a few times at most (the user may move it later).
-            if (window_->frameGeometry().topLeft() == target_ || ++corrections_ > 5)
+            if (outerFrame().topLeft() == target_ || ++corrections_ > 5)
                 checking_ = false;
             else
                 apply();
@@ -117,8 +117,16 @@ private:
         QWindow *handle = window_->windowHandle();
         if (!handle || !window_->isVisible())
             return {};
-        return handle->frameMargins();
+        const QMargins m = handle->frameMargins();
+        // A frame is a border and a caption. Read while the window manager is still building
+        // it, the margins can come out as anything: such a reading is not taken.
+        const bool plausible = m.left() >= 0 && m.right() >= 0 && m.top() >= 0 && m.bottom() >= 0 &&
+                               m.left() <= 64 && m.right() <= 64 && m.top() <= 128 && m.bottom() <= 64;
+        return plausible ? m : lastMargins_;
     }
+
+    // The outer window by the margins taken, not by Qt's own idea of the frame.
+    QRect outerFrame() const { return window_->geometry().marginsAdded(margins()); }
 
     // A window that gets no frame from anyone.
     bool frameless() const
@@ -129,7 +137,7 @@ private:
 
     void keepInside()
     {
-        const QRect frame = window_->frameGeometry();
+        const QRect frame = outerFrame();
         const QRect fitted = fitFrame(frame, availableArea(window_));
         if (fitted == frame)
             return;
