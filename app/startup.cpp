@@ -7,6 +7,7 @@
 #include "folderlock.h"
 #include "imagery.h"
 #include "params.h"
+#include "placement.h"
 #include "pictureformats.h"
 #include "sessionend.h"
 #include "settingsstore.h"
@@ -15,7 +16,9 @@
 
 #include <QApplication>
 #include <QIcon>
+#include <QLibraryInfo>
 #include <QScreen>
+#include <QTranslator>
 #include <cstdlib>
 #include <functional>
 #include <memory>
@@ -86,6 +89,11 @@ void watchSessionEnds(QApplication &app, Tbase &base, BoxMessages &messages, Fol
 
 } // namespace
 
+bool loadQtRussian(QTranslator &translator)
+{
+    return translator.load(QStringLiteral("qtbase_ru"), QLibraryInfo::path(QLibraryInfo::TranslationsPath));
+}
+
 int runProgram(int argc, char **argv)
 {
     ignoreFileSizeSignal();
@@ -97,11 +105,15 @@ int runProgram(int argc, char **argv)
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/images/voskbase.png")));
     // The inventory window decides when the program ends, not the last visible window.
     app.setQuitOnLastWindowClosed(false);
+    // Qt's own buttons and dialogs (Отмена, the colour and file dialogs) speak Russian too.
+    QTranslator qtRussian;
+    if (loadQtRussian(qtRussian))
+        QCoreApplication::installTranslator(&qtRussian);
 
     Tflash flash;
-    const QScreen *screen = QGuiApplication::primaryScreen();
-    const QSize screenSize = screen ? screen->geometry().size() : QSize(1024, 768);
-    flash.move(centredOrigin(screenSize.width(), screenSize.height(), flash.width(), flash.height()));
+    const QSize screenSize = screenArea(&flash).size();
+    placeWindow(&flash, QRect(centredOrigin(screenSize.width(), screenSize.height(), flash.width(), flash.height()),
+                              flash.size()));
     flash.show();
     // The event loop is not running yet: draw the splash now, before the slow work.
     QApplication::processEvents();

@@ -51,6 +51,9 @@ set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 # The libraries the binary links (Qt 6, libgif, libjpeg, the C++ runtime) become Depends
 # through dpkg-shlibdeps (package dpkg-dev); the xcb platform plugin comes with libqt6gui6.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# Qt's own Russian catalogue (qtbase_ru.qm), loaded at start-up for Qt's buttons and dialogs:
+# no library links it, so it is named here and joins the computed dependencies.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-translations-l10n")
 set(CPACK_STRIP_FILES ON)
 
 include(CPack)

@@ -8,6 +8,7 @@
 #include "cp1251.h"
 #include "inventorylist.h"
 #include "messages.h"
+#include "placement.h"
 #include "settingsstore.h"
 #include "sortworker.h"
 
@@ -153,10 +154,7 @@ void Tbase::FormCreate(std::optional<std::string> datapath)
     (void)datapath; // already given to the inventory
     highlight = QColor(245, 245, 255);
     Memo2->setPlainText(windowTitle() + QLatin1Char(' ') + Memo2->toPlainText());
-    move(5, 1);
-    const QScreen *screen = QGuiApplication::primaryScreen();
-    const int screenHeight = screen ? screen->geometry().height() : 768;
-    resize(kPageWidth, screenHeight - 80);
+    placeWindow(this, QRect(5, 1, kPageWidth, screenArea(this).height() - 80));
     delay->setInterval(timedelay->value());
 
     Outcome opened = inventory_.open();

@@ -90,14 +90,33 @@ void Tbase::showIcon(int n)
     image3->setAlignment(Qt::AlignCenter);
 }
 
+namespace {
+// A caption naming a category the user may have called anything: a line too long for its
+// place ends in «…», and the whole text shows on hover.
+void setFittedText(QLabel *label, const QString &text)
+{
+    const QFontMetrics fm(label->font());
+    const int room = label->contentsRect().width();
+    QStringList lines = text.split(QLatin1Char('\n'));
+    bool cut = false;
+    for (QString &line : lines) {
+        const QString fitted = fm.elidedText(line, Qt::ElideRight, room);
+        cut = cut || fitted != line;
+        line = fitted;
+    }
+    label->setText(lines.join(QLatin1Char('\n')));
+    label->setToolTip(cut ? text : QString());
+}
+} // namespace
+
 void Tbase::showCategory(int n)
 {
     const QString c = categoryName(n);
     showIcon(n);
-    dtype->setText(c);
-    typetofind->setText(c);
-    labelf->setText(tr8("Искать в разделе") + QLatin1Char('\n') + c);
-    labelchange->setText(c);
+    setFittedText(dtype, c);
+    setFittedText(typetofind, c);
+    setFittedText(labelf, tr8("Искать в разделе") + QLatin1Char('\n') + c);
+    setFittedText(labelchange, c);
 }
 
 void Tbase::selectcategory()
@@ -112,7 +131,7 @@ void Tbase::selectcategory()
 
 void Tbase::ComboBoxChange()
 {
-    labelchange->setText(tr8("Добавить в раздел") + QLatin1Char('\n') + ComboBox->currentText());
+    setFittedText(labelchange, tr8("Добавить в раздел") + QLatin1Char('\n') + ComboBox->currentText());
     if (!inventory_.batchmode())
         selectcategory();
 }

@@ -25,7 +25,8 @@ void Tbase::buildOptionsControls(QWidget *page)
     QFont smaller = label1->font();
     smaller.setPixelSize(10);
     label1->setFont(smaller);
-    label1->setGeometry(8, 8, 214, 26);
+    label1->setGeometry(8, 8, std::max(214, label1->sizeHint().width()), 26);
+    timedelay->move(std::max(224, label1->x() + label1->width() + 2), 8);
     connect(timedelay, &QSpinBox::valueChanged, this, &Tbase::timedelayChange);
     showgrid = placeCheck(page, "showgrid", tr8("Показывать сетку в списках"), true, 8, 40, 177, 17);
     connect(showgrid, &QCheckBox::toggled, this, &Tbase::showgridClick);

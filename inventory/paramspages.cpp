@@ -69,8 +69,9 @@ void Tbase::buildChangingPage(QWidget *page)
                          "или щелкнуть по ней в списке"));
     name->installEventFilter(this);
     understand = placeLabel(page, "understand", QStringLiteral("0"), 240, 8, 110, 17);
-    placeLabel(page, "Label3", tr8("Количество"), 8, 40);
-    kolvo = placeSpin(page, "kolvo", 1, 65536, 1, 71, 40, 89, 22);
+    const QLabel *label3 = placeLabel(page, "Label3", tr8("Количество"), 8, 40);
+    const int kolvoLeft = std::max(71, label3->x() + label3->width() + 2); // the caption stays whole
+    kolvo = placeSpin(page, "kolvo", 1, 65536, 1, kolvoLeft, 40, 160 - kolvoLeft, 22);
     remove = placeCheck(page, "remove", tr8("Убрать"), false, 160, 40, 65, 17);
     remove->setToolTip(tr8("Установите флажок, чтобы забрать указанное число деталей"));
     connect(remove, &QCheckBox::toggled, this, &Tbase::removeClick);

@@ -6,6 +6,7 @@
 #include "cp1251.h"
 #include "filebytes.h"
 #include "imagery.h"
+#include "placement.h"
 #include "resourcebytes.h"
 
 #include <QComboBox>
@@ -63,8 +64,7 @@ Tmain::Tmain(TImages *images, QWidget *parent)
     QPalette p = palette();
     p.setColor(QPalette::Window, Qt::white);
     setPalette(p);
-    move(102, 118);
-    resize(611, 213);
+    placeWindow(this, QRect(102, 118, 611, 213));
 
     auto *bevel1 = new QFrame(this);
     bevel1->setObjectName(QStringLiteral("Bevel1"));
@@ -250,9 +250,10 @@ void Tmain::FormShow()
     placeImages();
     if (images_)
         images_->show();
-    // A window manager frames the window only after it is mapped; once the frame is known
-    // the picture window goes below the frame, not below the client area.
-    QTimer::singleShot(150, this, &Tmain::placeImages);
+    // Once the window manager has framed both windows, the picture window goes below the frame.
+    onFrameKnown(this, [this] { placeImages(); });
+    if (images_)
+        onFrameKnown(images_, [this] { placeImages(); });
 }
 
 void Tmain::resizeEvent(QResizeEvent *event)
@@ -267,7 +268,7 @@ void Tmain::placeImages()
         return;
     const QRect outer = frameGeometry();
     const int width = images_->frameGeometry().width();
-    images_->move(outer.x() + outer.width() - width, outer.y() + outer.height());
+    moveFrame(images_, QPoint(outer.x() + outer.width() - width, outer.y() + outer.height()));
 }
 
 void Tmain::closeEvent(QCloseEvent *event)

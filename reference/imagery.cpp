@@ -2,6 +2,7 @@
 #include "imagery.h"
 
 #include "codec.h"
+#include "placement.h"
 #include "resourcebytes.h"
 
 #include <QImage>
@@ -100,7 +101,13 @@ void TImages::apply(const PictureState &s)
     pic->setGeometry(s.picLeft, 0, s.picWidth, s.picHeight);
     fig->setVisible(s.figVisible);
     pic->setVisible(s.picVisible);
-    resize(s.width, s.height);
+    // The outer size asked for, but never so small that the frame cuts a drawing off.
+    QSize drawings;
+    if (s.figVisible)
+        drawings = drawings.expandedTo(QSize(s.figLeft + s.figWidth, s.figHeight));
+    if (s.picVisible)
+        drawings = drawings.expandedTo(QSize(s.picLeft + s.picWidth, s.picHeight));
+    resizeFrame(this, QSize(s.width, s.height), drawings);
     setWindowTitle(fromCp1251(s.caption));
     state_ = s;
 }

@@ -3,7 +3,7 @@
 set -euo pipefail
 packages=(
   cmake g++ make pkg-config
-  qt6-base-dev libgif-dev libjpeg62-turbo-dev
+  qt6-base-dev qt6-translations-l10n libgif-dev libjpeg62-turbo-dev
   googletest libgtest-dev libbenchmark-dev libsqlite3-dev
   xvfb xdotool openbox wmctrl x11-utils imagemagick
   fonts-dejavu-core

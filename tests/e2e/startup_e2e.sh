@@ -19,10 +19,9 @@ for file in main.dat strings.dat components.lst; do
   box=$(wait_window '^Voskbase$' 20) || fail "no message box for $file"
   window_of_size_shown 307x266 || fail "splash not visible while the message for $file is shown"
   [ -e "$OUT/empty/$file" ] && fail "$file exists before its message was answered"
-  xdotool windowactivate --sync "$box" key --clearmodifiers Return 2>/dev/null || xdotool key --window "$box" Return
-  for _ in $(seq 50); do xdotool search --onlyvisible --name '^Voskbase$' >/dev/null 2>&1 || break; sleep 0.1; done
-  for _ in $(seq 50); do [ -e "$OUT/empty/$file" ] && break; sleep 0.1; done
-  [ -e "$OUT/empty/$file" ] || fail "$file was not created"
+  answer_until_file "$box" "$OUT/empty/$file" 30 || fail "$file was not created"
+  # The next message is another window: this one has to go first.
+  for _ in $(seq 300); do xwininfo -id "$box" 2>/dev/null | grep -q IsViewable || break; sleep 0.1; done
 done
 wait_window '^Voskbase v2\.0$' 20 >/dev/null || fail "inventory window did not appear"
 window_of_size_shown 307x266 && fail "splash still visible after start-up"

@@ -31,18 +31,39 @@ box_shown() { xdotool search --onlyvisible --name '^Voskbase$' >/dev/null 2>&1; 
 no_box_shown() { ! box_shown; }
 app_alive() { kill -0 "$APP_PID" 2>/dev/null; }
 
-# Presses Return on the message box $1 and waits up to 5 seconds for it to go.
+# Presses Return on the message box $1 until no message box is shown, for up to 20 seconds:
+# a key that comes before the box has the focus is lost, so it is pressed again.
 answer_box() {
-  xdotool windowactivate --sync "$1" key --clearmodifiers Return 2>/dev/null || xdotool key --window "$1" Return
-  for _ in $(seq 50); do box_shown || return 0; sleep 0.1; done
+  local i
+  for i in $(seq 200); do
+    box_shown || return 0
+    if (( i % 10 == 1 )) && xwininfo -id "$1" 2>/dev/null | grep -q IsViewable; then
+      xdotool windowactivate --sync "$1" key --clearmodifiers Return >/dev/null 2>&1 ||
+        xdotool key --window "$1" Return >/dev/null 2>&1 || true
+    fi
+    sleep 0.1
+  done
   return 1
 }
 
-# Starts the program with the settings folder $1; waits up to 30 seconds for its window.
+# Starts the program with the settings folder $1; waits up to 60 seconds for its window.
 start_app() {
   (cd "$OUT" && XDG_CONFIG_DIRS="$1" exec "$BIN") >>"$OUT/run.log" 2>&1 &
   APP_PID=$!
-  wait_window '^Voskbase v2\.0$' 30 >/dev/null
+  wait_window '^Voskbase v2\.0$' 60 >/dev/null
+}
+
+# Waits until the window manager has framed the inventory window: its event loop is running
+# and a close request goes to it at once.
+inventory_settled() {
+  local id f
+  id=$(xdotool search --onlyvisible --name '^Voskbase v2\.0$' 2>/dev/null | head -n1) || return 1
+  [ -n "$id" ] || return 1
+  framed() { [ "$(xprop -id "$id" _NET_FRAME_EXTENTS 2>/dev/null | grep -c '=')" = 1 ]; }
+  for _ in $(seq 300); do framed && return 0; sleep 0.1; done
+  f=$(frame_geometry "$id")
+  echo "  inventory window $id not framed: $f" >&2
+  return 1
 }
 
 # Waits until no window of the program is left on the server, so that a later start is not

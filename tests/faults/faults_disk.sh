@@ -82,7 +82,7 @@ refused_close() {
     # The box offers «Повторить», «Сохранить в другую папку…», «Закрыть без сохранения» and
     # «Отмена»; Escape is «Отмена»: the window stays.
     escape_box "$box" || check "$what: the message box goes on Escape" false
-    sleep 0.5
+    inventory_settled || true
     check "$what: after the message the window is still shown" inventory_shown
     check "$what: after the message the program is still running" app_alive
   fi
@@ -110,6 +110,7 @@ successful_close() {
 
 start_or_abort() {
   start_app "$OUT/config-$1" || abort "$1: inventory window did not appear"
+  inventory_settled || abort "$1: inventory window not placed"
   check "$1: no message box on loading" no_box_shown
 }
 

@@ -49,7 +49,7 @@ for run in 1 2 3; do
   if [ "$run" = 1 ]; then
     check "no message box on loading the 65535-record file" no_box_shown
   fi
-  sleep 0.3
+  inventory_settled || abort "inventory window not placed"
   request_close
   seen= gone=
   while kill -0 "$APP_PID" 2>/dev/null; do
@@ -108,7 +108,7 @@ while [ "$kills" -lt "$KILLS" ] && [ $(( $(now_ms) - t_start )) -lt $(( BUDGET *
     APP_PID=
     break
   fi
-  sleep 0.2
+  inventory_settled || { bad+=("try $tries: inventory window not placed"); }
   # Counted once the start has removed what earlier kills left.
   before=$(temps_now)
   if (( RANDOM % 3 )); then

@@ -77,6 +77,8 @@ if [ -n "$deb" ]; then
   done
   check "package is named voskbase" test "$(dpkg-deb -f "$deb" Package)" = voskbase
   check "package depends on the Qt widgets library" grep -q 'libqt6widgets6' <(dpkg-deb -f "$deb" Depends)
+  check "package depends on Qt's translations (Russian buttons and dialogs)" \
+    grep -q 'qt6-translations-l10n' <(dpkg-deb -f "$deb" Depends)
   mkdir -p "$OUT/unpacked"
   dpkg-deb -x "$deb" "$OUT/unpacked"
   check "packaged template is the default installation folder byte for byte" \

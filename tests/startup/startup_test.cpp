@@ -9,6 +9,7 @@
 #include "settingsstore.h"
 #include "folderlock.h"
 #include "splash.h"
+#include "startup.h"
 #include "tempfolder.h"
 #include "windowlinks.h"
 
@@ -19,6 +20,9 @@
 #include <QDir>
 #include <QFile>
 #include <QLabel>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTranslator>
 #include <QSettings>
 #include <QTabWidget>
 #include <QtTest>
@@ -42,6 +46,7 @@ private slots:
     void inventoryWindowInAnEmptyFolderCreatesTheThreeFiles();
     void closingWritesMainDatAndAFailedWriteKeepsTheWindowOpen();
     void windowFrameAndTheMinimumWidth();
+    void qtOwnButtonsSpeakRussian();
 };
 
 void StartupTest::splashIsCentredWithHalvesRoundedToEven()
@@ -257,6 +262,25 @@ void StartupTest::windowFrameAndTheMinimumWidth()
     QCOMPARE(base.width(), 607);
     QCOMPARE(main.windowTitle(), QString::fromUtf8("Справочник по электрорнным компонентаам"));
     QCOMPARE(images.windowTitle(), QStringLiteral("Images"));
+}
+
+void StartupTest::qtOwnButtonsSpeakRussian()
+{
+    QMessageBox english(QMessageBox::Question, QStringLiteral("Voskbase"), QStringLiteral("?"),
+                        QMessageBox::Ok | QMessageBox::Cancel);
+    QCOMPARE(english.button(QMessageBox::Cancel)->text(), QStringLiteral("Cancel"));
+    {
+        QTranslator russian;
+        QVERIFY2(loadQtRussian(russian), "qtbase_ru not found in Qt's translations folder");
+        QVERIFY(QCoreApplication::installTranslator(&russian));
+        QMessageBox box(QMessageBox::Question, QStringLiteral("Voskbase"), QStringLiteral("?"),
+                        QMessageBox::Ok | QMessageBox::Cancel);
+        QCOMPARE(box.button(QMessageBox::Cancel)->text(), QString::fromUtf8("Отмена"));
+        QMessageBox yesNo(QMessageBox::Question, QStringLiteral("Voskbase"), QStringLiteral("?"),
+                          QMessageBox::Yes | QMessageBox::No);
+        QCOMPARE(yesNo.button(QMessageBox::No)->text().remove(QLatin1Char('&')), QString::fromUtf8("Нет"));
+        QCoreApplication::removeTranslator(&russian);
+    }
 }
 
 QTEST_MAIN(StartupTest)
