@@ -79,7 +79,7 @@ window_gone() {
 # The inventory window of the program with pid $1.
 window_of_pid() {
   local id
-  for id in $(xdotool search --onlyvisible --name '^Voskbase v2\.0$' 2>/dev/null); do
+  for id in $(xdotool search --onlyvisible --name '^Voskbase v2\.0' 2>/dev/null); do
     [ "$(xdotool getwindowpid "$id" 2>/dev/null)" = "$1" ] && { echo "$id"; return 0; }
   done
   return 1
