@@ -18,6 +18,7 @@ OUT=$(mktemp -d)
 . "$SRC/tests/e2e/xsession.sh"
 trap 'x_stop; rm -rf "$OUT"' EXIT
 x_start
+export XDG_RUNTIME_DIR="$OUT/runtime" && mkdir -m 700 "$XDG_RUNTIME_DIR"
 
 cp -r "$SRC/data" "$OUT/folder"
 "$BUILD/bench/windowprobe/windowprobe_bench" --write-main="$OUT/folder/main.dat"
@@ -33,12 +34,12 @@ run_program() { # label binary
 # One start of each, not counted: the files and libraries come into the page cache.
 "$WAIT" 'bare window' "$BUILD/bench/startup/bare_window" >/dev/null
 run_program warm "$BUILD/app/voskbase" >/dev/null
-[ -n "$OTHER" ] && run_program warm "$OTHER" >/dev/null
+if [ -n "$OTHER" ]; then run_program warm "$OTHER" >/dev/null; fi
 
 for _ in $(seq "$RUNS"); do
   echo "bare $("$WAIT" 'bare window' "$BUILD/bench/startup/bare_window")"
   run_program voskbase "$BUILD/app/voskbase"
-  [ -n "$OTHER" ] && run_program other "$OTHER"
+  if [ -n "$OTHER" ]; then run_program other "$OTHER"; fi
 done | tee "$OUT/runs.txt"
 
 python3 - "$OUT/runs.txt" <<'PY'

@@ -129,8 +129,8 @@ DataFolder::Loaded DataFolder::loadbase(CompStore &store, const std::function<vo
                         cp1251(" не загружены и будут сохранены в файле без изменений."));
     loadedMain_ = std::move(bytes);
     // The journal applies to these bytes; recovering (below) takes their stamp itself, so it
-    // is taken here only when there is nothing to recover: a CRC of the whole file is about a
-    // third of the load.
+    // is taken here only when there is nothing to recover: a CRC of the whole file costs
+    // about a sixth of the load.
     if (readOnly_)
         journal_->setBase(loadedMain_);
 
