@@ -138,7 +138,8 @@ int main(int argc, char **argv)
         struct timespec nap = {0, 2000000};
         nanosleep(&nap, NULL);
     }
-    printf("%.1f %ld %d\n", shown - start, usage.ru_maxrss, WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status));
+    printf("%.1f %ld %d\n", shown - start, usage.ru_maxrss,
+           WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status));
     XCloseDisplay(d);
     return 0;
 }

@@ -294,11 +294,10 @@ int main(int argc, char **argv)
             binadd->click();
         }
     }
-    actions.push_back({"bin find: 100 rows, exact", [&] { exactfind->setChecked(true); },
-                       [&] { findlist->click(); }});
+    actions.push_back({"bin find: 100 rows, exact", [&] { exactfind->setChecked(true); }, [&] { findlist->click(); }});
 
-    std::printf("windowprobe_bench: %d records, %d runs of each action, offscreen, window 800x600\n",
-                store.compcount, runs);
+    std::printf("windowprobe_bench: %d records, %d runs of each action, offscreen, window 800x600\n", store.compcount,
+                runs);
     std::printf("| action | rows after | longest event-loop block, median | max | click to list reset, median | "
                 "longest gap between list repaints, median | max |\n");
     std::printf("| --- | ---: | ---: | ---: | ---: | ---: | ---: |\n");
