@@ -11,6 +11,7 @@ packages=(
   clang-14 libclang-rt-14-dev llvm-14
   libcsv-dev
   zlib1g-dev
+  libx11-dev
 )
 missing=()
 for p in "${packages[@]}"; do

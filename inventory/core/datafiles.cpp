@@ -128,7 +128,11 @@ DataFolder::Loaded DataFolder::loadbase(CompStore &store, const std::function<vo
                         std::to_string(out.report.overflow.front()) +
                         cp1251(" не загружены и будут сохранены в файле без изменений."));
     loadedMain_ = std::move(bytes);
-    journal_->setBase(loadedMain_);
+    // The journal applies to these bytes; recovering (below) takes their stamp itself, so it
+    // is taken here only when there is nothing to recover: a CRC of the whole file costs
+    // about a sixth of the load.
+    if (readOnly_)
+        journal_->setBase(loadedMain_);
 
     if (opendata("strings.dat", bytes, readlimit::kDictionary) || !bytes.empty())
         out.dictionary = readDictionary(bytes);

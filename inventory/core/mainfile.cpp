@@ -2,6 +2,7 @@
 
 #include "textlines.h"
 
+#include <bit>
 #include <charconv>
 #include <cstring>
 
@@ -15,16 +16,54 @@ void appendNumber(std::string &out, unsigned v)
     out.append(buf, r.ptr);
 }
 
+// Eight bytes of a line at once (a record line is mostly short fields: a category of one or
+// two digits, a name of a few bytes, a quantity of up to five digits). Little-endian: the
+// byte at the lowest address is the lowest byte of the word.
+constexpr uint64_t kOnes = 0x0101010101010101ull;
+constexpr uint64_t kHighs = 0x8080808080808080ull;
+
+uint64_t load8(const char *p)
+{
+    uint64_t v;
+    std::memcpy(&v, p, sizeof v);
+    return v;
+}
+
+// Bit 7 of each byte of `a` (bytes of a number less '0') that is not a digit 0..9.
+uint64_t notDigits(uint64_t a) { return (((a & ~kHighs) + 0x7676767676767676ull) | a) & kHighs; }
+
 } // namespace
 
 bool parseline(std::string_view line, CompStore &store, int slot)
 {
+    static_assert(std::endian::native == std::endian::little);
     // One pass: a number field is digits up to its separator, so the digits are added up
     // while looking for the separator; anything else before it makes the line unreadable.
     const char *p = line.data();
     const char *const end = p + line.size();
     auto number = [&](uint16_t &out) {
         const char *const begin = p;
+        if (end - p >= 8) {
+            // Up to seven digits and the byte after them, without a branch per digit.
+            const uint64_t a = load8(p) ^ (kOnes * '0'); // digits become 0..9
+            const uint64_t stops = notDigits(a);
+            const int digits = std::countr_zero(stops) / 8; // 8 when all eight are digits
+            if (digits > 0 && digits < 8) {
+                if (p[digits] != datasep)
+                    return false;
+                // The digits moved to the top of the word, the first one highest; then
+                // pairs, fours and the eight added up as in long multiplication.
+                uint64_t v = a << (8 * (8 - digits));
+                v = (v * 10 + (v >> 8)) & 0x00FF00FF00FF00FFull;
+                v = (v * 100 + (v >> 16)) & 0x0000FFFF0000FFFFull;
+                v = (v * 10000 + (v >> 32)) & 0xFFFFFFFFull;
+                out = static_cast<uint16_t>(v); // the value modulo 65536, as digit by digit
+                p += digits + 1;
+                return true;
+            }
+            if (digits == 0)
+                return false;
+        }
         uint32_t v = 0;
         while (p < end && static_cast<unsigned char>(*p - '0') <= 9) {
             v = (v * 10 + static_cast<uint32_t>(*p - '0')) & 0xFFFFu;
@@ -40,10 +79,25 @@ bool parseline(std::string_view line, CompStore &store, int slot)
     if (!number(cat))
         return false;
     const char *const nameBegin = p;
-    const void *sep = std::memchr(p, datasep, static_cast<size_t>(end - p));
-    if (!sep)
-        return false;
-    const char *const nameEnd = static_cast<const char *>(sep);
+    // The name ends at the first separator, looked for eight bytes at a time.
+    for (;;) {
+        if (end - p >= 8) {
+            const uint64_t x = load8(p) ^ (kOnes * static_cast<unsigned char>(datasep));
+            const uint64_t zero = (x - kOnes) & ~x & kHighs; // lowest set bit: the first separator
+            if (zero == 0) {
+                p += 8;
+                continue;
+            }
+            p += std::countr_zero(zero) / 8;
+            break;
+        }
+        while (p < end && *p != datasep)
+            ++p;
+        if (p == end)
+            return false;
+        break;
+    }
+    const char *const nameEnd = p;
     p = nameEnd + 1;
     if (!number(qty))
         return false;

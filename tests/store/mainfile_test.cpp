@@ -2,6 +2,8 @@
 #include "mainfile.h"
 
 #include <gtest/gtest.h>
+#include <optional>
+#include <random>
 
 using namespace vosk;
 
@@ -173,4 +175,81 @@ TEST(MainFile, ALineTooLongForARecordIsKeptUnchangedButNotLoaded)
     EXPECT_EQ(store.totalqty, 7u);
     EXPECT_EQ(report.unreadable, (std::vector<int>{2}));
     EXPECT_EQ(writeMainFile(store), bytes);
+}
+
+namespace {
+
+struct Fields {
+    uint16_t category = 0;
+    std::string name;
+    uint16_t quantity = 0;
+    std::string description;
+};
+
+// The record layout read byte by byte: digits, separator, name, separator, digits,
+// separator, description; numbers keep their low 16 bits.
+std::optional<Fields> readByBytes(std::string_view line)
+{
+    std::size_t i = 0;
+    auto number = [&](uint16_t &out) {
+        const std::size_t begin = i;
+        uint32_t v = 0;
+        while (i < line.size() && line[i] >= '0' && line[i] <= '9')
+            v = (v * 10 + static_cast<uint32_t>(line[i++] - '0')) % 65536;
+        if (i == begin || i == line.size() || line[i] != '\x01')
+            return false;
+        ++i;
+        out = static_cast<uint16_t>(v);
+        return true;
+    };
+    Fields f;
+    if (!number(f.category))
+        return std::nullopt;
+    const std::size_t sep = line.find('\x01', i);
+    if (sep == std::string_view::npos)
+        return std::nullopt;
+    f.name = std::string(line.substr(i, sep - i));
+    i = sep + 1;
+    if (!number(f.quantity))
+        return std::nullopt;
+    f.description = std::string(line.substr(i));
+    return f;
+}
+
+} // namespace
+
+// The reader takes eight bytes at a time where it can: every length of every field, digits
+// next to the bytes that are not digits ('/' and ':' on either side of them, bytes above 0x7F),
+// numbers up to ten digits, separators missing or doubled, lines ending anywhere.
+TEST(MainFile, LinesReadAsTheirBytesSayWhateverTheFieldLengths)
+{
+    std::mt19937 rng(20261208);
+    const std::string alphabet = std::string("0123456789/:\x01 aZ") + "\xCA\xB9\x80\xFF\xB0\xB9";
+    auto piece = [&](int maxLength, bool digitsOnly) {
+        std::string s;
+        const int n = static_cast<int>(rng() % static_cast<unsigned>(maxLength + 1));
+        for (int k = 0; k < n; ++k)
+            s += digitsOnly && rng() % 8 != 0 ? static_cast<char>('0' + rng() % 10) : alphabet[rng() % alphabet.size()];
+        return s;
+    };
+    int readable = 0;
+    CompStore store;
+    for (int round = 0; round < 20000; ++round) {
+        std::string line = piece(11, true) + '\x01' + piece(12, false) + '\x01' + piece(11, true) + '\x01' +
+                           piece(20, false);
+        if (rng() % 4 == 0)
+            line.resize(rng() % (line.size() + 1)); // cut anywhere
+        const bool read = parseline(line, store, 1);
+        const std::optional<Fields> expected = readByBytes(line);
+        ASSERT_EQ(read, expected.has_value()) << round;
+        if (!read)
+            continue;
+        ++readable;
+        ASSERT_EQ(store.category[1], expected->category) << round;
+        ASSERT_EQ(store.name[1], expected->name) << round;
+        ASSERT_EQ(store.quantity[1], expected->quantity) << round;
+        ASSERT_EQ(store.description[1], expected->description) << round;
+    }
+    EXPECT_GT(readable, 2000); // both outcomes were tried many times
+    EXPECT_LT(readable, 18000);
 }
