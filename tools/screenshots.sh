@@ -5,7 +5,10 @@
 #   bin.png        the bin tab after "Найти детали" on a few parts a job needs;
 #   bin-bom.png    the bin tab after "Загрузить список деталей…" (data/kicad/amplifier-bom.csv)
 #                  and "Найти детали";
-#   reference.png  the reference window and its picture window after looking up КС191Ж.
+#   reference.png  the reference window and its picture window after looking up КС191Ж;
+#   reference-own.png  the same after looking up 1N4007, a type of the user's own (refbook.dat),
+#                  its figures in dark blue;
+#   marking.png    the same after looking up Д814Д1, whose drawing shows three narrow rings.
 # Usage: tools/screenshots.sh [binary]
 # Without a binary it builds build/app/voskbase as tools/start.sh does. The pictures go to
 # docs/screenshots/ (or $VOSK_SCREENSHOTS); look at them before committing: the clicks go to
@@ -28,9 +31,23 @@ work=$(mktemp -d)
 . "$root/tests/e2e/xsession.sh"
 trap 'x_stop; rm -rf "$work"' EXIT
 x_start
+# Cyrillic letters on keys of their own before the program starts. Without them xdotool binds
+# each letter to a spare key just for its keystroke and unbinds it at once; a program still
+# fetching the new keyboard map then misses the letter now and then (КТ315Б arrived as Т315Б).
+# The media keys of the server's map (no script presses them) take the letters.
+xkbcomp -w0 "$DISPLAY" "$work/keymap.xkb"
+awk 'BEGIN { n = split("a be ve ghe de ie io zhe ze i shorti ka el em en o pe er es te u ef ha tse che sha shcha hardsign yeru softsign e yu ya", l, " ") }
+     /^ *key <I[12][0-9][0-9]> *\{ *\[ *XF86[A-Za-z0-9_]* *\] *\};/ && k < n {
+       k++; sub(/\{.*/, "{ [ Cyrillic_" l[k] ", Cyrillic_" toupper(l[k]) " ] };") }
+     { print } END { if (k < n) exit 1 }' "$work/keymap.xkb" >"$work/keymap-ru.xkb" ||
+  fail "too few spare keys for the Cyrillic letters"
+xkbcomp -w0 "$work/keymap-ru.xkb" "$DISPLAY"
 mkdir -p "$out"
 cp -r "$root/data" "$work/data"
 make_config "$work/config" "$work/data"
+# A type of the user's own in the reference book: 1N4007, the 1000 V / 1 A rectifier, in the
+# DO-41-like package the book draws for КД243 (drawing 13). Code page 1251, CR LF.
+printf '2@1N4007@1000@1@5@н/д@13@\r\n' | iconv -f UTF-8 -t CP1251 >"$work/data/refbook.dat"
 (cd "$work" && XDG_CONFIG_DIRS="$work/config" LANG=C.UTF-8 exec "$bin") >"$work/run.log" 2>&1 &
 APP_PID=$!
 
@@ -115,27 +132,51 @@ no_message_box "the BOM find"
 shot bin-bom.png -window "$base"
 
 # 3. "Справочник" (472,160 on the search tab; on the bin tab the row below the pages stands at
-# half the window's height less 30), then КС191Ж typed into the type box at (8,5) and Enter.
+# half the window's height less 30), then КС191Ж typed into the type box at (8,5) and Enter;
+# the picture window takes the name of the type looked up.
 click "$base" 509 $((height / 2 - 30 + 12))
 ref=$(wait_window 'Справочник по' 10) || fail "reference window did not open"
 wait_window '^(Images|Д9Б)$' 10 >/dev/null || fail "picture window did not open"
-xdotool windowactivate --sync "$ref"
-field "$ref" 48 17 'КС191Ж'
-xdotool key Return
-images=$(wait_window '^КС191Ж$' 10) || fail "the picture window did not follow the lookup"
-park
-# One picture of both windows as they stand on the screen, with their frames.
-read -r x y w h < <(
-  for id in "$ref" "$images"; do
-    pos=$(xwininfo -id "$id" | awk '/Absolute upper-left X/ { x = $NF } /Absolute upper-left Y/ { y = $NF }
-                                    /Width:/ { w = $2 } /Height:/ { h = $2 } END { print x, y, w, h }')
-    ext=$(xprop -id "$id" _NET_FRAME_EXTENTS | sed 's/.*= //; s/,//g')
-    echo "$pos $ext"
-  done | awk '{ l = $1 - $5; t = $2 - $7; r = $1 + $3 + $6; b = $2 + $4 + $8
-               if (NR == 1 || l < L) L = l; if (NR == 1 || t < T) T = t
-               if (NR == 1 || r > R) R = r; if (NR == 1 || b > B) B = b }
-             END { print L, T, R - L, B - T }')
-shot reference.png -window root -crop "${w}x${h}+${x}+${y}" +repage
+lookup() { # lookup <type>: typed into the type box, Enter, and the picture window follows
+  xdotool windowactivate --sync "$ref"
+  field "$ref" 48 17 "$1"
+  xdotool key Return
+  images=$(wait_window "^$1\$" 10) || fail "the picture window did not follow the lookup of $1"
+  park
+  no_message_box "the lookup of $1"
+}
+lookup 'КС191Ж'
+# One picture of both windows as they stand on the screen, with their frames; what lies
+# between them (the inventory window behind) is left transparent.
+both() { # both <file>
+  local boxes x y w h draw
+  boxes=$(
+    for id in "$ref" "$images"; do
+      pos=$(xwininfo -id "$id" | awk '/Absolute upper-left X/ { x = $NF } /Absolute upper-left Y/ { y = $NF }
+                                      /Width:/ { w = $2 } /Height:/ { h = $2 } END { print x, y, w, h }')
+      ext=$(xprop -id "$id" _NET_FRAME_EXTENTS | sed 's/.*= //; s/,//g')
+      echo "$pos $ext"
+    done | awk '{ print $1 - $5, $2 - $7, $1 + $3 + $6 - 1, $2 + $4 + $8 - 1 }')
+  read -r x y w h < <(awk '{ if (NR == 1 || $1 < L) L = $1; if (NR == 1 || $2 < T) T = $2
+                             if (NR == 1 || $3 > R) R = $3; if (NR == 1 || $4 > B) B = $4 }
+                           END { print L, T, R - L + 1, B - T + 1 }' <<<"$boxes")
+  draw=$(awk -v x="$x" -v y="$y" '{ printf "rectangle %d,%d %d,%d ", $1 - x, $2 - y, $3 - x, $4 - y }' <<<"$boxes")
+  import -window root -crop "${w}x${h}+${x}+${y}" +repage "$work/both.png"
+  convert "$work/both.png" \( -size "${w}x${h}" xc:black -fill white -draw "$draw" \) \
+    -alpha off -compose CopyOpacity -composite "$out/$1"
+  mogrify -strip "$out/$1"
+  echo "$out/$1"
+}
+both reference.png
+
+# 4. A type of the user's own: 1N4007 from refbook.dat, its figures drawn in dark blue with the
+# line «синим — ваши данные» under the tables.
+lookup '1N4007'
+both reference-own.png
+
+# 5. A marking drawing with rings: Д814Д1, three narrow black rings at the anode.
+lookup 'Д814Д1'
+both marking.png
 
 wmctrl -c 'Voskbase v2.0'
 wait_exit "$APP_PID" 20 || fail "program did not end"
