@@ -292,8 +292,12 @@ BomRead readKicadBom(std::string_view bytes, const Dictionary &dict, const std::
                 if (category >= count) {
                     bl.problem = cp1251("В списке разделов нет раздела ") + std::to_string(category) + ".";
                     category = -1;
-                } else if (CanonicalName c = canonicalName(category, name); !c.ok()) {
-                    bl.problem = c.refusal;
+                } else if (CanonicalName c = canonicalName(category, name); !c.ok() || c.name != name) {
+                    // A value too large or too small for the names of a category is written
+                    // with an exponent, which reads back as another value.
+                    bl.problem = c.ok() ? cp1251("Номинал «") + bl.value +
+                                              cp1251("» слишком велик или мал, чтобы записать его названием.")
+                                        : c.refusal;
                     name = bl.value;
                 }
             }
