@@ -10,6 +10,7 @@
 #include <QSpinBox>
 #include <QTableView>
 #include <QTimer>
+#include <QApplication>
 #include <QtTest>
 
 using namespace vosk;
@@ -30,6 +31,7 @@ private slots:
     void typingANameSelectsItsCategoryAndShowsItsValue();
     void refusalsChangeNothing();
     void windowWorksWithoutCategories();
+    void aLongMixedOrderingRunsAsideAndAChangeStopsIt();
 };
 
 void InventoryWindowTest::opensShowingEveryRecordWithTheFirstCategorySelected()
@@ -270,4 +272,40 @@ void InventoryWindowTest::windowWorksWithoutCategories()
 }
 
 QTEST_MAIN(InventoryWindowTest)
+// A list long enough, and mixing values with texts, for the ordering by name to run in a worker:
+// the window goes on, the result is the one the core gives, and a change meanwhile stops it.
+void InventoryWindowTest::aLongMixedOrderingRunsAsideAndAChangeStopsIt()
+{
+    std::string records;
+    for (int i = 0; i < 3000; ++i) {
+        const int n = (i * 7919) % 3000;
+        records += i % 3 ? "2|" + std::to_string(n % 97 + 1) + "К|1|" + std::to_string(i) + "\n"
+                         : "9|КТ" + std::to_string(n) + "|1|" + std::to_string(i) + "\n";
+    }
+    WindowFixture f(records);
+    f.open();
+    f.base->show();
+    QVERIFY(QTest::qWaitForWindowExposed(f.base.get()));
+    const std::vector<uint16_t> before = f.base->inventory().rows();
+    Inventory::SortJob job = f.base->inventory().sortJob(ListColumn::Name);
+    f.base->inventory().runSortJob(job, nullptr);
+    const std::vector<uint16_t> expected = job.order;
+    QVERIFY(expected != before);
+
+    f.base->listColumnClick(1);
+    QCOMPARE(f.base->inventory().rows(), before); // not yet: it runs aside
+    QTRY_COMPARE_WITH_TIMEOUT(f.base->inventory().rows(), expected, 20000);
+    QCOMPARE(f.list->model()->rowCount(), 3000);
+
+    // Started again and overtaken by an add: the add's list stands, nothing half sorted.
+    f.base->listColumnClick(1);
+    f.ComboBox->setCurrentIndex(9);
+    f.name->setText(QStringLiteral("KT1"));
+    f.base->addClick();
+    const std::vector<uint16_t> afterAdd = f.base->inventory().rows();
+    QTest::qWait(200);
+    QCOMPARE(f.base->inventory().rows(), afterAdd);
+    QVERIFY(!QApplication::overrideCursor());
+}
+
 #include "inventorywindow_test.moc"
