@@ -147,7 +147,7 @@ std::vector<ListRow> Inventory::listRows() const
 }
 
 namespace {
-// Below this many rows even the exchange takes less than a frame: it runs at once.
+// Below this many rows every ordering takes less than a frame: it runs at once.
 constexpr std::size_t kRowsSortedAtOnce = 2048;
 } // namespace
 
@@ -155,7 +155,10 @@ Outcome Inventory::sortRows(ListColumn column)
 {
     Outcome out;
     const int key = static_cast<int>(column);
-    if (rows_.size() > kRowsSortedAtOnce && needsExchange(store_, values_, rows_, key)) {
+    // The exchange, and the ordering of long texts (descriptions compared byte by byte), take
+    // more than a frame on a long list: they run aside.
+    if (rows_.size() > kRowsSortedAtOnce &&
+        (column == ListColumn::Description || needsExchange(store_, values_, rows_, key))) {
         out.sortLater = column;
         return out;
     }
