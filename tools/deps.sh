@@ -5,7 +5,7 @@ packages=(
   cmake g++ make pkg-config
   qt6-base-dev qt6-translations-l10n libgif-dev libjpeg62-turbo-dev
   googletest libgtest-dev libbenchmark-dev libsqlite3-dev
-  xvfb xdotool openbox wmctrl x11-utils imagemagick
+  xvfb xdotool openbox wmctrl x11-utils x11-xkb-utils imagemagick
   fonts-dejavu-core
   dpkg-dev desktop-file-utils
   clang-14 libclang-rt-14-dev llvm-14
