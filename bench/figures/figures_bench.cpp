@@ -37,6 +37,7 @@
 #include <numeric>
 #include <optional>
 #include <random>
+#include <sstream>
 #include <time.h>
 
 using namespace vosk;
@@ -335,6 +336,13 @@ void same(const std::vector<std::uint16_t> &ours, const std::vector<std::uint16_
              " in SQLite)");
 }
 
+// Parts of the run to take (--only=load,sort,...): empty for all.
+std::vector<std::string> gOnly;
+bool wanted(const char *part)
+{
+    return gOnly.empty() || std::find(gOnly.begin(), gOnly.end(), part) != gOnly.end();
+}
+
 void measure(int records)
 {
     std::fprintf(stderr, "%d records\n", records);
@@ -390,7 +398,7 @@ void measure(int records)
     auto noBind = [](sqlite3_stmt *) {};
 
     // Load: main.dat into the store, and the name index and value cache built.
-    {
+    if (wanted("load")) {
         auto loaded = std::make_unique<CompStore>();
         auto n = std::make_unique<NameIndex>();
         auto v = std::make_unique<ValueCache>();
@@ -424,6 +432,8 @@ void measure(int records)
     // Refresh: the records of all categories, and of one, into the view.
     ViewList view;
     for (const int category : {-1, 2}) {
+        if (!wanted("refresh"))
+            break;
         filterbase(*store, *names, {category, {}, 0, {}}, false, view);
         const std::string where = category < 0 ? "" : " WHERE category = 2";
         same(viewOf(view), sqliteRows(plain.get(), "SELECT rowid FROM comps" + where, noBind), "refresh");
@@ -467,6 +477,8 @@ void measure(int records)
         {"sort by value: category 2", 1, true, "value", "comps_category_value"},
     };
     for (const SortCase &c : cases) {
+        if (!wanted("sort"))
+            break;
         const std::vector<std::uint16_t> &input = c.oneCategory ? one : all;
         std::vector<std::uint16_t> order = input;
         if (sortSlots(*store, *values, order, c.key).stopped)
@@ -498,7 +510,7 @@ void measure(int records)
 
     // Name on all rows: categories mixed, so the exchange runs (no SQLite counterpart: no
     // ORDER BY gives its result). Its floor: the same rows ordered by name bytes alone.
-    {
+    if (wanted("exchange")) {
         std::vector<std::uint16_t> order = all;
         if (!needsExchange(*store, *values, order, 1))
             fail("the mixed list does not need the exchange");
@@ -520,6 +532,8 @@ void measure(int records)
     // Searches for a whole name and a part of one.
     const std::string whole = cp1251("4,7К"), part = "4,7";
     for (const bool exact : {true, false}) {
+        if (!wanted("search"))
+            break;
         const std::string &pattern = exact ? whole : part;
         filterbase(*store, *names, {-1, pattern, 0, {}}, exact, view);
         auto bind = [&](sqlite3_stmt *st) { bindBytes(st, 1, pattern); };
@@ -544,7 +558,7 @@ void measure(int records)
     }
 
     // The bin check: 100 rows of names that exist, each with its category, exact.
-    {
+    if (wanted("bin")) {
         std::vector<std::string> categories(16, "c");
         std::vector<BinRow> bin;
         std::mt19937 rng(5);
@@ -587,6 +601,7 @@ void measure(int records)
 
 int main(int argc, char **argv)
 {
+    std::vector<int> sizes{1000, 8192, CompStore::kMaxRecords};
     for (int k = 1; k < argc; ++k) {
         if (std::strcmp(argv[k], "--quick") == 0) {
             gBatches = 3;
@@ -597,12 +612,22 @@ int main(int argc, char **argv)
             ExchangeTuning tuning;
             tuning.level = std::atoi(argv[k] + 9);
             setExchangeTuning(tuning);
+        } else if (std::strncmp(argv[k], "--only=", 7) == 0) {
+            std::stringstream parts(argv[k] + 7);
+            for (std::string part; std::getline(parts, part, ',');)
+                gOnly.push_back(part);
+        } else if (std::strncmp(argv[k], "--records=", 10) == 0) {
+            sizes.clear();
+            std::stringstream counts(argv[k] + 10);
+            for (std::string n; std::getline(counts, n, ',');)
+                sizes.push_back(std::clamp(std::atoi(n.c_str()), 1, static_cast<int>(CompStore::kMaxRecords)));
         } else {
-            std::fprintf(stderr, "usage: figures_bench [--quick] [--wall] [--kernel=0|1|2]\n");
+            std::fprintf(stderr, "usage: figures_bench [--quick] [--wall] [--kernel=0|1|2] "
+                                 "[--only=load,refresh,sort,exchange,search,bin] [--records=N,...]\n");
             return 2;
         }
     }
-    for (const int records : {1000, 8192, CompStore::kMaxRecords})
+    for (const int records : sizes)
         measure(records);
     printTable();
     return 0;
