@@ -1,6 +1,7 @@
 #include "journal.h"
 
 #include "cp1251.h"
+#include "crc32.h"
 #include "filebytes.h"
 #include "filter.h"
 #include "messages.h"
@@ -11,24 +12,13 @@
 #include <cstring>
 #include <fcntl.h>
 #include <unistd.h>
-#include <zlib.h>
 
 namespace vosk {
 namespace {
 
 constexpr char sep = '\x01';
 
-uint32_t crcOf(std::string_view bytes)
-{
-    uLong crc = ::crc32(0L, Z_NULL, 0);
-    // zlib takes lengths as uInt: feed large inputs in pieces.
-    while (!bytes.empty()) {
-        const size_t n = std::min<size_t>(bytes.size(), 1u << 30);
-        crc = ::crc32(crc, reinterpret_cast<const Bytef *>(bytes.data()), static_cast<uInt>(n));
-        bytes.remove_prefix(n);
-    }
-    return static_cast<uint32_t>(crc);
-}
+uint32_t crcOf(std::string_view bytes) { return crc32Of(bytes); }
 
 std::string hex8(uint32_t v)
 {

@@ -1,5 +1,6 @@
 #include "nameindex.h"
 
+#include "namehash.h"
 #include "valuecache.h"
 
 #include <algorithm>
@@ -10,24 +11,24 @@ namespace vosk {
 
 namespace {
 constexpr std::size_t kNodes = CompStore::kSlots + 1;
+constexpr std::size_t kMinBuckets = 1024;
 constexpr char kNameEnd = '\x01'; // ends each name in the buffer; a part holding it is looked for name by name
 } // namespace
 
-NameIndex::NameIndex()
-    : bucket_(kBuckets, 0), next_(kNodes, 0), prev_(kNodes, 0), hash_(kNodes, 0), member_(kNodes, 0)
+NameIndex::NameIndex() : bucket_(kMinBuckets, 0), next_(kNodes, 0), prev_(kNodes, 0), hash_(kNodes, 0), member_(kNodes, 0)
 {
 }
 
 std::uint32_t NameIndex::hashOf(std::string_view name)
 {
-    const std::size_t h = std::hash<std::string_view>{}(name);
+    const std::uint64_t h = nameHash(name);
     return static_cast<std::uint32_t>(h ^ (h >> 32));
 }
 
 void NameIndex::link(int slot, std::uint32_t hash)
 {
     const auto s = static_cast<std::size_t>(slot);
-    const std::uint32_t b = hash & (kBuckets - 1);
+    const std::uint32_t b = bucketOf(hash);
     hash_[s] = hash;
     prev_[s] = 0;
     next_[s] = bucket_[b];
@@ -35,15 +36,30 @@ void NameIndex::link(int slot, std::uint32_t hash)
         prev_[bucket_[b]] = static_cast<std::uint16_t>(slot);
     bucket_[b] = static_cast<std::uint16_t>(slot);
     member_[s] = 1;
+    highest_ = std::max(highest_, s);
     ++size_;
+}
+
+void NameIndex::resize(std::size_t records)
+{
+    std::size_t buckets = kMinBuckets;
+    while (buckets < 2 * records)
+        buckets *= 2;
+    bucket_.assign(buckets, 0);
+    // Relinked from the last slot down, so that each chain runs in store order.
+    const std::size_t members = size_;
+    size_ = 0;
+    for (std::size_t s = highest_; s >= 1 && size_ < members; --s)
+        if (member_[s])
+            link(static_cast<int>(s), hash_[s]);
 }
 
 void NameIndex::rebuild(const CompStore &store)
 {
-    std::fill(bucket_.begin(), bucket_.end(), 0);
-    std::fill(member_.begin(), member_.end(), 0);
+    std::fill(member_.begin(), member_.begin() + static_cast<std::ptrdiff_t>(highest_ + 1), 0);
+    highest_ = 0;
     size_ = 0;
-    // Linked from the last slot down, so that each chain runs in store order.
+    resize(store.compcount);
     for (int s = store.compcount; s >= 1; --s)
         link(s, hashOf(store.name[static_cast<std::size_t>(s)]));
     partsStale_ = true;
@@ -53,6 +69,8 @@ void NameIndex::insert(const CompStore &store, int slot)
 {
     if (member_[static_cast<std::size_t>(slot)])
         erase(slot);
+    if (size_ + 1 > bucket_.size())
+        resize(size_ + 1);
     link(slot, hashOf(store.name[static_cast<std::size_t>(slot)]));
     partsStale_ = true;
 }
@@ -66,7 +84,7 @@ void NameIndex::erase(int slot)
     if (p != 0)
         next_[p] = n;
     else
-        bucket_[hash_[s] & (kBuckets - 1)] = n;
+        bucket_[bucketOf(hash_[s])] = n;
     if (n != 0)
         prev_[n] = p;
     member_[s] = 0;
@@ -89,11 +107,12 @@ void NameIndex::moved(const CompStore &store, int slot)
     if (p != 0)
         next_[p] = static_cast<std::uint16_t>(slot);
     else
-        bucket_[hash_[from] & (kBuckets - 1)] = static_cast<std::uint16_t>(slot);
+        bucket_[bucketOf(hash_[from])] = static_cast<std::uint16_t>(slot);
     if (n != 0)
         prev_[n] = static_cast<std::uint16_t>(slot);
     member_[from] = 0;
     member_[to] = 1;
+    highest_ = std::max(highest_, to);
     partsStale_ = true;
 }
 
@@ -101,7 +120,7 @@ void NameIndex::find(const CompStore &store, std::string_view name, std::vector<
 {
     slots.clear();
     const std::uint32_t h = hashOf(name);
-    for (std::uint16_t s = bucket_[h & (kBuckets - 1)]; s != 0; s = next_[s])
+    for (std::uint16_t s = bucket_[bucketOf(h)]; s != 0; s = next_[s])
         if (hash_[s] == h && store.name[s] == name)
             slots.push_back(s);
     // A chain is in store order until records move; a short sort puts it back.
@@ -114,7 +133,7 @@ int NameIndex::findRecord(const CompStore &store, int category, std::string_view
 {
     const std::uint32_t h = hashOf(name);
     int first = 0;
-    for (std::uint16_t s = bucket_[h & (kBuckets - 1)]; s != 0; s = next_[s])
+    for (std::uint16_t s = bucket_[bucketOf(h)]; s != 0; s = next_[s])
         if (hash_[s] == h && store.category[s] == category && store.name[s] == name &&
             store.description[s] == description && (first == 0 || s < first))
             first = s;
@@ -175,9 +194,9 @@ bool NameIndex::consistent(const CompStore &store) const
         return false;
     std::size_t linked = 0;
     std::vector<std::uint16_t> found;
-    for (std::uint32_t b = 0; b < kBuckets; ++b)
+    for (std::uint32_t b = 0; b < bucket_.size(); ++b)
         for (std::uint16_t s = bucket_[b], p = 0; s != 0; p = s, s = next_[s]) {
-            if (s > store.compcount || !member_[s] || prev_[s] != p || (hash_[s] & (kBuckets - 1)) != b ||
+            if (s > store.compcount || !member_[s] || prev_[s] != p || bucketOf(hash_[s]) != b ||
                 hash_[s] != hashOf(store.name[s]) || ++linked > size_)
                 return false;
         }

@@ -51,9 +51,12 @@ public:
     bool consistent(const CompStore &store) const;
 
 private:
-    static constexpr std::uint32_t kBuckets = 1u << 17;
     static std::uint32_t hashOf(std::string_view name);
     void link(int slot, std::uint32_t hash);
+    // A table about twice the records: clearing one sized for a full store would cost more
+    // than indexing a small one.
+    void resize(std::size_t records);
+    std::uint32_t bucketOf(std::uint32_t hash) const { return hash & (static_cast<std::uint32_t>(bucket_.size()) - 1); }
     void buildParts(const CompStore &store) const;
 
     std::vector<std::uint16_t> bucket_; // head slot of each chain, 0 for none
@@ -61,6 +64,7 @@ private:
     std::vector<std::uint32_t> hash_;
     std::vector<std::uint8_t> member_;
     std::size_t size_ = 0;
+    std::size_t highest_ = 0; // no slot above it is a member
 
     // Names side by side for part searches, built on demand.
     mutable bool partsStale_ = true;

@@ -44,32 +44,27 @@ const Suffix *findSuffix(const Suffix (&table)[N], std::string_view suffix)
 // A number text (digits and at most one comma, as splitnominal leaves it) as the nearest
 // double. The comma may stand first or last. from_chars reads the C form and ignores the
 // locale, so the comma becomes a point first.
-double convertNumberText(const std::string &numberText)
+double convertNumberText(std::string numberText)
 {
-    std::string c = numberText;
-    int commas = 0;
-    for (char &ch : c)
-        if (ch == ',') {
-            ch = '.';
-            ++commas;
-        }
-    if (commas > 1)
+    if (std::count(numberText.begin(), numberText.end(), ',') > 1)
         throw NumberConversionError(numberText);
+    std::replace(numberText.begin(), numberText.end(), ',', '.');
+    const char *const begin = numberText.data();
+    const char *const end = begin + numberText.size();
     double value = 0;
-    const auto [end, ec] = std::from_chars(c.data(), c.data() + c.size(), value, std::chars_format::fixed);
+    const auto [stop, ec] = std::from_chars(begin, end, value, std::chars_format::fixed);
     if (ec == std::errc::result_out_of_range) {
         // Hundreds of digits: too large for a double when a non-zero digit stands before
         // the comma, otherwise too small to be anything but 0.
-        for (char ch : c) {
-            if (ch == '.')
-                break;
-            if (ch != '0')
+        for (const char *p = begin; p != end && *p != '.'; ++p)
+            if (*p != '0')
                 return std::numeric_limits<double>::infinity();
-        }
         return 0.0;
     }
-    if (ec != std::errc() || end != c.data() + c.size())
+    if (ec != std::errc() || stop != end) {
+        std::replace(numberText.begin(), numberText.end(), '.', ',');
         throw NumberConversionError(numberText); // not reachable for splitnominal's output
+    }
     return value;
 }
 
@@ -170,20 +165,71 @@ std::string splitnominal(std::string_view text, NominalRuns &runs)
     return number;
 }
 
+namespace {
+
+// The number of a name as convertNumberText would read it, for the usual names (at most one
+// comma, at most 19 digits): the digits as an integer, then divided by the power of ten of
+// the digits after the comma. While the integer is below 2^53 and the power at most 10^22
+// both are exact doubles and the one division rounds correctly, so the result is the
+// nearest double to the decimal, as from_chars gives. False when the name is not such a one.
+bool quickNumber(std::string_view text, double &value, std::size_t &suffixFrom)
+{
+    static constexpr double kPowers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
+                                         1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+    std::uint64_t digits = 0;
+    int count = 0, afterComma = 0, commas = 0;
+    suffixFrom = 0;
+    for (std::size_t k = 0; k < text.size(); ++k) {
+        const char c = text[k];
+        if (isDigit(c)) {
+            if (++count > 19)
+                return false;
+            digits = digits * 10 + static_cast<std::uint64_t>(c - '0');
+            afterComma += commas;
+            suffixFrom = k + 1;
+        } else if (c == ',' && ++commas > 1) {
+            return false;
+        }
+    }
+    if (digits > (std::uint64_t{1} << 53) || afterComma > 22)
+        return false;
+    value = static_cast<double>(digits) / kPowers[afterComma];
+    return true;
+}
+
+} // namespace
+
 double readnominal(int category, std::string_view text)
 {
     const bool resistance = isResistanceCategory(category);
     if (!resistance && !isCapacitanceCategory(category))
         return 0.0;
-    NominalRuns runs;
-    // The number is converted before the suffix is looked at: a bad number is an error
-    // even when the suffix would give 0.
-    const double number = convertNumberText(splitnominal(text, runs));
-    const std::string &suffix = runs.slots[runs.last];
+    double value = 0;
+    std::size_t suffixFrom = 0;
+    if (!quickNumber(text, value, suffixFrom)) {
+        // What splitnominal gives, without its runs: the number is every digit and comma of
+        // the text in order, the suffix what follows the last digit (all of the text without
+        // one). The number is converted before the suffix is looked at: a bad number is an
+        // error even when the suffix would give 0.
+        std::string number;
+        for (std::size_t k = 0; k < text.size(); ++k) {
+            const char c = text[k];
+            if (isDigit(c)) {
+                number += c;
+                suffixFrom = k + 1;
+            } else if (c == ',') {
+                number += c;
+            }
+        }
+        if (number.empty() || number == ",")
+            number.assign(1, '0');
+        value = convertNumberText(std::move(number));
+    }
+    const std::string_view suffix = text.substr(suffixFrom);
     const Suffix *s = resistance ? findSuffix(kResistance, suffix) : findSuffix(kCapacitance, suffix);
     if (!s)
         return 0.0;
-    return static_cast<double>(static_cast<long double>(number) * s->multiplier);
+    return static_cast<double>(static_cast<long double>(value) * s->multiplier);
 }
 
 std::string shownominal(double value)

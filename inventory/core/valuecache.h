@@ -52,6 +52,7 @@ private:
     std::vector<double> value_ = std::vector<double>(CompStore::kSlots + 1, 0.0);
     std::vector<std::uint8_t> state_ = std::vector<std::uint8_t>(CompStore::kSlots + 1, 0);
     std::vector<std::uint8_t> category_ = std::vector<std::uint8_t>(CompStore::kSlots + 1, 0); // 1..7 or 0
+    std::size_t highest_ = 0; // no slot above it has a category
     std::array<std::vector<std::uint16_t>, 8> order_;
     std::unordered_map<std::uint16_t, std::string> messages_; // slots whose name cannot be read
 };

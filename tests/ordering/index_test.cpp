@@ -168,3 +168,47 @@ TEST(StoreIndexes, PartSearchMatchesEveryNameOnceAndNeverAcrossTwoNames)
     names.findPart(store, "ab", slots);
     EXPECT_EQ(slots, (std::vector<std::uint16_t>{1, 2, 4, 5, 7}));
 }
+
+// The tables grow with the records: the name index's buckets as records are added one by
+// one, the value cache's table of distinct names while it reads them; and a store that
+// shrank leaves nothing of its old records behind after a rebuild.
+TEST(StoreIndexes, GrowWithTheStoreAndForgetWhatItHeld)
+{
+    auto store = std::make_unique<CompStore>();
+    auto names = std::make_unique<NameIndex>();
+    auto values = std::make_unique<ValueCache>();
+    names->rebuild(*store);
+    values->rebuild(*store);
+    for (int k = 0; k < 5000; ++k) {
+        // Distinct values with a few repeats, in two categories, and a type name now and then.
+        const std::uint16_t category = k % 7 == 0 ? 9 : k % 2 == 0 ? 2 : 5;
+        const int n = k % 11 == 0 ? 4700 : k;
+        appendIndexed(*store, *names, *values, category,
+                      category == 5 ? std::to_string(n) + cp1251("пф") : std::to_string(n) + "K", 1, "");
+    }
+    ASSERT_TRUE(names->consistent(*store));
+    auto fresh = std::make_unique<ValueCache>();
+    fresh->rebuild(*store);
+    for (int c = 1; c <= 7; ++c)
+        ASSERT_EQ(values->valueOrder(c), fresh->valueOrder(c)) << c;
+    EXPECT_EQ(fresh->valueOrder(2).size() + fresh->valueOrder(5).size(), 5000u - 715u);
+    for (int s = 1; s <= store->compcount; ++s)
+        expectFresh(*store, *fresh, s, "slot " + std::to_string(s));
+    std::vector<std::uint16_t> found;
+    names->find(*store, "4700K", found);
+    std::vector<std::uint16_t> scanned;
+    for (int s = 1; s <= store->compcount; ++s)
+        if (store->name[s] == "4700K")
+            scanned.push_back(static_cast<std::uint16_t>(s));
+    EXPECT_EQ(found, scanned);
+    EXPECT_EQ(found.size(), 261u);
+
+    while (store->compcount > 10)
+        removeIndexed(*store, *names, *values, 1);
+    names->rebuild(*store);
+    values->rebuild(*store);
+    EXPECT_EQ(names->size(), 10u);
+    EXPECT_TRUE(names->consistent(*store));
+    for (int s = 1; s <= CompStore::kSlots; ++s)
+        ASSERT_EQ(values->state(s) == ValueCache::State::None, s > 10 || store->category[s] == 9) << s;
+}

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 #include <limits>
 #include <locale>
+#include <random>
 #include <vector>
 
 using namespace vosk;
@@ -377,4 +378,39 @@ TEST(Values, DoNotDependOnTheLocale)
     ::unsetenv("LOCPATH");
     if (commaLocales == 0)
         GTEST_SKIP() << "no locale with a decimal comma could be loaded; checked only C locales";
+}
+
+// Usual names take a quick way to their number (an integer and a power of ten); names with
+// more than 19 digits take the general one. Twenty leading zeros send a name the general
+// way without changing its number or its suffix, so both ways must agree on every name.
+TEST(ReadNominal, QuickAndGeneralReadingsAgree)
+{
+    const std::vector<std::string> pieces = {"0", "1", "4", "7", "9", "47", "999", "12345678", ",", ",", " ",
+                                             "K", "k", "E", "M", cp1251("К"), cp1251("мкф"), cp1251("пф"),
+                                             cp1251("нф"), cp1251("мк"), "x", "00"};
+    std::mt19937 random(11);
+    int compared = 0;
+    for (int n = 0; n < 20000; ++n) {
+        std::string name;
+        for (int k = static_cast<int>(random() % 6); k >= 0; --k)
+            name += pieces[random() % pieces.size()];
+        for (int category : {2, 5}) {
+            double quick = -1, general = -1;
+            bool quickRefused = false, generalRefused = false;
+            try {
+                quick = readnominal(category, name);
+            } catch (const NumberConversionError &) {
+                quickRefused = true;
+            }
+            try {
+                general = readnominal(category, std::string(20, '0') + name);
+            } catch (const NumberConversionError &) {
+                generalRefused = true;
+            }
+            ASSERT_EQ(quickRefused, generalRefused) << utf8From1251(name);
+            ASSERT_EQ(quick, general) << utf8From1251(name) << " in category " << category;
+            compared += quickRefused ? 0 : 1;
+        }
+    }
+    EXPECT_GT(compared, 20000); // most names have at most one comma
 }
