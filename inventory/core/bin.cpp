@@ -123,7 +123,8 @@ BinFind findRows(const CompStore &store, const NameIndex *names, const std::vect
     BinFind result;
     result.rows.reserve(rows.size());
     result.counts.reserve(rows.size());
-    ViewList view;
+    // A view holds room for a full store (128 KiB): made once per thread, not at each find.
+    thread_local ViewList view;
     for (const BinRow &row : rows) {
         const int category = rowCategory(row, categories);
         const FilterCriteria criteria{category, row.name, 0, row.description};
