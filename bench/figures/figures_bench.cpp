@@ -338,6 +338,7 @@ void same(const std::vector<std::uint16_t> &ours, const std::vector<std::uint16_
 
 // Parts of the run to take (--only=load,sort,...): empty for all.
 std::vector<std::string> gOnly;
+bool gKeepFiles = false; // the main.dat and database of each size, for a profiler
 bool wanted(const char *part)
 {
     return gOnly.empty() || std::find(gOnly.begin(), gOnly.end(), part) != gOnly.end();
@@ -594,7 +595,10 @@ void measure(int records)
         record("bin check: 100 rows, exact, slots only", records, slotsOnly, scan, noIndex, index);
         std::fprintf(stderr, "  (the bin's rows list %zu records)\n", a.list.size());
     }
-    std::filesystem::remove_all(folder);
+    if (gKeepFiles)
+        std::fprintf(stderr, "  files kept in %s\n", folder.c_str());
+    else
+        std::filesystem::remove_all(folder);
 }
 
 } // namespace
@@ -612,6 +616,8 @@ int main(int argc, char **argv)
             ExchangeTuning tuning;
             tuning.level = std::atoi(argv[k] + 9);
             setExchangeTuning(tuning);
+        } else if (std::strcmp(argv[k], "--keep-files") == 0) {
+            gKeepFiles = true;
         } else if (std::strncmp(argv[k], "--only=", 7) == 0) {
             std::stringstream parts(argv[k] + 7);
             for (std::string part; std::getline(parts, part, ',');)
@@ -623,7 +629,7 @@ int main(int argc, char **argv)
                 sizes.push_back(std::clamp(std::atoi(n.c_str()), 1, static_cast<int>(CompStore::kMaxRecords)));
         } else {
             std::fprintf(stderr, "usage: figures_bench [--quick] [--wall] [--kernel=0|1|2] "
-                                 "[--only=load,refresh,sort,exchange,search,bin] [--records=N,...]\n");
+                                 "[--only=load,refresh,sort,exchange,search,bin] [--records=N,...] [--keep-files]\n");
             return 2;
         }
     }
