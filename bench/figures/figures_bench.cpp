@@ -10,6 +10,9 @@
 // 20 ms or more (--quick: 3 batches of 5 ms), in CPU time of the measuring thread (user and
 // system), so that other work on a shared machine does not count; --wall measures wall time. Before anything is timed, each pair is run once
 // and the results are compared row for row; the run aborts on a difference.
+#include "benchfail.h"
+#include "benchrecords.h"
+#include "benchsqlite.h"
 #include "cp1251.h"
 #include "datafiles.h"
 #include "filebytes.h"
@@ -41,14 +44,10 @@
 #include <time.h>
 
 using namespace vosk;
+using namespace vosk::bench;
 
 namespace {
 
-[[noreturn]] void fail(const std::string &what)
-{
-    std::fprintf(stderr, "figures_bench: %s\n", what.c_str());
-    std::abort();
-}
 
 struct SilentMessages : Messages {
     void inform(const std::string &) override {}
@@ -98,179 +97,6 @@ double timeOf(const std::function<void()> &op)
     }
     std::sort(batch.begin(), batch.end());
     return batch[batch.size() / 2];
-}
-
-// ---- SQLite plumbing ------------------------------------------------------------------
-
-struct CloseDb {
-    void operator()(sqlite3 *db) const { sqlite3_close(db); }
-};
-struct FinalizeStmt {
-    void operator()(sqlite3_stmt *st) const { sqlite3_finalize(st); }
-};
-using Db = std::unique_ptr<sqlite3, CloseDb>;
-using Stmt = std::unique_ptr<sqlite3_stmt, FinalizeStmt>;
-
-Db openDb(const std::string &path, int flags)
-{
-    sqlite3 *raw = nullptr;
-    const int rc = sqlite3_open_v2(path.c_str(), &raw, flags, nullptr);
-    Db db(raw);
-    if (rc != SQLITE_OK)
-        fail("open " + path + ": " + (raw ? sqlite3_errmsg(raw) : sqlite3_errstr(rc)));
-    return db;
-}
-
-Stmt prepare(sqlite3 *db, const std::string &sql)
-{
-    sqlite3_stmt *raw = nullptr;
-    if (sqlite3_prepare_v2(db, sql.c_str(), -1, &raw, nullptr) != SQLITE_OK)
-        fail(sql + ": " + sqlite3_errmsg(db));
-    return Stmt(raw);
-}
-
-void exec(sqlite3 *db, const char *sql)
-{
-    char *error = nullptr;
-    if (sqlite3_exec(db, sql, nullptr, nullptr, &error) != SQLITE_OK)
-        fail(std::string(sql) + ": " + (error ? error : "?"));
-}
-
-void bindBytes(sqlite3_stmt *st, int index, std::string_view bytes)
-{
-    static const char empty = 0;
-    sqlite3_bind_blob(st, index, bytes.empty() ? &empty : bytes.data(), static_cast<int>(bytes.size()), SQLITE_STATIC);
-}
-
-void collectRowids(sqlite3_stmt *st, std::vector<std::uint16_t> &out)
-{
-    out.clear();
-    int rc;
-    while ((rc = sqlite3_step(st)) == SQLITE_ROW)
-        out.push_back(static_cast<std::uint16_t>(sqlite3_column_int(st, 0)));
-    if (rc != SQLITE_DONE)
-        fail(std::string("step: ") + sqlite3_errmsg(sqlite3_db_handle(st)));
-    sqlite3_reset(st);
-}
-
-constexpr const char *kCreateTable =
-    "CREATE TABLE comps(category INTEGER, name BLOB, quantity INTEGER, description BLOB, value REAL)";
-
-// main.dat read, its lines cut at the separators, one prepared INSERT per record in one
-// transaction, readnominal for the value column.
-int insertFromMainDat(sqlite3 *db, std::string_view bytes)
-{
-    exec(db, kCreateTable);
-    Stmt insert = prepare(db, "INSERT INTO comps(category, name, quantity, description, value) VALUES (?1, ?2, ?3, ?4, ?5)");
-    sqlite3_stmt *st = insert.get();
-    exec(db, "BEGIN");
-    int rows = 0;
-    forEachTextLine(bytes, [&](std::string_view line) {
-        if (line.size() < 7)
-            return;
-        const std::size_t a = line.find(datasep);
-        const std::size_t b = a == line.npos ? a : line.find(datasep, a + 1);
-        const std::size_t c = b == line.npos ? b : line.find(datasep, b + 1);
-        if (c == line.npos)
-            return;
-        int category = 0, quantity = 0;
-        std::from_chars(line.data(), line.data() + a, category);
-        std::from_chars(line.data() + b + 1, line.data() + c, quantity);
-        const std::string_view name = line.substr(a + 1, b - a - 1);
-        sqlite3_bind_int(st, 1, category);
-        bindBytes(st, 2, name);
-        sqlite3_bind_int(st, 3, quantity);
-        bindBytes(st, 4, line.substr(c + 1));
-        double value = 0;
-        try {
-            value = readnominal(category, name);
-        } catch (const NumberConversionError &) {
-        }
-        sqlite3_bind_double(st, 5, value);
-        if (sqlite3_step(st) != SQLITE_DONE)
-            fail(std::string("insert: ") + sqlite3_errmsg(db));
-        sqlite3_reset(st);
-        ++rows;
-    });
-    exec(db, "COMMIT");
-    return rows;
-}
-
-void selectAllInto(sqlite3 *db, CompStore &store, std::vector<double> &value)
-{
-    Stmt select = prepare(db, "SELECT * FROM comps");
-    sqlite3_stmt *st = select.get();
-    int n = 0;
-    while (sqlite3_step(st) == SQLITE_ROW && n < CompStore::kMaxRecords) {
-        ++n;
-        store.category[n] = static_cast<std::uint16_t>(sqlite3_column_int(st, 0));
-        const void *name = sqlite3_column_blob(st, 1);
-        store.name[n].assign(name ? static_cast<const char *>(name) : "", static_cast<std::size_t>(sqlite3_column_bytes(st, 1)));
-        store.quantity[n] = static_cast<std::uint16_t>(sqlite3_column_int(st, 2));
-        const void *desc = sqlite3_column_blob(st, 3);
-        store.description[n].assign(desc ? static_cast<const char *>(desc) : "", static_cast<std::size_t>(sqlite3_column_bytes(st, 3)));
-        value[static_cast<std::size_t>(n)] = sqlite3_column_double(st, 4);
-    }
-    store.compcount = static_cast<std::uint16_t>(n);
-}
-
-// ---- The records (the same generator as versus_sqlite) --------------------------------
-
-std::string valueName(std::mt19937 &rng, bool capacitor)
-{
-    static const int e24[] = {10, 11, 12, 13, 15, 16, 18, 20, 22, 24, 27, 30, 33, 36, 39, 43, 47, 51, 56, 62, 68, 75, 82, 91};
-    static const char *const resistance[] = {"е", "К", "М", "k", "E", "K"};
-    static const char *const capacitance[] = {"пф", "нф", "мкф", "ПФ"};
-    const int m = e24[rng() % 24];
-    std::string digits = std::to_string(m);
-    switch (rng() % 3) {
-    case 0: digits = digits.substr(0, 1) + "," + digits.substr(1); break;
-    case 1: break;
-    default: digits += "0"; break;
-    }
-    return digits + cp1251(capacitor ? capacitance[rng() % 4] : resistance[rng() % 6]);
-}
-
-std::string typeName(std::mt19937 &rng)
-{
-    static const char *const types[] = {"КТ315", "КТ361", "КТ817", "BC547", "1N4148", "КД522", "К155ЛА3", "NE555",
-                                        "IRFZ44", "АЛ307", "КС156А", "Д814", "TL431", "LM317", "ATmega8", "КР142ЕН5"};
-    static const char *const letters[] = {"", "А", "Б", "В", "Г"};
-    std::string t = types[rng() % 16];
-    if (t.back() >= '0' && t.back() <= '9')
-        t += letters[rng() % 5];
-    return cp1251(t);
-}
-
-std::string descriptionText(std::mt19937 &rng)
-{
-    static const char *const words[] = {"металлопленочный 0,25Вт", "выводной", "SMD 0805", "керамический",
-                                        "электролит 16В", "для ремонта", "из старых плат", "новые"};
-    static const char *const places[] = {"полка", "коробка", "ящик", "кассета"};
-    return cp1251(std::string(words[rng() % 8]) + ", " + places[rng() % 4] + " " + std::to_string(rng() % 50 + 1));
-}
-
-void makeStore(CompStore &s, int records)
-{
-    std::mt19937 rng(20240609);
-    s.compcount = 0;
-    for (int i = 0; i < records; ++i) {
-        const unsigned r = rng() % 100;
-        int category;
-        if (r < 30)
-            category = 2;
-        else if (r < 50)
-            category = 5;
-        else if (r < 56)
-            category = static_cast<int>(r % 2 ? 1 : 3);
-        else if (r < 65)
-            category = static_cast<int>(r % 3 == 0 ? 4 : r % 3 == 1 ? 6 : 7);
-        else
-            category = static_cast<int>(8 + rng() % 8);
-        std::string name = hasValueScale(category) ? valueName(rng, isCapacitanceCategory(category)) : typeName(rng);
-        const auto quantity = static_cast<std::uint16_t>(rng() % 500);
-        s.append(static_cast<std::uint16_t>(category), std::move(name), quantity, descriptionText(rng));
-    }
 }
 
 // ---- The table ------------------------------------------------------------------------
