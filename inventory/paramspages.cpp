@@ -3,6 +3,7 @@
 
 #include "controls.h"
 
+#include <algorithm>
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
@@ -132,9 +133,13 @@ void Tbase::buildBinPage(QWidget *page)
     // Below "Забрать детали", right of "Найти детали", above the list: free on every size.
     loadbom = placeButton(page, "loadbom", tr8("Загрузить список деталей…"), 392, 50, 177, 21);
     loadbom->setToolTip(tr8("Список деталей (BOM) из KiCad в формате CSV"));
-    placeLabel(page, "StaticText1", tr8("      Название       количество                описание"), 8, 24, 247, 17);
+    QLabel *titles = placeLabel(page, "StaticText1", tr8("      Название       количество                описание"), 8, 24, 247, 17);
     typetofind = placeLabel(page, "typetofind", tr8("Тип"), 8, 40, 130, 15);
-    image3 = placeLabel(page, "image3", {}, 144, 32, 24, 21);
+    // The category icon stands in the gap after «количество» of the column titles: at 144
+    // when the font is narrow enough, further right when the title would reach under it.
+    const int afterQuantity = titles->x() + titles->contentsRect().x() +
+                              titles->fontMetrics().horizontalAdvance(tr8("      Название       количество")) + 2;
+    image3 = placeLabel(page, "image3", {}, std::max(144, afterQuantity), 32, 24, 21);
     exactfind = placeCheck(page, "exactfind", tr8("Точный поиск"), true, 0, 56, 97, 17);
     exactfind->setToolTip(tr8("Строка ищется целиком"));
     listtofind = new QTableView(page);

@@ -10,6 +10,7 @@
 #include <QAbstractButton>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QFile>
 #include <QGroupBox>
 #include <QLabel>
@@ -17,6 +18,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
+#include <QStyle>
 #include <QtTest>
 
 using namespace vosk;
@@ -32,14 +34,19 @@ T *control(QWidget &window, const char *name)
     return window.findChild<T *>(QString::fromLatin1(name));
 }
 
-// A copy of the bundled installation folder (its longest category names are the ones to fit).
+// A copy of the bundled installation folder (its longest category names are the ones to fit),
+// with its category icons.
 void copyBundledData(const TempFolder &dir)
 {
-    for (const char *name : {"main.dat", "strings.dat", "components.lst"}) {
-        QFile f(QString::fromUtf8(VOSK_SOURCE_DATA) + QLatin1Char('/') + QLatin1String(name));
+    QStringList names{QStringLiteral("main.dat"), QStringLiteral("strings.dat"), QStringLiteral("components.lst")};
+    QVERIFY(QDir().mkpath(QString::fromStdString(dir.file("bmp"))));
+    for (const QString &icon : QDir(QString::fromUtf8(VOSK_SOURCE_DATA "/bmp")).entryList(QDir::Files))
+        names << QStringLiteral("bmp/") + icon;
+    for (const QString &name : names) {
+        QFile f(QString::fromUtf8(VOSK_SOURCE_DATA) + QLatin1Char('/') + name);
         QVERIFY(f.open(QIODevice::ReadOnly));
         const QByteArray bytes = f.readAll();
-        dir.write(name, std::string(bytes.constData(), static_cast<size_t>(bytes.size())));
+        dir.write(name.toStdString(), std::string(bytes.constData(), static_cast<size_t>(bytes.size())));
     }
 }
 
@@ -77,6 +84,28 @@ void collectMisfits(QWidget *window, QStringList &misfits)
                     above->geometry().intersects(textRect))
                     misfits << QStringLiteral("label ") + where(label, lines.value(0)) + QStringLiteral(" under ") +
                                    above->objectName();
+                // A picture drawn over one of the label's words hides it (the gaps between
+                // words of a column caption may hold one).
+                auto *picture = qobject_cast<QLabel *>(above);
+                if (!picture || picture->isHidden() || picture->pixmap().isNull())
+                    continue;
+                const QRect drawn =
+                    QStyle::alignedRect(picture->layoutDirection(), picture->alignment(),
+                                        picture->pixmap().deviceIndependentSize().toSize(), picture->contentsRect())
+                        .translated(picture->pos());
+                const QString &line = lines.value(0);
+                for (qsizetype start = 0; start < line.size();) {
+                    const qsizetype end = line.indexOf(QLatin1Char(' '), start) < 0 ? line.size() : line.indexOf(QLatin1Char(' '), start);
+                    if (end > start) {
+                        const QRect word(label->x() + label->contentsRect().x() + fm.horizontalAdvance(line.left(start)),
+                                         label->y(), fm.horizontalAdvance(line.mid(start, end - start)), label->height());
+                        if (drawn.intersects(word))
+                            misfits << QStringLiteral("word \"%1\" of label ").arg(line.mid(start, end - start)) +
+                                           where(label, line) + QStringLiteral(" under the picture of ") +
+                                           picture->objectName();
+                    }
+                    start = end + 1;
+                }
             }
         } else if (auto *check = qobject_cast<QCheckBox *>(w); check && check->sizeHint().width() > check->width()) {
             misfits << QStringLiteral("check box ") + where(check, check->text());
