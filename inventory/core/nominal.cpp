@@ -35,9 +35,17 @@ constexpr Suffix kCapacitance[] = {
 template <std::size_t N>
 const Suffix *findSuffix(const Suffix (&table)[N], std::string_view suffix)
 {
-    for (const Suffix &s : table)
-        if (s.bytes == suffix)
+    // Suffixes are one to three bytes: compared byte by byte here, a call to memcmp per
+    // entry cost more than reading the number.
+    for (const Suffix &s : table) {
+        if (s.bytes.size() != suffix.size())
+            continue;
+        std::size_t k = 0;
+        while (k < suffix.size() && s.bytes[k] == suffix[k])
+            ++k;
+        if (k == suffix.size())
             return &s;
+    }
     return nullptr;
 }
 
