@@ -137,6 +137,13 @@ void Tmain::lookupFrom(const QString &text)
 
 void Tmain::FindClick()
 {
+    // A figure being typed is kept, as Enter keeps it, before the tables are drawn anew
+    // (keeping it draws them, for the text now in Edit1). Refused, its box stays open with
+    // the message, and nothing else is looked up.
+    if (editing_ && !celledit->isHidden() && celledit->isModified()) {
+        cellEditKeep();
+        return;
+    }
     cellEditCancel();
     const auto text = toCp1251(Edit1->text());
     const FontMeasure measure(font());
@@ -274,6 +281,10 @@ void Tmain::placeImages()
 void Tmain::closeEvent(QCloseEvent *event)
 {
     find->click();
+    if (!celledit->isHidden()) {
+        event->ignore(); // a typed figure that cannot be kept: the window stays with its box
+        return;
+    }
     saveUserBook();
     if (images_)
         images_->close();

@@ -35,6 +35,7 @@ private slots:
     void pictureWindowLooksLikeItsDescription();
     void everyLookupCaseThroughTheWindow();
     void editingACellAndAddingAType();
+    void aTypedFigureIsKeptWhenAnotherLookupRuns();
 };
 
 void ReferenceWindowTest::listsAreFilledOnceOnTheFirstShowing()
@@ -424,6 +425,39 @@ void ReferenceWindowTest::editingACellAndAddingAType()
     // Closing writes the file: the reset record gone, the types kept.
     main.close();
     QCOMPARE(dir.read("refbook.dat"), "junk\r\n" + cp1251("2@Д226Б@400@н/д@н/д@н/д@3@\r\n3@BZX55C5V1@4,8@5,1@5,4@5@н/д@н/д@0,5@60@5@н/д@1@\r\n"));
+}
+
+void ReferenceWindowTest::aTypedFigureIsKeptWhenAnotherLookupRuns()
+{
+    TempFolder dir;
+    RecordingMessages messages;
+    TImages images;
+    Tmain main(&images);
+    main.setDataFolder(dir.datapath(), messages);
+    main.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&main));
+    main.lookupFrom(u("Д9Б"));
+    QTest::mouseDClick(&main, Qt::LeftButton, {}, centre(*cellOf(main, 2, 2)));
+    typeInto(main.celledit, u("12 В"));
+    // Another type chosen (from the inventory, say) while the box is open: the figure stays.
+    main.lookupFrom(u("Д9В"));
+    QVERIFY(main.celledit->isHidden());
+    QVERIFY(messages.texts(RecordingMessages::Entry::Error).empty());
+    QCOMPARE(utf8From1251(std::string(*linekey(main.tables().params.line(main.lastLookup().paramsLine)))), std::string("Д9В"));
+    main.lookupFrom(u("Д9Б"));
+    QCOMPARE(userTexts(main.lastLookup()), std::vector<std::string>{"12 В"});
+
+    // A figure that cannot be kept: said, its box stays open, and so does the window.
+    QTest::mouseDClick(&main, Qt::LeftButton, {}, centre(*cellOf(main, 2, 3)));
+    typeInto(main.celledit, u("1@2"));
+    main.lookupFrom(u("Д9В"));
+    QCOMPARE(messages.texts(RecordingMessages::Entry::Error).size(), size_t(1));
+    QVERIFY(main.celledit->isVisible());
+    QVERIFY(!main.close());
+    QVERIFY(main.isVisible());
+    QTest::keyClick(main.celledit, Qt::Key_Escape);
+    QVERIFY(main.close());
+    QCOMPARE(dir.read("refbook.dat"), cp1251("2@Д9Б@12 В@90 мА@250@100@3@\r\n"));
 }
 
 QTEST_MAIN(ReferenceWindowTest)
