@@ -350,6 +350,9 @@ void Tmain::setDataFolder(std::string datapath, Messages &messages)
 
 bool Tmain::saveUserBook()
 {
+    // The program may be ending with a figure still in its box: kept first, when it can be.
+    if (editing_ && !celledit->isHidden() && celledit->isModified())
+        cellEditKeep();
     if (!user_.dirty())
         return true;
     if (!folderSet_) {

@@ -458,6 +458,15 @@ void ReferenceWindowTest::aTypedFigureIsKeptWhenAnotherLookupRuns()
     QTest::keyClick(main.celledit, Qt::Key_Escape);
     QVERIFY(main.close());
     QCOMPARE(dir.read("refbook.dat"), cp1251("2@Д9Б@12 В@90 мА@250@100@3@\r\n"));
+
+    // The inventory saving (the program ending) with a figure in its box: saved with it.
+    main.show();
+    main.lookupFrom(u("Д9Б"));
+    QTest::mouseDClick(&main, Qt::LeftButton, {}, centre(*cellOf(main, 2, 3)));
+    QVERIFY(main.celledit->isVisible());
+    typeInto(main.celledit, u("80 мА"));
+    QVERIFY(main.saveUserBook());
+    QCOMPARE(dir.read("refbook.dat"), cp1251("2@Д9Б@12 В@80 мА@250@100@3@\r\n"));
 }
 
 QTEST_MAIN(ReferenceWindowTest)
