@@ -7,6 +7,7 @@
 #include "folderlock.h"
 #include "imagery.h"
 #include "params.h"
+#include "pictures.h"
 #include "placement.h"
 #include "pictureformats.h"
 #include "sessionend.h"
@@ -102,7 +103,7 @@ int runProgram(int argc, char **argv)
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Voskbase"));
-    QApplication::setWindowIcon(QIcon(QStringLiteral(":/images/voskbase.png")));
+    QApplication::setWindowIcon(QIcon(builtInPicture(QStringLiteral(":/images/voskbase.png"))));
     // The inventory window decides when the program ends, not the last visible window.
     app.setQuitOnLastWindowClosed(false);
     // Qt's own buttons and dialogs (Отмена, the colour and file dialogs) speak Russian too.
