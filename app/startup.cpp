@@ -130,7 +130,9 @@ int runProgram(int argc, char **argv)
     TImages images;
     Tmain main(&images);
     linkWindows(base, main, images, messages);
-    main.show(); // created visible; the inventory window's showing hides it again
+    // The reference and picture windows start hidden, as the inventory window's showing
+    // leaves them: they are not mapped only to be unmapped again, and the reference window
+    // fills its lists (decoding the drawings) when the user first opens it.
 
     SessionEnd *sessionEnd = nullptr;
     watchSessionEnds(app, base, messages, *folder.lock, sessionEnd);
