@@ -21,8 +21,10 @@
 #include <QScreen>
 #include <QTranslator>
 #include <cstdlib>
+#include <fontconfig/fontconfig.h>
 #include <functional>
 #include <memory>
+#include <thread>
 
 namespace vosk {
 namespace {
@@ -101,7 +103,12 @@ int runProgram(int argc, char **argv)
     // Registered before anything is decoded, and unregistered when the program ends.
     JpegFormatRegistration jpeg;
 
+    // fontconfig reads its configuration and font caches on the first text measured, 4-6 ms
+    // here. QApplication mostly waits on the display while it connects: fontconfig's part
+    // is done meanwhile on a second thread, and Qt's font list later finds it done.
+    std::thread fontConfiguration([] { FcInit(); });
     QApplication app(argc, argv);
+    fontConfiguration.join();
     QApplication::setApplicationName(QStringLiteral("Voskbase"));
     QApplication::setWindowIcon(QIcon(builtInPicture(QStringLiteral(":/images/voskbase.png"))));
     // The inventory window decides when the program ends, not the last visible window.
