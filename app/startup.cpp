@@ -7,6 +7,7 @@
 #include "folderlock.h"
 #include "imagery.h"
 #include "params.h"
+#include "pictures.h"
 #include "placement.h"
 #include "pictureformats.h"
 #include "sessionend.h"
@@ -20,8 +21,10 @@
 #include <QScreen>
 #include <QTranslator>
 #include <cstdlib>
+#include <fontconfig/fontconfig.h>
 #include <functional>
 #include <memory>
+#include <thread>
 
 namespace vosk {
 namespace {
@@ -100,9 +103,14 @@ int runProgram(int argc, char **argv)
     // Registered before anything is decoded, and unregistered when the program ends.
     JpegFormatRegistration jpeg;
 
+    // fontconfig reads its configuration and font caches on the first text measured, 4-6 ms
+    // here. QApplication mostly waits on the display while it connects: fontconfig's part
+    // is done meanwhile on a second thread, and Qt's font list later finds it done.
+    std::thread fontConfiguration([] { FcInit(); });
     QApplication app(argc, argv);
+    fontConfiguration.join();
     QApplication::setApplicationName(QStringLiteral("Voskbase"));
-    QApplication::setWindowIcon(QIcon(QStringLiteral(":/images/voskbase.png")));
+    QApplication::setWindowIcon(QIcon(builtInPicture(QStringLiteral(":/images/voskbase.png"))));
     // The inventory window decides when the program ends, not the last visible window.
     app.setQuitOnLastWindowClosed(false);
     // Qt's own buttons and dialogs (Отмена, the colour and file dialogs) speak Russian too.
@@ -129,7 +137,9 @@ int runProgram(int argc, char **argv)
     TImages images;
     Tmain main(&images);
     linkWindows(base, main, images, messages);
-    main.show(); // created visible; the inventory window's showing hides it again
+    // The reference and picture windows start hidden, as the inventory window's showing
+    // leaves them: they are not mapped only to be unmapped again, and the reference window
+    // fills its lists (decoding the drawings) when the user first opens it.
 
     SessionEnd *sessionEnd = nullptr;
     watchSessionEnds(app, base, messages, *folder.lock, sessionEnd);

@@ -1,6 +1,7 @@
 #include "binlist.h"
 
 #include "codec.h"
+#include "pictures.h"
 
 namespace vosk {
 
@@ -8,7 +9,7 @@ BinList::BinList(const Inventory &inventory, QObject *parent)
     : QAbstractTableModel(parent), inventory_(inventory), count_(static_cast<int>(inventory.binRows().size()))
 {
     for (const char *name : {"status-green", "status-yellow", "status-red", "status-ring"})
-        pictures_.emplace_back(QStringLiteral(":/images/%1.png").arg(QLatin1String(name)));
+        pictures_.push_back(builtInPicture(QStringLiteral(":/images/%1.png").arg(QLatin1String(name))));
 }
 
 int BinList::rowCount(const QModelIndex &parent) const { return parent.isValid() ? 0 : count_; }

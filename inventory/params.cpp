@@ -8,6 +8,7 @@
 #include "cp1251.h"
 #include "inventorylist.h"
 #include "messages.h"
+#include "pictures.h"
 #include "placement.h"
 #include "settingsstore.h"
 #include "sortworker.h"
@@ -42,7 +43,7 @@ Tbase::Tbase(Messages &messages, std::optional<std::string> datapath, QWidget *p
 {
     setObjectName(QStringLiteral("base"));
     setWindowTitle(QStringLiteral("Voskbase v2.0"));
-    setWindowIcon(QIcon(QStringLiteral(":/images/voskbase.png")));
+    setWindowIcon(QIcon(builtInPicture(QStringLiteral(":/images/voskbase.png"))));
     // The layout is laid out in pixels for a small sans-serif face 11 pixels high.
     QFont small = font();
     small.setPixelSize(11);

@@ -7,6 +7,7 @@
 #include "cp1251.h"
 #include "filebytes.h"
 #include "messages.h"
+#include "pictures.h"
 #include "textlines.h"
 
 #include <QPlainTextEdit>
@@ -42,13 +43,13 @@ const Topic kTopics[] = {
     {0, "Использование справочника", "reference.txt"},
 };
 
-QIcon nodeIcon(bool topic)
+// The two icons of the tree: a group (a book) and a topic (a page); selected, every node shows
+// the book.
+QIcon nodeIcon(const QPixmap &normal, const QPixmap &book)
 {
-    const QPixmap book(QStringLiteral(":/images/help-book.png"));
-    const QPixmap page(QStringLiteral(":/images/help-page.png"));
     QIcon icon;
-    icon.addPixmap(topic ? book : page, QIcon::Normal);
-    icon.addPixmap(book, QIcon::Selected); // every node shows the book while selected
+    icon.addPixmap(normal, QIcon::Normal);
+    icon.addPixmap(book, QIcon::Selected);
     return icon;
 }
 
@@ -64,10 +65,13 @@ void Tbase::buildHelpPage(QWidget *page)
     TreeView->setMouseTracking(true); // items highlighted under the mouse
     TreeView->setEditTriggers(QAbstractItemView::NoEditTriggers);
     QTreeWidgetItem *group = nullptr;
+    const QPixmap book = builtInPicture(QStringLiteral(":/images/help-book.png"));
+    const QIcon groupIcon = nodeIcon(book, book);
+    const QIcon topicIcon = nodeIcon(builtInPicture(QStringLiteral(":/images/help-page.png")), book);
     for (const Topic &topic : kTopics) {
         QTreeWidgetItem *item = topic.level == 0 ? new QTreeWidgetItem(TreeView) : new QTreeWidgetItem(group);
         item->setText(0, tr8(topic.text));
-        item->setIcon(0, nodeIcon(topic.level == 0));
+        item->setIcon(0, topic.level == 0 ? groupIcon : topicIcon);
         if (topic.level == 0)
             group = item;
     }

@@ -7,6 +7,7 @@
 #include "inventorylist.h"
 #include "filebytes.h"
 #include "messages.h"
+#include "pictures.h"
 
 #include <QApplication>
 #include <QButtonGroup>
@@ -59,7 +60,7 @@ std::optional<QImage> Tbase::iconImage(int n)
             messages_.error(readFailureMessage(path, r));
         return QImage();
     }
-    return QImage::fromData(QByteArrayView(r.bytes.data(), static_cast<qsizetype>(r.bytes.size())));
+    return pictureFromBytes(QByteArrayView(r.bytes.data(), static_cast<qsizetype>(r.bytes.size())), "bmp");
 }
 
 void Tbase::loadicons()

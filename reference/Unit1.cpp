@@ -7,6 +7,7 @@
 #include "filebytes.h"
 #include "imagery.h"
 #include "placement.h"
+#include "pictures.h"
 #include "resourcebytes.h"
 
 #include <QComboBox>
@@ -76,7 +77,7 @@ Tmain::Tmain(TImages *images, QWidget *parent)
     Edit1->setFont(editFont);
     Edit1->installEventFilter(this);
     imgfind = placeLabel(this, "imgfind", {}, 96, 7, 50, 20);
-    imgfind->setPixmap(QPixmap(QStringLiteral(":/images/findbutton.png")));
+    imgfind->setPixmap(builtInPicture(QStringLiteral(":/images/findbutton.png")));
     imgfind->setCursor(Qt::PointingHandCursor);
     imgfind->installEventFilter(this);
     allcomps = placeCombo(this, "allcomps", tr8("Компоненты"), 208, 8, 89, 21);

@@ -12,6 +12,7 @@ packages=(
   libcsv-dev
   zlib1g-dev
   libx11-dev
+  libfontconfig-dev
 )
 missing=()
 for p in "${packages[@]}"; do

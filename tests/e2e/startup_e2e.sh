@@ -40,6 +40,10 @@ make_config "$OUT/config2" "$OUT/copy"
 APP_PID=$!
 wait_window '^Voskbase v2\.0$' 20 >/dev/null || fail "inventory window did not appear on the bundled data"
 xdotool search --onlyvisible --name '^Voskbase$' >/dev/null 2>&1 && fail "unexpected message box on the bundled data"
+# The inventory window is the program's only window on screen: no splash, reference or
+# picture window.
+shown=$(xdotool search --onlyvisible --classname '^voskbase$' 2>/dev/null | wc -l)
+[ "$shown" = 1 ] || fail "$shown windows of the program on screen after start-up"
 wmctrl -c 'Voskbase v2.0'
 wait_exit "$APP_PID" 20 || fail "program did not end (bundled data)"
 APP_PID=

@@ -194,7 +194,8 @@ void ReferenceWindowTest::inventoryWindowShowsAndHidesTheReference()
     Tmain main(&images);
     Tbase base(messages, dir.datapath());
     linkWindows(base, main, images, messages);
-    main.show();
+    // As the program starts: the reference and picture windows are never shown before the
+    // inventory window, whose showing leaves them hidden.
     base.show();
     QVERIFY(QTest::qWaitForWindowExposed(&base));
     QVERIFY(!main.isVisible());
@@ -206,9 +207,22 @@ void ReferenceWindowTest::inventoryWindowShowsAndHidesTheReference()
     QCOMPARE(main.Edit1->text(), u("КС191Ж"));
     QCOMPARE(main.lastLookup().paramsTable, 3);
     QVERIFY(!main.isVisible());
+    QVERIFY(!images.isVisible());
+    QCOMPARE(images.windowTitle(), u("КС191Ж"));
+    // Opened for the first time after that lookup: the lists are filled as on any first
+    // showing, and the lookup shown is the part's.
     base.findChild<QPushButton *>(QStringLiteral("getparams"))->click();
     QVERIFY(main.isVisible());
     QVERIFY(images.isVisible());
+    QCOMPARE(main.allcomps->count(), 298);
+    QCOMPARE(main.allcomps->currentText(), u("Компоненты"));
+    QCOMPARE(main.combopic->count(), 32);
+    QCOMPARE(main.combopic->currentText(), u("рис."));
+    QCOMPARE(main.Edit1->text(), u("КС191Ж"));
+    QCOMPARE(images.windowTitle(), u("КС191Ж"));
+    QVERIFY(QTest::qWaitForWindowExposed(&main));
+    QTRY_COMPARE(main.lastLookup().paramsTable, 3);
+    QVERIFY(!main.lastLookup().texts.empty());
 }
 
 void ReferenceWindowTest::pictureWindowLooksLikeItsDescription()
