@@ -33,18 +33,19 @@ namespace {
 // k3 = x^(128+32), k4 = x^(128-32), k5 = x^64; mu = floor(x^64 / P), and P itself).
 // Takes and returns the inverted register, as zlib keeps it inside; len is a multiple of 16
 // and at least 64.
-#pragma GCC push_options
-#pragma GCC target("pclmul,sse4.1")
+// Compiled for carry-less multiplication whatever the build's baseline; called only when the
+// processor has it.
+#define VOSK_FOLDING_TARGET __attribute__((target("pclmul,sse4.1")))
 
-__m128i load(const unsigned char *q) { return _mm_loadu_si128(reinterpret_cast<const __m128i *>(q)); }
+VOSK_FOLDING_TARGET __m128i load(const unsigned char *q) { return _mm_loadu_si128(reinterpret_cast<const __m128i *>(q)); }
 
 // x carried forward by the two powers in k, plus the next 16 bytes.
-__m128i fold(__m128i x, __m128i k, __m128i next)
+VOSK_FOLDING_TARGET __m128i fold(__m128i x, __m128i k, __m128i next)
 {
     return _mm_xor_si128(_mm_xor_si128(_mm_clmulepi64_si128(x, k, 0x00), _mm_clmulepi64_si128(x, k, 0x11)), next);
 }
 
-std::uint32_t foldBlocks(const unsigned char *p, std::size_t len, std::uint32_t crc)
+VOSK_FOLDING_TARGET std::uint32_t foldBlocks(const unsigned char *p, std::size_t len, std::uint32_t crc)
 {
     const __m128i k1k2 = _mm_set_epi64x(0x01c6e41596, 0x0154442bd4);
     const __m128i k3k4 = _mm_set_epi64x(0x00ccaa009e, 0x01751997d0);
@@ -85,7 +86,6 @@ std::uint32_t foldBlocks(const unsigned char *p, std::size_t len, std::uint32_t 
     return static_cast<std::uint32_t>(_mm_extract_epi32(x1, 1));
 }
 
-#pragma GCC pop_options
 
 bool canFold()
 {
