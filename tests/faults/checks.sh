@@ -126,3 +126,12 @@ launch() {
   (cd "$OUT" && XDG_CONFIG_DIRS="$CONFIG" exec "$@" "$BIN") >>"$OUT/run.log" 2>&1 &
   APP_PID=$!
 }
+
+# The opening of a fault script, after xsession.sh and this file are sourced: a fresh $OUT
+# and a private X session, stopped with the count reported however the script ends.
+# EXTRA_CLEANUP, when set, is run after the X session stops (another program to kill, say).
+begin_faults() {
+  rm -rf "$OUT" && mkdir -p "$OUT"
+  trap 'status=$?; x_stop; eval "${EXTRA_CLEANUP:-}" || true; report_early_end $status' EXIT
+  x_start
+}

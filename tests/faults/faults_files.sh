@@ -8,11 +8,9 @@ set -euo pipefail
 BIN=$1
 OUT=$2
 : "${VOSK_SOURCE_DATA:?bundled installation folder}" "${EIOSHIM:?path of the EIO shim}"
-rm -rf "$OUT" && mkdir -p "$OUT"
 . "$(dirname "$0")/../e2e/xsession.sh"
 . "$(dirname "$0")/checks.sh"
-trap 'status=$?; x_stop; report_early_end $status' EXIT
-x_start
+begin_faults
 
 any_window() { xdotool search --onlyvisible --name '^Voskbase' >/dev/null 2>&1; }
 # Starts the program ($@ goes before it, e.g. env VAR=...), checks that a window comes

@@ -7,11 +7,10 @@ set -euo pipefail
 BIN=$1
 OUT=$2
 : "${VOSK_SOURCE_DATA:?bundled installation folder}"
-rm -rf "$OUT" && mkdir -p "$OUT"
 . "$(dirname "$0")/../e2e/xsession.sh"
 . "$(dirname "$0")/checks.sh"
-trap 'status=$?; x_stop; [ -n "${B_PID:-}" ] && kill -9 "$B_PID" 2>/dev/null; report_early_end $status' EXIT
-x_start
+EXTRA_CLEANUP='[ -n "${B_PID:-}" ] && kill -9 "$B_PID" 2>/dev/null'
+begin_faults
 
 # The writing program's caption, and the read-only one's («… — только просмотр»).
 inventory_windows() { xdotool search --onlyvisible --name '^Voskbase v2\.0' 2>/dev/null | wc -l; }

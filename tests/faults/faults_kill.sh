@@ -13,11 +13,9 @@ OUT=$2
 KILLS=${KILLS:-50}
 BUDGET=${BUDGET:-150}
 KILL_SEED=${KILL_SEED:-$(( $(od -An -N2 -tu2 /dev/urandom) ))}
-rm -rf "$OUT" && mkdir -p "$OUT"
 . "$(dirname "$0")/../e2e/xsession.sh"
 . "$(dirname "$0")/checks.sh"
-trap 'status=$?; x_stop; report_early_end $status' EXIT
-x_start
+begin_faults
 
 INST=$OUT/inst
 mkdir -p "$INST"

@@ -7,11 +7,9 @@ set -euo pipefail
 BIN=$1
 OUT=$2
 : "${VOSK_SOURCE_DATA:?bundled installation folder}"
-rm -rf "$OUT" && mkdir -p "$OUT"
 . "$(dirname "$0")/../e2e/xsession.sh"
 . "$(dirname "$0")/checks.sh"
-trap 'status=$?; x_stop; report_early_end $status' EXIT
-x_start
+begin_faults
 
 close_and_wait() { # what
   wmctrl -c 'Voskbase v2.0' || true

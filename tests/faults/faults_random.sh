@@ -11,11 +11,9 @@ set -euo pipefail
 BIN=$1
 OUT=$2
 : "${FAULTDATA:?path of the faultdata tool}" "${VOSK_SOURCE_DATA:?bundled installation folder}"
-rm -rf "$OUT" && mkdir -p "$OUT"
 . "$(dirname "$0")/../e2e/xsession.sh"
 . "$(dirname "$0")/checks.sh"
-trap 'status=$?; x_stop; report_early_end $status' EXIT
-x_start
+begin_faults
 
 random_seed() { echo $(( $(od -An -N4 -tu4 /dev/urandom) )); }
 SEEDS=${SEEDS:-"20240917 $(random_seed) $(random_seed) $(random_seed)"}

@@ -8,11 +8,9 @@ set -euo pipefail
 BIN=$1
 OUT=$2
 : "${VOSK_SOURCE_DATA:?bundled installation folder}"
-rm -rf "$OUT" && mkdir -p "$OUT"
 . "$(dirname "$0")/../e2e/xsession.sh"
 . "$(dirname "$0")/checks.sh"
-trap 'status=$?; x_stop; report_early_end $status' EXIT
-x_start
+begin_faults
 shopt -s nullglob
 temps_in() { local f=("$1"/main.dat.*); echo "${#f[@]}"; }
 
