@@ -20,6 +20,8 @@
 #include <QSpinBox>
 #include <QStyle>
 #include <QtTest>
+#include <memory>
+#include <tuple>
 
 using namespace vosk;
 using vosk::test::RecordingMessages;
@@ -130,6 +132,22 @@ void collectMisfits(QWidget *window, QStringList &misfits)
     }
 }
 
+// The three working windows on a copy of the bundled folder, linked as the program links them.
+struct BundledWindows {
+    TempFolder dir;
+    RecordingMessages messages;
+    TImages images;
+    Tmain main{&images};
+    std::unique_ptr<Tbase> base;
+    BundledWindows()
+    {
+        copyBundledData(dir);
+        base = std::make_unique<Tbase>(messages, dir.datapath());
+        linkWindows(*base, main, images, messages);
+    }
+    std::tuple<Tmain &, Tbase &, TImages &> windows() { return {main, *base, images}; }
+};
+
 } // namespace
 
 class WindowFitTest : public QObject {
@@ -165,13 +183,8 @@ void WindowFitTest::windowsArePlacedAtTheirFrames()
 {
     // Offscreen windows have no frame: outer and client coincide, and the placement shows.
     const QRect available = availableArea(nullptr);
-    TempFolder dir;
-    copyBundledData(dir);
-    RecordingMessages messages;
-    TImages images;
-    Tmain main(&images);
-    Tbase base(messages, dir.datapath());
-    linkWindows(base, main, images, messages);
+    BundledWindows w;
+    auto [main, base, images] = w.windows();
     base.show();
     QVERIFY(QTest::qWaitForWindowExposed(&base));
     const QRect inventory = base.frameGeometry();
@@ -200,13 +213,8 @@ void WindowFitTest::windowsArePlacedAtTheirFrames()
 
 void WindowFitTest::everyTextFitsItsControl()
 {
-    TempFolder dir;
-    copyBundledData(dir);
-    RecordingMessages messages;
-    TImages images;
-    Tmain main(&images);
-    Tbase base(messages, dir.datapath());
-    linkWindows(base, main, images, messages);
+    BundledWindows w;
+    auto [main, base, images] = w.windows();
     base.show();
     main.show(); // fills the type list and the drawing chooser
     QVERIFY(QTest::qWaitForWindowExposed(&main));
