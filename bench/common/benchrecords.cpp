@@ -7,7 +7,6 @@
 #include <string>
 
 namespace vosk::bench {
-namespace {
 
 std::string valueName(std::mt19937 &rng, bool capacitor)
 {
@@ -23,6 +22,8 @@ std::string valueName(std::mt19937 &rng, bool capacitor)
     }
     return digits + cp1251(capacitor ? capacitance[rng() % 4] : resistance[rng() % 6]);
 }
+
+namespace {
 
 std::string typeName(std::mt19937 &rng)
 {

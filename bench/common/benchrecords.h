@@ -5,7 +5,13 @@
 // type name («КТ315Б», «К155ЛА3») in 8..15; descriptions such as «керамический, коробка 12».
 #include "compstore.h"
 
+#include <random>
+#include <string>
+
 namespace vosk::bench {
+
+// An E24 value in one of the ways users write it («4,7К», «47k», «470е», «100нф»), code page 1251.
+std::string valueName(std::mt19937 &rng, bool capacitor);
 
 void makeStore(CompStore &store, int records);
 

@@ -4,6 +4,7 @@
 // the exchange itself; it is measured at growing sizes as well. The plain exchange that
 // reads both names at every comparison (the test transcription) is measured on short lists
 // for scale.
+#include "benchrecords.h"
 #include "cp1251.h"
 #include "listsort.h"
 #include "literalsort.h"
@@ -15,29 +16,15 @@
 #include <random>
 
 using namespace vosk;
+using vosk::bench::valueName;
 
 namespace {
 
 constexpr int kFullList = 65535;
 
-const char *const kResistance[] = {"е", "К", "М", "k", "E", "K"};
-const char *const kCapacitance[] = {"пф", "нф", "мкф", "ПФ"};
 const char *const kTypes[] = {"КТ315", "КТ361", "BC547", "1N4148", "КД522", "К155ЛА3", "NE555", "IRFZ44", "АЛ307",
                               "КС156А", "Д814", "TL431", "LM317", "ATmega8", "КР142ЕН5"};
 const char *const kWords[] = {"металлопленочный", "выводной", "SMD", "полка 3", "коробка", "для ремонта", " "};
-
-std::string valueName(std::mt19937 &rng, bool capacitor)
-{
-    static const int e24[] = {10, 11, 12, 13, 15, 16, 18, 20, 22, 24, 27, 30, 33, 36, 39, 43, 47, 51, 56, 62, 68, 75, 82, 91};
-    const int m = e24[rng() % 24];
-    std::string digits = std::to_string(m);
-    switch (rng() % 3) {
-    case 0: digits = digits.substr(0, 1) + "," + digits.substr(1); break;
-    case 1: break;
-    default: digits += "0"; break;
-    }
-    return digits + cp1251(capacitor ? kCapacitance[rng() % 4] : kResistance[rng() % 6]);
-}
 
 // Rows as the list shows them: value names in categories 1..7, type designations elsewhere.
 std::vector<ListRow> makeRows(int n, bool mixed, unsigned seed)
