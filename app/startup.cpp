@@ -6,6 +6,7 @@
 #include "filebytes.h"
 #include "folderlock.h"
 #include "imagery.h"
+#include "inventoryload.h"
 #include "params.h"
 #include "pictures.h"
 #include "placement.h"
@@ -20,6 +21,7 @@
 #include <QLibraryInfo>
 #include <QScreen>
 #include <QTranslator>
+#include <cstdio>
 #include <cstdlib>
 #include <fontconfig/fontconfig.h>
 #include <functional>
@@ -34,19 +36,43 @@ namespace {
 struct FolderSession {
     std::string datapath;
     std::unique_ptr<FolderLock> lock;
+    FolderLock::State tried = FolderLock::State::Failed;
+    // The data files being read on a second thread, when the folder is this program's to write.
+    std::unique_ptr<InventoryLoad> load;
     bool readOnly = false;
     bool quit = false;
 };
 
-FolderSession openInstallationFolder(Messages &messages)
+// Before the display is opened the folder's lock is tried, which asks nothing. When the
+// folder is this program's to write, as it is unless another program holds it, and opening
+// it only reads files, the data files start loading at once on a second thread: reading a
+// full store overlaps Qt's connection to the display and the making of the windows. A
+// missing file or a journal to replay is opened as before, on this thread once the splash
+// is up, so that every file is written only after its message was answered.
+FolderSession lockFolder()
 {
     FolderSession s;
     s.datapath = readpath();
     setSettingsFileForMessages(settingsFilePath());
     s.lock = std::make_unique<FolderLock>(s.datapath);
-    switch (decideFolderAccess(*s.lock, messages)) {
-    case FolderAccess::Write:
+    s.tried = s.lock->tryAcquire();
+    if (s.tried == FolderLock::State::Acquired || s.tried == FolderLock::State::Failed) {
         // Only the folder's one writer may tell a leftover from a file being written.
+        removeLeftoverTemporaries(s.datapath);
+        if (DataFolder::loadOnlyReads(s.datapath))
+            s.load = std::make_unique<InventoryLoad>(s.datapath);
+    }
+    return s;
+}
+
+// A folder that another program holds, or whose lock a killed program left: the user
+// decides, with the splash up.
+void askFolderAccess(FolderSession &s, Messages &messages)
+{
+    if (s.tried == FolderLock::State::Acquired || s.tried == FolderLock::State::Failed)
+        return; // nothing to ask: the folder is this program's, its leftovers gone
+    switch (decideFolderAccess(*s.lock, s.tried, messages)) {
+    case FolderAccess::Write:
         removeLeftoverTemporaries(s.datapath);
         break;
     case FolderAccess::ReadOnly:
@@ -57,7 +83,21 @@ FolderSession openInstallationFolder(Messages &messages)
         s.quit = true;
         break;
     }
-    return s;
+}
+
+// Qt ends the process at once (a fatal message, then abort) when it cannot connect to the
+// display. The folder's lock is taken before that: it must go with the process, or the next
+// start would take it for the lock of a program that crashed and ask about it.
+FolderLock *lockToDropOnFatal = nullptr;
+QtMessageHandler qtMessages = nullptr;
+void dropLockOnFatal(QtMsgType type, const QMessageLogContext &context, const QString &text)
+{
+    if (type == QtFatalMsg && lockToDropOnFatal)
+        lockToDropOnFatal->release();
+    if (qtMessages)
+        qtMessages(type, context, text);
+    else
+        std::fprintf(stderr, "%s\n", qPrintable(qFormatLogMessage(type, context, text)));
 }
 
 // --- Ends of the session that are not the close box: every one saves as closing does.
@@ -103,13 +143,20 @@ int runProgram(int argc, char **argv)
     // Registered before anything is decoded, and unregistered when the program ends.
     JpegFormatRegistration jpeg;
 
+    // Named first: the folder's lock file records the name of the program holding it.
+    QCoreApplication::setApplicationName(QStringLiteral("Voskbase"));
+    FolderSession folder = lockFolder();
+
     // fontconfig reads its configuration and font caches on the first text measured, 4-6 ms
     // here. QApplication mostly waits on the display while it connects: fontconfig's part
     // is done meanwhile on a second thread, and Qt's font list later finds it done.
     std::thread fontConfiguration([] { FcInit(); });
+    lockToDropOnFatal = folder.lock.get();
+    qtMessages = qInstallMessageHandler(dropLockOnFatal);
     QApplication app(argc, argv);
+    qInstallMessageHandler(qtMessages);
+    lockToDropOnFatal = nullptr;
     fontConfiguration.join();
-    QApplication::setApplicationName(QStringLiteral("Voskbase"));
     QApplication::setWindowIcon(QIcon(builtInPicture(QStringLiteral(":/images/voskbase.png"))));
     // The inventory window decides when the program ends, not the last visible window.
     app.setQuitOnLastWindowClosed(false);
@@ -129,10 +176,14 @@ int runProgram(int argc, char **argv)
     QApplication::processEvents();
 
     BoxMessages messages(&flash);
-    const FolderSession folder = openInstallationFolder(messages);
+    askFolderAccess(folder, messages);
     if (folder.quit)
         return 0;
-    Tbase base(messages, folder.datapath);
+    // The window takes the inventory once its controls are made; what the reading of the
+    // data files had to say is said then.
+    Tbase base(messages, [&folder, &messages] {
+        return folder.load ? folder.load->take(messages) : openInventory(folder.datapath, messages);
+    });
     messages.setParent(&base);
     TImages images;
     Tmain main(&images);

@@ -53,8 +53,13 @@ bool FolderLock::takeOver()
 
 FolderAccess decideFolderAccess(FolderLock &lock, Messages &messages)
 {
+    return decideFolderAccess(lock, lock.tryAcquire(), messages);
+}
+
+FolderAccess decideFolderAccess(FolderLock &lock, FolderLock::State tried, Messages &messages)
+{
     const std::string lockName = pathForMessage(lock.path());
-    switch (lock.tryAcquire()) {
+    switch (tried) {
         case FolderLock::State::Acquired:
         case FolderLock::State::Failed:
             return FolderAccess::Write;

@@ -50,5 +50,7 @@ enum class FolderAccess { Write, ReadOnly, Quit };
 // read-only, or quit). A folder where no lock can be made is opened for writing: saving
 // there tells its own story.
 FolderAccess decideFolderAccess(FolderLock &lock, Messages &messages);
+// The same, for a lock tried already (`tried` is what tryAcquire returned).
+FolderAccess decideFolderAccess(FolderLock &lock, FolderLock::State tried, Messages &messages);
 
 } // namespace vosk

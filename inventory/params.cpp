@@ -39,7 +39,15 @@ constexpr int kPageHeight = 153;
 } // namespace
 
 Tbase::Tbase(Messages &messages, std::optional<std::string> datapath, QWidget *parent)
-    : QMainWindow(parent), messages_(messages), inventory_(datapath ? *datapath : readpath(), messages)
+    : Tbase(
+          messages,
+          [&messages, path = datapath ? std::move(*datapath) : readpath()] { return openInventory(path, messages); },
+          parent)
+{
+}
+
+Tbase::Tbase(Messages &messages, const InventorySource &open, QWidget *parent)
+    : QMainWindow(parent), messages_(messages)
 {
     setObjectName(QStringLiteral("base"));
     setWindowTitle(QStringLiteral("Voskbase v2.0"));
@@ -49,7 +57,11 @@ Tbase::Tbase(Messages &messages, std::optional<std::string> datapath, QWidget *p
     small.setPixelSize(11);
     setFont(small);
     buildFrame();
-    FormCreate(std::move(datapath));
+    OpenedInventory opened = open();
+    heldMessages_ = std::move(opened.held);
+    inventory_ = std::move(opened.inventory);
+    attachLists();
+    FormCreate(opened.opened);
 }
 
 Tbase::~Tbase() { cancelSort(); }
@@ -124,11 +136,9 @@ void Tbase::buildFrame()
 
 void Tbase::buildList(QWidget *central)
 {
-    listModel_ = new InventoryList(inventory_, this);
     list = new QTableView(central);
     list->setObjectName(QStringLiteral("list"));
     list->setGeometry(8, 192, 561, 289);
-    list->setModel(listModel_);
     list->setToolTip(tr8("Щелкайте по названию столбца для сортировки"));
     list->setShowGrid(true);
     list->setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -141,29 +151,35 @@ void Tbase::buildList(QWidget *central)
     list->horizontalHeader()->setSectionsClickable(true);
     list->horizontalHeader()->setSortIndicatorShown(false);
     list->horizontalHeader()->setStretchLastSection(false);
-    const int widths[] = {30, 100, 40, 115};
-    for (int c = 0; c < 4; ++c)
-        list->setColumnWidth(c, widths[c]);
     connect(list->horizontalHeader(), &QHeaderView::sectionClicked, this, &Tbase::listColumnClick);
     list->viewport()->installEventFilter(this);
     list->installEventFilter(this);
-
 }
 
-void Tbase::FormCreate(std::optional<std::string> datapath)
+void Tbase::attachLists()
 {
-    (void)datapath; // already given to the inventory
+    listModel_ = new InventoryList(*inventory_, this);
+    // After the rows' height and mode are set: a full store's 65,535 rows are made with
+    // them, not made and then changed one by one.
+    list->setModel(listModel_);
+    const int widths[] = {30, 100, 40, 115};
+    for (int c = 0; c < kListColumns; ++c)
+        list->setColumnWidth(c, widths[c]);
+    attachBinList();
+}
+
+void Tbase::FormCreate(const Outcome &opened)
+{
     highlight = QColor(245, 245, 255);
     Memo2->setPlainText(windowTitle() + QLatin1Char(' ') + Memo2->toPlainText());
     placeWindow(this, QRect(5, 1, kPageWidth, screenArea(this).height() - 80));
     delay->setInterval(timedelay->value());
 
-    Outcome opened = inventory_.open();
-    for (const std::string &c : inventory_.categories()) {
+    for (const std::string &c : inventory_->categories()) {
         ComboBox->addItem(fromCp1251(c));
         tomove->addItem(fromCp1251(c));
     }
-    ComboBox->setCurrentIndex(inventory_.categories().empty() ? -1 : 0);
+    ComboBox->setCurrentIndex(inventory_->categories().empty() ? -1 : 0);
     tomove->setEditText(tr8("Компоненты"));
     tomove->setCurrentIndex(-1);
     tomove->setEditText(tr8("Компоненты"));
@@ -171,7 +187,7 @@ void Tbase::FormCreate(std::optional<std::string> datapath)
     loadicons();
     apply(opened);
     showCategory(categoryIndex());
-    if (inventory_.readOnly())
+    if (inventory_->readOnly())
         showReadOnly();
     pagecontrol->setCurrentIndex(0);
 }
@@ -194,7 +210,7 @@ bool Tbase::savebtnClick()
 {
     cancelSort();
     Q_EMIT saving();
-    return inventory_.save();
+    return inventory_->save();
 }
 
 void Tbase::apply(const Outcome &outcome, NotesAt notesAt)
@@ -237,7 +253,7 @@ void Tbase::closeEvent(QCloseEvent *event)
     cancelSort();
     Q_EMIT saving();
     // A window that cannot write the store stays open unless the user chooses otherwise.
-    if (inventory_.close(messages_) == CloseDecision::StayOpen) {
+    if (inventory_->close(messages_) == CloseDecision::StayOpen) {
         event->ignore();
         return;
     }

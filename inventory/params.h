@@ -2,6 +2,7 @@
 // the list and the status bar to the inventory core object; the rules live there.
 #pragma once
 #include "inventory.h"
+#include "inventoryload.h"
 
 #include <QColor>
 #include <QImage>
@@ -46,17 +47,22 @@ enum class Page : int { Search = 0, Changing = 1, Options = 2, Bin = 3, Help = 4
 class Tbase final : public QMainWindow {
     Q_OBJECT
 public:
-    // `datapath` is read by the window itself (readpath) unless given, as tests do.
+    // `datapath` is read by the window itself (readpath) unless given, as tests do; the
+    // window opens the inventory of that folder once its controls are made.
     explicit Tbase(Messages &messages, std::optional<std::string> datapath = std::nullopt, QWidget *parent = nullptr);
+    // The inventory comes from `open`, called once the controls are made: at start-up it
+    // waits for the data files read on another thread meanwhile.
+    using InventorySource = std::function<OpenedInventory()>;
+    Tbase(Messages &messages, const InventorySource &open, QWidget *parent = nullptr);
     ~Tbase() override;
 
-    const Inventory &inventory() const { return inventory_; }
-    const CompStore &store() const { return inventory_.store(); }
-    const std::vector<std::string> &categories() const { return inventory_.categories(); }
-    const FilterCriteria &lastfilter() const { return inventory_.lastfilter(); }
-    const std::vector<BinRow> &binRows() const { return inventory_.binRows(); }
-    const TakePass &takePass() const { return inventory_.pass(); }
-    bool batchmode() const { return inventory_.batchmode(); }
+    const Inventory &inventory() const { return *inventory_; }
+    const CompStore &store() const { return inventory_->store(); }
+    const std::vector<std::string> &categories() const { return inventory_->categories(); }
+    const FilterCriteria &lastfilter() const { return inventory_->lastfilter(); }
+    const std::vector<BinRow> &binRows() const { return inventory_->binRows(); }
+    const TakePass &takePass() const { return inventory_->pass(); }
+    bool batchmode() const { return inventory_->batchmode(); }
     InventoryList &listRows() const { return *listModel_; }
     QString statusText() const;
 
@@ -100,15 +106,18 @@ private:
     // --- building
     void buildFrame();
     void buildList(QWidget *central);
+    // The list models read the inventory: they come once it is there.
+    void attachLists();
     void buildSearchPage(QWidget *page);
     void buildChangingPage(QWidget *page);
     void buildOptionsPage(QWidget *page);
     void buildOptionsControls(QWidget *page);
     void buildBinPage(QWidget *page);
     void buildBinList();
+    void attachBinList();
     void buildHelpPage(QWidget *page);
     void buildAboutPage(QWidget *page);
-    void FormCreate(std::optional<std::string> datapath);
+    void FormCreate(const Outcome &opened);
     void FormShow();
     void FormResize();
     void showReadOnly();
@@ -160,7 +169,7 @@ private:
     Inventory &changing()
     {
         cancelSort();
-        return inventory_;
+        return *inventory_;
     }
     void snameClick();
     void skolvoClick();
@@ -210,7 +219,9 @@ private:
     bool highlightEvent(QObject *watched, QEvent *event);
 
     Messages &messages_;
-    Inventory inventory_;
+    // The inventory says things through this when it was opened on another thread.
+    std::unique_ptr<HeldMessages> heldMessages_;
+    std::unique_ptr<Inventory> inventory_;
     std::vector<QPixmap> icons_;
     std::set<int> refusedIcons_;
     std::optional<QColor> chosenColour_;

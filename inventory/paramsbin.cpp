@@ -23,21 +23,12 @@ namespace vosk {
 
 void Tbase::buildBinList()
 {
-    binModel_ = new BinList(inventory_, this);
-    listtofind->setModel(binModel_);
     listtofind->setShowGrid(true);
     listtofind->setSelectionBehavior(QAbstractItemView::SelectRows);
     listtofind->setSelectionMode(QAbstractItemView::SingleSelection);
     listtofind->setEditTriggers(QAbstractItemView::NoEditTriggers);
     listtofind->verticalHeader()->hide();
     listtofind->verticalHeader()->setDefaultSectionSize(18);
-    listtofind->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
-    const int widths[] = {0, 90, 130, 40, 50, 50};
-    for (int c = 1; c < BinList::kColumns; ++c) {
-        // At least as wide as the column's title in this face.
-        const QString title = binModel_->headerData(c, Qt::Horizontal, Qt::DisplayRole).toString();
-        listtofind->setColumnWidth(c, std::max(widths[c], listtofind->fontMetrics().horizontalAdvance(title) + 12));
-    }
     connect(listtofind, &QTableView::doubleClicked, this, &Tbase::listtofindDblClick);
     connect(binadd, &QPushButton::clicked, this, &Tbase::binaddClick);
     connect(findlist, &QPushButton::clicked, this, &Tbase::findlistClick);
@@ -46,6 +37,19 @@ void Tbase::buildBinList()
     QWidget *binPage = pagecontrol->widget(static_cast<int>(Page::Bin));
     binPage->setMouseTracking(true);
     binPage->installEventFilter(this);
+}
+
+void Tbase::attachBinList()
+{
+    binModel_ = new BinList(*inventory_, this);
+    listtofind->setModel(binModel_);
+    listtofind->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
+    const int widths[] = {0, 90, 130, 40, 50, 50};
+    for (int c = 1; c < BinList::kColumns; ++c) {
+        // At least as wide as the column's title in this face.
+        const QString title = binModel_->headerData(c, Qt::Horizontal, Qt::DisplayRole).toString();
+        listtofind->setColumnWidth(c, std::max(widths[c], listtofind->fontMetrics().horizontalAdvance(title) + 12));
+    }
 }
 
 void Tbase::binaddClick()
@@ -71,7 +75,7 @@ void Tbase::findlistClick()
 
 void Tbase::resetlistClick()
 {
-    const bool wasActive = inventory_.passActive();
+    const bool wasActive = inventory_->passActive();
     changing().binClear();
     afterBinChange(wasActive);
 }
@@ -81,7 +85,7 @@ void Tbase::listtofindDblClick()
     const QModelIndex current = listtofind->currentIndex();
     if (!current.isValid() || !listtofind->selectionModel()->isRowSelected(current.row(), {}))
         return;
-    const bool wasActive = inventory_.passActive();
+    const bool wasActive = inventory_->passActive();
     changing().binRemove(current.row());
     afterBinChange(wasActive);
 }
@@ -156,7 +160,7 @@ void Tbase::removecompClick()
         return;
     apply(*started);
     binModel_->reset(); // a find afresh, and the rows found nowhere have left the bin
-    if (!inventory_.passActive() && !inventory_.passFinished())
+    if (!inventory_->passActive() && !inventory_->passFinished())
         return;
     showTakeRow(true);
     takeprompt();
@@ -164,20 +168,20 @@ void Tbase::removecompClick()
 
 void Tbase::takeprompt()
 {
-    if (const auto offer = inventory_.pass().offer()) {
+    if (const auto offer = inventory_->pass().offer()) {
         output->setText(fromCp1251(offer->prompt));
         output->setToolTip(output->text());
         takecomp->setRange(0, offer->maximum);
         takecomp->setValue(offer->maximum);
         return; // the user chooses the amount and presses OK
     }
-    if (inventory_.passFinished())
+    if (inventory_->passFinished())
         finishPass();
 }
 
 void Tbase::takeClick()
 {
-    if (!inventory_.passActive())
+    if (!inventory_->passActive())
         return;
     apply(changing().passTake(takecomp->value()));
     takeprompt();
@@ -185,9 +189,9 @@ void Tbase::takeClick()
 
 void Tbase::finishPass()
 {
-    const bool ok = messages_.confirm(inventory_.pass().report());
-    const std::vector<Take> takes = inventory_.pass().takes();
-    const bool applying = ok && !inventory_.pass().nothingToApply();
+    const bool ok = messages_.confirm(inventory_->pass().report());
+    const std::vector<Take> takes = inventory_->pass().takes();
+    const bool applying = ok && !inventory_->pass().nothingToApply();
     exactsearch->setChecked(exactfind->isChecked());
     const Outcome applied = changing().passFinish(ok, exactfind->isChecked());
     if (applying) {

@@ -58,12 +58,12 @@ void Tbase::recognisename(const QString &text)
     const auto bytes = toCp1251(text);
     if (!bytes)
         return; // refused when it is used; no box at every key
-    const int guessed = inventory_.guessCategory(*bytes);
+    const int guessed = inventory_->guessCategory(*bytes);
     if (guessed != categoryIndex()) {
         ComboBox->setCurrentIndex(guessed);
         selectcategory();
     }
-    apply(inventory_.understand(categoryIndex(), *bytes));
+    apply(inventory_->understand(categoryIndex(), *bytes));
 }
 
 void Tbase::pickrow()
@@ -71,7 +71,7 @@ void Tbase::pickrow()
     const QModelIndex current = list->currentIndex();
     if (!current.isValid() || !list->selectionModel()->isRowSelected(current.row(), {}))
         return;
-    const auto row = inventory_.pick(current.row());
+    const auto row = inventory_->pick(current.row());
     if (!row)
         return;
     name->setText(fromCp1251(row->name));
@@ -92,11 +92,11 @@ void Tbase::movecompClick()
         return;
     const Outcome o = changing().move(*edit, target);
     apply(o);
-    if (o.refused && inventory_.lastMoved() == 0)
+    if (o.refused && inventory_->lastMoved() == 0)
         return;
     delay->start();
     add->setEnabled(false);
-    if (inventory_.lastMoved() == 0)
+    if (inventory_->lastMoved() == 0)
         return;
     // The parts arrived: the list shows the category they are in now.
     ComboBox->setCurrentIndex(target);

@@ -110,7 +110,7 @@ void Tbase::TreeViewChange()
 
 void Tbase::showhelp(const std::string &file)
 {
-    const std::string path = inventory_.datapath() + "txt/" + file;
+    const std::string path = inventory_->datapath() + "txt/" + file;
     // Bounded and only a regular file: a FIFO or a huge file in place of a help text is
     // refused or cut, never read for ever.
     ReadResult r = readHelpText(path);

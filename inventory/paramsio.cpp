@@ -57,7 +57,7 @@ void Tbase::buildIoControls()
 
 void Tbase::listMenuRequested(const QPoint &pos)
 {
-    undoimport->setEnabled(inventory_.canUndoImport());
+    undoimport->setEnabled(inventory_->canUndoImport());
     listmenu->popup(list->viewport()->mapToGlobal(pos));
 }
 
@@ -83,7 +83,7 @@ void Tbase::exportClick(bool all)
     const QString path = chooseFile(all ? FileUse::ExportAll : FileUse::ExportList);
     if (path.isEmpty())
         return;
-    apply(inventory_.exportCsv(pathBytes(path), all));
+    apply(inventory_->exportCsv(pathBytes(path), all));
 }
 
 void Tbase::importClick()
@@ -92,7 +92,7 @@ void Tbase::importClick()
     if (path.isEmpty())
         return;
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    const ImportPlan plan = inventory_.planImportFile(pathBytes(path));
+    const ImportPlan plan = inventory_->planImportFile(pathBytes(path));
     QApplication::restoreOverrideCursor();
     // A file that cannot be read is refused by the import itself; a readable one is shown
     // first, and nothing changes unless the user confirms.
@@ -102,13 +102,13 @@ void Tbase::importClick()
     const Outcome done = changing().import(plan);
     QApplication::restoreOverrideCursor();
     apply(done);
-    undoimport->setEnabled(inventory_.canUndoImport());
+    undoimport->setEnabled(inventory_->canUndoImport());
 }
 
 void Tbase::undoImportClick()
 {
     apply(changing().undoImport());
-    undoimport->setEnabled(inventory_.canUndoImport());
+    undoimport->setEnabled(inventory_->canUndoImport());
 }
 
 bool Tbase::importDialog(const ImportPlan &plan)
@@ -157,7 +157,7 @@ bool Tbase::importDialog(const ImportPlan &plan)
             break;
         put(0, QString::number(e.line));
         put(1, e.slot ? tr8("дополнить: было %1").arg(e.before) : tr8("новая запись"));
-        put(2, fromCp1251(inventory_.categoryName(e.key.category)));
+        put(2, fromCp1251(inventory_->categoryName(e.key.category)));
         put(3, fromCp1251(e.key.name));
         put(4, QString::number(e.quantity));
         put(5, e.key.description == " " ? QString() : fromCp1251(e.key.description));
@@ -184,12 +184,12 @@ void Tbase::loadbomClick()
     const QString path = chooseFile(FileUse::LoadBom);
     if (path.isEmpty())
         return;
-    const BomRead bom = inventory_.readBomFile(pathBytes(path));
+    const BomRead bom = inventory_->readBomFile(pathBytes(path));
     if (bom.error.empty()) {
-        if (const auto question = inventory_.binLoadQuestion(); question && !messages_.confirm(*question))
+        if (const auto question = inventory_->binLoadQuestion(); question && !messages_.confirm(*question))
             return;
     }
-    const bool wasActive = inventory_.passActive();
+    const bool wasActive = inventory_->passActive();
     apply(changing().binLoad(bom));
     afterBinChange(wasActive);
 }

@@ -51,7 +51,7 @@ std::string iconFile(const std::string &datapath, int n)
 // place of an icon is refused (once, with a message) instead of hanging the window.
 std::optional<QImage> Tbase::iconImage(int n)
 {
-    const std::string path = iconFile(inventory_.datapath(), n);
+    const std::string path = iconFile(inventory_->datapath(), n);
     const ReadResult r = readIconFile(path);
     if (r.status == ReadStatus::Missing)
         return std::nullopt;
@@ -133,7 +133,7 @@ void Tbase::selectcategory()
 void Tbase::ComboBoxChange()
 {
     setFittedText(labelchange, tr8("Добавить в раздел") + QLatin1Char('\n') + ComboBox->currentText());
-    if (!inventory_.batchmode())
+    if (!inventory_->batchmode())
         selectcategory();
 }
 

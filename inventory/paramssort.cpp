@@ -15,7 +15,7 @@ void Tbase::startSort(ListColumn column)
 {
     cancelSort();
     auto worker = std::make_unique<SortWorker>();
-    worker->job = inventory_.sortJob(column);
+    worker->job = inventory_->sortJob(column);
     SortWorker *w = worker.get();
     sortWorker_ = std::move(worker);
     QApplication::setOverrideCursor(Qt::BusyCursor);
@@ -36,7 +36,7 @@ void Tbase::startSort(ListColumn column)
             w->done = done;
             w->needed = needed;
         };
-        inventory_.runSortJob(w->job, &control);
+        inventory_->runSortJob(w->job, &control);
         QMetaObject::invokeMethod(
             this, [this, w] {
                 if (sortWorker_.get() == w) // not stopped and replaced meanwhile
@@ -54,7 +54,7 @@ void Tbase::sortFinished()
     QApplication::restoreOverrideCursor();
     Inventory::SortJob job = std::move(w->job);
     w.reset();
-    apply(inventory_.finishSortJob(std::move(job)), NotesAt::After);
+    apply(inventory_->finishSortJob(std::move(job)), NotesAt::After);
 }
 
 void Tbase::cancelSort()

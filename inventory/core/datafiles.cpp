@@ -92,6 +92,16 @@ bool DataFolder::readData(const std::string &name, std::string &bytes, size_t li
     }
 }
 
+bool DataFolder::loadOnlyReads(const std::string &datapath)
+{
+    auto exists = [&datapath](const char *name) {
+        struct stat st {};
+        return ::stat((datapath + name).c_str(), &st) == 0;
+    };
+    return folderExists(datapath) && exists("main.dat") && exists("strings.dat") && exists("components.lst") &&
+           !exists(Journal::kFileName);
+}
+
 DataFolder::Loaded DataFolder::loadbase(CompStore &store, const std::function<void(const std::string &)> &setstatus)
 {
     Loaded out;

@@ -56,6 +56,9 @@ public:
     // normally left behind is replayed onto the store, the user is told how many changes
     // were recovered, and the result is saved (`recovered` in the result).
     Loaded loadbase(CompStore &store, const std::function<void(const std::string &)> &setstatus);
+    // True when loadbase would only read the folder: it and its three data files exist,
+    // and no journal waits to be replayed. Whatever loadbase says then changes nothing.
+    static bool loadOnlyReads(const std::string &datapath);
 
     // Records one change in the journal (see Journal::record); true when it is on the disk,
     // and always true when read-only (nothing is kept then).

@@ -85,7 +85,8 @@ public:
     Journal(const Journal &) = delete;
     Journal &operator=(const Journal &) = delete;
 
-    std::string path() const { return datapath_ + "main.jnl"; }
+    static constexpr const char *kFileName = "main.jnl";
+    std::string path() const { return datapath_ + kFileName; }
 
     // At start-up, once main.dat is loaded from `loadedMainBytes`: replays a journal a
     // previous program left behind onto the store, and tells the user how many changes were

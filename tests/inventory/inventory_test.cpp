@@ -1,7 +1,9 @@
 // The inventory object on real files: what its operations change and what they return for
 // the window to show.
 #include "cp1251text.h"
+#include "heldmessages.h"
 #include "inventory.h"
+#include "inventoryload.h"
 #include "recordingmessages.h"
 #include "tempfolder.h"
 
@@ -367,4 +369,57 @@ TEST(Inventory, BillOfMaterialsReplacesTheBinAndListsWhatItCouldNotRead)
         EXPECT_TRUE(inv.binLoad(bad).refused);
         EXPECT_EQ(inv.binRows().size(), rows);
     }
+}
+
+TEST(Inventory, OpenedOnAnotherThreadSaysItsMessagesOnlyWhenTaken)
+{
+    // An unreadable line is reported while loading: held until the window takes the
+    // inventory, then said once, in order; later messages go straight through.
+    Folder f("2|4,7К|5|a\r\nnot a record line\r\n9|КТ315|3|npn\r\n");
+    ASSERT_TRUE(DataFolder::loadOnlyReads(f.dir.datapath()));
+    InventoryLoad load(f.dir.datapath());
+    OpenedInventory opened = load.take(f.messages);
+    ASSERT_EQ(f.messages.entries.size(), 1u);
+    EXPECT_EQ(f.messages.entries[0].kind, test::RecordingMessages::Entry::Error);
+    EXPECT_NE(f.messages.entries[0].text.find(T("строки 2")), std::string::npos);
+    EXPECT_EQ(names(*opened.inventory), (std::vector<Cp1251Text>{text("4,7К"), text("КТ315")}));
+    EXPECT_EQ(text(*opened.opened.status), text("В списке наименований: 2 деталей 8"));
+
+    opened.held->inform(T("потом"));
+    ASSERT_EQ(f.messages.entries.size(), 2u);
+    EXPECT_EQ(text(f.messages.entries[1].text), text("потом"));
+}
+
+TEST(Inventory, HeldMessagesKeepTheirOrderAndQuestionsBeforeTheReleaseAreCancelled)
+{
+    HeldMessages held;
+    held.inform("a");
+    held.error("b");
+    EXPECT_FALSE(held.confirm("?"));
+    EXPECT_EQ(held.choose("?", {"x", "y", "z"}), 2);
+    EXPECT_EQ(held.chooseFolder("?"), std::nullopt);
+    test::RecordingMessages to;
+    to.answers.push_back(false);
+    held.release(to);
+    ASSERT_EQ(to.entries.size(), 2u);
+    EXPECT_EQ(to.entries[0].kind, test::RecordingMessages::Entry::Inform);
+    EXPECT_EQ(to.entries[0].text, "a");
+    EXPECT_EQ(to.entries[1].kind, test::RecordingMessages::Entry::Error);
+    EXPECT_EQ(to.entries[1].text, "b");
+    EXPECT_FALSE(held.confirm("now asked")); // the prepared answer, not the held default
+    EXPECT_TRUE(held.confirm("again"));
+    EXPECT_EQ(to.entries.size(), 4u);
+}
+
+TEST(Inventory, OnlyAFolderThatOpeningWouldNotWriteLoadsAhead)
+{
+    Folder f("2|4,7К|5|a\r\n");
+    EXPECT_TRUE(DataFolder::loadOnlyReads(f.dir.datapath()));
+    f.dir.write("main.jnl", "");
+    EXPECT_FALSE(DataFolder::loadOnlyReads(f.dir.datapath())); // a journal to replay
+    test::TempFolder missing;
+    missing.write("main.dat", "");
+    missing.write("components.lst", "");
+    EXPECT_FALSE(DataFolder::loadOnlyReads(missing.datapath())); // strings.dat to create
+    EXPECT_FALSE(DataFolder::loadOnlyReads(missing.datapath() + "absent/"));
 }
