@@ -5,7 +5,7 @@
 namespace vosk {
 
 InventoryList::InventoryList(const Inventory &inventory, QObject *parent)
-    : QAbstractTableModel(parent), inventory_(inventory), count_(static_cast<int>(inventory.rows().size()))
+    : QAbstractTableModel(parent), inventory_(inventory)
 {
 }
 

@@ -14,6 +14,8 @@ namespace vosk {
 class InventoryList final : public QAbstractTableModel {
     Q_OBJECT
 public:
+    // Empty until the first reset. A view lays out a row header for every row at each
+    // reset: with a full store shown from the start, that would happen twice at start-up.
     InventoryList(const Inventory &inventory, QObject *parent = nullptr);
 
     int rowCount(const QModelIndex &parent = {}) const override;

@@ -158,9 +158,9 @@ void Tbase::buildList(QWidget *central)
 
 void Tbase::attachLists()
 {
+    // After the rows' height and mode are set, so that a full store's rows are made with
+    // them at the first reset, not made and then changed one by one.
     listModel_ = new InventoryList(*inventory_, this);
-    // After the rows' height and mode are set: a full store's 65,535 rows are made with
-    // them, not made and then changed one by one.
     list->setModel(listModel_);
     const int widths[] = {30, 100, 40, 115};
     for (int c = 0; c < kListColumns; ++c)
