@@ -147,16 +147,21 @@ int runProgram(int argc, char **argv)
     QCoreApplication::setApplicationName(QStringLiteral("Voskbase"));
     FolderSession folder = lockFolder();
 
-    // fontconfig reads its configuration and font caches on the first text measured, 4-6 ms
-    // here. QApplication mostly waits on the display while it connects: fontconfig's part
-    // is done meanwhile on a second thread, and Qt's font list later finds it done.
-    std::thread fontConfiguration([] { FcInit(); });
+    // QApplication mostly waits on the display while it connects. Meanwhile a second thread
+    // decodes the splash picture and lets fontconfig read its configuration and font caches,
+    // which it would do on the first text measured (4-6 ms here); Qt's font list later
+    // finds that done.
+    QImage splash;
+    std::thread preparation([&splash] {
+        splash = splashPicture();
+        FcInit();
+    });
     lockToDropOnFatal = folder.lock.get();
     qtMessages = qInstallMessageHandler(dropLockOnFatal);
     QApplication app(argc, argv);
     qInstallMessageHandler(qtMessages);
     lockToDropOnFatal = nullptr;
-    fontConfiguration.join();
+    preparation.join();
     QApplication::setWindowIcon(QIcon(builtInPicture(QStringLiteral(":/images/voskbase.png"))));
     // The inventory window decides when the program ends, not the last visible window.
     app.setQuitOnLastWindowClosed(false);
@@ -165,7 +170,7 @@ int runProgram(int argc, char **argv)
     if (loadQtRussian(qtRussian))
         QCoreApplication::installTranslator(&qtRussian);
 
-    Tflash flash;
+    Tflash flash(splash);
     const QSize screenSize = screenArea(&flash).size();
     placeWindow(&flash, QRect(centredOrigin(screenSize.width(), screenSize.height(), flash.width(), flash.height()),
                               flash.size()));
