@@ -8,8 +8,15 @@ namespace vosk {
 BinList::BinList(const Inventory &inventory, QObject *parent)
     : QAbstractTableModel(parent), inventory_(inventory), count_(static_cast<int>(inventory.binRows().size()))
 {
-    for (const char *name : {"status-green", "status-yellow", "status-red", "status-ring"})
-        pictures_.push_back(builtInPicture(QStringLiteral(":/images/%1.png").arg(QLatin1String(name))));
+}
+
+const QPixmap *BinList::picture(int n) const
+{
+    // Decoded when a row first shows one: the bin is empty at start-up.
+    if (pictures_.empty())
+        for (const char *name : {"status-green", "status-yellow", "status-red", "status-ring"})
+            pictures_.push_back(builtInPicture(QStringLiteral(":/images/%1.png").arg(QLatin1String(name))));
+    return n >= 0 && n < static_cast<int>(pictures_.size()) ? &pictures_[static_cast<size_t>(n)] : nullptr;
 }
 
 int BinList::rowCount(const QModelIndex &parent) const { return parent.isValid() ? 0 : count_; }
@@ -23,9 +30,8 @@ QVariant BinList::data(const QModelIndex &index, int role) const
         return {};
     const BinRow &row = rows[static_cast<size_t>(index.row())];
     if (role == Qt::DecorationRole && index.column() == Caption) {
-        const int picture = statusPicture(row.status);
-        return picture >= 0 && picture < static_cast<int>(pictures_.size()) ? pictures_[static_cast<size_t>(picture)]
-                                                                           : QVariant();
+        const QPixmap *shown = picture(statusPicture(row.status));
+        return shown ? QVariant(*shown) : QVariant();
     }
     if (role != Qt::DisplayRole)
         return {};

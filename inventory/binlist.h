@@ -28,7 +28,8 @@ public:
 private:
     const Inventory &inventory_;
     int count_ = 0;
-    std::vector<QPixmap> pictures_; // green, yellow, red, ring
+    const QPixmap *picture(int n) const;
+    mutable std::vector<QPixmap> pictures_; // green, yellow, red, ring
 };
 
 } // namespace vosk
