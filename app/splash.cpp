@@ -10,26 +10,21 @@
 
 namespace vosk {
 
-Tflash::Tflash(QWidget *parent) : Tflash(splashPicture(), parent) {}
-
-Tflash::Tflash(const QImage &picture, QWidget *parent) : QWidget(parent, Qt::SplashScreen | Qt::FramelessWindowHint)
+Tflash::Tflash(QWidget *parent) : QWidget(parent, Qt::SplashScreen | Qt::FramelessWindowHint)
 {
     setObjectName(QStringLiteral("flash"));
     setFixedSize(307, 266);
     Image1 = new QLabel(this);
     Image1->setObjectName(QStringLiteral("Image1"));
     Image1->setGeometry(0, 0, 306, 265);
-    if (!picture.isNull()) {
-        Image1->setPixmap(QPixmap::fromImage(picture));
-        Image1->resize(picture.size()); // sized to its picture
-    }
-}
-
-QImage splashPicture()
-{
     const auto bytes = resourceBytes(":/images/splash.jpg");
-    const auto *decode = PictureFormats::instance().decoderFor(QStringLiteral("jpg"));
-    return bytes && decode ? (*decode)(*bytes) : QImage();
+    if (const auto *decode = PictureFormats::instance().decoderFor(QStringLiteral("jpg")); bytes && decode) {
+        const QImage picture = (*decode)(*bytes);
+        if (!picture.isNull()) {
+            Image1->setPixmap(QPixmap::fromImage(picture));
+            Image1->resize(picture.size()); // sized to its picture
+        }
+    }
 }
 
 QPoint centredOrigin(int screenWidth, int screenHeight, int width, int height)

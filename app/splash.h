@@ -1,6 +1,5 @@
 // splash: the splash window `Tflash`, shown while the other windows are made.
 #pragma once
-#include <QImage>
 #include <QPoint>
 #include <QWidget>
 
@@ -13,14 +12,8 @@ class Tflash : public QWidget {
     Q_OBJECT
 public:
     explicit Tflash(QWidget *parent = nullptr);
-    // With its picture decoded already (splashPicture, at start-up on another thread).
-    explicit Tflash(const QImage &picture, QWidget *parent = nullptr);
     QLabel *Image1 = nullptr;
 };
-
-// The splash window's picture, decoded from the program's resources; null if it cannot be.
-// Needs no QApplication and may run on any thread.
-QImage splashPicture();
 
 // Where a window of the given size sits centred on a screen: each half is a real number and
 // the difference goes to the nearest integer, a half to the even neighbour (1024 wide,

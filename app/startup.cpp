@@ -147,21 +147,18 @@ int runProgram(int argc, char **argv)
     QCoreApplication::setApplicationName(QStringLiteral("Voskbase"));
     FolderSession folder = lockFolder();
 
-    // QApplication mostly waits on the display while it connects. Meanwhile a second thread
-    // decodes the splash picture and lets fontconfig read its configuration and font caches,
-    // which it would do on the first text measured (4-6 ms here); Qt's font list later
-    // finds that done.
-    QImage splash;
-    std::thread preparation([&splash] {
-        splash = splashPicture();
-        FcInit();
-    });
+    // fontconfig reads its configuration and font caches on the first text measured, 4-6 ms
+    // here. QApplication mostly waits on the display while it connects: fontconfig's part
+    // is done meanwhile on a second thread, and Qt's font list later finds it done.
+    // Nothing of Qt may run there: the first thread that makes a QObject becomes Qt's main
+    // thread, and QApplication made on another then leaves events undelivered.
+    std::thread fontConfiguration([] { FcInit(); });
     lockToDropOnFatal = folder.lock.get();
     qtMessages = qInstallMessageHandler(dropLockOnFatal);
     QApplication app(argc, argv);
     qInstallMessageHandler(qtMessages);
     lockToDropOnFatal = nullptr;
-    preparation.join();
+    fontConfiguration.join();
     QApplication::setWindowIcon(QIcon(builtInPicture(QStringLiteral(":/images/voskbase.png"))));
     // The inventory window decides when the program ends, not the last visible window.
     app.setQuitOnLastWindowClosed(false);
@@ -170,7 +167,7 @@ int runProgram(int argc, char **argv)
     if (loadQtRussian(qtRussian))
         QCoreApplication::installTranslator(&qtRussian);
 
-    Tflash flash(splash);
+    Tflash flash;
     const QSize screenSize = screenArea(&flash).size();
     placeWindow(&flash, QRect(centredOrigin(screenSize.width(), screenSize.height(), flash.width(), flash.height()),
                               flash.size()));
