@@ -14,7 +14,6 @@ public:
     // Says what was kept to `to`, in the order it was said; `to` hears everything after.
     // Call it on the thread that may show boxes, once the holding thread has finished.
     void release(Messages &to);
-    bool released() const { return to_ != nullptr; }
 
     void inform(const std::string &text) override;
     void error(const std::string &text) override;
