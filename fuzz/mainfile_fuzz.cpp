@@ -91,8 +91,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         // parseline alone: the fields of a good line, or a slot left exactly as it was.
         store.category[kScratch] = 4321;
         store.quantity[kScratch] = 1234;
-        store.name[kScratch] = "\xFF untouched name";
-        store.description[kScratch] = "\xFF untouched description";
+        store.setName(kScratch, "\xFF untouched name");
+        store.setDescription(kScratch, "\xFF untouched description");
         const bool parsed = parseline(line, store, kScratch);
         FUZZ_CHECK(parsed == m.ok);
         if (parsed) {

@@ -80,7 +80,8 @@ ListRow InventoryList::row(int index) const
 {
     const CompStore &store = inventory_.store();
     const uint16_t slot = inventory_.rows().at(static_cast<size_t>(index));
-    return {store.category[slot], store.name[slot], std::to_string(store.quantity[slot]), store.description[slot]};
+    return {store.category[slot], std::string(store.name[slot]), std::to_string(store.quantity[slot]),
+            std::string(store.description[slot])};
 }
 
 std::vector<ListRow> InventoryList::rows() const

@@ -238,7 +238,8 @@ int list(const QCommandLineParser &p, const std::string &datapath)
     uint32_t total = 0;
     for (uint16_t s : *slots) {
         outLine(std::to_string(b->store.category[s]) + "\t" + categoryName(*b, b->store.category[s]) + "\t" +
-                b->store.name[s] + "\t" + std::to_string(b->store.quantity[s]) + "\t" + b->store.description[s]);
+                std::string(b->store.name[s]) + "\t" + std::to_string(b->store.quantity[s]) + "\t" +
+                std::string(b->store.description[s]));
         total += b->store.quantity[s];
     }
     outLine(listSummary(static_cast<uint32_t>(slots->size()), total));
@@ -311,7 +312,7 @@ int change(const QStringList &args, const std::string &datapath, bool take)
         } else if (view.viewcount > 1) {
             errLine(t("Записей с таким названием несколько; укажите описание:"));
             for (int k = 1; k <= view.viewcount; ++k)
-                errLine("  " + b->store.description[view.viewlist[k]] + " (" +
+                errLine("  " + std::string(b->store.description[view.viewlist[k]]) + " (" +
                         std::to_string(b->store.quantity[view.viewlist[k]]) + ")");
             return kRefused;
         }

@@ -91,6 +91,7 @@ int insertFromMainDat(sqlite3 *db, std::string_view bytes)
 
 void selectAllInto(sqlite3 *db, CompStore &store, std::vector<double> &value)
 {
+    store.clear();
     Stmt select = prepare(db, "SELECT * FROM comps");
     sqlite3_stmt *st = select.get();
     int n = 0;
@@ -100,10 +101,10 @@ void selectAllInto(sqlite3 *db, CompStore &store, std::vector<double> &value)
         ++n;
         store.category[n] = static_cast<std::uint16_t>(sqlite3_column_int(st, 0));
         const void *name = sqlite3_column_blob(st, 1);
-        store.name[n].assign(name ? static_cast<const char *>(name) : "", static_cast<std::size_t>(sqlite3_column_bytes(st, 1)));
+        store.setName(n, {name ? static_cast<const char *>(name) : "", static_cast<std::size_t>(sqlite3_column_bytes(st, 1))});
         store.quantity[n] = static_cast<std::uint16_t>(sqlite3_column_int(st, 2));
         const void *desc = sqlite3_column_blob(st, 3);
-        store.description[n].assign(desc ? static_cast<const char *>(desc) : "", static_cast<std::size_t>(sqlite3_column_bytes(st, 3)));
+        store.setDescription(n, {desc ? static_cast<const char *>(desc) : "", static_cast<std::size_t>(sqlite3_column_bytes(st, 3))});
         value[static_cast<std::size_t>(n)] = sqlite3_column_double(st, 4);
         total += store.quantity[n];
     }

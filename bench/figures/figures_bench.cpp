@@ -391,7 +391,7 @@ void measure(int records)
         std::mt19937 rng(5);
         for (int k = 0; k < 100; ++k) {
             const int s = 1 + static_cast<int>(rng() % static_cast<unsigned>(store->compcount));
-            bin.push_back(addbinrow(BinStatus::Ready, store->category[s], categories, store->name[s], "5", "", 0, ""));
+            bin.push_back(addbinrow(BinStatus::Ready, store->category[s], categories, std::string(store->name[s]), "5", "", 0, ""));
         }
         const BinFind a = findbin(*store, *names, categories, bin, true);
         const BinFind b = findbin(*store, categories, bin, true);

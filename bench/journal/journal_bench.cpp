@@ -69,7 +69,7 @@ void BM_ChangeAndRecord(benchmark::State &state)
     vosk::CompStore &store = fullStore();
     vosk::ViewList view;
     const int slot = vosk::CompStore::kMaxRecords / 2;
-    const vosk::StockKey key{store.category[slot], store.name[slot], store.description[slot]};
+    const vosk::StockKey key{store.category[slot], std::string(store.name[slot]), std::string(store.description[slot])};
     bool take = false;
     for (auto _ : state) {
         const vosk::StockResult r = vosk::changeStock(store, view, key, 1, take);

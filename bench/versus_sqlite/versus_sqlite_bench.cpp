@@ -57,8 +57,8 @@ CompStore makeStore()
 
 ListRow listRow(const CompStore &s, int slot)
 {
-    return ListRow{static_cast<std::uint8_t>(s.category[slot]), s.name[slot], std::to_string(s.quantity[slot]),
-                   s.description[slot]};
+    return ListRow{static_cast<std::uint8_t>(s.category[slot]), std::string(s.name[slot]), std::to_string(s.quantity[slot]),
+                   std::string(s.description[slot])};
 }
 
 bool sameRecords(const CompStore &a, const CompStore &b)

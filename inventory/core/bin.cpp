@@ -137,8 +137,8 @@ BinFind findRows(const CompStore &store, const NameIndex *names, const std::vect
             const int slot = view.viewlist[k];
             total += store.quantity[slot];
             if (withRows)
-                result.list.push_back({store.category[slot], store.name[slot],
-                                       std::to_string(store.quantity[slot]), store.description[slot]});
+                result.list.push_back({store.category[slot], std::string(store.name[slot]),
+                                       std::to_string(store.quantity[slot]), std::string(store.description[slot])});
             result.listCategories.push_back(store.category[slot]);
             result.listSlots.push_back(static_cast<uint16_t>(slot));
         }

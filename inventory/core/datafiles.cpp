@@ -105,8 +105,7 @@ bool DataFolder::loadOnlyReads(const std::string &datapath)
 DataFolder::Loaded DataFolder::loadbase(CompStore &store, const std::function<void(const std::string &)> &setstatus)
 {
     Loaded out;
-    store.compcount = 0;
-    store.totalqty = 0;
+    store.clear();
     if (!folderExists(datapath_)) {
         // One message instead of three "not found" and three "cannot create".
         folderMissing_ = true;
@@ -117,15 +116,17 @@ DataFolder::Loaded DataFolder::loadbase(CompStore &store, const std::function<vo
             setstatus(cp1251("Количество деталей в базе: 0"));
         return out;
     }
-    std::string bytes;
+    auto file = std::make_shared<std::string>();
     std::string failure;
-    if (!readData("main.dat", bytes, readlimit::kMainFile, failure)) {
+    if (!readData("main.dat", *file, readlimit::kMainFile, failure)) {
         // Whatever stopped the reading, writing back only the part read would lose the rest.
         readOnly_ = true;
         messages_.error(failure + cp1251("\rБаза открыта только для просмотра: изменения не сохраняются, "
                                          "и при закрытии файл main.dat не будет перезаписан."));
     }
-    out.report = readMainFile(bytes, store);
+    // The store keeps these bytes: its names and descriptions point into them.
+    const std::shared_ptr<const std::string> mainBytes = std::move(file);
+    out.report = readMainFile(mainBytes, store);
     if (setstatus)
         setstatus(cp1251("Количество деталей в базе: ") + std::to_string(store.totalqty));
     if (!out.report.unreadable.empty())
@@ -137,13 +138,12 @@ DataFolder::Loaded DataFolder::loadbase(CompStore &store, const std::function<vo
         messages_.error(cp1251("В файле main.dat больше 65535 записей: записи со строки ") +
                         std::to_string(out.report.overflow.front()) +
                         cp1251(" не загружены и будут сохранены в файле без изменений."));
-    loadedMain_ = std::move(bytes);
-    // The journal applies to these bytes; recovering (below) takes their stamp itself, so it
-    // is taken here only when there is nothing to recover: a CRC of the whole file costs
-    // about a sixth of the load.
+    // The journal applies to these bytes (recovering, below, tells it so itself); their stamp
+    // is taken when it is first needed.
     if (readOnly_)
-        journal_->setBase(loadedMain_);
+        journal_->setBase(mainBytes);
 
+    std::string bytes;
     if (opendata("strings.dat", bytes, readlimit::kDictionary) || !bytes.empty())
         out.dictionary = readDictionary(bytes);
     loadedStrings_ = bytes;
@@ -152,7 +152,7 @@ DataFolder::Loaded DataFolder::loadbase(CompStore &store, const std::function<vo
     loadedComponents_ = bytes;
 
     if (!readOnly_) {
-        out.recovered = journal_->recover(store, loadedMain_);
+        out.recovered = journal_->recover(store, mainBytes);
         if (out.recovered) {
             if (setstatus)
                 setstatus(cp1251("Количество деталей в базе: ") + std::to_string(store.totalqty));
@@ -161,8 +161,6 @@ DataFolder::Loaded DataFolder::loadbase(CompStore &store, const std::function<vo
             }
         }
     }
-    loadedMain_.clear();
-    loadedMain_.shrink_to_fit();
     return out;
 }
 

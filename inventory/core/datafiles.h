@@ -95,8 +95,7 @@ private:
     bool readOnly_ = false;
     bool folderMissing_ = false;
     std::unique_ptr<Journal> journal_;
-    // As read, for recoverJournal and saveCopyTo.
-    std::string loadedMain_;
+    // As read, for saveCopyTo.
     std::string loadedStrings_;
     std::string loadedComponents_;
 };

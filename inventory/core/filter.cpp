@@ -9,7 +9,7 @@ bool matchpart(std::string_view text, std::string_view pattern)
 
 namespace {
 
-bool fits(bool exact, const std::string &text, const std::string &pattern)
+bool fits(bool exact, std::string_view text, std::string_view pattern)
 {
     return exact ? text == pattern : matchpart(text, pattern);
 }

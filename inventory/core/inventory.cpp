@@ -141,8 +141,8 @@ std::vector<ListRow> Inventory::listRows() const
     std::vector<ListRow> rows;
     rows.reserve(rows_.size());
     for (const uint16_t slot : rows_)
-        rows.push_back({store_.category[slot], store_.name[slot], std::to_string(store_.quantity[slot]),
-                        store_.description[slot]});
+        rows.push_back({store_.category[slot], std::string(store_.name[slot]), std::to_string(store_.quantity[slot]),
+                        std::string(store_.description[slot])});
     return rows;
 }
 
@@ -316,7 +316,8 @@ std::optional<PickedRow> Inventory::pick(int row) const
     if (row < 0 || static_cast<std::size_t>(row) >= rows_.size())
         return std::nullopt;
     const uint16_t slot = rows_[static_cast<std::size_t>(row)];
-    return PickedRow{store_.category[slot], store_.name[slot], store_.quantity[slot], store_.description[slot]};
+    return PickedRow{store_.category[slot], std::string(store_.name[slot]), store_.quantity[slot],
+                     std::string(store_.description[slot])};
 }
 
 // --- the bin

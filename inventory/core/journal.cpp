@@ -235,12 +235,33 @@ void Journal::closeFile()
 void Journal::setBase(std::string_view mainFileBytes)
 {
     base_ = stampOf(mainFileBytes);
+    unstamped_.reset();
     continueFile_ = false;
+}
+
+void Journal::setBase(std::shared_ptr<const std::string> mainFileBytes)
+{
+    unstamped_ = std::move(mainFileBytes);
+    continueFile_ = false;
+}
+
+const BaseStamp &Journal::base() const
+{
+    if (unstamped_) {
+        base_ = stampOf(*unstamped_);
+        unstamped_.reset();
+    }
+    return base_;
 }
 
 bool Journal::recover(CompStore &store, std::string_view loadedMainBytes)
 {
-    setBase(loadedMainBytes);
+    return recover(store, std::make_shared<const std::string>(loadedMainBytes));
+}
+
+bool Journal::recover(CompStore &store, std::shared_ptr<const std::string> loadedMainBytes)
+{
+    setBase(std::move(loadedMainBytes));
     const ReadResult file = readFileBytes(path(), readlimit::kJournal);
     if (file.status == ReadStatus::Missing)
         return false;
@@ -253,7 +274,7 @@ bool Journal::recover(CompStore &store, std::string_view loadedMainBytes)
     const std::string name = pathForMessage(path());
     if (file.tooLarge)
         messages_.error(readFailureMessage(path(), file));
-    if (!contents.hasHeader || !(contents.base == base_)) {
+    if (!contents.hasHeader || !(contents.base == base())) {
         // Written before the last save of main.dat (the save succeeded, the emptying of the
         // journal did not happen), or not a journal at all: its changes are in main.dat or
         // do not belong to it.
@@ -291,7 +312,7 @@ bool Journal::recover(CompStore &store, std::string_view loadedMainBytes)
     changes_ = report.applied;
     if (!continueFile_) {
         // Rewrite it without the damaged part, so appends follow the last good line.
-        std::string good = journalHeaderLine(base_);
+        std::string good = journalHeaderLine(base());
         for (const JournalEntry &e : contents.entries)
             good += journalEntryLine(e);
         const WriteResult written = replaceFileAtomically(path(), good);
@@ -310,7 +331,7 @@ bool Journal::openForAppend(std::string &reason)
         return false;
     }
     if (!continueFile_) {
-        const std::string header = journalHeaderLine(base_);
+        const std::string header = journalHeaderLine(base());
         if (::write(fd_, header.data(), header.size()) != static_cast<ssize_t>(header.size())) {
             reason = pathForMessage(errno ? std::strerror(errno) : "short write");
             closeFile();

@@ -2,6 +2,7 @@
 #include "compstore.h"
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -93,11 +94,17 @@ public:
     // recovered and which no longer applied. True when the store changed (the caller saves
     // then). A journal that belongs to another main.dat, or has nothing to replay, is
     // removed; a damaged tail is reported and ignored.
+    // The bytes' stamp is taken only when a journal is there to be checked against it.
+    bool recover(CompStore &store, std::shared_ptr<const std::string> loadedMainBytes);
     bool recover(CompStore &store, std::string_view loadedMainBytes);
 
     // The journal is to apply to main.dat holding these bytes (after loading without a
-    // journal to recover). Nothing is written until the first change.
+    // journal to recover). Nothing is written until the first change. The second form keeps
+    // the bytes and takes their stamp when it is first needed (the first change, or the
+    // question whether anything changed): the store holds those bytes anyway, and the CRC
+    // of a full main.dat is a tenth of its load.
     void setBase(std::string_view mainFileBytes);
+    void setBase(std::shared_ptr<const std::string> mainFileBytes);
 
     // Appends the entry and waits until it is on the disk. False when it could not be
     // written; the first failure after a success is reported to the user, later ones not.
@@ -113,7 +120,7 @@ public:
     // recovered ones whose save failed. 0 means closing loses nothing without saving.
     int unsavedChanges() const { return changes_; }
     // The main.dat the journal applies to.
-    const BaseStamp &base() const { return base_; }
+    const BaseStamp &base() const;
 
 private:
     bool openForAppend(std::string &reason);
@@ -121,7 +128,8 @@ private:
 
     std::string datapath_;
     Messages &messages_;
-    BaseStamp base_;
+    mutable BaseStamp base_;
+    mutable std::shared_ptr<const std::string> unstamped_; // the bytes of base_, not yet stamped
     int fd_ = -1;
     // The file on disk already holds a valid header for base_ (kept from a recovery whose
     // save failed): new entries are appended to it instead of starting it anew.

@@ -1,6 +1,7 @@
 #pragma once
 #include "compstore.h"
 
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -30,7 +31,9 @@ struct MainFileReport {
 
 // Fills the store from the bytes of main.dat (the store is emptied first). Lines shorter
 // than 7 characters are skipped; unreadable lines and records that do not fit are kept in
-// the store to be written back unchanged.
+// the store to be written back unchanged. The store keeps `file` and its records' names and
+// descriptions point into it; the first form keeps a copy of `bytes`.
+MainFileReport readMainFile(std::shared_ptr<const std::string> file, CompStore &store);
 MainFileReport readMainFile(std::string_view bytes, CompStore &store);
 
 // The bytes of main.dat for the store: every record in slot order, kept lines in place.

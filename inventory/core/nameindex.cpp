@@ -248,7 +248,7 @@ void renameIndexed(CompStore &store, NameIndex &names, ValueCache &values, int s
 {
     names.erase(slot);
     store.category[static_cast<std::size_t>(slot)] = category;
-    store.name[static_cast<std::size_t>(slot)] = std::move(name);
+    store.setName(slot, name);
     names.insert(store, slot);
     values.update(store, slot);
 }

@@ -114,7 +114,7 @@ void sortByValue(const CompStore &store, const ValueCache &values, std::vector<s
         order[k] = e[k].slot;
 }
 
-void sortByText(const std::vector<std::string> &texts, std::vector<std::uint16_t> &order)
+void sortByText(const TextColumn &texts, std::vector<std::uint16_t> &order)
 {
     struct Entry {
         std::string_view text;

@@ -53,7 +53,7 @@ StockResult changeStock(CompStore &store, ViewList &view, const StockKey &key, i
         int rest = store.quantity[slot] - amount;
         if (rest < 0) {
             r.messages.push_back(cp1251("Не хватает ") + std::to_string(-rest) + cp1251("детали: ") +
-                                 store.name[slot] + " " + store.description[slot]);
+                                 std::string(store.name[slot]) + " " + std::string(store.description[slot]));
             r.moved = store.quantity[slot];
             rest = 0;
         } else {

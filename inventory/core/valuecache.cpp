@@ -56,7 +56,7 @@ void ValueCache::rebuild(const CompStore &store)
             continue;
         }
         category_[i] = static_cast<std::uint8_t>(category);
-        const std::string &name = store.name[i];
+        const std::string_view name = store.name[i];
         const std::uint64_t full = nameHash(name) + static_cast<std::uint64_t>(category) * 0x9E3779B97F4A7C15u;
         const auto hash = static_cast<std::uint32_t>(full ^ (full >> 32));
         const std::size_t mask = first.size() - 1;

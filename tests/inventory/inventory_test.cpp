@@ -41,7 +41,7 @@ std::vector<Cp1251Text> names(const Inventory &inv)
 {
     std::vector<std::string> out;
     for (uint16_t slot : inv.rows())
-        out.push_back(inv.store().name[slot]);
+        out.emplace_back(inv.store().name[slot]);
     return texts(out);
 }
 

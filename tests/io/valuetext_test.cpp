@@ -46,7 +46,7 @@ TEST(CanonicalName, AcceptsWhatReadsBackAndRefusesWhatWouldNot)
     for (int i = 1; i <= data.store.compcount; ++i)
         if (hasCanonicalNames(data.store.category[i])) {
             const CanonicalName r = canonicalName(data.store.category[i], data.store.name[i]);
-            EXPECT_TRUE(r.ok() && r.name == data.store.name[i]) << u8(data.store.name[i]);
+            EXPECT_TRUE(r.ok() && r.name == data.store.name[i]) << u8(std::string(data.store.name[i]));
         }
 }
 

@@ -163,7 +163,7 @@ TEST(StoreIndexes, PartSearchMatchesEveryNameOnceAndNeverAcrossTwoNames)
     EXPECT_TRUE(slots.empty());
     // A change seen by the next search.
     names.erase(5);
-    store.name[5] = "zab";
+    store.setName(5, "zab");
     names.insert(store, 5);
     names.findPart(store, "ab", slots);
     EXPECT_EQ(slots, (std::vector<std::uint16_t>{1, 2, 4, 5, 7}));

@@ -49,8 +49,8 @@ std::vector<ListRow> rowsOf(const CompStore &store, const std::vector<std::uint1
 {
     std::vector<ListRow> rows;
     for (const std::uint16_t s : order)
-        rows.push_back(ListRow{static_cast<std::uint8_t>(store.category[s]), store.name[s],
-                               std::to_string(store.quantity[s]), store.description[s]});
+        rows.push_back(ListRow{static_cast<std::uint8_t>(store.category[s]), std::string(store.name[s]),
+                               std::to_string(store.quantity[s]), std::string(store.description[s])});
     return rows;
 }
 

@@ -135,7 +135,7 @@ TEST(CompStore, DropemptyRemovesTheFirstEmptyRecordByMovingTheLastOne)
     CompStore store;
     for (uint16_t q : {5, 0, 7, 0})
         store.append(1, "r" + std::to_string(q), q, " ");
-    store.name[4] = "last";
+    store.setName(4, "last");
     EXPECT_TRUE(store.dropempty());
     EXPECT_EQ(store.compcount, 3);
     EXPECT_EQ(store.name[2], "last"); // slot 4 (quantity 0) moved into slot 2
@@ -252,4 +252,79 @@ TEST(MainFile, LinesReadAsTheirBytesSayWhateverTheFieldLengths)
     }
     EXPECT_GT(readable, 2000); // both outcomes were tried many times
     EXPECT_LT(readable, 18000);
+}
+
+// The reader finds lines and separators 64 bytes at a time: a whole file of such lines, with
+// every kind of line end and lines falling anywhere across those blocks, reads as its lines
+// one by one do.
+TEST(MainFile, AWholeFileReadsAsItsLinesOneByOne)
+{
+    std::mt19937 rng(7);
+    const std::string alphabet = std::string("0123456789\x01\x01\n aZ") + "\xCA\xB9\xFF";
+    for (int round = 0; round < 40; ++round) {
+        std::string bytes;
+        std::vector<std::string> lines;
+        const int count = 1 + static_cast<int>(rng() % 200);
+        for (int k = 0; k < count; ++k) {
+            std::string line;
+            if (rng() % 3 != 0)
+                line = std::to_string(rng() % 70000) + '\x01' + std::string(rng() % 40, 'n') + '\x01' +
+                       std::to_string(rng() % 999) + '\x01' + std::string(rng() % 90, 'd');
+            for (int n = static_cast<int>(rng() % 12); n > 0; --n)
+                line.insert(rng() % (line.size() + 1), 1, alphabet[rng() % alphabet.size()]);
+            if (!line.empty() && line[0] == '\n')
+                line[0] = ' '; // after a CR it would belong to the line end
+            lines.push_back(line);
+            bytes += line;
+            if (k + 1 < count || rng() % 2)
+                bytes += rng() % 2 ? "\r\n" : "\r";
+        }
+        const bool withTail = rng() % 4 == 0;
+        if (withTail)
+            bytes += "\x1A" "rest\r\n";
+        CompStore store;
+        const MainFileReport report = readMainFile(bytes, store);
+        int slot = 0;
+        std::vector<int> unreadable;
+        for (std::size_t k = 0; k < lines.size(); ++k) {
+            if (lines[k].size() < 7)
+                continue;
+            const std::optional<Fields> f = readByBytes(lines[k]);
+            if (!f) {
+                unreadable.push_back(static_cast<int>(k + 1));
+                continue;
+            }
+            ++slot;
+            ASSERT_EQ(store.category[slot], f->category) << round << ' ' << k;
+            ASSERT_EQ(store.name[slot], f->name) << round << ' ' << k;
+            ASSERT_EQ(store.quantity[slot], f->quantity) << round << ' ' << k;
+            ASSERT_EQ(store.description[slot], f->description) << round << ' ' << k;
+        }
+        EXPECT_EQ(store.compcount, slot) << round;
+        EXPECT_EQ(report.unreadable, unreadable) << round;
+        EXPECT_EQ(store.tail, withTail ? "\x1A" "rest\r\n" : "") << round;
+    }
+}
+
+// Text of removed and renamed records is given back once it outweighs the rest; the records
+// keep theirs, and a copy of the store keeps its own whatever the original does.
+TEST(CompStore, TextOfGoneRecordsIsFreedAndRecordsKeepTheirs)
+{
+    CompStore store;
+    readMainFile(rec("1", "first", "1", "from the file") + "\r\n" + rec("2", "second", "0", "") + "\r\n", store);
+    const CompStore copy = store;
+    const std::string longName(200, 'x');
+    for (int round = 0; round < 20000; ++round) {
+        store.append(3, longName + std::to_string(round), 0, "gone");
+        ASSERT_TRUE(store.dropempty()); // the record of quantity 0 in slot 2 goes first...
+        store.setName(2, std::to_string(round));
+    }
+    ASSERT_EQ(store.compcount, 2);
+    EXPECT_EQ(store.name[1], "first");
+    EXPECT_EQ(store.description[1], "from the file");
+    EXPECT_EQ(store.name[2], "19999");
+    EXPECT_EQ(store.description[2], "gone");
+    EXPECT_EQ(writeMainFile(store), rec("1", "first", "1", "from the file") + "\r\n" + rec("3", "19999", "0", "gone") + "\r\n");
+    EXPECT_EQ(copy.name[2], "second");
+    EXPECT_EQ(copy.description[1], "from the file");
 }

@@ -5,6 +5,7 @@
 
 #include <ostream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace vosk::test {
@@ -18,6 +19,7 @@ struct Cp1251Text {
     friend bool operator==(const Cp1251Text &, const Cp1251Text &) = default;
 };
 inline Cp1251Text text(std::string bytes) { return {std::move(bytes)}; }
+inline Cp1251Text text(std::string_view bytes) { return {std::string(bytes)}; }
 inline Cp1251Text text(const char *utf8) { return {cp1251(utf8)}; }
 inline std::vector<Cp1251Text> texts(const std::vector<std::string> &bytes)
 {
