@@ -43,7 +43,7 @@ private:
 // One text field of every slot: a view of its bytes in the store's blocks.
 class TextColumn {
 public:
-    explicit TextColumn(std::size_t slots) : field_(slots) {}
+    explicit TextColumn(std::size_t count) : field_(count) {}
 
     // const, so that assigning to a field by mistake does not compile: setName and
     // setDescription of the store change one.
