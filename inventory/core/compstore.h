@@ -64,7 +64,7 @@ private:
     void setText(TextColumn &column, int slot, std::string_view text);
     void compactIfWasteful();
     TextBlocks text_;
-    int touched_ = 0;              // the highest slot whose text was set since the last clear
+    int touched_ = 0;                   // the highest slot whose text was set since the last clear
     std::size_t nextCheck_ = kMinWaste; // text_.added() at which to weigh the waste again
 };
 

@@ -80,7 +80,8 @@ template <class Word>
 
 // A record line [line, stop) whose first three separators are `sep`: its numbers, or false
 // when one of them is not a number.
-[[gnu::always_inline]] inline bool readNumbers(const char *line, const char *const sep[3], const char *readable, uint16_t &cat, uint16_t &qty)
+[[gnu::always_inline]] inline bool readNumbers(const char *line, const char *const sep[3], const char *readable,
+                                               uint16_t &cat, uint16_t &qty)
 {
     return readNumber(line, sep[0], readable, cat) && readNumber(sep[1] + 1, sep[2], readable, qty);
 }

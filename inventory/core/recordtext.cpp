@@ -11,8 +11,7 @@ constexpr std::size_t kBlockBytes = std::size_t(64) << 10;
 
 } // namespace
 
-TextBlocks::TextBlocks(const TextBlocks &other)
-    : blocks_(other.blocks_), held_(other.held_), added_(other.added_)
+TextBlocks::TextBlocks(const TextBlocks &other) : blocks_(other.blocks_), held_(other.held_), added_(other.added_)
 {
     // The free end of the other's newest block stays the other's: new text goes elsewhere.
 }
