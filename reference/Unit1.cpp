@@ -26,6 +26,7 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QTimer>
+#include <sys/stat.h>
 
 namespace vosk {
 namespace {
@@ -328,10 +329,13 @@ void Tmain::setDataFolder(std::string datapath, Messages &messages)
     const std::string path = datapath_ + kUserBookFile;
     const ReadResult r = readFileBytes(path);
     if (r.status == ReadStatus::Failed) {
-        // Never written over: what it holds may be the user's work.
+        // Never written over: what it holds may be the user's work. An installation folder
+        // that is no folder was told about by the inventory already.
         userFileRead_ = false;
-        messages.error(cp1251("Не удалось прочитать файл ") + pathForMessage(path) + ": " + r.reason +
-                       cp1251(". Ваши данные справочника в него записаны не будут."));
+        struct stat folder {};
+        if (datapath_.empty() || (::stat(datapath_.c_str(), &folder) == 0 && S_ISDIR(folder.st_mode)))
+            messages.error(cp1251("Не удалось прочитать файл ") + pathForMessage(path) + ": " + r.reason +
+                           cp1251(". Ваши данные справочника в него записаны не будут."));
     } else if (r.status == ReadStatus::Ok) {
         user_ = UserBook::parse(r.bytes, book_);
         const std::vector<int> bad = user_.unreadable();
