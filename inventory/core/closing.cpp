@@ -10,22 +10,17 @@ CloseDecision closeInventory(DataFolder &folder, const CompStore &store, Message
 {
     // Without changes of this run, the records may still exist only here: main.dat was
     // removed or replaced by a folder meanwhile, or another file was put in its place.
-    const DataFolder::MainFileNow was = folder.hasChanges(store) ? DataFolder::MainFileNow::AsRead : folder.mainFileNow();
+    const bool changed = folder.hasChanges(store);
+    const DataFolder::MainFileNow was = changed ? DataFolder::MainFileNow::AsRead : folder.mainFileNow();
     const std::string mainName = pathForMessage(folder.pathOf("main.dat"));
-    if (!folder.hasChanges(store)) {
+    if (!changed) {
+        // Nothing to lose: written back when possible (a deleted file comes back), never asked;
+        // another file put in its place is written over only when the user says so (below).
         std::string failure;
-        if (was == DataFolder::MainFileNow::AsRead) {
-            // Nothing to lose: written back when possible, never asked.
-            if (!folder.trySave(store, failure)) {
-                // Nothing of this run would be lost: closing goes on without a question.
-            }
+        if (was != DataFolder::MainFileNow::Replaced && folder.trySave(store, failure))
             return CloseDecision::Close;
-        }
-        if (was == DataFolder::MainFileNow::Gone && folder.trySave(store, failure)) {
-            messages.inform(cp1251("Файл ") + mainName +
-                            cp1251(" пропал, пока программа работала; записи базы записаны в него заново."));
-            return CloseDecision::Close;
-        }
+        if (was == DataFolder::MainFileNow::AsRead)
+            return CloseDecision::Close; // nothing of this run would be lost: no question
     }
     const std::string lead =
         was == DataFolder::MainFileNow::Gone
@@ -66,7 +61,7 @@ CloseDecision closeInventory(DataFolder &folder, const CompStore &store, Message
                 was == DataFolder::MainFileNow::Gone
                     ? cp1251("Записи базы (") + std::to_string(store.compcount) +
                           cp1251(") будут потеряны: файла main.dat больше нет.")
-                : was == DataFolder::MainFileNow::Replaced && !folder.hasChanges(store)
+                : was == DataFolder::MainFileNow::Replaced
                     ? cp1251("Файл main.dat останется таким, каким его заменили.")
                 : n > 0 ? cp1251("Будут потеряны изменения, сделанные после запуска программы: ") + std::to_string(n) + "."
                         : cp1251("Будут потеряны все изменения, сделанные после запуска программы.");
