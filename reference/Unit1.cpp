@@ -536,7 +536,7 @@ void Tmain::importbookClick()
     if (text.encoding == UserBookText::Encoding::Utf8Unconvertible) {
         messages().error(cp1251("Файл ") + pathForMessage(path) + cp1251(" записан в кодировке UTF-8, и в его строке ") +
                          std::to_string(text.badLine) +
-                         cp1251(" есть знаки, которых нет в кодовой странице 1251 (Windows-1251): он не загружен."));
+                         cp1251(" есть знаки, которых нет в кодировке Windows-1251: он не загружен."));
         return;
     }
     const UserImportPlan plan = userFile_.book().planImport(text.bytes, book_);

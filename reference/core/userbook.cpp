@@ -451,8 +451,8 @@ void UserBookFile::open(std::string datapath, bool readOnly, const RefTables &bo
     if (text.encoding == UserBookText::Encoding::Utf8Unconvertible) {
         messages.error(cp1251("Файл ") + file + cp1251(" записан в кодировке UTF-8, и в его строке ") +
                        std::to_string(text.badLine) +
-                       cp1251(" есть знаки, которых нет в кодовой странице 1251 (Windows-1251), в которой "
-                              "программа хранит текст. Файл не прочитан.") +
+                       cp1251(" есть знаки, которых нет в кодировке Windows-1251, в которой программа хранит "
+                              "текст. Файл не прочитан.") +
                        leftAlone + cp1251(" Сохраните его в кодировке Windows-1251 без этих знаков."));
         refusal_ = refusal_.empty() ? unread : refusal_;
         return;
@@ -461,9 +461,9 @@ void UserBookFile::open(std::string datapath, bool readOnly, const RefTables &bo
     std::string said;
     if (text.encoding == UserBookText::Encoding::Utf8) {
         convert_ = refusal_.empty();
-        said = cp1251("Файл ") + file + cp1251(" записан в кодировке UTF-8, а не в кодовой странице 1251 "
-                                               "(Windows-1251) программы: он прочитан как UTF-8") +
-               (convert_ ? cp1251(" и при следующем сохранении будет записан в кодовой странице 1251.")
+        said = cp1251("Файл ") + file + cp1251(" записан в кодировке UTF-8, а не в Windows-1251, в которой "
+                                               "программа хранит текст: он прочитан как UTF-8") +
+               (convert_ ? cp1251(" и при следующем сохранении будет записан в Windows-1251.")
                          : cp1251(" и останется как есть."));
     }
     const std::vector<int> bad = user_.unreadable();

@@ -270,7 +270,7 @@ TEST(UserBookFile, Utf8IsReadAsSuchAndWrittenBackIn1251OrRefusedByName)
     f.open();
     ASSERT_EQ(f.said().size(), 1u);
     EXPECT_EQ(f.messages.entries[0].kind, RecordingMessages::Entry::Inform);
-    EXPECT_TRUE(has(f.said()[0], "UTF-8") && has(f.said()[0], "будет записан в кодовой странице 1251")) << f.said()[0];
+    EXPECT_TRUE(has(f.said()[0], "UTF-8") && has(f.said()[0], "будет записан в Windows-1251")) << f.said()[0];
     ASSERT_EQ(f.file.book().lines().size(), 2u);
     EXPECT_TRUE(f.file.book().unreadable().empty());
     EXPECT_EQ(f.file.book().lines()[0].fields[1], c("12 В"));
@@ -300,7 +300,7 @@ TEST(UserBookFile, Utf8IsReadAsSuchAndWrittenBackIn1251OrRefusedByName)
     cjk.open();
     ASSERT_EQ(cjk.said().size(), 1u);
     EXPECT_EQ(cjk.messages.entries[0].kind, RecordingMessages::Entry::Error);
-    EXPECT_TRUE(has(cjk.said()[0], "UTF-8") && has(cjk.said()[0], "строке 2") && has(cjk.said()[0], "1251")) << cjk.said()[0];
+    EXPECT_TRUE(has(cjk.said()[0], "UTF-8") && has(cjk.said()[0], "строке 2") && has(cjk.said()[0], "нет в кодировке Windows-1251")) << cjk.said()[0];
     EXPECT_TRUE(cjk.file.book().lines().empty());
     EXPECT_FALSE(cjk.file.changeRefusal().empty());
     EXPECT_TRUE(cjk.file.save(cjk.messages));

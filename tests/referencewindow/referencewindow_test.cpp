@@ -430,7 +430,8 @@ void ReferenceWindowTest::editingACellAndAddingAType()
     main.chooseFile = [&](bool) { return exported; };
     menuAt(main, QPoint(300, 15), "exportbook");
     QCOMPARE(dir.read("mine.dat"), cp1251("2@Д226Б@400@н/д@н/д@н/д@3@\r\n"));
-    dir.write("theirs.dat", cp1251("3@BZX55C5V1@4,8@5,1@5,4@5@н/д@н/д@0,5@60@5@н/д@1@\r\n2@Д226Б@400@н/д@н/д@н/д@3@\r\n"));
+    // Saved by an editor as UTF-8: read as such.
+    dir.write("theirs.dat", "3@BZX55C5V1@4,8@5,1@5,4@5@н/д@н/д@0,5@60@5@н/д@1@\r\n2@Д226Б@400@н/д@н/д@н/д@3@\r\n");
     main.chooseFile = [&](bool) { return QString::fromStdString(dir.file("theirs.dat")); };
     messages.answers.push_back(true);
     menuAt(main, QPoint(300, 15), "importbook");
