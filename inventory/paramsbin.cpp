@@ -16,6 +16,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSpinBox>
+#include <QStyle>
 #include <QTabWidget>
 #include <QTableView>
 
@@ -43,13 +44,29 @@ void Tbase::attachBinList()
 {
     binModel_ = new BinList(*inventory_, this);
     listtofind->setModel(binModel_);
-    listtofind->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
-    const int widths[] = {0, 90, 130, 40, 50, 50};
-    for (int c = 1; c < BinList::kColumns; ++c) {
-        // At least as wide as the column's title in this face.
-        const QString title = binModel_->headerData(c, Qt::Horizontal, Qt::DisplayRole).toString();
-        listtofind->setColumnWidth(c, std::max(widths[c], listtofind->fontMetrics().horizontalAdvance(title) + 12));
-    }
+    // Every column as wide as its title and its longest text; the category column («Тип»)
+    // takes what room is left, and a list wider than the view scrolls.
+    auto sizeColumns = [this] {
+        QHeaderView *header = listtofind->horizontalHeader();
+        const QAbstractItemView *view = listtofind;
+        int others = 0;
+        for (int c = 1; c < BinList::kColumns; ++c) {
+            const QString title = binModel_->headerData(c, Qt::Horizontal, Qt::DisplayRole).toString();
+            const int width = std::max(listtofind->fontMetrics().horizontalAdvance(title) + 12,
+                                       view->sizeHintForColumn(c));
+            listtofind->setColumnWidth(c, width);
+            others += width;
+        }
+        // The view's room without scroll bars, less the vertical one when the rows need it
+        // (the view may not be laid out yet: its viewport's size is not asked).
+        const QSize area = listtofind->maximumViewportSize();
+        const bool scrolls = listtofind->verticalHeader()->length() > area.height();
+        const int room = area.width() - others - (scrolls ? listtofind->style()->pixelMetric(QStyle::PM_ScrollBarExtent) : 0);
+        header->setSectionResizeMode(0, QHeaderView::Interactive);
+        listtofind->setColumnWidth(0, std::max({room, view->sizeHintForColumn(0), header->sectionSizeHint(0)}));
+    };
+    connect(binModel_, &QAbstractItemModel::modelReset, listtofind, sizeColumns);
+    sizeColumns();
 }
 
 void Tbase::binaddClick()

@@ -36,7 +36,7 @@ CloseDecision closeInventory(DataFolder &folder, const CompStore &store, Message
         }
         case 2: {
             const int n = folder.unsavedChanges();
-            const std::string lost = n > 0 ? cp1251("Будут потеряны изменения, сделанные после запуска программы: ") +
+            const std::string lost = n > 0 ? cp1251("Будут потеряны изменения, сделанные после запуска программы:\u00A0") +
                                                  std::to_string(n) + "."
                                            : cp1251("Будут потеряны все изменения, сделанные после запуска программы.");
             if (!messages.confirm(lost + cp1251("\rЗакрыть без сохранения?")))
