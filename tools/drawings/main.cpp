@@ -30,8 +30,9 @@ void writeSet(const std::vector<drawings::Entry> &all, const std::string &set,
     int screenHeight = 0;
     for (const auto &e : entries) {
         frames.push_back(draw(e));
-        screenWidth = std::max(screenWidth, e.width);
-        screenHeight = std::max(screenHeight, e.height);
+        // A frame may be wider than its entry (the words beside a drawing of unknown marks).
+        screenWidth = std::max(screenWidth, frames.back().width());
+        screenHeight = std::max(screenHeight, frames.back().height());
     }
     // A quarter of a second per frame, as the sets have always carried.
     drawings::writeGif(path, screenWidth, screenHeight, frames, 25);
