@@ -6,6 +6,7 @@
 #include "filter.h"
 #include "messages.h"
 #include "stock.h"
+#include "syserror.h"
 
 #include <cerrno>
 #include <charconv>
@@ -327,13 +328,13 @@ bool Journal::openForAppend(std::string &reason)
     const int flags = O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NOFOLLOW | (continueFile_ ? 0 : O_TRUNC);
     fd_ = ::open(p.c_str(), flags, 0644);
     if (fd_ < 0) {
-        reason = pathForMessage(std::strerror(errno));
+        reason = systemErrorText(errno);
         return false;
     }
     if (!continueFile_) {
         const std::string header = journalHeaderLine(base());
         if (::write(fd_, header.data(), header.size()) != static_cast<ssize_t>(header.size())) {
-            reason = pathForMessage(errno ? std::strerror(errno) : "short write");
+            reason = (errno ? systemErrorText(errno) : cp1251("записано не всё"));
             closeFile();
             ::unlink(p.c_str());
             return false;
@@ -366,7 +367,7 @@ bool Journal::record(const JournalEntry &entry)
         errno = 0;
         const ssize_t n = ::write(fd_, line.data(), line.size());
         if (n != static_cast<ssize_t>(line.size()) || ::fdatasync(fd_) != 0) {
-            reason = pathForMessage(errno ? std::strerror(errno) : "short write");
+            reason = (errno ? systemErrorText(errno) : cp1251("записано не всё"));
             ok = false;
             // A part of the line may have gone out: the reader ignores a torn last line, but
             // a later whole line after it would be lost with it. Start the next append anew.
