@@ -126,9 +126,9 @@ public:
     void fit()
     {
         int width = std::max(placedWidth_, widest_);
+        // A parent narrower than the placed width (not laid out yet) leaves the placed width.
         if (const QWidget *parent = combo_->parentWidget())
             width = std::min(width, std::max(placedWidth_, parent->width() - kEdgeGap - combo_->x()));
-        // A parent narrower than the placed width (not laid out yet) leaves the placed width.
         if (width == combo_->width())
             return;
         const int right = combo_->x() + combo_->width();
