@@ -9,6 +9,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QShowEvent>
+#include <QTimer>
 #include <cstdio>
 
 namespace vosk {
@@ -35,16 +36,26 @@ protected:
     void showEvent(QShowEvent *event) override
     {
         QMessageBox::showEvent(event); // gives the box its size
+        centre();
+        // Once more with the frame the window manager gives it, and once the box has settled
+        // (the frame is not always reported before the box is mapped).
+        onFrameKnown(this, [this] { centre(); });
+        QTimer::singleShot(0, this, [this] { centre(); });
+        QTimer::singleShot(300, this, [this] { centre(); });
+    }
+
+private:
+    void centre()
+    {
         QWidget *over = parentWidget() ? parentWidget()->window() : nullptr;
         if (!over || !over->isVisible())
             return;
-        auto centre = [this, over] {
-            QRect frame = frameGeometry();
-            frame.moveCenter(over->frameGeometry().center());
+        QRect frame = frameGeometry();
+        if (frame.width() < 2 || frame.height() < 2)
+            return; // not sized yet
+        frame.moveCenter(over->frameGeometry().center());
+        if (frame.topLeft() != frameGeometry().topLeft())
             moveFrame(this, frame.topLeft());
-        };
-        centre();
-        onFrameKnown(this, centre); // once more with the frame the window manager gives it
     }
 };
 
