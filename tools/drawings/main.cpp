@@ -4,7 +4,8 @@
 //   vosk_drawings <catalogue.tsv> <marking.txt> <output folder>
 //
 // The catalogue gives each frame's size and package, the reference book's marking table
-// the marks of the marking set. The output is a pure function of the two tables: running
+// the marks of the marking set (a drawing whose marks are all unknown gets a column with the
+// words «маркировка неизвестна» beside it, and is wider than its catalogue size). The output is a pure function of the two tables: running
 // the tool again gives the same bytes, which is how the committed files are checked.
 
 #include "catalogue.h"
