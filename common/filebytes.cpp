@@ -1,6 +1,7 @@
 #include "filebytes.h"
 
 #include "cp1251.h"
+#include "syserror.h"
 
 #include <cerrno>
 #include <cstring>
@@ -15,7 +16,7 @@
 namespace vosk {
 namespace {
 
-std::string systemReason(int err) { return pathForMessage(std::strerror(err)); }
+std::string systemReason(int err) { return systemErrorText(err); }
 
 bool writeAll(int fd, std::string_view bytes, int &err)
 {

@@ -7,7 +7,11 @@
 #include <QPushButton>
 #include <QApplication>
 #include <QSpinBox>
+#include <QHelpEvent>
+#include <QPainter>
 #include <QStyleOptionComboBox>
+#include <QStyleOptionFrame>
+#include <QToolTip>
 #include <algorithm>
 
 namespace vosk {
@@ -49,6 +53,40 @@ protected:
     }
 };
 
+// The edit field of a combo box: a text wider than the field is shown cut with "…" while the
+// field is not being edited (its start, not its scrolled-to end), the whole of it as a tip.
+class ElidingLineEdit : public QLineEdit {
+public:
+    using QLineEdit::QLineEdit;
+
+    // The width the text has inside the field (2 pixels of margin on each side).
+    int room() const
+    {
+        QStyleOptionFrame option;
+        initStyleOption(&option);
+        const QRect r = style()->subElementRect(QStyle::SE_LineEditContents, &option, this);
+        return r.width() - textMargins().left() - textMargins().right() - 4;
+    }
+    bool elided() const { return fontMetrics().horizontalAdvance(text()) > room(); }
+
+protected:
+    void paintEvent(QPaintEvent *event) override
+    {
+        if (hasFocus() || !elided()) {
+            QLineEdit::paintEvent(event);
+            return;
+        }
+        QPainter painter(this);
+        QStyleOptionFrame option;
+        initStyleOption(&option);
+        style()->drawPrimitive(QStyle::PE_PanelLineEdit, &option, &painter, this);
+        QRect r = style()->subElementRect(QStyle::SE_LineEditContents, &option, this).marginsRemoved(textMargins());
+        r.adjust(2, 0, -2, 0);
+        painter.setPen(palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled, QPalette::Text));
+        painter.drawText(r, Qt::AlignLeft | Qt::AlignVCenter, fontMetrics().elidedText(text(), Qt::ElideRight, r.width()));
+    }
+};
+
 // The width an editable combo box needs to show `text` whole in its edit field.
 int comboWidthFor(const QComboBox *combo, const QString &text)
 {
@@ -62,19 +100,78 @@ int comboWidthFor(const QComboBox *combo, const QString &text)
     return combo->width() - field.width() + combo->fontMetrics().horizontalAdvance(text) + 5;
 }
 
-// Widens the combo box to show `text`; a control placed against its right edge moves along.
-void widenFor(QComboBox *combo, const QString &text)
-{
-    const int needed = comboWidthFor(combo, text);
-    if (needed <= combo->width())
-        return;
-    const int right = combo->x() + combo->width();
-    if (QWidget *parent = combo->parentWidget())
-        for (QWidget *buddy : parent->findChildren<QWidget *>(Qt::FindDirectChildrenOnly))
-            if (buddy != combo && buddy->x() == right && buddy->y() == combo->y())
-                buddy->move(buddy->x() + needed - combo->width(), buddy->y());
-    combo->resize(needed, combo->height());
-}
+// Room kept between a widened combo box and the right edge of its page (a bevel's edge).
+constexpr int kEdgeGap = 4;
+
+// Keeps a combo box as wide as its widest text (its placed width at least) but inside its
+// parent: what is wider is elided, with the whole text as a tip. A control placed against
+// its right edge moves along. Runs again whenever items arrive or the parent is resized.
+class ComboFitter : public QObject {
+public:
+    ComboFitter(QComboBox *combo, int placedWidth) : QObject(combo), combo_(combo), placedWidth_(placedWidth)
+    {
+        combo->installEventFilter(this);
+        if (combo->parentWidget())
+            combo->parentWidget()->installEventFilter(this);
+        connect(combo->model(), &QAbstractItemModel::rowsInserted, this, [this](const QModelIndex &, int first, int last) {
+            for (int i = first; i <= last; ++i)
+                widest_ = std::max(widest_, comboWidthFor(combo_, combo_->itemText(i)));
+            fit();
+            markLongItems(first, last);
+        });
+        widest_ = comboWidthFor(combo, combo->currentText());
+        fit();
+    }
+
+    void fit()
+    {
+        int width = std::max(placedWidth_, widest_);
+        // A parent narrower than the placed width (not laid out yet) leaves the placed width.
+        if (const QWidget *parent = combo_->parentWidget())
+            width = std::min(width, std::max(placedWidth_, parent->width() - kEdgeGap - combo_->x()));
+        if (width == combo_->width())
+            return;
+        const int right = combo_->x() + combo_->width();
+        if (QWidget *parent = combo_->parentWidget())
+            for (QWidget *buddy : parent->findChildren<QWidget *>(Qt::FindDirectChildrenOnly))
+                if (buddy != combo_ && buddy->x() == right && buddy->y() == combo_->y())
+                    buddy->move(buddy->x() + width - combo_->width(), buddy->y());
+        combo_->resize(width, combo_->height());
+        markLongItems(0, combo_->count() - 1);
+    }
+
+    // Items wider than the field carry their whole text as a tip in the list too.
+    void markLongItems(int first, int last)
+    {
+        if (widest_ <= combo_->width())
+            return;
+        for (int i = first; i <= last; ++i)
+            if (comboWidthFor(combo_, combo_->itemText(i)) > combo_->width())
+                combo_->setItemData(i, combo_->itemText(i), Qt::ToolTipRole);
+    }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (watched != combo_ && event->type() == QEvent::Resize)
+            fit();
+        if (watched == combo_ && event->type() == QEvent::ToolTip) {
+            auto *edit = dynamic_cast<ElidingLineEdit *>(combo_->lineEdit());
+            if (edit && edit->elided()) {
+                const QString hint = combo_->toolTip();
+                QToolTip::showText(static_cast<QHelpEvent *>(event)->globalPos(),
+                                   hint.isEmpty() ? edit->text() : edit->text() + QLatin1Char('\n') + hint, combo_);
+                return true;
+            }
+        }
+        return false;
+    }
+
+private:
+    QComboBox *combo_;
+    int placedWidth_;
+    int widest_ = 0;
+};
 
 } // namespace
 
@@ -121,17 +218,13 @@ QCheckBox *placeCheck(QWidget *parent, const char *name, const QString &text, bo
 QComboBox *placeCombo(QWidget *parent, const char *name, const QString &text, int x, int y, int w, int h)
 {
     auto *combo = new QComboBox(parent);
-    combo->setEditable(true);
+    combo->setLineEdit(new ElidingLineEdit(combo));
     combo->setInsertPolicy(QComboBox::NoInsert);
     combo->setEditText(text);
     place(combo, name, x, y, w, h);
-    // Its text and every item it gets later are shown whole: it grows to the widest.
-    widenFor(combo, text);
-    QObject::connect(combo->model(), &QAbstractItemModel::rowsInserted, combo,
-                     [combo](const QModelIndex &, int first, int last) {
-                         for (int i = first; i <= last; ++i)
-                             widenFor(combo, combo->itemText(i));
-                     });
+    // Its text and every item it gets later are shown whole as far as its parent has room:
+    // it grows to the widest, up to the parent's right edge.
+    new ComboFitter(combo, combo->width());
     return combo;
 }
 

@@ -320,14 +320,16 @@ void Tbase::pageChanged(int index)
     currentPage_ = index;
     if (previous == static_cast<int>(Page::Bin))
         binHide();
-    if (previous == static_cast<int>(Page::Help))
-        helpHide(index);
+    if (previous == static_cast<int>(Page::Help) || previous == static_cast<int>(Page::About))
+        helpHide(index); // both grow the page control
     if (index == static_cast<int>(Page::Search))
         searchShow();
     if (index == static_cast<int>(Page::Bin))
         binShow();
     if (index == static_cast<int>(Page::Help))
         helpShow();
+    if (index == static_cast<int>(Page::About))
+        aboutShow();
 }
 
 int Tbase::categoryIndex() const

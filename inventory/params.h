@@ -184,6 +184,7 @@ private:
     void TreeViewChange();
     void showhelp(const std::string &file);
     void helpShow();
+    void aboutShow();
     void helpHide(int next);
     int helpNumber(const QTreeWidgetItem *item) const;
     void binaddClick();

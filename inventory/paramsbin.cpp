@@ -11,15 +11,66 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QEvent>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSpinBox>
+#include <QStyle>
 #include <QTabWidget>
 #include <QTableView>
 
 namespace vosk {
+namespace {
+
+// Sizes the bin list's columns whenever its rows change or the list is resized: every
+// column as wide as its title and its longest text, the category column («Тип») taking what
+// room is left; a list wider than the view scrolls.
+class BinColumns : public QObject {
+public:
+    explicit BinColumns(QTableView *view) : QObject(view), view_(view)
+    {
+        view->installEventFilter(this);
+        connect(view->model(), &QAbstractItemModel::modelReset, this, &BinColumns::size);
+        size();
+    }
+
+    void size()
+    {
+        QHeaderView *header = view_->horizontalHeader();
+        const QAbstractItemView *items = view_;
+        int others = 0;
+        for (int c = 1; c < header->count(); ++c) {
+            const QString title = view_->model()->headerData(c, Qt::Horizontal, Qt::DisplayRole).toString();
+            const int width = std::max(view_->fontMetrics().horizontalAdvance(title) + 12, items->sizeHintForColumn(c));
+            view_->setColumnWidth(c, width);
+            others += width;
+        }
+        // The rows' height against the room below the titles: a vertical scroll bar, when
+        // they need one, takes its width from the columns' room.
+        const int inside = view_->height() - 2 * view_->frameWidth();
+        const bool scrolls = view_->model()->rowCount() * view_->verticalHeader()->defaultSectionSize() >
+                             inside - header->sizeHint().height();
+        const int across = view_->width() - 2 * view_->frameWidth() - others -
+                           (scrolls ? view_->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, view_) : 0);
+        header->setSectionResizeMode(0, QHeaderView::Interactive);
+        view_->setColumnWidth(0, std::max({across, items->sizeHintForColumn(0), header->sectionSizeHint(0)}));
+    }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (watched == view_ && event->type() == QEvent::Resize)
+            size();
+        return false;
+    }
+
+private:
+    QTableView *view_;
+};
+
+} // namespace
 
 void Tbase::buildBinList()
 {
@@ -43,13 +94,7 @@ void Tbase::attachBinList()
 {
     binModel_ = new BinList(*inventory_, this);
     listtofind->setModel(binModel_);
-    listtofind->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
-    const int widths[] = {0, 90, 130, 40, 50, 50};
-    for (int c = 1; c < BinList::kColumns; ++c) {
-        // At least as wide as the column's title in this face.
-        const QString title = binModel_->headerData(c, Qt::Horizontal, Qt::DisplayRole).toString();
-        listtofind->setColumnWidth(c, std::max(widths[c], listtofind->fontMetrics().horizontalAdvance(title) + 12));
-    }
+    new BinColumns(listtofind);
 }
 
 void Tbase::binaddClick()

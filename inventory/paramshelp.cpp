@@ -11,6 +11,11 @@
 #include "textlines.h"
 
 #include <QPlainTextEdit>
+#include <QTextDocument>
+#include <QTextLayout>
+#include <cmath>
+#include <algorithm>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTreeWidget>
 
@@ -22,6 +27,9 @@ struct Topic {
     const char *text;
     const char *file; // nullptr for a group without a text of its own
 };
+
+// The about tab's memos as laid out; taller when their lines need it.
+constexpr int kMemoHeight = 113;
 
 // In the order of the whole tree expanded: the number of a node is its index here.
 const Topic kTopics[] = {
@@ -36,7 +44,7 @@ const Topic kTopics[] = {
     {0, "Поиск по БД", "search.txt"},
     {0, "Работа с корзиной", "bin.txt"},
     {0, "Настройки", "settings.txt"},
-    {0, "Новая категории компонентов", "newtype.txt"},
+    {0, "Новая категория компонентов", "newtype.txt"},
     {0, "Словарь", "vocabulary.txt"},
     {0, "Как создать свою базу", "mybase.txt"},
     {0, "Сохранение", "saving.txt"},
@@ -51,6 +59,27 @@ QIcon nodeIcon(const QPixmap &normal, const QPixmap &book)
     icon.addPixmap(normal, QIcon::Normal);
     icon.addPixmap(book, QIcon::Selected);
     return icon;
+}
+
+// A memo as tall as its lines need in this face, wrapped lines too (at least `least`).
+void fitMemoHeight(QPlainTextEdit *m, int least)
+{
+    const int margin = static_cast<int>(m->document()->documentMargin());
+    const int textWidth = m->width() - 2 * m->frameWidth() - 2 * margin;
+    qreal lines = 0;
+    for (const QString &line : m->toPlainText().split(QLatin1Char('\n'))) {
+        QTextLayout layout(line, m->font());
+        QTextOption option(Qt::AlignLeft);
+        option.setWrapMode(m->wordWrapMode());
+        layout.setTextOption(option);
+        layout.beginLayout();
+        for (QTextLine l = layout.createLine(); l.isValid(); l = layout.createLine()) {
+            l.setLineWidth(textWidth);
+            lines += l.height();
+        }
+        layout.endLayout();
+    }
+    m->resize(m->width(), std::max(least, static_cast<int>(std::ceil(lines)) + 2 * margin + 2 * m->frameWidth() + 1));
 }
 
 } // namespace
@@ -75,11 +104,24 @@ void Tbase::buildHelpPage(QWidget *page)
         if (topic.level == 0)
             group = item;
     }
+    // As wide as its longest topic, each one read whole (its indentation, and the room the
+    // view asks for its icon and text); the text takes the rest.
+    const QAbstractItemModel *topics = TreeView->model();
+    const auto *view = static_cast<const QAbstractItemView *>(TreeView);
+    int widest = 0;
+    for (int r = 0; r < topics->rowCount(); ++r) {
+        const QModelIndex group = topics->index(r, 0);
+        widest = std::max(widest, TreeView->indentation() + view->sizeHintForIndex(group).width()); // the root's branches are drawn too
+        for (int c = 0; c < topics->rowCount(group); ++c)
+            widest = std::max(widest, 2 * TreeView->indentation() + view->sizeHintForIndex(topics->index(c, 0, group)).width());
+    }
+    const int treeWidth = std::max(TreeView->width(), widest + 2 * TreeView->frameWidth() + 2);
+    TreeView->resize(treeWidth, TreeView->height());
     TreeView->collapseAll();
     connect(TreeView, &QTreeWidget::currentItemChanged, this, &Tbase::TreeViewChange);
     text = new QPlainTextEdit(page);
     text->setObjectName(QStringLiteral("text"));
-    text->setGeometry(216, 7, 353, 458);
+    text->setGeometry(treeWidth + 7, 7, 569 - treeWidth - 7, 458);
     text->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     text->setLineWrapMode(QPlainTextEdit::NoWrap);
 }
@@ -137,9 +179,14 @@ void Tbase::buildAboutPage(QWidget *page)
         p.setColor(QPalette::Base, face);
         m->setPalette(p);
         m->setPlainText(tr8(content));
+        // Sized to hold every line (fitMemoHeight): a scroll bar would only narrow the lines.
+        m->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        m->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        m->document()->setDocumentMargin(2);
+        fitMemoHeight(m, h);
         return m;
     };
-    Memo2 = memo("Memo2", 8, 8, 329, 113,
+    Memo2 = memo("Memo2", 8, 8, 329, kMemoHeight,
                  "создана для учета  электронных компонентов\n"
                  "радоилюбительской лаборатории, удобного подбора с \n"
                  "использованием параметров. Создана 17.03.2002\n"
@@ -147,7 +194,7 @@ void Tbase::buildAboutPage(QWidget *page)
                  "Сайт: не указан\n"
                  "Nickname: нет            Версия 2.0 для Linux\n"
                  "E-Mail: не указан        данные в кодировке 1251");
-    Memo1 = memo("Memo1", 344, 8, 217, 113,
+    Memo1 = memo("Memo1", 344, 8, 217, kMemoHeight,
                  "Цифры справочника имеют три основания:\n"
                  "опубликованный источник, обозначение\n"
                  "типа (напряжение стабилитронов КС) или\n"
@@ -155,6 +202,19 @@ void Tbase::buildAboutPage(QWidget *page)
                  "без сверки. Чего нет — отмечено «н/д».\n"
                  "Перед ответственным применением\n"
                  "сверяйте с паспортом самого прибора.");
+}
+
+// The about tab is as tall as its memos need (over the list, as the help tab is); the
+// window's title is put before the first memo's text once the window is made.
+void Tbase::aboutShow()
+{
+    fitMemoHeight(Memo2, kMemoHeight);
+    fitMemoHeight(Memo1, kMemoHeight);
+    const int below = std::max(Memo1->geometry().bottom(), Memo2->geometry().bottom()) + 1 + 4;
+    // The tab row and the frame around the page (laid out only once the window is shown).
+    const int around = pagecontrol->isVisible() ? pagecontrol->height() - pagecontrol->currentWidget()->height()
+                                                : pagecontrol->tabBar()->sizeHint().height() + 6;
+    pagecontrol->resize(pagecontrol->width(), std::max(pagecontrol->height(), below + around));
 }
 
 void Tbase::helpShow() { pagecontrol->resize(pagecontrol->width(), height() - 80); }

@@ -11,7 +11,12 @@
 
 namespace vosk {
 
-void Tbase::snameClick() { findname->setEnabled(sname->isChecked()); }
+// «по номиналу» reads the name as a value: it goes with the name box.
+void Tbase::snameClick()
+{
+    findname->setEnabled(sname->isChecked());
+    byvalue->setEnabled(sname->isChecked());
+}
 void Tbase::skolvoClick() { findkolvo->setEnabled(skolvo->isChecked()); }
 void Tbase::sdescClick() { finddesc->setEnabled(sdesc->isChecked()); }
 
@@ -34,7 +39,7 @@ void Tbase::finditClick()
             return;
         criteria.description = *text;
     }
-    criteria.byValue = byvalue->isChecked();
+    criteria.byValue = sname->isChecked() && byvalue->isChecked();
     apply(changing().search(criteria));
 }
 

@@ -255,13 +255,18 @@ void Tmain::FormShow()
 {
     if (!listsbuilt_)
         buildLists();
+    // The picture window takes the size of its drawings with the lookup: it runs now, not at
+    // the first paint, so that the window is placed at the size it will have.
+    if (!looked_ || lastText_ != Edit1->text())
+        find->click();
     placeImages();
-    if (images_)
-        images_->show();
-    // Once the window manager has framed both windows, the picture window goes below the frame.
+    // Once the window manager has framed both windows, the picture window goes below the frame
+    // (a frame may be known as soon as the window shows: watched before it does).
     onFrameKnown(this, [this] { placeImages(); });
-    if (images_)
+    if (images_) {
         onFrameKnown(images_, [this] { placeImages(); });
+        images_->show();
+    }
 }
 
 void Tmain::resizeEvent(QResizeEvent *event)

@@ -63,7 +63,7 @@ CloseDecision closeInventory(DataFolder &folder, const CompStore &store, Message
                           cp1251(") будут потеряны: файла main.dat больше нет.")
                 : was == DataFolder::MainFileNow::Replaced
                     ? cp1251("Файл main.dat останется таким, каким его заменили.")
-                : n > 0 ? cp1251("Будут потеряны изменения, сделанные после запуска программы: ") + std::to_string(n) + "."
+                : n > 0 ? cp1251("Будут потеряны изменения, сделанные после запуска программы:\u00A0") + std::to_string(n) + "."
                         : cp1251("Будут потеряны все изменения, сделанные после запуска программы.");
             if (!messages.confirm(lost + cp1251("\rЗакрыть без сохранения?")))
                 continue;

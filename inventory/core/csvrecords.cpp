@@ -77,7 +77,9 @@ bool CsvRecordReader::feed(std::string_view bytes)
         if (csv_parse(parser_, piece.data(), piece.size(), onField, onEnd, this) != piece.size()) {
             failed_ = true;
             error_ = cp1251("Файл не читается как CSV (строка ") + std::to_string(line_) + "): " +
-                     csv_strerror(csv_error(parser_));
+                     (csv_error(parser_) == CSV_ENOMEM    ? cp1251("не хватает памяти")
+                      : csv_error(parser_) == CSV_ETOOBIG ? cp1251("поле слишком велико")
+                                                          : cp1251("ошибка разбора") + " (" + csv_strerror(csv_error(parser_)) + ")");
             return false;
         }
         if (csv_get_buffer_size(parser_) > kMaxField) {

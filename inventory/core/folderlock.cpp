@@ -2,6 +2,7 @@
 
 #include "cp1251.h"
 #include "messages.h"
+#include "syserror.h"
 
 #include <cerrno>
 #include <climits>
@@ -16,7 +17,7 @@
 namespace vosk {
 namespace {
 
-std::string systemReason(int err) { return pathForMessage(std::strerror(err)); }
+std::string systemReason(int err) { return systemErrorText(err); }
 
 // The first line of a small system file (an identity), or nothing.
 std::string firstLineOf(const char *file)

@@ -121,8 +121,14 @@ Outcome Inventory::reset(int category)
     return selectCategory(category);
 }
 
-Outcome Inventory::search(const FilterCriteria &criteria)
+Outcome Inventory::search(const FilterCriteria &given)
 {
+    FilterCriteria criteria = given;
+    // «по номиналу» qualifies the name criterion: with no name but another criterion
+    // (a quantity, a description) there is nothing to read as a value, and the search is
+    // made by the others.
+    if (criteria.byValue && criteria.name.empty() && (criteria.quantity != 0 || !criteria.description.empty()))
+        criteria.byValue = false;
     if (criteria.byValue && !readValueQuery(criteria.name)) {
         Outcome out;
         out.refuse(criteria.name.empty()

@@ -7,6 +7,7 @@
 #include "folderlock.h"
 #include "messages.h"
 #include "stock.h"
+#include "syserror.h"
 
 #include <cerrno>
 #include <charconv>
@@ -333,14 +334,14 @@ bool Journal::openForAppend(std::string &reason)
     if (fd_ < 0 || ::fstat(fd_, &st) != 0 || !S_ISREG(st.st_mode)) {
         const int err = errno;
         const bool special = fd_ >= 0 ? !S_ISREG(st.st_mode) : err == ENXIO || err == EISDIR;
-        reason = special ? cp1251("это не обычный файл (канал, устройство или папка)") : pathForMessage(std::strerror(err));
+        reason = special ? cp1251("это не обычный файл (канал, устройство или папка)") : systemErrorText(err);
         closeFile();
         return false;
     }
     // Truncated only once known to be a regular file; shared with the folder's group, so
     // that another member can recover it after a crash.
     if (!continueFile_ && ::ftruncate(fd_, 0) != 0) {
-        reason = pathForMessage(std::strerror(errno));
+        reason = systemErrorText(errno);
         closeFile();
         return false;
     }
@@ -348,7 +349,7 @@ bool Journal::openForAppend(std::string &reason)
     if (!continueFile_) {
         const std::string header = journalHeaderLine(base());
         if (::write(fd_, header.data(), header.size()) != static_cast<ssize_t>(header.size())) {
-            reason = pathForMessage(errno ? std::strerror(errno) : "short write");
+            reason = (errno ? systemErrorText(errno) : cp1251("записано не всё"));
             closeFile();
             ::unlink(p.c_str());
             return false;
@@ -381,7 +382,7 @@ bool Journal::record(const JournalEntry &entry)
         errno = 0;
         const ssize_t n = ::write(fd_, line.data(), line.size());
         if (n != static_cast<ssize_t>(line.size()) || ::fdatasync(fd_) != 0) {
-            reason = pathForMessage(errno ? std::strerror(errno) : "short write");
+            reason = (errno ? systemErrorText(errno) : cp1251("записано не всё"));
             ok = false;
             // A part of the line may have gone out: the reader ignores a torn last line, but
             // a later whole line after it would be lost with it. Start the next append anew.

@@ -24,9 +24,10 @@ CanonicalName canonicalName(int category, std::string_view text)
     }
     const std::string quoted = cp1251("«") + std::string(text) + cp1251("»");
     if (!std::isfinite(value) || !(value > 0)) {
-        out.refusal = cp1251("Номинал ") + quoted +
-                      cp1251(" не прочитан: нужно число и единица раздела (например 4,7К, 100е, 1М или 100нф, "
-                             "0,1мкф, 22пф).");
+        // The examples are of this category's scale only: the text refused may well be a
+        // valid value of the other one (a resistor's «4,7К» moved to capacitors).
+        out.refusal = cp1251("Номинал ") + quoted + cp1251(" не прочитан: нужно число и единица раздела (например ") +
+                      cp1251(isResistanceCategory(category) ? "4,7К, 100е или 1М)." : "100нф, 0,1мкф или 22пф).");
         return out;
     }
     std::string name = shownominal(value);

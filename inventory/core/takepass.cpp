@@ -121,7 +121,8 @@ void TakePass::answer(int v)
     ++takeseen_;
     taken_ += v;
     if (std::to_string(takeseen_) == row.found) {
-        report_ += "[" + std::to_string(taken_) + cp1251(" из ") + row.needed + "]" + kCR;
+        // No line break inside the bracket: no-break spaces (0xA0) around «из».
+        report_ += "[" + std::to_string(taken_) + cp1251("\u00A0из\u00A0") + row.needed + "]" + kCR;
         ++takerow_;
         taken_ = 0;
         takeseen_ = 0;

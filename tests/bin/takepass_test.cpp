@@ -41,8 +41,8 @@ TEST(TakePass, EveryOfferRefusedTakesNothing)
     ASSERT_TRUE(pass.finished());
     EXPECT_FALSE(pass.nothingToApply());
     EXPECT_TRUE(pass.takes().empty());
-    EXPECT_EQ(pass.report(), kRule + T("\r1. Транзисторы КТ315  \r[0 из 2]\r") + kRule +
-                                 T("\r2. Резисторы 10К  \r[0 из 1]\r") + kQuestion);
+    EXPECT_EQ(pass.report(), kRule + T("\r1. Транзисторы КТ315  \r[0\u00A0из\u00A02]\r") + kRule +
+                                 T("\r2. Резисторы 10К  \r[0\u00A0из\u00A01]\r") + kQuestion);
 
     ViewList view;
     EXPECT_TRUE(test::applyTakes(b.store, view, pass.takes()).empty());
@@ -75,7 +75,7 @@ TEST(TakePass, ThreeOfAStockOfFiveLeaveTwoAndTheRowTurnsYellow)
     EXPECT_FALSE(pass.active());
     EXPECT_FALSE(pass.offer());
     EXPECT_EQ(pass.takes(), (std::vector<Take>{{8, T("КТ315"), "npn", 3}}));
-    EXPECT_EQ(pass.report(), kRule + T("\r1. Транзисторы КТ315 npn \rТранзисторы КТ315 npn взято: 3;   [3 из 3]\r") +
+    EXPECT_EQ(pass.report(), kRule + T("\r1. Транзисторы КТ315 npn \rТранзисторы КТ315 npn взято: 3;   [3\u00A0из\u00A03]\r") +
                                  kQuestion);
 
     ViewList view;
@@ -111,7 +111,7 @@ TEST(TakePass, AmountIsHeldWithinTheOffer)
     pass.take(1);
     EXPECT_EQ(pass.takes(), (std::vector<Take>{{8, T("КТ315"), "npn2", 1}}));
     EXPECT_EQ(pass.report(),
-              kRule + T("\r1. Транзисторы КТ315  \rТранзисторы КТ315 npn2 взято: 1;   [1 из 4]\r") + kQuestion);
+              kRule + T("\r1. Транзисторы КТ315  \rТранзисторы КТ315 npn2 взято: 1;   [1\u00A0из\u00A04]\r") + kQuestion);
 }
 
 TEST(TakePass, NeedMetEarlyPassesOverTheRestOfTheRow)
@@ -137,8 +137,8 @@ TEST(TakePass, NeedMetEarlyPassesOverTheRestOfTheRow)
     EXPECT_EQ(pass.offer()->prompt, T("N2 КД522  взять: КД522  еще надо 1"));
     pass.take(1);
     EXPECT_TRUE(pass.finished());
-    EXPECT_EQ(pass.report(), kRule + T("\r1. Транзисторы КТ31  \rТранзисторы КТ315 a взято: 5;   [5 из 5]\r") + kRule +
-                                 T("\r2. Диоды КД522  \rДиоды КД522  взято: 1;   [1 из 1]\r") + kQuestion);
+    EXPECT_EQ(pass.report(), kRule + T("\r1. Транзисторы КТ31  \rТранзисторы КТ315 a взято: 5;   [5\u00A0из\u00A05]\r") + kRule +
+                                 T("\r2. Диоды КД522  \rДиоды КД522  взято: 1;   [1\u00A0из\u00A01]\r") + kQuestion);
 
     // Taking less first: the second record is offered the rest, the third is passed over
     // and is the last one the reference window was given.
@@ -158,7 +158,7 @@ TEST(TakePass, NeedMetEarlyPassesOverTheRestOfTheRow)
     EXPECT_EQ(pass.lastOffered(), T("КТ312"));
     EXPECT_EQ(pass.takes().size(), 2u);
     EXPECT_EQ(pass.report(), kRule + T("\r1. Транзисторы КТ31  \rТранзисторы КТ315 a взято: 3;   Транзисторы КТ3102 b "
-                                       "взято: 2;   [5 из 5]\r") +
+                                       "взято: 2;   [5\u00A0из\u00A05]\r") +
                                  kQuestion);
 
     // A record holding nothing is passed over even as the very first offer.
@@ -172,7 +172,7 @@ TEST(TakePass, NeedMetEarlyPassesOverTheRestOfTheRow)
     EXPECT_EQ(pass.offer()->listRow, 1);
     EXPECT_EQ(pass.offer()->maximum, 2);
     pass.take(2);
-    EXPECT_EQ(pass.report(), kRule + T("\r1. Транзисторы КТ315  \rТранзисторы КТ315 b взято: 2;   [2 из 2]\r") + kQuestion);
+    EXPECT_EQ(pass.report(), kRule + T("\r1. Транзисторы КТ315  \rТранзисторы КТ315 b взято: 2;   [2\u00A0из\u00A02]\r") + kQuestion);
 }
 
 TEST(TakePass, TwoRecordsOfOneForANeedOfFive)
@@ -192,7 +192,7 @@ TEST(TakePass, TwoRecordsOfOneForANeedOfFive)
     pass.take(1);
     EXPECT_TRUE(pass.finished());
     EXPECT_EQ(pass.takes(), (std::vector<Take>{{8, T("КТ315"), "a", 1}, {8, T("КТ315"), "b", 1}}));
-    EXPECT_NE(pass.report().find(T("[2 из 5]\r")), std::string::npos);
+    EXPECT_NE(pass.report().find(T("[2\u00A0из\u00A05]\r")), std::string::npos);
 
     ViewList view;
     EXPECT_TRUE(test::applyTakes(b.store, view, pass.takes()).empty());
@@ -236,10 +236,10 @@ TEST(TakePass, WholeReportOfAPassOverSeveralRows)
     const std::string expected = T("Нет: Диоды КД522 нужно: 4\r"
                                    "_________________________________\r"
                                    "1. Транзисторы КТ315 npn \r"
-                                   "Транзисторы КТ315 npn взято: 4;   Транзисторы КТ315 npn ТО-92 взято: 1;   [5 из 6]\r"
+                                   "Транзисторы КТ315 npn взято: 4;   Транзисторы КТ315 npn ТО-92 взято: 1;   [5\u00A0из\u00A06]\r"
                                    "_________________________________\r"
                                    "2. Резисторы 10К  \r"
-                                   "Резисторы 10К МЛТ взято: 2;   Резисторы 10К   взято: 3;   [5 из 5]\r"
+                                   "Резисторы 10К МЛТ взято: 2;   Резисторы 10К   взято: 3;   [5\u00A0из\u00A05]\r"
                                    "OK - взять детели,  Отмена - оставить детали");
     EXPECT_EQ(pass.report(), expected);
     EXPECT_EQ(pass.takes().size(), 4u);
@@ -429,7 +429,7 @@ TEST(TakePass, EveryTakeIsKeptPastTwoHundredAndFiftySix)
     EXPECT_EQ(offers, 300);
     ASSERT_EQ(pass.takes().size(), 300u);
     EXPECT_EQ(pass.takes()[299], (Take{8, T("КТ315"), "d299", 1}));
-    EXPECT_NE(pass.report().find(T("[300 из 300]\r")), std::string::npos);
+    EXPECT_NE(pass.report().find(T("[300\u00A0из\u00A0300]\r")), std::string::npos);
 
     ViewList view;
     EXPECT_TRUE(test::applyTakes(b.store, view, pass.takes()).empty());
@@ -453,7 +453,7 @@ TEST(TakePass, TakesKeepTheFullCategory)
     ASSERT_TRUE(startPass(pass, b));
     pass.take(2);
     EXPECT_EQ(pass.takes(), (std::vector<Take>{{300, "x", "d", 2}}));
-    EXPECT_EQ(pass.report(), kRule + "\r1. c300 x  \rc300 x d " + T("взято: 2;   [2 из 2]\r") + kQuestion);
+    EXPECT_EQ(pass.report(), kRule + "\r1. c300 x  \rc300 x d " + T("взято: 2;   [2\u00A0из\u00A02]\r") + kQuestion);
     ViewList view;
     EXPECT_TRUE(test::applyTakes(b.store, view, pass.takes()).empty());
     EXPECT_EQ(b.store.quantity[1], 5); // category 44 untouched

@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <set>
 #include <optional>
 #include <sstream>
 #include <string>
@@ -74,19 +75,21 @@ TEST(DrawingSets, MarkingSetHas47UprightFrames)
     ASSERT_TRUE(loaded.has_value());
     const vosk::GifFrames &set = *loaded;
     ASSERT_EQ(set.count(), 47);
-    EXPECT_EQ(set.screenWidth(), 49);
+    // Frames of unknown marks carry a column of words (31 wide) beside the drawing and are
+    // at least 120 high (the words' length): frame 22 (49 x 78) is 80 x 120.
+    EXPECT_EQ(set.screenWidth(), 80);
     EXPECT_EQ(set.screenHeight(), 122);
     checkCommon("marking.gif", set);
     EXPECT_EQ(set.frame(0)->width, 20);
     EXPECT_EQ(set.frame(0)->height, 112);
-    EXPECT_EQ(set.frame(22)->width, 49);
-    EXPECT_EQ(set.frame(22)->height, 78);
+    EXPECT_EQ(set.frame(22)->width, 49 + 31);
+    EXPECT_EQ(set.frame(22)->height, 120);
     for (int i = 0; i < set.count(); ++i) {
         if (i == 22)
             continue;
         const vosk::GifFrame &f = *set.frame(i);
         EXPECT_GE(f.width, 15) << "frame " << i;
-        EXPECT_LE(f.width, 26) << "frame " << i;
+        EXPECT_LE(f.width, 26 + 31) << "frame " << i;
         EXPECT_GE(f.height, 94) << "frame " << i;
         EXPECT_LE(f.height, 122) << "frame " << i;
         EXPECT_LT(f.width, f.height) << "frame " << i;
@@ -160,9 +163,17 @@ std::map<std::string, std::map<int, Row>> catalogue()
     return rows;
 }
 
+std::map<int, std::vector<std::vector<std::string>>> markingRecords(const std::string &table);
+bool allUnknown(const std::vector<std::vector<std::string>> &records);
+
 TEST(DrawingSets, DrawingNumberNIsFrameNMinusOneOfTheTableSize)
 {
     const auto rows = catalogue();
+    std::set<int> unknownMarks;
+    for (const auto &[number, recs] : markingRecords(readFile(kMarkingTable)))
+        if (allUnknown(recs))
+            unknownMarks.insert(number);
+    ASSERT_GT(unknownMarks.size(), 20u);
     const struct {
         const char *set;
         const char *file;
@@ -177,8 +188,11 @@ TEST(DrawingSets, DrawingNumberNIsFrameNMinusOneOfTheTableSize)
         for (const auto &[number, row] : table) {
             const vosk::GifFrame *f = frames.frame(number - 1);
             ASSERT_NE(f, nullptr) << s.set << " drawing " << number;
-            EXPECT_EQ(f->width, row.width) << s.set << " drawing " << number;
-            EXPECT_EQ(f->height, row.height) << s.set << " drawing " << number;
+            // A drawing of unknown marks has the words' column (31 wide) beside it and is
+            // at least as high as the words are long (120).
+            const bool words = std::string(s.set) == "marking" && unknownMarks.count(number);
+            EXPECT_EQ(f->width, row.width + (words ? 31 : 0)) << s.set << " drawing " << number;
+            EXPECT_EQ(f->height, words ? std::max(row.height, 120) : row.height) << s.set << " drawing " << number;
         }
     }
 }
@@ -265,16 +279,29 @@ TEST(DrawingSets, MarksNamedInTheMarkingTableAreDrawnAndUnknownMarksSaySo)
             filled = filled || isColour(p, 214, 232, 238) || isColour(p, 52, 52, 56) || isColour(p, 246, 206, 150);
             dimension = dimension || isColour(p, 0, 0, 150);
         }
-        int inked = 0; // black pixels where the words go: the right edge, or the top of a low frame
+        // Black pixels where the words on unknown marks go: a column of their own, 31 pixels
+        // wide, right of the drawing; in a drawing of known marks, its right edge or top.
+        const int column = allUnknown(recs) ? 31 : 7;
+        int inked = 0;
         for (int y = 0; y < f->height; ++y)
             for (int x = 0; x < f->width; ++x)
-                if ((x >= f->width - 7 || y < 12) && f->pixels[y * f->width + x] == 0xFF000000u)
+                if ((x >= f->width - column || (!allUnknown(recs) && y < 12)) && f->pixels[y * f->width + x] == 0xFF000000u)
                     ++inked;
         if (allUnknown(recs)) {
             ++unknown;
             EXPECT_FALSE(filled) << "drawing " << number;
             EXPECT_FALSE(dimension) << "drawing " << number;
-            EXPECT_GT(inked, 100) << "drawing " << number;
+            // Letters 14 pixels high (the 5 x 7 font at twice its size): many hundred
+            // pixels, along two lines about 118 pixels long.
+            EXPECT_GT(inked, 600) << "drawing " << number;
+            int rowsInked = 0;
+            for (int y = 0; y < f->height; ++y) {
+                bool any = false;
+                for (int x = f->width - column; x < f->width; ++x)
+                    any = any || f->pixels[y * f->width + x] == 0xFF000000u;
+                rowsInked += any ? 1 : 0;
+            }
+            EXPECT_GE(rowsInked, 95) << "drawing " << number; // the gaps between letters blank
         } else {
             EXPECT_TRUE(filled) << "drawing " << number;
             EXPECT_LT(inked, 60) << "drawing " << number;

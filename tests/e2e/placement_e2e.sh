@@ -19,13 +19,18 @@ frame_is() { # expected x y w h, then the frame
   [ "$1 $2 $3 $4" = "$5 $6 $7 $8" ]
 }
 splash_frame() { frame_is "$SPLASH_X" "$SPLASH_Y" 307 266 "$@"; }
+# The centre of the frame within 2 pixels of the splash's centre (halves rounded).
+centred_on_splash() {
+  local dx=$(( 2 * $1 + $3 - 2 * SPLASH_X - 307 )) dy=$(( 2 * $2 + $4 - 2 * SPLASH_Y - 266 ))
+  (( dx >= -4 && dx <= 4 && dy >= -4 && dy <= 4 ))
+}
 # Left 5, top 1, as high as the screen less 80; as wide as the page control with its margin
 # (607) plus at most the frame's sides.
 inventory_frame() { (( $1 == 5 && $2 == 1 && $4 == SH - 80 && $3 >= 607 && $3 <= 613 )); }
 reference_frame() { frame_is 102 118 611 213 "$@"; }
-# Hangs below the reference window's frame, with its right edge at most at the reference
-# window's (the picture window is placed before a lookup makes it narrower).
-picture_frame() { (( $2 == 118 + 213 && $1 + $3 <= 102 + 611 && $1 + $3 >= 102 + 611 - 20 )) && inside_screen "$@"; }
+# Hangs below the reference window's frame, its right edge on the reference window's (placed
+# at the size the first lookup gives it).
+picture_frame() { (( $2 == 118 + 213 && $1 + $3 == 102 + 611 )) && inside_screen "$@"; }
 
 one_screen() { # WIDTHxHEIGHT
   local size=$1 box base ref images f
@@ -53,9 +58,10 @@ one_screen() { # WIDTHxHEIGHT
   else
     check "$size: the splash is shown with the message" false
   fi
-  f=$(frame_geometry "$box")
+  f=$(wait_frame "$box" centred_on_splash 10) || true
   echo "  message box frame: $f"
   check "$size: the message box lies inside the screen ($f)" inside_screen $f
+  check "$size: the message box is centred on the splash ($f)" centred_on_splash $f
   # Each message answered, its file is created.
   for file in main.dat strings.dat components.lst; do
     box=$(wait_window '^Voskbase$' 30) || abort "$size: no message box for $file"

@@ -138,11 +138,11 @@ void BinWindowTest::takingPassesApplyWhatTheReportLists()
     const Strings shown = f.takeMessages();
     QCOMPARE(shown.size(), size_t(1));
     const std::string report = std::string("_________________________________\r1. Транзисторы КТ315 npn \r") +
-                               "Транзисторы КТ315 npn взято: 3;   [3 из 3]\r" +
+                               "Транзисторы КТ315 npn взято: 3;   [3\u00A0из\u00A03]\r" +
                                "_________________________________\r2. Диоды КД522Б  \r" +
-                               "Диоды КД522Б x взято: 1;   Диоды КД522Б y взято: 1;   [2 из 5]\r" +
+                               "Диоды КД522Б x взято: 1;   Диоды КД522Б y взято: 1;   [2\u00A0из\u00A05]\r" +
                                "_________________________________\r3. Рез2 10К  \r" +
-                               "Рез2 10К a взято: 1;   Рез2 10К b взято: 1;   [2 из 2]\r" +
+                               "Рез2 10К a взято: 1;   Рез2 10К b взято: 1;   [2\u00A0из\u00A02]\r" +
                                "OK - взять детели,  Отмена - оставить детали";
     QCOMPARE(shown[0], report);
     // Each emptied record left the store, the last one moving into its place.
@@ -170,7 +170,7 @@ void BinWindowTest::aPassEndsWithNothingAppliedWhenLeftOrCancelled()
     f.messages.answers.push_back(false); // Cancel
     f.take->click();
     QCOMPARE(f.takeMessages(), (Strings{"Нет: Транзисторы КТ999 нужно: 2\r_________________________________\r"
-                                        "1. Транзисторы КТ315 npn \r[0 из 3]\r"
+                                        "1. Транзисторы КТ315 npn \r[0\u00A0из\u00A03]\r"
                                         "OK - взять детели,  Отмена - оставить детали"}));
     QCOMPARE(f.records(), before);
     QVERIFY(f.take->isHidden());
@@ -190,7 +190,7 @@ void BinWindowTest::aPassEndsWithNothingAppliedWhenLeftOrCancelled()
     f.takecomp->setValue(0);
     f.messages.answers.push_back(true);
     f.take->click();
-    QCOMPARE(f.takeMessages(), (Strings{"_________________________________\r1. Транзисторы КТ315 npn \r[0 из 3]\r"
+    QCOMPARE(f.takeMessages(), (Strings{"_________________________________\r1. Транзисторы КТ315 npn \r[0\u00A0из\u00A03]\r"
                                         "OK - взять детели,  Отмена - оставить детали"}));
     QCOMPARE(f.records(), before);
     // Clearing the bin in the middle of a pass ends it.

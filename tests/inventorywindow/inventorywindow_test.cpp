@@ -180,6 +180,27 @@ void InventoryWindowTest::movingBetweenCategories()
     f.movecomp->click();
     QCOMPARE(f.takeMessages(), (Strings{"Нет такой детали"}));
     QCOMPARE(f.records(), (Strings{"6|100нф|3|К73", "7|100нф|3|К73"}));
+
+    // A resistor refused by a capacitor category: the examples of a valid name are in
+    // farads, not the resistor's own spelling that was just refused; and the other way.
+    WindowFixture r("1|4,7К|5|x\n4|100нф|2|y\n");
+    r.open();
+    const std::pair<int, const char *> moves[] = {{1, "4,7К"}, {4, "100нф"}};
+    for (const auto &[from, part] : moves) {
+        r.ComboBox->setCurrentIndex(from);
+        r.name->setText(u(part));
+        r.description->setText(u(from == 1 ? "x" : "y"));
+        r.kolvo->setValue(1);
+        r.tomove->setCurrentIndex(from == 1 ? 4 : 1);
+        r.movecomp->click();
+        const Strings said = r.takeMessages();
+        QCOMPARE(said.size(), size_t(1));
+        QVERIFY2(said[0].find(from == 1 ? "(например 100нф, 0,1мкф или 22пф)" : "(например 4,7К, 100е или 1М)") !=
+                     std::string::npos,
+                 said[0].c_str());
+        QCOMPARE(said[0].find(part), said[0].rfind(part)); // named once: as the refused name
+    }
+    QCOMPARE(r.records(), (Strings{"1|4,7К|5|x", "4|100нф|2|y"}));
 }
 
 void InventoryWindowTest::pickingARowThenTakingEmptiesThatRecord()

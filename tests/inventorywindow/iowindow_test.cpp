@@ -220,6 +220,29 @@ void IoWindowTest::searchByValue()
     QCOMPARE(said.size(), size_t(1));
     QVERIFY(said[0].find("не читается как номинал") != std::string::npos);
     QCOMPARE(f.listNames(), (Strings{"4,7К", "4,7К"}));
+
+    // «по номиналу» qualifies the name only: a search by quantity alone is made while it
+    // stays ticked, with the name box off (greyed, as «по номиналу» is) or left empty.
+    f.skolvo->setChecked(true);
+    f.findkolvo->setValue(2);
+    f.sname->setChecked(false);
+    QVERIFY(!byvalue->isEnabled());
+    f.findit->click();
+    QCOMPARE(f.takeMessages(), Strings{});
+    QCOMPARE(f.listNames(), Strings{"47К"});
+    f.findkolvo->setValue(3);
+    f.sname->setChecked(true);
+    QVERIFY(byvalue->isEnabled() && byvalue->isChecked());
+    f.findname->clear();
+    f.findit->click();
+    QCOMPARE(f.takeMessages(), Strings{});
+    QCOMPARE(f.listNames(), Strings{"КТ315Б"});
+    // With nothing but an empty name to read, the value is still asked for.
+    f.skolvo->setChecked(false);
+    f.findit->click();
+    const Strings asked = f.takeMessages();
+    QCOMPARE(asked.size(), size_t(1));
+    QVERIFY(asked[0].find("введите номинал") != std::string::npos);
 }
 
 QTEST_MAIN(IoWindowTest)

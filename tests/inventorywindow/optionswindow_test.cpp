@@ -173,6 +173,15 @@ void OptionsWindowTest::aboutTextsAndHelpPageHeight()
     QCOMPARE(f.pagecontrol->height(), f.base->height() - 80);
     f.pagecontrol->setCurrentIndex(0);
     QCOMPARE(f.pagecontrol->height(), 153);
+    // The about tab holds its memos whole, however tall their lines make them; leaving it
+    // gives the pages their height back.
+    f.base->show();
+    QVERIFY(QTest::qWaitForWindowExposed(f.base.get()));
+    f.pagecontrol->setCurrentIndex(5);
+    for (QPlainTextEdit *memo : {f.Memo1, f.Memo2})
+        QVERIFY2(f.pagecontrol->currentWidget()->rect().contains(memo->geometry()), qPrintable(memo->objectName()));
+    f.pagecontrol->setCurrentIndex(1);
+    QCOMPARE(f.pagecontrol->height(), 153);
 }
 
 QTEST_MAIN(OptionsWindowTest)

@@ -153,6 +153,19 @@ void ReferenceWindowTest::drawingChooserSizesThePictureWindow()
 
 void ReferenceWindowTest::pictureWindowHangsBelowAndFollowsResizesOnly()
 {
+    {
+        // The first showing places the picture window at the size the first lookup gives it:
+        // right edges flush, below the reference window.
+        TImages images;
+        Tmain main(&images);
+        QCOMPARE(images.width(), 177); // as created
+        main.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&main));
+        QCOMPARE(images.width(), 170); // the drawings of the type in the box
+        const QRect outer = main.frameGeometry();
+        QCOMPARE(images.frameGeometry().right(), outer.right());
+        QCOMPARE(images.frameGeometry().top(), outer.bottom() + 1);
+    }
     TImages images;
     Tmain main(&images);
     images.resize(170, 144); // as after the lookup of Д9Б

@@ -112,7 +112,7 @@ TEST(Closing, WhenSavingIsImpossibleTheUserRetriesSavesElsewhereOrGivesUp)
     EXPECT_EQ(closeInventory(writable, s, messages), CloseDecision::Close);
     const auto asked = messages.texts(Kind::Confirm);
     ASSERT_EQ(asked.size(), 2u);
-    EXPECT_TRUE(contains(asked[0], "после запуска программы: 2.")) << utf8From1251(asked[0]);
+    EXPECT_TRUE(contains(asked[0], "после запуска программы:\u00A02.")) << utf8From1251(asked[0]);
     EXPECT_EQ(messages.texts(Kind::Choose).size(), 2u);
     EXPECT_FALSE(here.exists("main.jnl"));
     EXPECT_TRUE(std::filesystem::is_directory(here.file("main.dat")));

@@ -244,21 +244,23 @@ void Font::draw(Canvas &canvas, int x, int y, std::string_view text, std::uint8_
     }
 }
 
-void Font::drawUpward(Canvas &canvas, int x, int y, std::string_view text, std::uint8_t colour) const
+void Font::drawUpward(Canvas &canvas, int x, int y, std::string_view text, std::uint8_t colour, int scale) const
 {
     const Table &t = table(size_);
     // Turned a quarter left: glyph rows become columns, glyph columns run upwards.
     for (char ch : text) {
         const Built *g = glyphFor(t, static_cast<unsigned char>(ch));
         if (!g) {
-            y -= spaceWidth(size_) + 1;
+            y -= (spaceWidth(size_) + 1) * scale;
             continue;
         }
         for (int r = 0; r < t.height; ++r)
             for (int c = 0; c < g->width; ++c)
                 if (g->bits[r] & (1u << c))
-                    canvas.set(x + r, y - c, colour);
-        y -= g->width + 1;
+                    for (int dx = 0; dx < scale; ++dx)
+                        for (int dy = 0; dy < scale; ++dy)
+                            canvas.set(x + r * scale + dx, y - c * scale - dy, colour);
+        y -= (g->width + 1) * scale;
     }
 }
 

@@ -20,8 +20,9 @@ public:
     bool covers(std::string_view text) const;
     // Horizontal text with its top-left corner at (x, y).
     void draw(Canvas &canvas, int x, int y, std::string_view text, std::uint8_t colour) const;
-    // Text read from the bottom up, its box starting at column x and ending at row y.
-    void drawUpward(Canvas &canvas, int x, int y, std::string_view text, std::uint8_t colour) const;
+    // Text read from the bottom up, its box starting at column x and ending at row y; every
+    // dot of the glyphs drawn as a square of `scale` pixels (the text scale times as long).
+    void drawUpward(Canvas &canvas, int x, int y, std::string_view text, std::uint8_t colour, int scale = 1) const;
 
 private:
     FontSize size_;

@@ -4,7 +4,8 @@
 //   vosk_drawings <catalogue.tsv> <marking.txt> <output folder>
 //
 // The catalogue gives each frame's size and package, the reference book's marking table
-// the marks of the marking set. The output is a pure function of the two tables: running
+// the marks of the marking set (a drawing whose marks are all unknown gets a column with the
+// words «маркировка неизвестна» beside it, and is wider than its catalogue size). The output is a pure function of the two tables: running
 // the tool again gives the same bytes, which is how the committed files are checked.
 
 #include "catalogue.h"
@@ -30,8 +31,9 @@ void writeSet(const std::vector<drawings::Entry> &all, const std::string &set,
     int screenHeight = 0;
     for (const auto &e : entries) {
         frames.push_back(draw(e));
-        screenWidth = std::max(screenWidth, e.width);
-        screenHeight = std::max(screenHeight, e.height);
+        // A frame may be wider than its entry (the words beside a drawing of unknown marks).
+        screenWidth = std::max(screenWidth, frames.back().width());
+        screenHeight = std::max(screenHeight, frames.back().height());
     }
     // A quarter of a second per frame, as the sets have always carried.
     drawings::writeGif(path, screenWidth, screenHeight, frames, 25);

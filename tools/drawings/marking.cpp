@@ -2,8 +2,8 @@
 // rings, dots and end marks sit. The package comes from the description table, the marks
 // from the reference book's marking table. Frames are only 15 to 26 pixels wide, so the
 // figures use the 3 x 5 font and the one dimension drawn is the body length; a frame whose
-// marks are unknown shows the outline only, with the words "маркировка неизвестна"
-// where the dimension would be.
+// marks are unknown shows the outline only, without the dimension, and a column of its own
+// to the right with the words "маркировка неизвестна" in the 5 x 7 font at twice its size.
 
 #include "bodies.h"
 #include "drafting.h"
@@ -243,12 +243,7 @@ void drawAxial(Canvas &c, const Entry &e, const MarkingPlan &plan)
     faceDot(plan.top, y0 - 1);
     faceDot(plan.bottom, y1 + 1);
 
-    if (plan.unknown) {
-        const int tw = small.width(unknownWords());
-        if (tw > H - 2)
-            cannotRead(e, "frame too short for the words on unknown marks");
-        small.drawUpward(c, W - small.height() - 1, (H - 1 + tw) / 2, unknownWords(), Black);
-    } else {
+    if (!plan.unknown) { // the words on unknown marks go beside the frame (drawMarkingFrame)
         // Body length.
         const int dx = x0 + bw + 2;
         extensionLine(c, x0 + bw, y0, dx + 1, y0);
@@ -311,47 +306,42 @@ void drawBlock(Canvas &c, const Entry &e, const MarkingPlan &plan)
         drawCaption(c, large, e.caption, 1);
 }
 
+// The drawing of unknown marks with the words beside it, in a column of its own to the
+// right: two upright lines, «маркировка» and «неизвестна», in the large font drawn at twice
+// its size (letters 14 pixels high), so that they read at the picture window's size.
+Canvas withUnknownWords(const Canvas &drawing)
+{
+    const Font large(FontSize::Large);
+    constexpr int kScale = 2;
+    const int lineHeight = large.height() * kScale;
+    const std::string &words = unknownWords();
+    const std::size_t gap = words.find(' ');
+    const std::string lines[2] = {words.substr(0, gap), words.substr(gap + 1)};
+    const int longest = std::max(large.width(lines[0]), large.width(lines[1])) * kScale;
+    // A frame too short for the words grows to hold them, the drawing in its middle.
+    const int height = std::max(drawing.height(), longest + 2);
+    const int top = (height - drawing.height()) / 2;
+    Canvas canvas(drawing.width() + 2 * lineHeight + 3, height, White);
+    for (int x = 0; x < drawing.width(); ++x)
+        for (int y = 0; y < drawing.height(); ++y)
+            canvas.set(x, top + y, drawing.at(x, y));
+    for (int k = 0; k < 2; ++k)
+        large.drawUpward(canvas, drawing.width() + 1 + k * (lineHeight + 1),
+                         (height - 1 + large.width(lines[k]) * kScale) / 2, lines[k], Black, kScale);
+    return canvas;
+}
+
 } // namespace
 
 Canvas drawMarkingFrame(const Entry &entry, const TableMarks &marks)
 {
     const MarkingPlan plan = readPlan(entry, marks);
     Canvas canvas(entry.width, entry.height, White);
-    if (!plan.block) {
-        drawAxial(canvas, entry, plan);
-        return canvas;
-    }
-    if (!plan.unknown) {
+    if (plan.block)
         drawBlock(canvas, entry, plan);
-        return canvas;
-    }
-    // A block of unknown marks: the words upright at the right edge when the frame is
-    // tall enough, else in two lines at the top; the block takes the rest.
-    const Font small(FontSize::Small);
-    const std::string &words = unknownWords();
-    const int tw = small.width(words);
-    const bool upright = tw <= entry.height - 2;
-    const int across = small.height() + 2;
-    const int topRows = 2 * (small.height() + 1) + 1;
-    Canvas part(upright ? entry.width - across : entry.width, upright ? entry.height : entry.height - topRows, White);
-    drawBlock(part, entry, plan);
-    const int dy = upright ? 0 : topRows;
-    for (int x = 0; x < part.width(); ++x)
-        for (int y = 0; y < part.height(); ++y)
-            canvas.set(x, y + dy, part.at(x, y));
-    if (upright) {
-        small.drawUpward(canvas, entry.width - small.height() - 1, (entry.height - 1 + tw) / 2, words, Black);
-    } else {
-        const std::size_t gap = words.find(' ');
-        const std::string lines[2] = {words.substr(0, gap), words.substr(gap + 1)};
-        for (int k = 0; k < 2; ++k) {
-            const int w = small.width(lines[k]);
-            if (w > entry.width - 2)
-                cannotRead(entry, "frame too narrow for the words on unknown marks");
-            small.draw(canvas, (entry.width - w) / 2, 1 + k * (small.height() + 1), lines[k], Black);
-        }
-    }
-    return canvas;
+    else
+        drawAxial(canvas, entry, plan);
+    return plan.unknown ? withUnknownWords(canvas) : canvas;
 }
 
 } // namespace drawings
