@@ -44,7 +44,7 @@ void Tbase::attachBinList()
     binModel_ = new BinList(*inventory_, this);
     listtofind->setModel(binModel_);
     listtofind->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
-    const int widths[] = {0, 90, 130, 40, 50, 50};
+    const int widths[] = {0, 90, 130, 40, 50, 50, 55, 120};
     for (int c = 1; c < BinList::kColumns; ++c) {
         // At least as wide as the column's title in this face.
         const QString title = binModel_->headerData(c, Qt::Horizontal, Qt::DisplayRole).toString();

@@ -15,7 +15,8 @@
 namespace vosk {
 namespace {
 
-// A bill of materials is a few hundred lines; anything far larger is no such file.
+// A bill of materials is a few hundred lines; anything far larger is no such file (its lines
+// are bounded too: kBomRows).
 constexpr std::uintmax_t kBomLimit = 16u << 20;
 // The taking pass pairs its offers with the list: a refill under it would offer wrong parts.
 std::string passBusy()
@@ -222,7 +223,7 @@ BomRead Inventory::readBomFile(const std::string &path) const
         failed.error = cp1251("Файл больше 16 МБ: это не список деталей. ") + pathForMessage(path);
         return failed;
     }
-    const ReadResult file = readFileBytes(path);
+    const ReadResult file = readFileBytes(path, kBomLimit);
     if (file.status != ReadStatus::Ok) {
         failed.error =
             cp1251("Не удалось прочитать ") + pathForMessage(path) + (file.reason.empty() ? "" : ": " + file.reason);
@@ -260,6 +261,10 @@ Outcome Inventory::binLoad(const BomRead &bom)
             unmapped += cp1251("\rстрока ") + std::to_string(l.line) + ": " + l.references + " \xAB" + l.value +
                 "\xBB: " + l.problem;
     }
+    for (BinRow &r : bin_)
+        if (r.part && r.part->perBoard == 0)
+            r.part->perBoard = binNumber(r.needed);
+    applyBoards();
     if (listed > kListedUnmapped)
         unmapped += cp1251("\rи еще строк: ") + std::to_string(listed - kListedUnmapped);
     if (listed)

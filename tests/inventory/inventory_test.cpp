@@ -336,7 +336,7 @@ TEST(Inventory, BillOfMaterialsReplacesTheBinAndListsWhatItCouldNotRead)
                            "\"R1,R2\",\"4k7\",\"R_0805\",\"2\"\r\n"
                            "\"Q1\",\"\xD0\x9A\xD0\xA2" "315\xD0\x91\",\"TO-92\",\"1\"\r\n"
                            "\"R3\",\"zzz\",\"R_0805\",\"1\"\r\n"
-                           "\"C1\",\"0.1uF\",\"C_0805\",\"1\"\r\n");
+                           "\"C1\",\"0.1uF\",\"C_Rect_L7.2mm\",\"1\"\r\n"); // film
     const BomRead bom = inv.readBomFile(f.dir.file("bom.csv"));
     ASSERT_TRUE(bom.error.empty()) << bom.error;
     Outcome loaded = inv.binLoad(bom);
