@@ -521,6 +521,14 @@ BomRead readKicadBom(std::string_view bytes, const Dictionary &dict, const std::
                     cp1251(" строк: это не список деталей одной платы. Ничего не загружено.");
         return out;
     }
+    // Every field costs memory while a line is read, however short: a file of separators
+    // alone would take gigabytes.
+    for (char separator : {',', ';', '\t'})
+        if (static_cast<size_t>(std::count(bytes.begin(), bytes.end(), separator)) > kBomFields) {
+            out.error = cp1251("В файле больше ") + std::to_string(kBomFields) +
+                        cp1251(" полей: это не список деталей одной платы. Ничего не загружено.");
+            return out;
+        }
 
     Table table;
     int column[kColumns] = {-1, -1, -1, -1, -1, -1, -1};

@@ -14,6 +14,7 @@ namespace vosk {
 // A bill of materials is read only up to these: a board has at most a few thousand parts.
 constexpr size_t kBomRows = 20000;   // lines of the file
 constexpr size_t kBomColumns = 64;   // fields of a line looked at
+constexpr size_t kBomFields = 500000; // separators of one kind in the whole file
 constexpr size_t kBomParts = 100000; // references of a row counted
 
 // One part a board needs, from one row of the file or from several rows of the same part.

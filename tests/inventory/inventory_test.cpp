@@ -371,6 +371,37 @@ TEST(Inventory, BillOfMaterialsReplacesTheBinAndListsWhatItCouldNotRead)
     }
 }
 
+TEST(Inventory, ABillOfOnePartALineIsOneNeedAndThePassOffersItOnce)
+{
+    // Seven rows of 10K, three in stock: one yellow row short of four, never seven greens,
+    // and the pass takes the three once.
+    Folder f("2|10К|3|a\r\n");
+    Inventory inv(f.dir.datapath(), f.messages);
+    inv.open();
+    std::string bom = "Reference,Value,Footprint\r\n";
+    for (int r = 1; r <= 7; ++r)
+        bom += "R" + std::to_string(r) + ",10K,R_0805\r\n";
+    f.dir.write("bom.csv", bom + "C1,,C_0805\r\n");
+    inv.binLoad(inv.readBomFile(f.dir.file("bom.csv")));
+    inv.findBin(false);
+    ASSERT_EQ(inv.binRows().size(), 2u);
+    EXPECT_EQ(inv.binRows()[0].status, BinStatus::Yellow);
+    EXPECT_EQ(inv.binRows()[0].needed, "7");
+    EXPECT_EQ(inv.binRows()[0].shortage, "4");
+    EXPECT_EQ(text(inv.binRows()[0].part->references), text("R1–R7"));
+    EXPECT_EQ(inv.binRows()[1].status, BinStatus::Red); // no value: nothing found, not offered
+    EXPECT_EQ(inv.binRows()[1].found, "0");
+    ASSERT_TRUE(inv.passStart(false));
+    ASSERT_TRUE(inv.pass().offer());
+    EXPECT_EQ(inv.pass().offer()->maximum, 3);
+    inv.passTake(3);
+    ASSERT_TRUE(inv.passFinished());
+    const Outcome done = inv.passFinish(true, false);
+    EXPECT_TRUE(done.notes.empty());
+    EXPECT_EQ(inv.store().quantity[1], 0u);
+    EXPECT_EQ(inv.binRows()[0].status, BinStatus::Red);
+}
+
 TEST(Inventory, OpenedOnAnotherThreadSaysItsMessagesOnlyWhenTaken)
 {
     // An unreadable line is reported while loading: held until the window takes the

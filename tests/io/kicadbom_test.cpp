@@ -268,4 +268,5 @@ TEST(KicadBom, WhatIsNoTableIsRefusedWhole)
     for (size_t k = 0; k <= kBomRows; ++k)
         many += "R1,1k\n";
     EXPECT_NE(error(many).find(std::to_string(kBomRows)), std::string::npos);
+    EXPECT_NE(error("Reference,Value\nR1,1k" + std::string(kBomFields + 1, ';')).find(std::to_string(kBomFields)), std::string::npos);
 }
