@@ -5,7 +5,9 @@
 #include "nominal.h"
 #include "valuetext.h"
 
+#include <algorithm>
 #include <array>
+#include <cmath>
 #include <charconv>
 #include <limits>
 
@@ -90,6 +92,48 @@ constexpr std::array<unsigned char, 256> makeFold()
 constexpr std::array<unsigned char, 256> kFold = makeFold();
 
 } // namespace
+
+namespace {
+
+std::string foldCase(std::string_view s)
+{
+    std::string out(s);
+    for (char &c : out)
+        c = static_cast<char>(kFold[static_cast<unsigned char>(c)]);
+    return out;
+}
+
+} // namespace
+
+PartIndex::PartIndex(const CompStore &store)
+{
+    for (int i = 1; i <= store.compcount; ++i) {
+        names_[foldCase(store.name[i])].push_back(i);
+        if (hasValueScale(store.category[i]))
+            if (const std::optional<double> v = recordValue(store.category[i], store.name[i]))
+                values_.emplace_back(*v, i);
+    }
+    std::sort(values_.begin(), values_.end());
+}
+
+std::vector<int> PartIndex::byValue(double value) const
+{
+    // sameValue allows the last bits to differ: look a little below and above.
+    const double low = value - std::abs(value) * 1e-9;
+    std::vector<int> out;
+    for (auto at = std::lower_bound(values_.begin(), values_.end(), std::pair{low, 0});
+         at != values_.end() && at->first <= value + std::abs(value) * 1e-9; ++at)
+        if (sameValue(at->first, value))
+            out.push_back(at->second);
+    std::sort(out.begin(), out.end());
+    return out;
+}
+
+std::vector<int> PartIndex::byName(std::string_view name) const
+{
+    const auto found = names_.find(foldCase(name));
+    return found == names_.end() ? std::vector<int>() : found->second;
+}
 
 bool sameTextIgnoringCase(std::string_view a, std::string_view b)
 {
@@ -206,24 +250,16 @@ int ratingFit(const BomPart &part, int category, std::string_view description)
 }
 
 // The records that serve a part, in store order, those stating the asked rating first.
-void findPart(const CompStore &store, const BomPart &part, const std::vector<std::optional<double>> &values,
-              std::vector<int> &slots)
+void findPart(const CompStore &store, const BomPart &part, const PartIndex &index, std::vector<int> &slots)
 {
     slots.clear();
     if (!part.problem.empty())
         return;
     std::vector<int> unstated;
-    for (int i = 1; i <= store.compcount; ++i) {
+    for (int i : part.value ? index.byValue(*part.value) : index.byName(part.name)) {
         const int category = store.category[i];
         if (category < 0 || category >= 64 || !(part.categories >> category & 1))
             continue;
-        if (part.value) {
-            const std::optional<double> &v = values[static_cast<size_t>(i)];
-            if (!v || !sameValue(*v, *part.value))
-                continue;
-        } else if (!sameTextIgnoringCase(store.name[i], part.name)) {
-            continue;
-        }
         const int fit = ratingFit(part, category, store.description[i]);
         if (fit == 2)
             slots.push_back(i);
@@ -241,19 +277,14 @@ BinFind findRows(const CompStore &store, const NameIndex *names, const std::vect
     result.counts.reserve(rows.size());
     // A view holds room for a full store (128 KiB): made once per thread, not at each find.
     thread_local ViewList view;
-    // The values of the records' names, read once for every row of a bill of materials.
-    std::vector<std::optional<double>> values;
-    for (const BinRow &row : rows)
-        if (row.part && row.part->value && values.empty()) {
-            values.resize(static_cast<size_t>(store.compcount) + 1);
-            for (int i = 1; i <= store.compcount; ++i)
-                if (hasValueScale(store.category[i]))
-                    values[static_cast<size_t>(i)] = recordValue(store.category[i], store.name[i]);
-        }
+    // The records by value and name, made once for every row of a bill of materials.
+    std::optional<PartIndex> index;
     std::vector<int> partSlots;
     for (const BinRow &row : rows) {
         if (row.part) {
-            findPart(store, *row.part, values, partSlots);
+            if (!index)
+                index.emplace(store);
+            findPart(store, *row.part, *index, partSlots);
             view.viewcount = static_cast<int>(partSlots.size());
             std::copy(partSlots.begin(), partSlots.end(), view.viewlist.begin() + 1);
         }

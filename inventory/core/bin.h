@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace vosk {
@@ -45,6 +46,22 @@ struct Rating {
     double volts = 0, watts = 0;
 };
 Rating recordRating(int category, std::string_view description);
+
+// The records of a store by value and by name (letter case ignored), made once for looking
+// up every row of a bill of materials: a bill of thousands of rows against a full store
+// would otherwise read every record's value once a row.
+class PartIndex {
+public:
+    explicit PartIndex(const CompStore &store);
+    // Slots, in store order, of the records whose names hold this value.
+    std::vector<int> byValue(double value) const;
+    // Slots, in store order, of the records with this name.
+    std::vector<int> byName(std::string_view name) const;
+
+private:
+    std::vector<std::pair<double, int>> values_; // ordered by value, then slot
+    std::unordered_map<std::string, std::vector<int>> names_;
+};
 
 // One row of the bin ("Корзина"): a part a job needs. Apart from the status and the category
 // index all of it is text, as the bin list shows it (code page 1251).

@@ -47,29 +47,6 @@ std::string recordText(const StockKey &key, const std::string &categoryName)
     return text + ")";
 }
 
-// The name the stock writes a value under in a category, when it holds no record of `name`
-// there but one whose name is the same value in another spelling («100нф» for «0,1мкф»):
-// the bin finds records by their names, so a row must carry the stock's spelling.
-std::string stockSpelling(const CompStore &store, int category, const std::string &name)
-{
-    if (category < 0 || !hasCanonicalNames(category))
-        return name;
-    const std::optional<double> wanted = recordValue(category, name);
-    if (!wanted)
-        return name;
-    std::string other;
-    for (int i = 1; i <= store.compcount; ++i) {
-        if (store.category[i] != category)
-            continue;
-        if (store.name[i] == name)
-            return name;
-        if (other.empty())
-            if (const auto v = recordValue(category, store.name[i]); v && sameValue(*v, *wanted))
-                other = store.name[i];
-    }
-    return other.empty() ? name : other;
-}
-
 } // namespace
 
 // --- CSV
@@ -252,11 +229,9 @@ Outcome Inventory::binLoad(const BomRead &bom)
     std::string unmapped;
     size_t listed = 0;
     for (const BomLine &l : bom.lines) {
-        bin_.push_back(l.row);
-        if (l.problem.empty()) {
-            bin_.back().name = stockSpelling(store_, l.row.category, l.row.name);
+        bin_.push_back(l.row); // the reader gives the stock's spelling of each value
+        if (l.problem.empty())
             continue;
-        }
         if (listed++ < kListedUnmapped)
             unmapped += cp1251("\rстрока ") + std::to_string(l.line) + ": " + l.references + " \xAB" + l.value +
                 "\xBB: " + l.problem;

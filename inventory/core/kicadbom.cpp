@@ -10,6 +10,7 @@
 #include <charconv>
 #include <map>
 #include <optional>
+#include <tuple>
 
 namespace vosk {
 namespace {
@@ -435,25 +436,28 @@ int lowest(uint64_t categories)
 
 // The category a row shows before it is looked up: the dictionary's guess when the stock
 // keeps the part there, else the first category of the set the stock keeps it in, else the
-// guess when the set allows it, else the lowest of the set.
-int shownCategory(const CompStore &store, uint64_t categories, const std::optional<double> &value,
-                  const std::string &name, int guessed)
+// guess when the set allows it, else the lowest of the set; with the stock's spelling of the
+// part there (empty when the stock keeps none).
+std::pair<int, std::string> shownCategory(const CompStore &store, const PartIndex &index, uint64_t categories,
+                                          const std::optional<double> &value, const std::string &name, int guessed)
 {
     const bool guessFits = guessed >= 0 && guessed < 64 && (categories >> guessed & 1);
     int first = -1;
-    for (int i = 1; i <= store.compcount; ++i) {
+    std::string spelling;
+    for (int i : value ? index.byValue(*value) : index.byName(name)) {
         const int c = store.category[i];
         if (c < 0 || c >= 64 || !(categories >> c & 1))
             continue;
-        if (value ? [&] { const auto v = recordValue(c, store.name[i]); return v && sameValue(*v, *value); }()
-                  : sameTextIgnoringCase(store.name[i], name)) {
-            if (c == guessed)
-                return c;
-            if (first < 0)
-                first = c;
+        if (c == guessed)
+            return {c, std::string(store.name[i])};
+        if (first < 0) {
+            first = c;
+            spelling = store.name[i];
         }
     }
-    return first >= 0 ? first : guessFits ? guessed : lowest(categories);
+    if (first >= 0)
+        return {first, spelling};
+    return {guessFits ? guessed : lowest(categories), std::string()};
 }
 
 // Why a file is no table of text at all, in words that say how to make one; empty when it
@@ -570,6 +574,7 @@ BomRead readKicadBom(std::string_view bytes, const Dictionary &dict, const std::
     // Rows of the same part (by kind and value, or by name) are one need: the file may
     // give one row a part, or split a value by footprint.
     std::map<std::string, size_t> needOf;
+    const PartIndex index(store);
     std::vector<std::vector<Ref>> refsOf;
     const int count = static_cast<int>(categories.size());
     for (size_t r = static_cast<size_t>(header + 1); r < table.records.size(); ++r) {
@@ -672,7 +677,8 @@ BomRead readKicadBom(std::string_view bytes, const Dictionary &dict, const std::
                 part.value = *words.value;
                 name = *words.value == 0 ? cp1251("0е") : shownominal(*words.value);
                 guessed = guesstype(name, dict);
-                category = shownCategory(store, kind.categories, part.value, name, guessed);
+                std::string spelling;
+                std::tie(category, spelling) = shownCategory(store, index, kind.categories, part.value, name, guessed);
                 if (category >= count) {
                     bl.problem = cp1251("В списке разделов нет раздела ") + std::to_string(category) + ".";
                     category = -1;
@@ -683,11 +689,13 @@ BomRead readKicadBom(std::string_view bytes, const Dictionary &dict, const std::
                                               cp1251("» слишком велик или мал, чтобы записать его названием.")
                                         : c.refusal;
                     name = bl.value;
+                } else if (!spelling.empty()) {
+                    name = spelling; // «100нф» where the stock writes 0,1 мкф so
                 }
             }
         } else {
             part.name = name;
-            category = shownCategory(store, kind.categories, std::nullopt, name, guessed);
+            category = shownCategory(store, index, kind.categories, std::nullopt, name, guessed).first;
             if (category >= count)
                 category = -1;
         }
