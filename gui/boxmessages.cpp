@@ -4,12 +4,17 @@
 #include "placement.h"
 
 #include <QApplication>
+#include <QDialog>
+#include <QDialogButtonBox>
 #include <QFile>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QShowEvent>
 #include <QTimer>
+#include <QScreen>
+#include <QVBoxLayout>
 #include <cstdio>
 
 namespace vosk {
@@ -68,12 +73,53 @@ int runBox(QMessageBox::Icon icon, QWidget *parent, const std::string &text, QMe
     return box.exec();
 }
 
+// A text of more lines than a message box can show on a small screen (a taking pass of 25
+// rows): shown in a box whose text scrolls, so that the box and its buttons stay on the
+// screen's available area.
+constexpr int kLongText = 20;
+
+bool isLong(const QString &text) { return text.count(QLatin1Char('\n')) >= kLongText; }
+
+// The long text's box: OK, or OK and «Отмена» when `question`; true for OK.
+bool longBox(QWidget *parent, const QString &text, bool question)
+{
+    QDialog box(parent);
+    box.setObjectName(QStringLiteral("longMessage"));
+    box.setWindowTitle(caption());
+    auto *layout = new QVBoxLayout(&box);
+    auto *view = new QPlainTextEdit(text, &box);
+    view->setReadOnly(true);
+    view->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    layout->addWidget(view);
+    auto *buttons = new QDialogButtonBox(question ? QDialogButtonBox::Ok | QDialogButtonBox::Cancel : QDialogButtonBox::Ok, &box);
+    if (QPushButton *cancel = buttons->button(QDialogButtonBox::Cancel))
+        cancel->setText(QStringLiteral("Отмена"));
+    QObject::connect(buttons, &QDialogButtonBox::accepted, &box, &QDialog::accept);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, &box, &QDialog::reject);
+    layout->addWidget(buttons);
+    buttons->button(QDialogButtonBox::Ok)->setDefault(true);
+    const QScreen *screen = parent ? parent->screen() : QGuiApplication::primaryScreen();
+    const QRect area = screen ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
+    const QFontMetrics fm = view->fontMetrics();
+    const int lines = static_cast<int>(text.count(QLatin1Char('\n'))) + 2;
+    // The frame the window manager adds is left room for as well.
+    const int width = std::min(area.width() - 40, std::max(420, fm.averageCharWidth() * 70));
+    const int height = std::min(area.height() - 80, fm.lineSpacing() * lines + buttons->sizeHint().height() + 40);
+    box.resize(width, height);
+    box.move(area.x() + (area.width() - width) / 2, area.y() + (area.height() - height) / 2);
+    return box.exec() == QDialog::Accepted;
+}
+
 } // namespace
 
 void BoxMessages::inform(const std::string &text)
 {
     if (silent_)
         return toStderr(text);
+    if (isLong(messageText(text))) {
+        longBox(parent_, messageText(text), false);
+        return;
+    }
     runBox(QMessageBox::Information, parent_, text, QMessageBox::Ok);
 }
 
@@ -81,6 +127,10 @@ void BoxMessages::error(const std::string &text)
 {
     if (silent_)
         return toStderr(text);
+    if (isLong(messageText(text))) {
+        longBox(parent_, messageText(text), false);
+        return;
+    }
     runBox(QMessageBox::Critical, parent_, text, QMessageBox::Ok);
 }
 
@@ -90,6 +140,8 @@ bool BoxMessages::confirm(const std::string &text)
         toStderr(text);
         return false;
     }
+    if (isLong(messageText(text)))
+        return longBox(parent_, messageText(text), true);
     return runBox(QMessageBox::Question, parent_, text, QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::Ok) ==
            QMessageBox::Ok;
 }

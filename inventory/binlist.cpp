@@ -35,14 +35,21 @@ QVariant BinList::data(const QModelIndex &index, int role) const
     }
     if (role != Qt::DisplayRole)
         return {};
-    const std::string *texts[kColumns] = {&row.caption,  &row.name,     &row.description,
-                                          &row.needed,   &row.shortage, &row.found};
+    if (index.column() == References) {
+        if (!row.part)
+            return {};
+        return fromCp1251(row.part->problem.empty() ? row.part->references
+                                                    : row.part->references + "  " + row.part->problem);
+    }
+    const std::string *texts[kColumns - 1] = {&row.caption,  &row.name,     &row.description, &row.needed,
+                                              &row.shortage, &row.found,    &row.stock};
     return fromCp1251(*texts[index.column()]);
 }
 
 QVariant BinList::headerData(int section, Qt::Orientation orientation, int role) const
 {
-    static const char *captions[kColumns] = {"Тип", "Название", "Описание", "Надо", "Не хватает", "Найдено"};
+    static const char *captions[kColumns] = {"Тип",        "Название", "Описание",  "Надо",
+                                               "Не хватает", "Найдено",  "На складе", "Обозначения"};
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section < 0 || section >= kColumns)
         return {};
     return QString::fromUtf8(captions[section]);

@@ -76,8 +76,11 @@ public:
     std::function<std::optional<QColor>(const QColor &initial)> chooseColor;
     // The files of the list's menu and the bin's bill of materials, and the import preview
     // (true: import); tests put their own in place of the dialogs. An empty path is cancelled.
-    enum class FileUse { ExportList, ExportAll, ImportCsv, LoadBom };
+    enum class FileUse { ExportList, ExportAll, ImportCsv, LoadBom, Shopping };
     std::function<QString(FileUse use)> chooseFile;
+    // The folder the bill of materials and shopping list dialogs open in: the last one a
+    // bill was loaded from, at first the installation folder's kicad/ (or the folder itself).
+    QString bomFolder() const;
     std::function<bool(const ImportPlan &plan)> previewImport;
 
 public Q_SLOTS:
@@ -210,6 +213,8 @@ private:
     void importClick();
     void undoImportClick();
     void loadbomClick();
+    void shoppingClick();
+    void boardsChanged(int boards);
     QString fileDialog(FileUse use);
     bool importDialog(const ImportPlan &plan);
 
@@ -292,6 +297,10 @@ private:
     QCheckBox *exactfind = nullptr;
     QTableView *listtofind = nullptr;
     QPushButton *loadbom = nullptr;
+    QLabel *boardsLabel = nullptr;
+    QSpinBox *boards = nullptr;
+    QPushButton *shopping = nullptr;
+    QString lastBomFolder_;
     // the list's menu and the search page's value option
     QMenu *listmenu = nullptr;
     QAction *undoimport = nullptr;

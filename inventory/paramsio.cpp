@@ -9,14 +9,18 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QFile>
+#include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QHeaderView>
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QTableView>
 #include <QTableWidget>
 #include <QVBoxLayout>
@@ -50,6 +54,8 @@ void Tbase::buildIoControls()
     list->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(list, &QWidget::customContextMenuRequested, this, &Tbase::listMenuRequested);
     connect(loadbom, &QPushButton::clicked, this, &Tbase::loadbomClick);
+    connect(shopping, &QPushButton::clicked, this, &Tbase::shoppingClick);
+    connect(boards, &QSpinBox::valueChanged, this, &Tbase::boardsChanged);
 
     chooseFile = [this](FileUse use) { return fileDialog(use); };
     previewImport = [this](const ImportPlan &plan) { return importDialog(plan); };
@@ -72,8 +78,10 @@ QString Tbase::fileDialog(FileUse use)
     case FileUse::ImportCsv:
         return QFileDialog::getOpenFileName(this, tr8("Импорт из CSV"), {}, csv);
     case FileUse::LoadBom:
-        return QFileDialog::getOpenFileName(this, tr8("Список деталей KiCad"), {},
-                                            tr8("Список деталей (*.csv *.txt);;Все файлы (*)"));
+        return QFileDialog::getOpenFileName(this, tr8("Список деталей KiCad"), bomFolder(),
+                                            tr8("Список деталей (*.csv *.tsv *.txt);;Все файлы (*)"));
+    case FileUse::Shopping:
+        return QFileDialog::getSaveFileName(this, tr8("Список покупок"), QDir(bomFolder()).filePath(tr8("покупки.csv")), csv);
     }
     return {};
 }
@@ -179,11 +187,35 @@ bool Tbase::importDialog(const ImportPlan &plan)
     return dialog.exec() == QDialog::Accepted;
 }
 
+QString Tbase::bomFolder() const
+{
+    if (!lastBomFolder_.isEmpty())
+        return lastBomFolder_;
+    const QString folder = QFile::decodeName(inventory_->datapath().empty() ? "." : inventory_->datapath().c_str());
+    const QDir kicad(QDir(folder).filePath(QStringLiteral("kicad")));
+    return kicad.exists() ? kicad.absolutePath() : QDir(folder).absolutePath();
+}
+
+void Tbase::boardsChanged(int count)
+{
+    apply(changing().setBoards(count, exactfind->isChecked()));
+    binModel_->reset();
+}
+
+void Tbase::shoppingClick()
+{
+    const QString path = chooseFile(FileUse::Shopping);
+    if (path.isEmpty())
+        return;
+    apply(inventory_->writeShopping(pathBytes(path)));
+}
+
 void Tbase::loadbomClick()
 {
     const QString path = chooseFile(FileUse::LoadBom);
     if (path.isEmpty())
         return;
+    lastBomFolder_ = QFileInfo(path).absolutePath();
     const BomRead bom = inventory_->readBomFile(pathBytes(path));
     if (bom.error.empty()) {
         if (const auto question = inventory_->binLoadQuestion(); question && !messages_.confirm(*question))

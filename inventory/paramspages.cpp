@@ -133,6 +133,13 @@ void Tbase::buildBinPage(QWidget *page)
     // Below "Забрать детали", right of "Найти детали", above the list: free on every size.
     loadbom = placeButton(page, "loadbom", tr8("Загрузить список деталей…"), 392, 50, 177, 21);
     loadbom->setToolTip(tr8("Список деталей (BOM) из KiCad в формате CSV"));
+    // Boards and the shopping list: right of "Точный поиск" and the type label, below the
+    // icon and "Найти детали", left of "Загрузить список деталей…", above the list.
+    boardsLabel = placeLabel(page, "boardsLabel", tr8("плат"), 150, 56, 28, 15);
+    boards = placeSpin(page, "boards", 1, Inventory::kMaxBoards, 1, 180, 54, 60, 18);
+    boards->setToolTip(tr8("Сколько плат собрать: нужное количество умножается"));
+    shopping = placeButton(page, "shopping", tr8("Список покупок…"), 246, 54, 140, 18);
+    shopping->setToolTip(tr8("Записать CSV того, чего не хватает, для заказа"));
     QLabel *titles = placeLabel(page, "StaticText1", tr8("      Название       количество                описание"), 8, 24, 247, 17);
     typetofind = placeLabel(page, "typetofind", tr8("Тип"), 8, 40, 130, 15);
     // The category icon stands in the gap after «количество» of the column titles: at 144

@@ -40,9 +40,11 @@ std::string helpText(bool russian)
         весь файл: что добавится, что дополнится, какие строки не подходят и почему.
         --dry-run только показывает это; при отказанных строках ничего не меняется,
         если не указано --skip-refused
-  bom ФАЙЛ
-        список деталей из KiCad (CSV): каждая строка — зеленая (хватает), желтая (мало),
-        красная (нет), как в корзине
+  bom [--boards N] [--shopping ФАЙЛ] ФАЙЛ
+        список деталей из KiCad (CSV): каждая деталь — зеленая (хватает), желтая (мало),
+        красная (нет) или problem (строка без пригодного номинала), как в корзине;
+        строки одной детали складываются. --boards: на N плат; в итоге — сколько плат
+        можно собрать. --shopping: записать CSV того, что надо купить
   check
         прочитать три файла базы и назвать нечитаемые строки с их номерами; ничего не пишет
 
@@ -78,9 +80,11 @@ Commands:
         add parts from CSV (UTF-8 or Windows-1251, "," or ";"). The whole file is checked
         first: what is added, what is merged, which rows are refused and why. --dry-run only
         shows that; with refused rows nothing changes unless --skip-refused is given
-  bom FILE
-        a KiCad bill of materials (CSV) against the stock: every row green (enough), yellow
-        (too few) or red (none), as in the bin
+  bom [--boards N] [--shopping FILE] FILE
+        a KiCad bill of materials (CSV) against the stock: every part green (enough), yellow
+        (too few), red (none) or problem (a row without a usable value), as in the bin;
+        rows of one part are summed. --boards: for N boards; the summary says how many
+        boards can be built. --shopping: write CSV of what to buy
   check
         read the three data files and name unreadable lines by number; never writes
 

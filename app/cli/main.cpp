@@ -10,6 +10,7 @@
 #include "filebytes.h"
 #include "filter.h"
 #include "folderlock.h"
+#include "inventory.h"
 #include "kicadbom.h"
 #include "mainfile.h"
 #include "nominal.h"
@@ -405,46 +406,56 @@ int importCommand(const QCommandLineParser &p, const QStringList &args, const st
     return kDone;
 }
 
-int bom(const QStringList &args, const std::string &datapath)
+int bom(const QCommandLineParser &p, const QStringList &args, const std::string &datapath)
 {
     if (args.size() != 2) {
         errLine(t("bom: нужен один файл списка деталей."));
         return kBadInput;
     }
-    const auto b = load(datapath);
-    if (!b)
-        return kBadInput;
+    // The window's own path: the folder read (never written) by an Inventory, the file read,
+    // put into the bin and looked up by it.
+    for (const char *name : {"main.dat", "strings.dat", "components.lst"})
+        if (!QFileInfo::exists(QFile::decodeName((datapath + name).c_str()))) {
+            if (load(datapath, true)) // says what is missing when the whole folder is
+                errLine(t("В папке ") + pathForMessage(folderName(datapath)) + t(" нет файла ") + name + ".");
+            return kBadInput;
+        }
+    setFoldersReadOnly(true);
+    ConsoleMessages messages;
+    Inventory inventory(datapath, messages);
+    inventory.open();
     const std::string path = QFile::encodeName(args[1]).toStdString();
-    if (QFileInfo(QString::fromStdString(args[1].toStdString())).size() > (64 << 20)) {
-        errLine(t("Файл больше 64 МБ: это не список деталей."));
-        return kBadInput;
-    }
-    const ReadResult file = readFileBytes(path);
-    if (file.status != ReadStatus::Ok) {
-        errLine(t("Не удалось прочитать ") + pathForMessage(path) + (file.reason.empty() ? "" : ": " + file.reason));
-        return kBadInput;
-    }
-    const BomRead read = readKicadBom(file.bytes, b->dict, b->categories, b->store);
+    const BomRead read = inventory.readBomFile(path);
     if (!read.error.empty()) {
         errLine(read.error);
         return kBadInput;
     }
-    std::vector<BinRow> rows;
-    for (const BomLine &l : read.lines)
-        rows.push_back(l.row);
-    const BinFind find = findbin(b->store, b->categories, rows, true);
+    int boards = 1;
+    if (p.isSet("boards")) {
+        bool ok = false;
+        boards = p.value("boards").toInt(&ok);
+        if (!ok || boards < 1 || boards > Inventory::kMaxBoards) {
+            errLine(t("--boards: число плат от 1 до ") + std::to_string(Inventory::kMaxBoards) + ".");
+            return kBadInput;
+        }
+    }
+    inventory.binLoad(read);
+    inventory.setBoards(boards, true);
+    inventory.findBin(true);
+    const std::vector<BinRow> &rows = inventory.binRows();
     const char *noColor = std::getenv("NO_COLOR");
     const char *term = std::getenv("TERM");
     const bool colour = isatty(fileno(stdout)) && !(noColor && *noColor) && !(term && std::string_view(term) == "dumb");
-    int green = 0, yellow = 0, red = 0;
-    for (size_t k = 0; k < find.rows.size(); ++k) {
-        const BinRow &r = find.rows[k];
+    int green = 0, yellow = 0, red = 0, problems = 0;
+    for (size_t k = 0; k < rows.size(); ++k) {
+        const BinRow &r = rows[k];
         const BomLine &l = read.lines[k];
-        const char *paint = r.status == BinStatus::Green ? "\x1b[32m" : r.status == BinStatus::Yellow ? "\x1b[33m" : "\x1b[31m";
-        (r.status == BinStatus::Green ? green : r.status == BinStatus::Yellow ? yellow : red) += 1;
-        std::string line = std::string(statusWord(r.status)) + "\t" + r.caption + "\t" + r.name + t("\tнадо ") + r.needed + t("\tне хватает ") +
-                           r.shortage + t("\tнайдено ") + r.found + "\t" + l.references;
-        if (!l.problem.empty())
+        const bool problem = !l.problem.empty();
+        const char *paint = problem ? "\x1b[35m" : r.status == BinStatus::Green ? "\x1b[32m" : r.status == BinStatus::Yellow ? "\x1b[33m" : "\x1b[31m";
+        (problem ? problems : r.status == BinStatus::Green ? green : r.status == BinStatus::Yellow ? yellow : red) += 1;
+        std::string line = std::string(problem ? "problem" : statusWord(r.status)) + "\t" + r.caption + "\t" + r.name + t("\tнадо ") + r.needed + t("\tне хватает ") +
+                           r.shortage + t("\tнайдено ") + r.found + t("\tна складе ") + r.stock + "\t" + l.references;
+        if (problem)
             line += t("\t(строка ") + std::to_string(l.line) + ": " + l.problem + ")";
         if (colour)
             std::fputs(paint, stdout);
@@ -453,10 +464,20 @@ int bom(const QStringList &args, const std::string &datapath)
             std::fputs("\x1b[0m", stdout);
         std::fputs("\n", stdout);
     }
-    outLine(t("Строк: ") + std::to_string(find.rows.size()) + t("; хватает: ") + std::to_string(green) +
+    outLine(t("Строк: ") + std::to_string(rows.size()) + t("; хватает: ") + std::to_string(green) +
             t(", мало: ") + std::to_string(yellow) + t(", нет: ") + std::to_string(red) + t("; не распознано: ") +
-            std::to_string(read.unmapped()) + t("; не ставятся (DNP): ") + std::to_string(read.notFitted) + ".");
-    return green == static_cast<int>(find.rows.size()) ? kDone : kRefused;
+            std::to_string(problems) + t("; не ставятся (DNP): ") + std::to_string(read.notFitted) + ".");
+    outLine(t("Плат: ") + std::to_string(boards) + "; " + inventory.boardsAnswer() + ".");
+    if (p.isSet("shopping")) {
+        const Outcome written = inventory.writeShopping(QFile::encodeName(p.value("shopping")).toStdString());
+        for (const Note &n : written.notes)
+            errLine(n.text);
+        if (written.refused)
+            return kBadInput;
+        if (written.status)
+            outLine(*written.status);
+    }
+    return green == static_cast<int>(rows.size()) ? kDone : kRefused;
 }
 
 int check(const std::string &datapath)
@@ -522,6 +543,8 @@ int run(int argc, char **argv)
     p.addOption({"all", tr("все записи", "every record")});
     p.addOption({"dry-run", tr("только показать, что будет", "only show what would happen")});
     p.addOption({"skip-refused", tr("добавить принятые строки", "import the accepted rows")});
+    p.addOption({"boards", tr("bom: число плат", "bom: number of boards"), tr("N", "N")});
+    p.addOption({"shopping", tr("bom: записать список покупок (CSV)", "bom: write a shopping list (CSV)"), tr("ФАЙЛ", "FILE")});
     p.addPositionalArgument("command", tr("команда", "command"));
 
     if (!p.parse(QCoreApplication::arguments())) {
@@ -556,6 +579,8 @@ int run(int argc, char **argv)
                                          .c_str());
         return kBadInput;
     }
+    if (misplaced((p.isSet("boards") || p.isSet("shopping")) && command != "bom"))
+        return kBadInput;
     if (command == "list") {
         if (misplaced(args.size() != 1 || p.isSet("all") || p.isSet("dry-run") || p.isSet("skip-refused")))
             return kBadInput;
@@ -580,7 +605,7 @@ int run(int argc, char **argv)
     if (command == "bom" || command == "check") {
         if (misplaced(others || p.isSet("dry-run") || p.isSet("skip-refused") || (command == "check" && args.size() != 1)))
             return kBadInput;
-        return command == "bom" ? bom(args, datapath) : check(datapath);
+        return command == "bom" ? bom(p, args, datapath) : check(datapath);
     }
     std::fprintf(stderr, "%s\n\n%s",
                  tr("Нет команды «%1».", "There is no command \"%1\".").arg(command).toStdString().c_str(),

@@ -2,8 +2,13 @@
 
 #include "cp1251.h"
 #include "filter.h"
+#include "nominal.h"
+#include "valuetext.h"
 
+#include <algorithm>
 #include <array>
+#include <cmath>
+#include <charconv>
 #include <limits>
 
 namespace vosk {
@@ -88,6 +93,48 @@ constexpr std::array<unsigned char, 256> kFold = makeFold();
 
 } // namespace
 
+namespace {
+
+std::string foldCase(std::string_view s)
+{
+    std::string out(s);
+    for (char &c : out)
+        c = static_cast<char>(kFold[static_cast<unsigned char>(c)]);
+    return out;
+}
+
+} // namespace
+
+PartIndex::PartIndex(const CompStore &store)
+{
+    for (int i = 1; i <= store.compcount; ++i) {
+        names_[foldCase(store.name[i])].push_back(i);
+        if (hasValueScale(store.category[i]))
+            if (const std::optional<double> v = recordValue(store.category[i], store.name[i]))
+                values_.emplace_back(*v, i);
+    }
+    std::sort(values_.begin(), values_.end());
+}
+
+std::vector<int> PartIndex::byValue(double value) const
+{
+    // sameValue allows the last bits to differ: look a little below and above.
+    const double low = value - std::abs(value) * 1e-9;
+    std::vector<int> out;
+    for (auto at = std::lower_bound(values_.begin(), values_.end(), std::pair{low, 0});
+         at != values_.end() && at->first <= value + std::abs(value) * 1e-9; ++at)
+        if (sameValue(at->first, value))
+            out.push_back(at->second);
+    std::sort(out.begin(), out.end());
+    return out;
+}
+
+std::vector<int> PartIndex::byName(std::string_view name) const
+{
+    const auto found = names_.find(foldCase(name));
+    return found == names_.end() ? std::vector<int>() : found->second;
+}
+
 bool sameTextIgnoringCase(std::string_view a, std::string_view b)
 {
     if (a.size() != b.size())
@@ -117,6 +164,111 @@ int rowCategory(const BinRow &row, const std::vector<std::string> &categories)
 
 namespace {
 
+bool isDigit(char c) { return c >= '0' && c <= '9'; }
+
+double readNumber(std::string_view text)
+{
+    std::string number(text);
+    for (char &c : number)
+        if (c == ',')
+            c = '.';
+    double v = 0;
+    const auto [end, ec] = std::from_chars(number.data(), number.data() + number.size(), v, std::chars_format::fixed);
+    return ec == std::errc() && end == number.data() + number.size() ? v : 0;
+}
+
+// The number ending just before `end` («63» of «63В», «0,125» of «0,125Вт», «1/4» of
+// «1/4W»); 0 when none.
+double numberBefore(std::string_view text, size_t end)
+{
+    size_t start = end;
+    while (start > 0 && (isDigit(text[start - 1]) || text[start - 1] == ',' || text[start - 1] == '.'))
+        --start;
+    while (start < end && !isDigit(text[start]))
+        ++start; // «,5» is no number here
+    if (start == end)
+        return 0;
+    const double v = readNumber(text.substr(start, end - start));
+    if (start >= 2 && text[start - 1] == '/' && isDigit(text[start - 2]) && v > 0) {
+        size_t top = start - 1;
+        while (top > 0 && isDigit(text[top - 1]))
+            --top;
+        return readNumber(text.substr(top, start - 1 - top)) / v;
+    }
+    return v;
+}
+
+bool isLetter(unsigned char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c >= 0xC0; }
+
+} // namespace
+
+Rating recordRating(int category, std::string_view d)
+{
+    Rating r;
+    for (size_t i = 0; i < d.size(); ++i) {
+        const unsigned char c = static_cast<unsigned char>(d[i]);
+        size_t end = i; // the number ends before blanks and the unit
+        while (end > 0 && d[end - 1] == ' ')
+            --end;
+        const unsigned char next = i + 1 < d.size() ? static_cast<unsigned char>(d[i + 1]) : 0;
+        const unsigned char afterWatt = i + 2 < d.size() ? static_cast<unsigned char>(d[i + 2]) : 0;
+        if ((c == 0xC2 || c == 0xE2) && (next == 0xF2 || next == 0xD2) && !isLetter(afterWatt)) { // Вт
+            if (const double w = numberBefore(d, end); w > 0)
+                r.watts = std::max(r.watts, w);
+        } else if ((c == 'W' || c == 'w') && !isLetter(next)) {
+            if (const double w = numberBefore(d, end); w > 0)
+                r.watts = std::max(r.watts, w);
+        } else if ((c == 0xC2 || c == 'V' || c == 'v') && !isLetter(next)) { // В, V
+            if (const double v = numberBefore(d, end); v > 0)
+                r.volts = std::max(r.volts, v);
+        }
+    }
+    if (r.watts <= 0)
+        r.watts = category == 1 ? 0.125 : category == 2 ? 0.25 : category == 3 ? 0.5 : 0;
+    return r;
+}
+
+namespace {
+
+// Parts of one record that can serve a row of a bill of materials: 2 when the record states
+// the asked ratings (or none is asked), 1 when it states none of them, 0 when it states less.
+int ratingFit(const BomPart &part, int category, std::string_view description)
+{
+    if (part.volts <= 0 && part.watts <= 0)
+        return 2;
+    const Rating r = recordRating(category, description);
+    int fit = 2;
+    for (auto [asked, stated] : {std::pair{part.volts, r.volts}, std::pair{part.watts, r.watts}}) {
+        if (asked <= 0)
+            continue;
+        if (stated <= 0)
+            fit = std::min(fit, 1);
+        else if (stated + 1e-9 < asked)
+            return 0;
+    }
+    return fit;
+}
+
+// The records that serve a part, in store order, those stating the asked rating first.
+void findPart(const CompStore &store, const BomPart &part, const PartIndex &index, std::vector<int> &slots)
+{
+    slots.clear();
+    if (!part.problem.empty())
+        return;
+    std::vector<int> unstated;
+    for (int i : part.value ? index.byValue(*part.value) : index.byName(part.name)) {
+        const int category = store.category[i];
+        if (category < 0 || category >= 64 || !(part.categories >> category & 1))
+            continue;
+        const int fit = ratingFit(part, category, store.description[i]);
+        if (fit == 2)
+            slots.push_back(i);
+        else if (fit == 1)
+            unstated.push_back(i);
+    }
+    slots.insert(slots.end(), unstated.begin(), unstated.end());
+}
+
 BinFind findRows(const CompStore &store, const NameIndex *names, const std::vector<std::string> &categories,
                  const std::vector<BinRow> &rows, bool exact, bool withRows)
 {
@@ -125,10 +277,22 @@ BinFind findRows(const CompStore &store, const NameIndex *names, const std::vect
     result.counts.reserve(rows.size());
     // A view holds room for a full store (128 KiB): made once per thread, not at each find.
     thread_local ViewList view;
+    // The records by value and name, made once for every row of a bill of materials.
+    std::optional<PartIndex> index;
+    std::vector<int> partSlots;
     for (const BinRow &row : rows) {
+        if (row.part) {
+            if (!index)
+                index.emplace(store);
+            findPart(store, *row.part, *index, partSlots);
+            view.viewcount = static_cast<int>(partSlots.size());
+            std::copy(partSlots.begin(), partSlots.end(), view.viewlist.begin() + 1);
+        }
         const int category = rowCategory(row, categories);
         const FilterCriteria criteria{category, row.name, 0, row.description};
-        if (names)
+        if (row.part)
+            ; // found above
+        else if (names)
             filterbase(store, *names, criteria, exact, view);
         else
             filterbase(store, criteria, exact, view);
@@ -145,8 +309,21 @@ BinFind findRows(const CompStore &store, const NameIndex *names, const std::vect
         const BinStatus status = total == 0                         ? BinStatus::Red
                                  : binNumber(row.needed) <= total ? BinStatus::Green
                                                                   : BinStatus::Yellow;
-        result.rows.push_back(addbinrow(status, category, categories, row.name, row.needed, row.description, total,
-                                        std::to_string(view.viewcount)));
+        const BinStatus shown = row.part && !row.part->problem.empty() ? BinStatus::Red : status;
+        BinRow found = addbinrow(shown, category, categories, row.name, row.needed, row.description, total,
+                                 std::to_string(view.viewcount));
+        found.stock = std::to_string(total);
+        found.part = row.part;
+        if (row.part && view.viewcount > 0) {
+            // The stock's spelling of the value, and the category of the record found first.
+            const int first = view.viewlist[1];
+            found.name = std::string(store.name[first]);
+            found.category = store.category[first];
+            found.caption = found.category < static_cast<int>(categories.size())
+                                ? categories[static_cast<size_t>(found.category)]
+                                : std::string();
+        }
+        result.rows.push_back(std::move(found));
         result.counts.push_back(view.viewcount);
         result.lastCount = view.viewcount;
         result.lastTotal = static_cast<uint32_t>(total);

@@ -4,8 +4,10 @@
 #include "nameindex.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace vosk {
@@ -14,6 +16,52 @@ namespace vosk {
 enum class BinStatus { Ready, Green, Yellow, Red };
 // "ready", "green", "yellow", "red".
 std::string_view statusWord(BinStatus status);
+
+// What a row made from a bill of materials asks the stock for. Such a row is found by its
+// own rule, not by its name: the records of the categories its kind of part may be kept in
+// whose names hold its value (resistors, capacitors) or are its name with letter case
+// ignored (every other part), leaving out records whose descriptions state a lower voltage
+// or power than the drawing asks for.
+struct BomPart {
+    uint64_t categories = 0;     // bit c: category c may hold the part
+    std::optional<double> value; // ohms or farads; else the part is found by `name`
+    std::string name;            // the part as the drawing names it (code page 1251)
+    double volts = 0, watts = 0; // the least rating the drawing asks for; 0: none given
+    // Why the row cannot be looked up (no value, an unreadable one, an unknown kind of
+    // part): such a row finds nothing, is never green and is never offered by the pass.
+    std::string problem;
+    std::string references;      // «R1–R7, R12»
+    std::string bomValue;        // the value as the drawing writes it
+    std::string footprint;
+    std::vector<std::string> extra; // MPN, manufacturer, supplier: "Column=text" each
+    int64_t line = 0;            // line of the file the part first stands on
+    int64_t perBoard = 0;        // parts one board needs (the row needs as many per board built)
+    friend bool operator==(const BomPart &, const BomPart &) = default;
+};
+
+// A voltage and a power a record's description states («К73-17 63В», «С5-16МВ 1 Вт»);
+// 0 where it states none. A resistor category states its power: 0,125 and 0,25 W, and
+// 0,5 W for the 0,5-2 W category unless the description says more.
+struct Rating {
+    double volts = 0, watts = 0;
+};
+Rating recordRating(int category, std::string_view description);
+
+// The records of a store by value and by name (letter case ignored), made once for looking
+// up every row of a bill of materials: a bill of thousands of rows against a full store
+// would otherwise read every record's value once a row.
+class PartIndex {
+public:
+    explicit PartIndex(const CompStore &store);
+    // Slots, in store order, of the records whose names hold this value.
+    std::vector<int> byValue(double value) const;
+    // Slots, in store order, of the records with this name.
+    std::vector<int> byName(std::string_view name) const;
+
+private:
+    std::vector<std::pair<double, int>> values_; // ordered by value, then slot
+    std::unordered_map<std::string, std::vector<int>> names_;
+};
 
 // One row of the bin ("Корзина"): a part a job needs. Apart from the status and the category
 // index all of it is text, as the bin list shows it (code page 1251).
@@ -26,6 +74,8 @@ struct BinRow {
     std::string needed;      // decimal
     std::string shortage;    // decimal
     std::string found;       // records matched by the last find, empty before the first one
+    std::string stock;       // parts those records hold, empty before the first find
+    std::optional<BomPart> part; // rows of a bill of materials: how they are found
     friend bool operator==(const BinRow &, const BinRow &) = default;
 };
 
@@ -81,11 +131,14 @@ struct BinFind {
     uint32_t lastCount = 0, lastTotal = 0;
 };
 
-// Looks every bin row up: the records of its category (rowCategory; all for -1) whose name
+// Looks every bin row up: a row of a bill of materials by its part (BomPart), with the
+// records that state the asked rating listed before those that state none, and its name
+// then the name of the first record found (the stock's spelling of the value); every other
+// row: the records of its category (rowCategory; all for -1) whose name
 // equals the row's name (`exact`) or contains it, and, when the row has a description, whose
 // description equals or contains it the same way. The row then shows green when the
 // matched parts cover the need, yellow when they do not, red when there are none, and
-// the number of matched records as its found text.
+// the number of matched records as its found text, the parts they hold as its stock text.
 BinFind findbin(const CompStore &store, const std::vector<std::string> &categories,
                 const std::vector<BinRow> &rows, bool exact);
 // The same, each row's records found through the name index (kept in step with the store).

@@ -366,7 +366,7 @@ Outcome Inventory::findBin(bool exact)
     listIsLastFind_ = true;
     out.list = ListChange::Reset;
     if (!lastFind_.rows.empty())
-        out.status = listSummary(lastFind_.lastCount, lastFind_.lastTotal);
+        out.status = binSummary();
     return out;
 }
 

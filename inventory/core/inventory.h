@@ -218,7 +218,27 @@ public:
     // values could not be turned into stock names are listed in a note.
     Outcome binLoad(const BomRead &bom);
 
+    // --- a bill of materials: boards and buying (inventorybom.cpp)
+    // Boards to build: the rows of a bill of materials need their parts per board that many
+    // times (1 to kMaxBoards); rows already looked up are looked up again.
+    static constexpr int kMaxBoards = 9999;
+    Outcome setBoards(int boards, bool exactFind);
+    int boards() const { return boards_; }
+    // After a find: how many boards the stock is enough for, and what the next one lacks
+    // («можно собрать: 3 платы; для 4-й не хватает: …»); empty without rows of a bill.
+    std::string boardsAnswer() const;
+    // The status bar after a find: the bin's rows by verdict, then boardsAnswer.
+    std::string binSummary() const;
+    // The rows of a bill that are short or missing, as CSV a distributor's cart takes (UTF-8,
+    // one part a row: quantity to buy for the boards, part number, manufacturer, value as the
+    // drawing and as the stock writes it, references, footprint, the bill's other order
+    // columns); nothing to buy gives the header only.
+    std::string shoppingCsv() const;
+    // shoppingCsv written to a file, replacing it whole; the status bar says how many rows.
+    Outcome writeShopping(const std::string &path) const;
+
 private:
+    void applyBoards();
     void filter();
     Outcome showlist();
     Outcome sortRows(ListColumn column);
@@ -249,6 +269,7 @@ private:
     uint32_t lastMoved_ = 0;
 
     std::vector<BinRow> bin_;
+    int boards_ = 1;
     BinFind lastFind_;
     std::vector<uint16_t> lastFindSlots_;
     bool listIsLastFind_ = false;

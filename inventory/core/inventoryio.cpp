@@ -15,7 +15,8 @@
 namespace vosk {
 namespace {
 
-// A bill of materials is a few hundred lines; anything far larger is no such file.
+// A bill of materials is a few hundred lines; anything far larger is no such file (its lines
+// are bounded too: kBomRows).
 constexpr std::uintmax_t kBomLimit = 16u << 20;
 // The taking pass pairs its offers with the list: a refill under it would offer wrong parts.
 std::string passBusy()
@@ -44,29 +45,6 @@ std::string recordText(const StockKey &key, const std::string &categoryName)
     if (key.description != " " && !key.description.empty())
         text += ", " + key.description;
     return text + ")";
-}
-
-// The name the stock writes a value under in a category, when it holds no record of `name`
-// there but one whose name is the same value in another spelling («100нф» for «0,1мкф»):
-// the bin finds records by their names, so a row must carry the stock's spelling.
-std::string stockSpelling(const CompStore &store, int category, const std::string &name)
-{
-    if (category < 0 || !hasCanonicalNames(category))
-        return name;
-    const std::optional<double> wanted = recordValue(category, name);
-    if (!wanted)
-        return name;
-    std::string other;
-    for (int i = 1; i <= store.compcount; ++i) {
-        if (store.category[i] != category)
-            continue;
-        if (store.name[i] == name)
-            return name;
-        if (other.empty())
-            if (const auto v = recordValue(category, store.name[i]); v && sameValue(*v, *wanted))
-                other = store.name[i];
-    }
-    return other.empty() ? name : other;
 }
 
 } // namespace
@@ -222,7 +200,7 @@ BomRead Inventory::readBomFile(const std::string &path) const
         failed.error = cp1251("Файл больше 16 МБ: это не список деталей. ") + pathForMessage(path);
         return failed;
     }
-    const ReadResult file = readFileBytes(path);
+    const ReadResult file = readFileBytes(path, kBomLimit);
     if (file.status != ReadStatus::Ok) {
         failed.error =
             cp1251("Не удалось прочитать ") + pathForMessage(path) + (file.reason.empty() ? "" : ": " + file.reason);
@@ -251,15 +229,17 @@ Outcome Inventory::binLoad(const BomRead &bom)
     std::string unmapped;
     size_t listed = 0;
     for (const BomLine &l : bom.lines) {
-        bin_.push_back(l.row);
-        if (l.problem.empty()) {
-            bin_.back().name = stockSpelling(store_, l.row.category, l.row.name);
+        bin_.push_back(l.row); // the reader gives the stock's spelling of each value
+        if (l.problem.empty())
             continue;
-        }
         if (listed++ < kListedUnmapped)
             unmapped += cp1251("\rстрока ") + std::to_string(l.line) + ": " + l.references + " \xAB" + l.value +
                 "\xBB: " + l.problem;
     }
+    for (BinRow &r : bin_)
+        if (r.part && r.part->perBoard == 0)
+            r.part->perBoard = binNumber(r.needed);
+    applyBoards();
     if (listed > kListedUnmapped)
         unmapped += cp1251("\rи еще строк: ") + std::to_string(listed - kListedUnmapped);
     if (listed)

@@ -57,11 +57,12 @@ check "the record now holds 9" bash -c "'$CLI' --folder empty list --category 2 
 # The bundled bill of materials against the bundled stock: one row short, one missing.
 check "bom: exit 1 (something short)" status 1 "$CLI" --folder src bom "$DATA/kicad/amplifier-bom.csv"
 bom=$OUT/last.out
-check "bom: 16 rows and the summary" test "$(wc -l <"$bom")" -eq 17
-check "bom: КТ603Б yellow, one short" grep -q $'^yellow\tТранзисторы биполярные\tКТ603Б\tнадо 3\tне хватает 1\tнайдено 1\tQ3-Q5$' "$bom"
-check "bom: the connector red" grep -q $'^red\tПрочее\tConn_01x03\tнадо 1\tне хватает 1\tнайдено 0\tJ1$' "$bom"
+check "bom: 16 rows and the summary" test "$(wc -l <"$bom")" -eq 18
+check "bom: КТ603Б yellow, one short" grep -q $'^yellow\tТранзисторы биполярные\tКТ603Б\tнадо 3\tне хватает 1\tнайдено 1\tна складе 2\tQ3–Q5$' "$bom"
+check "bom: the connector red" grep -q $'^red\tПрочее\tConn_01x03\tнадо 1\tне хватает 1\tнайдено 0\tна складе 0\tJ1$' "$bom"
 check "bom: 0.1uF found among film capacitors" grep -q $'^green\tКонденсаторы пленочные\t0,1мкф\tнадо 1\t' "$bom"
-check "bom: 4k7 is 4,7К" grep -q $'^green\tРезисторы 0,25 Вт\t4,7К\tнадо 2\tне хватает 0\tнайдено 2\tR1,R2$' "$bom"
+check "bom: 4k7 is 4,7К in every power" grep -q $'^green\tРезисторы 0,125 Вт\t4,7К\tнадо 2\tне хватает 0\tнайдено 6\tна складе 91\tR1, R2$' "$bom"
+check "bom: how many boards" grep -q 'Плат: 1; можно собрать: 0 плат; для 1-й не хватает: Conn_01x03 1, КТ603Б 1' "$bom"
 check "bom: the zener" grep -q $'^green\tСтабилитроны\tКС156А\t' "$bom"
 check "bom: 14 green" test "$(grep -c '^green' "$bom")" -eq 14
 check "bom: no colour into a pipe" bash -c "! grep -q $'\x1b' '$bom'"
@@ -78,6 +79,12 @@ printf '"Refs","Value","Qty"\n"R1","10k","1"\n' >short.csv
 check "bom: everything in stock gives 0" status 0 "$CLI" --folder src bom short.csv
 printf 'nothing here\n' >bad.csv
 check "bom: not a BOM gives 2" status 2 "$CLI" --folder src bom bad.csv
+printf 'Reference,Value\nR1,1k\n\0\0\1\2' >junk.bin
+check "bom: binary junk gives 2" status 2 "$CLI" --folder src bom junk.bin
+check "bom: --boards 4 and a shopping list" status 1 "$CLI" --folder src bom --boards 4 --shopping buy.csv "$DATA/kicad/amplifier-bom.csv"
+check "bom: 4 boards need 4 connectors" grep -q '^"4","","","Conn_01x03","Conn_01x03","J1",' buy.csv
+check "bom: and 10 КТ603Б" grep -q '^"10","","","КТ603Б","КТ603Б","Q3–Q5",' buy.csv
+check "bom: --boards 0 refused" status 2 "$CLI" --folder src bom --boards 0 "$DATA/kicad/amplifier-bom.csv"
 check "bom: a missing file gives 2" status 2 "$CLI" --folder src bom missing.csv
 
 # Search by value: the spellings of one value list the same records.

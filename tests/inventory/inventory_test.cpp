@@ -336,7 +336,7 @@ TEST(Inventory, BillOfMaterialsReplacesTheBinAndListsWhatItCouldNotRead)
                            "\"R1,R2\",\"4k7\",\"R_0805\",\"2\"\r\n"
                            "\"Q1\",\"\xD0\x9A\xD0\xA2" "315\xD0\x91\",\"TO-92\",\"1\"\r\n"
                            "\"R3\",\"zzz\",\"R_0805\",\"1\"\r\n"
-                           "\"C1\",\"0.1uF\",\"C_0805\",\"1\"\r\n");
+                           "\"C1\",\"0.1uF\",\"C_Rect_L7.2mm\",\"1\"\r\n"); // film
     const BomRead bom = inv.readBomFile(f.dir.file("bom.csv"));
     ASSERT_TRUE(bom.error.empty()) << bom.error;
     Outcome loaded = inv.binLoad(bom);
@@ -369,6 +369,37 @@ TEST(Inventory, BillOfMaterialsReplacesTheBinAndListsWhatItCouldNotRead)
         EXPECT_TRUE(inv.binLoad(bad).refused);
         EXPECT_EQ(inv.binRows().size(), rows);
     }
+}
+
+TEST(Inventory, ABillOfOnePartALineIsOneNeedAndThePassOffersItOnce)
+{
+    // Seven rows of 10K, three in stock: one yellow row short of four, never seven greens,
+    // and the pass takes the three once.
+    Folder f("2|10К|3|a\r\n");
+    Inventory inv(f.dir.datapath(), f.messages);
+    inv.open();
+    std::string bom = "Reference,Value,Footprint\r\n";
+    for (int r = 1; r <= 7; ++r)
+        bom += "R" + std::to_string(r) + ",10K,R_0805\r\n";
+    f.dir.write("bom.csv", bom + "C1,,C_0805\r\n");
+    inv.binLoad(inv.readBomFile(f.dir.file("bom.csv")));
+    inv.findBin(false);
+    ASSERT_EQ(inv.binRows().size(), 2u);
+    EXPECT_EQ(inv.binRows()[0].status, BinStatus::Yellow);
+    EXPECT_EQ(inv.binRows()[0].needed, "7");
+    EXPECT_EQ(inv.binRows()[0].shortage, "4");
+    EXPECT_EQ(text(inv.binRows()[0].part->references), text("R1–R7"));
+    EXPECT_EQ(inv.binRows()[1].status, BinStatus::Red); // no value: nothing found, not offered
+    EXPECT_EQ(inv.binRows()[1].found, "0");
+    ASSERT_TRUE(inv.passStart(false));
+    ASSERT_TRUE(inv.pass().offer());
+    EXPECT_EQ(inv.pass().offer()->maximum, 3);
+    inv.passTake(3);
+    ASSERT_TRUE(inv.passFinished());
+    const Outcome done = inv.passFinish(true, false);
+    EXPECT_TRUE(done.notes.empty());
+    EXPECT_EQ(inv.store().quantity[1], 0u);
+    EXPECT_EQ(inv.binRows()[0].status, BinStatus::Red);
 }
 
 TEST(Inventory, OpenedOnAnotherThreadSaysItsMessagesOnlyWhenTaken)

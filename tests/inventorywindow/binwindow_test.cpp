@@ -77,7 +77,7 @@ void BinWindowTest::newRowsAndFindingThem()
     f.findlist->click();
     QCOMPARE(binRows(*f.base), (Strings{"green|Рез2|10К||5|0|3", "yellow|Рез2|10К||8|2|3", "red|Транзисторы|КТ999||1|1|0"}));
     QCOMPARE(f.listNames(), (Strings{"10К", "10К", "10К", "10К", "10К", "10К"})); // listed once per row
-    QCOMPARE(f.base->statusText(), u("В списке наименований: 0 деталей 0")); // the last row's
+    QCOMPARE(f.base->statusText(), u("Корзина: строк 3; хватает: 1, мало: 1, нет: 1")); // the whole bin, not the last row
 }
 
 void BinWindowTest::partialAndExactMatching()

@@ -9,6 +9,7 @@
 #include <QComboBox>
 #include <QDialog>
 #include <QLineEdit>
+#include <QDir>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTabWidget>
@@ -161,11 +162,15 @@ void IoWindowTest::billOfMaterialsFillsTheBin()
     f.dir.write("board.csv",
                 "\"Reference\",\"Value\",\"Footprint\",\"Qty\"\n"
                 "\"R1,R2,R3\",\"4.7k\",\"R_0805\",\"3\"\n"
-                "\"C1\",\"0.1uF\",\"C_0805\",\"1\"\n"
+                "\"C1\",\"0.1uF\",\"C_Rect_L7.2mm\",\"1\"\n"
                 "\"Q1\",\"КТ315Б\",\"TO-92\",\"1\"\n"
                 "\"R9\",\"zzz\",\"R_0805\",\"1\"\n");
+    // The dialog opens in the installation folder's kicad/ (here: no such folder, the folder).
+    QCOMPARE(QDir(f.base->bomFolder()), QDir(QString::fromStdString(f.dir.path())));
     f.base->chooseFile = [&](FileUse use) {
-        return use == FileUse::LoadBom ? QString::fromStdString(f.dir.file("board.csv")) : QString();
+        return use == FileUse::LoadBom    ? QString::fromStdString(f.dir.file("board.csv"))
+               : use == FileUse::Shopping ? QString::fromStdString(f.dir.file("buy.csv"))
+                                          : QString();
     };
     f.ComboBox->setCurrentIndex(9);
     f.binname->setText(u("КТ3102"));
@@ -193,6 +198,30 @@ void IoWindowTest::billOfMaterialsFillsTheBin()
         bin.push_back(std::string(statusWord(r.status)) + "|" + r.shortage);
     QCOMPARE(bin, (Strings{"green|0", "green|0", "green|0", "red|1"}));
     QCOMPARE(f.listNames(), (Strings{"4,7К", "100нф", "КТ315Б"}));
+    // The bin shows the parts in stock and the references; the status bar the boards.
+    const QAbstractItemModel *model = f.listtofind->model();
+    QCOMPARE(model->data(model->index(0, 6)).toString(), u("5"));
+    QCOMPARE(model->data(model->index(0, 7)).toString(), u("R1–R3"));
+    QVERIFY(model->data(model->index(3, 7)).toString().contains(u("не читается")));
+    QCOMPARE(f.base->statusText(), u("Корзина: строк 4; хватает: 3, мало: 0, нет: 0; можно собрать: 1 плату; "
+                                     "для 2-й не хватает: 4,7К 1; не распознано строк: 1 (не учтены)"));
+
+    // Boards: a spin box on free space; the needs multiplied and looked up again.
+    auto *boards = f.base->findChild<QSpinBox *>(QStringLiteral("boards"));
+    auto *shopping = f.base->findChild<QPushButton *>(QStringLiteral("shopping"));
+    QVERIFY(boards && shopping);
+    checkPlacedOnFreeSpace(boards);
+    checkPlacedOnFreeSpace(shopping);
+    boards->setValue(4);
+    bin.clear();
+    for (const BinRow &r : f.base->binRows())
+        bin.push_back(std::string(statusWord(r.status)) + "|" + r.needed + "|" + r.shortage);
+    QCOMPARE(bin, (Strings{"yellow|12|7", "yellow|4|2", "yellow|4|1", "red|4|4"}));
+    shopping->click();
+    const std::string csv = f.dir.read("buy.csv");
+    QVERIFY(csv.find("\"7\",\"\",\"\",\"4.7k\",\"4,7К\",\"R1–R3\",\"R_0805\"") != std::string::npos);
+    QVERIFY(csv.find("\"4\",\"\",\"\",\"zzz\",\"\",\"R9\"") != std::string::npos);
+    QCOMPARE(QDir(f.base->bomFolder()), QDir(QString::fromStdString(f.dir.path()))); // the last one used
 }
 
 void IoWindowTest::searchByValue()

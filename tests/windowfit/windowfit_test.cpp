@@ -1,4 +1,6 @@
 #include "Unit1.h"
+#include "boxmessages.h"
+#include "cp1251.h"
 #include "controls.h"
 #include "imagery.h"
 #include "params.h"
@@ -10,6 +12,10 @@
 #include <QAbstractButton>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDialog>
+#include <QPlainTextEdit>
+#include <QScreen>
+#include <QTimer>
 #include <QDir>
 #include <QFile>
 #include <QGroupBox>
@@ -240,6 +246,7 @@ private slots:
     void everyTextFitsItsControl();
     void everyPageFitsOnThisScreen();
     void quantityBeyondTheLargestIsClampedNotDropped();
+    void aLongConfirmationScrollsInsideTheScreen();
 };
 
 void WindowFitTest::framesAreMovedAndShrunkIntoTheAvailableArea()
@@ -423,4 +430,43 @@ void WindowFitTest::quantityBeyondTheLargestIsClampedNotDropped()
 }
 
 QTEST_MAIN(WindowFitTest)
+void WindowFitTest::aLongConfirmationScrollsInsideTheScreen()
+{
+    // A taking pass of 25 rows: two lines a row and the question.
+    std::string text;
+    for (int row = 1; row <= 25; ++row)
+        text += std::to_string(row) + ". " + cp1251("Резисторы 0,25 Вт 10К МЛТ-0,25 взято: 2") + "\r[2 " + cp1251("из") + " 2]\r";
+    text += cp1251("Забрать детали?");
+    BoxMessages messages;
+    QString name, failure;
+    QTimer::singleShot(0, [&] {
+        auto *box = qobject_cast<QDialog *>(QApplication::activeModalWidget());
+        if (!box) {
+            failure = QStringLiteral("no box");
+            return;
+        }
+        name = box->objectName();
+        const QRect area = box->screen()->availableGeometry();
+        if (!area.contains(box->frameGeometry()))
+            failure = QStringLiteral("the box leaves the screen");
+        auto *view = box->findChild<QPlainTextEdit *>();
+        if (!view || view->toPlainText().count(QLatin1Char('\n')) != 50)
+            failure = QStringLiteral("the text is not in a scrolling view");
+        QAbstractButton *cancel = nullptr;
+        for (QAbstractButton *b : box->findChildren<QAbstractButton *>()) {
+            if (!b->isVisible() || !area.contains(QRect(b->mapToGlobal(QPoint(0, 0)), b->size())))
+                failure = QStringLiteral("a button off the screen: ") + b->text();
+            if (b->text() == QStringLiteral("Отмена"))
+                cancel = b;
+        }
+        if (cancel)
+            cancel->click();
+        else
+            box->accept(); // the test fails below rather than waiting
+    });
+    QVERIFY(!messages.confirm(text)); // «Отмена» answers no
+    QCOMPARE(name, QStringLiteral("longMessage"));
+    QVERIFY2(failure.isEmpty(), qPrintable(failure));
+}
+
 #include "windowfit_test.moc"

@@ -1,0 +1,190 @@
+// A bill of materials in the bin: the boards it is built for, what they can be built from,
+// and the list of what to buy.
+#include "inventory.h"
+
+#include "cp1251.h"
+#include "filebytes.h"
+
+#include <algorithm>
+#include <limits>
+
+namespace vosk {
+namespace {
+
+// «1 плату», «3 платы», «5 плат».
+std::string boardsWord(int64_t n)
+{
+    const int64_t tens = n % 100, ones = n % 10;
+    if (tens >= 11 && tens <= 14)
+        return std::to_string(n) + cp1251(" плат");
+    if (ones == 1)
+        return std::to_string(n) + cp1251(" плату");
+    if (ones >= 2 && ones <= 4)
+        return std::to_string(n) + cp1251(" платы");
+    return std::to_string(n) + cp1251(" плат");
+}
+
+// A CSV field: quoted, quotes doubled.
+std::string quoted(const std::string &utf8)
+{
+    std::string out = "\"";
+    for (char c : utf8) {
+        if (c == '"')
+            out += '"';
+        out += (c == '\r' || c == '\n') ? ' ' : c;
+    }
+    return out + "\"";
+}
+
+enum class Order { Mpn, Manufacturer, Supplier, SupplierPart, None };
+
+// What an order column of a bill holds, by its name.
+Order orderKind(std::string name)
+{
+    for (char &c : name)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    auto has = [&name](std::initializer_list<const char *> words) {
+        return std::any_of(words.begin(), words.end(), [&name](const char *w) { return name.find(w) != std::string::npos; });
+    };
+    const bool number = has({"part", "num", "no", "#", "pn", "sku", "order"});
+    if (has({"lcsc", "digikey", "digi-key", "mouser", "farnell"}) || (has({"supplier", "vendor"}) && number))
+        return Order::SupplierPart;
+    if (has({"supplier", "vendor"}))
+        return Order::Supplier;
+    if (has({"mpn"}) || number)
+        return Order::Mpn;
+    if (has({"manuf", "mfr"}))
+        return Order::Manufacturer;
+    return Order::None;
+}
+
+std::string orderField(const BomPart &part, Order kind)
+{
+    for (const std::string &e : part.extra)
+        if (const size_t eq = e.find('='); orderKind(e.substr(0, eq)) == kind)
+            return e.substr(eq + 1);
+    return {};
+}
+
+} // namespace
+
+void Inventory::applyBoards()
+{
+    for (BinRow &r : bin_) {
+        if (!r.part || r.part->perBoard <= 0)
+            continue;
+        const int64_t need = std::min<int64_t>(r.part->perBoard * boards_, std::numeric_limits<int32_t>::max());
+        r.needed = std::to_string(need);
+        const long long stock = r.stock.empty() ? 0 : binNumber(r.stock);
+        r.shortage = need > stock ? std::to_string(need - stock) : "0";
+    }
+}
+
+Outcome Inventory::setBoards(int boards, bool exactFind)
+{
+    boards_ = std::clamp(boards, 1, kMaxBoards);
+    applyBoards();
+    const bool lookedUp = std::any_of(bin_.begin(), bin_.end(), [](const BinRow &r) { return r.status != BinStatus::Ready; });
+    if (lookedUp && !pass_.active() && !pass_.finished())
+        return findBin(exactFind);
+    return {};
+}
+
+std::string Inventory::boardsAnswer() const
+{
+    int64_t can = std::numeric_limits<int64_t>::max();
+    size_t parts = 0, problems = 0;
+    for (const BinRow &r : bin_) {
+        if (!r.part)
+            continue;
+        ++parts;
+        if (!r.part->problem.empty()) {
+            ++problems;
+            continue;
+        }
+        if (r.part->perBoard > 0)
+            can = std::min<int64_t>(can, (r.stock.empty() ? 0 : binNumber(r.stock)) / r.part->perBoard);
+    }
+    if (!parts)
+        return {};
+    if (can == std::numeric_limits<int64_t>::max())
+        can = 0;
+    std::string text = cp1251("можно собрать: ") + boardsWord(can);
+    std::string lacks;
+    int listed = 0, more = 0;
+    for (const BinRow &r : bin_) {
+        if (!r.part || !r.part->problem.empty() || r.part->perBoard <= 0)
+            continue;
+        const int64_t stock = r.stock.empty() ? 0 : binNumber(r.stock);
+        const int64_t missing = r.part->perBoard * (can + 1) - stock;
+        if (missing <= 0)
+            continue;
+        if (listed++ < 5)
+            lacks += (lacks.empty() ? "" : ", ") + r.name + " " + std::to_string(missing);
+        else
+            ++more;
+    }
+    if (!lacks.empty())
+        text += cp1251("; для ") + std::to_string(can + 1) + cp1251("-й не хватает: ") + lacks +
+                (more ? cp1251(" и еще ") + std::to_string(more) : std::string());
+    if (problems)
+        text += cp1251("; не распознано строк: ") + std::to_string(problems) + cp1251(" (не учтены)");
+    return text;
+}
+
+std::string Inventory::binSummary() const
+{
+    size_t green = 0, yellow = 0, red = 0, problems = 0;
+    for (const BinRow &r : bin_) {
+        if (r.part && !r.part->problem.empty())
+            ++problems;
+        else
+            (r.status == BinStatus::Green ? green : r.status == BinStatus::Yellow ? yellow : red) += 1;
+    }
+    std::string text = cp1251("Корзина: строк ") + std::to_string(bin_.size()) + cp1251("; хватает: ") +
+                       std::to_string(green) + cp1251(", мало: ") + std::to_string(yellow) + cp1251(", нет: ") +
+                       std::to_string(red);
+    const std::string boards = boardsAnswer();
+    if (!boards.empty())
+        text += "; " + boards;
+    else if (problems)
+        text += cp1251("; не распознано: ") + std::to_string(problems);
+    return text;
+}
+
+std::string Inventory::shoppingCsv() const
+{
+    std::string csv = "\"Quantity\",\"Part Number\",\"Manufacturer\",\"Value\",\"Stock Name\",\"References\",\"Footprint\",\"Supplier\",\"Supplier Part Number\"\r\n";
+    for (const BinRow &r : bin_) {
+        const long long short_ = binNumber(r.shortage);
+        if (!r.part || short_ <= 0)
+            continue;
+        const BomPart &p = *r.part;
+        const std::string stockName = p.problem.empty() ? r.name : std::string();
+        for (const std::string &field :
+             {std::to_string(short_), orderField(p, Order::Mpn), orderField(p, Order::Manufacturer), p.bomValue,
+              stockName, p.references, p.footprint, orderField(p, Order::Supplier), orderField(p, Order::SupplierPart)})
+            csv += quoted(utf8From1251(field)) + ",";
+        csv.back() = '\r';
+        csv += '\n';
+    }
+    return csv;
+}
+
+Outcome Inventory::writeShopping(const std::string &path) const
+{
+    Outcome out;
+    const std::string csv = shoppingCsv();
+    const WriteResult written = replaceFileAtomically(path, csv);
+    if (!written) {
+        out.refuse(cp1251("Не удалось записать ") + pathForMessage(path) + (written.reason.empty() ? "" : ": " + written.reason), true);
+        return out;
+    }
+    const size_t rows = static_cast<size_t>(std::count(csv.begin(), csv.end(), '\n')) - 1;
+    out.status = cp1251("Список покупок: строк ") + std::to_string(rows) + cp1251(" (плат: ") + std::to_string(boards_) +
+                 cp1251(") в ") + pathForMessage(path);
+    return out;
+}
+
+} // namespace vosk
