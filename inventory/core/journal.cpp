@@ -286,7 +286,12 @@ void JournalReplay::apply(const JournalEntry &e)
     ViewList &view = indexes_->view;
     StoreIndexes indexes{indexes_->names, indexes_->values};
     std::string why;
-    if (e.kind == JournalEntry::Kind::Add) {
+    if (e.kind == JournalEntry::Kind::Add && store_.full() &&
+        (findRecords(store_, &indexes_->names, key, view), view.viewcount == 0)) {
+        // Said once per entry of a long journal of new records: the text is made once.
+        static const std::string full = cp1251("в базе уже 65535 записей");
+        why = full;
+    } else if (e.kind == JournalEntry::Kind::Add) {
         const StockResult r = changeStock(store_, view, key, static_cast<int>(e.amount), false, &indexes);
         if (r.refused)
             why = r.messages.back();
