@@ -405,14 +405,18 @@ bool Journal::recover(CompStore &store, std::shared_ptr<const std::string> loade
         // Whatever it holds is not known: it is neither replayed nor removed, and nothing is
         // written in this run, so that a new journal cannot take its place.
         unreadable_ = true;
-        messages_.error(readFailureMessage(path(), file) +
-                        cp1251("\rИзменения, записанные в журнале, не восстановлены, и файл оставлен как есть. "
-                               "База открыта только для просмотра: изменения не сохраняются, а журнал не будет ни "
-                               "удалён, ни перезаписан.\rЧтобы восстановить изменения, сделайте файл ") +
-                        name +
-                        cp1251(" обычным файлом, доступным вам для чтения и записи (например, верните себе права "
-                               "на него), и запустите программу снова. Если эти изменения не нужны, удалите файл."));
-        file = {};
+        std::string text = readFailureMessage(path(), file) +
+                           cp1251("\rИзменения, записанные в журнале, не восстановлены, и файл оставлен как есть. "
+                                  "База открыта только для просмотра: изменения не сохраняются, а журнал не будет ни "
+                                  "удалён, ни перезаписан.\r");
+        if (file.tooLarge)
+            text += cp1251("Журнал такого размера программа не восстанавливает. Если его изменения не нужны, удалите "
+                           "файл ") + name + cp1251(" и запустите программу снова.");
+        else
+            text += cp1251("Чтобы восстановить изменения, сделайте файл ") + name +
+                    cp1251(" обычным файлом, доступным вам для чтения и записи (например, верните себе права на "
+                           "него), и запустите программу снова. Если эти изменения не нужны, удалите файл.");
+        messages_.error(text);
         return false;
     }
     const JournalScan scan = scanJournal(file.bytes);
@@ -422,9 +426,9 @@ bool Journal::recover(CompStore &store, std::shared_ptr<const std::string> loade
         // do not belong to it.
         if (scan.hasHeader && (scan.entryCount || scan.cutGroup || scan.damagedLine))
             messages_.inform(cp1251("Журнал изменений ") + name +
-                             cp1251(" относится к другой версии main.dat (сохранённой позже) и не применяется."));
+                             cp1251(" относится к другой версии main.dat (сохранённой позже); он не применяется и удалён."));
         else if (!file.bytes.empty() && !scan.hasHeader)
-            messages_.error(cp1251("Файл ") + name + cp1251(" не является журналом изменений или повреждён в начале; он не применяется."));
+            messages_.error(cp1251("Файл ") + name + cp1251(" не является журналом изменений или повреждён в начале; он не применяется и удалён."));
         ::unlink(path().c_str());
         return false;
     }
