@@ -459,6 +459,11 @@ TEST(Inventory, AReplayAfterAKillGivesTheStoreTheUserSaw)
     }
     ASSERT_EQ(f.mainFile(), loaded);
     EXPECT_NE(seen, loaded);
+    // The operations of several entries were written as groups.
+    const JournalContents journal = parseJournal(f.dir.read("main.jnl"));
+    EXPECT_EQ(journal.damagedLine, 0);
+    for (const char *what : {"move", "pass", "import", "undo"})
+        EXPECT_NE(f.dir.read("main.jnl").find(journalBeginLine(what)), std::string::npos) << what;
     std::string nameless = cp1251("8\x01\x01" "4\x01 \r\n"), d1 = cp1251("8\x01" "d1\x01" "1\x01 \r\n");
     EXPECT_NE(seen.find(nameless), std::string::npos);
     EXPECT_NE(seen.find(d1), std::string::npos);
