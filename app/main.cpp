@@ -1,3 +1,8 @@
+#include "standardfds.h"
 #include "startup.h"
 
-int main(int argc, char **argv) { return vosk::runProgram(argc, argv); }
+int main(int argc, char **argv)
+{
+    vosk::openClosedStandardDescriptors();
+    return vosk::runProgram(argc, argv);
+}

@@ -146,7 +146,7 @@ int runProgram(int argc, char **argv)
     // Registered before anything is decoded, and unregistered when the program ends.
     JpegFormatRegistration jpeg;
 
-    // Named first: the folder's lock file records the name of the program holding it.
+    // The caption of every message box, the first one included.
     QCoreApplication::setApplicationName(QStringLiteral("Voskbase"));
     FolderSession folder = lockFolder();
 

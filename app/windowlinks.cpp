@@ -8,8 +8,9 @@ namespace vosk {
 
 void linkWindows(Tbase &base, Tmain &main, TImages &images, Messages &messages)
 {
-    // The user's own figures live beside main.dat and are saved whenever it is.
-    main.setDataFolder(base.inventory().datapath(), messages);
+    // The user's own figures live beside main.dat and are saved whenever it is; a folder the
+    // inventory opened only for viewing keeps them as they are too.
+    main.setDataFolder(base.inventory().datapath(), messages, base.inventory().readOnly());
     QObject::connect(&base, &Tbase::saving, &main, &Tmain::saveUserBook);
     // A part chosen in the list or offered by the taking pass goes into the type box and is
     // looked up, without showing the reference window.

@@ -2,7 +2,9 @@
 // bytes. Whatever it holds: writing it back and reading that again gives the same file; a file
 // of CR LF lines comes back byte for byte; every readable record obeys the tables' limits,
 // once per key; merged into the book, each of the user's types is found by its own name, and
-// importing the user's own records adds and changes nothing.
+// importing the user's own records adds and changes nothing. Read for its encoding, UTF-8
+// comes back as the same text, and anything else as the same bytes.
+#include "cp1251.h"
 #include "fuzzcheck.h"
 #include "lookup.h"
 #include "userbook.h"
@@ -56,6 +58,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     FUZZ_CHECK(UserBook::parse(written, b).bytes() == written);
     if (crlfOnly(bytes))
         FUZZ_CHECK(written == bytes);
+
+    const UserBookText text = userBookText(bytes);
+    if (text.encoding == UserBookText::Encoding::Utf8)
+        FUZZ_CHECK(utf8From1251(text.bytes) == (bytes.substr(0, 3) == "\xEF\xBB\xBF" ? bytes.substr(3) : bytes));
+    else if (text.encoding == UserBookText::Encoding::Cp1251)
+        FUZZ_CHECK(text.bytes == bytes);
+    else
+        FUZZ_CHECK(text.badLine >= 1);
 
     std::set<std::pair<int, std::string>> keys;
     int added[4] = {0, 0, 0, 0};

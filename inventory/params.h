@@ -224,6 +224,8 @@ private:
     std::unique_ptr<Inventory> inventory_;
     std::vector<QPixmap> icons_;
     std::set<int> refusedIcons_;
+    // False once the icons' folder proved unreachable: no icon is looked for any more.
+    bool iconFolderUsable_ = true;
     std::optional<QColor> chosenColour_;
     int currentPage_ = 0;
     InventoryList *listModel_ = nullptr;

@@ -18,6 +18,7 @@
 #include <QLabel>
 #include <QPainter>
 #include <QTableView>
+#include <sys/stat.h>
 
 namespace vosk {
 namespace {
@@ -48,17 +49,25 @@ std::string iconFile(const std::string &datapath, int n)
 } // namespace
 
 // The picture of an icon file, read through the bounded reader: a FIFO or a device in
-// place of an icon is refused (once, with a message) instead of hanging the window.
+// place of an icon is refused (once, with a message) instead of hanging the window. A file
+// that cannot even be reached (bmp/ is a file or cannot be entered, the path is too long)
+// means no icon can be: said once, and no icon is looked for any more.
 std::optional<QImage> Tbase::iconImage(int n)
 {
+    if (!iconFolderUsable_)
+        return std::nullopt;
     const std::string path = iconFile(inventory_->datapath(), n);
     const ReadResult r = readIconFile(path);
     if (r.status == ReadStatus::Missing)
         return std::nullopt;
     if (r.status != ReadStatus::Ok) {
+        struct stat st {};
+        const bool there = ::lstat(path.c_str(), &st) == 0;
+        if (!there)
+            iconFolderUsable_ = false;
         if (refusedIcons_.insert(n).second)
-            messages_.error(readFailureMessage(path, r));
-        return QImage();
+            messages_.error(readFailureMessage(path, r) + (there ? std::string() : cp1251("\rЗначки разделов не показаны.")));
+        return there ? std::optional<QImage>(QImage()) : std::nullopt;
     }
     return pictureFromBytes(QByteArrayView(r.bytes.data(), static_cast<qsizetype>(r.bytes.size())), "bmp");
 }
@@ -66,6 +75,10 @@ std::optional<QImage> Tbase::iconImage(int n)
 void Tbase::loadicons()
 {
     icons_.clear();
+    // An installation folder that is not there was told about already; its icons are not.
+    struct stat st {};
+    const std::string &datapath = inventory_->datapath();
+    iconFolderUsable_ = ::stat(datapath.empty() ? "." : datapath.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
     for (int n = 0;; ++n) {
         const auto image = iconImage(n);
         if (!image)

@@ -127,7 +127,7 @@ void Tmain::FormCreate()
     listsbuilt_ = false;
     book_ = RefTables::create(embedded(":/reference/marking.txt"), embedded(":/reference/params.txt"),
                               embedded(":/reference/params2.txt"));
-    tables_ = user_.merged(book_);
+    tables_ = userFile_.book().merged(book_);
 }
 
 void Tmain::lookupFrom(const QString &text)
@@ -296,20 +296,6 @@ void Tmain::closeEvent(QCloseEvent *event)
 
 namespace {
 
-std::string joinKeys(const std::vector<UserLine> &lines)
-{
-    std::string out;
-    size_t n = 0;
-    for (const UserLine &line : lines) {
-        if (n == 12) {
-            out += cp1251(" и ещё ") + std::to_string(lines.size() - n);
-            break;
-        }
-        out += (n++ ? ", " : "") + line.fields[0];
-    }
-    return out;
-}
-
 std::string localPath(const QString &path) { return QFile::encodeName(path).toStdString(); }
 
 const char *const kOutsideCodePage = "Текст не сохранён: в нём знак, которого нет в кодовой странице 1251.";
@@ -318,34 +304,12 @@ const char *const kOutsideCodePage = "Текст не сохранён: в нё�
 
 Messages &Tmain::messages() { return messages_ ? *messages_ : static_cast<Messages &>(boxes_); }
 
-void Tmain::setDataFolder(std::string datapath, Messages &messages)
+void Tmain::setDataFolder(std::string datapath, Messages &messages, bool readOnly)
 {
-    datapath_ = std::move(datapath);
     messages_ = &messages;
-    folderSet_ = true;
-    userFileRead_ = true;
-    user_ = UserBook();
-    const std::string path = datapath_ + kUserBookFile;
-    const ReadResult r = readFileBytes(path);
-    if (r.status == ReadStatus::Failed) {
-        // Never written over: what it holds may be the user's work.
-        userFileRead_ = false;
-        messages.error(cp1251("Не удалось прочитать файл ") + pathForMessage(path) + ": " + r.reason +
-                       cp1251(". Ваши данные справочника в него записаны не будут."));
-    } else if (r.status == ReadStatus::Ok) {
-        user_ = UserBook::parse(r.bytes, book_);
-        const std::vector<int> bad = user_.unreadable();
-        if (!bad.empty()) {
-            std::string lines;
-            for (size_t i = 0; i < bad.size() && i < 20; ++i)
-                lines += (i ? ", " : "") + std::to_string(bad[i]);
-            if (bad.size() > 20)
-                lines += ", …";
-            messages.error(cp1251("В файле refbook.dat есть строки, которые не удалось прочитать как записи: ") +
-                           std::to_string(bad.size()) + cp1251(" (строки ") + lines +
-                           cp1251("). Они не показаны и будут сохранены в файле без изменений."));
-        }
-    }
+    userFile_.open(std::move(datapath), readOnly, book_, messages);
+    if (readOnly && !windowTitle().endsWith(tr8(" — только просмотр")))
+        setWindowTitle(windowTitle() + tr8(" — только просмотр"));
     userBookChanged();
 }
 
@@ -354,30 +318,20 @@ bool Tmain::saveUserBook()
     // The program may be ending with a figure still in its box: kept first, when it can be.
     if (editing_ && !celledit->isHidden() && celledit->isModified())
         cellEditKeep();
-    if (!user_.dirty())
+    return userFile_.save(messages());
+}
+
+bool Tmain::changesAllowed()
+{
+    if (userFile_.changeRefusal().empty())
         return true;
-    if (!folderSet_) {
-        messages().error(cp1251("Папка установки не задана: ваши данные справочника не записаны."));
-        return false;
-    }
-    const std::string path = datapath_ + kUserBookFile;
-    if (!userFileRead_) {
-        messages().error(cp1251("Файл ") + pathForMessage(path) +
-                         cp1251(" не был прочитан при запуске: ваши данные справочника в него не записаны."));
-        return false;
-    }
-    const WriteResult written = replaceFileAtomically(path, user_.bytes());
-    if (!written) {
-        messages().error(cp1251("Не удалось записать файл ") + pathForMessage(path) + ": " + written.reason);
-        return false;
-    }
-    user_.markSaved();
-    return true;
+    messages().error(userFile_.changeRefusal());
+    return false;
 }
 
 void Tmain::userBookChanged()
 {
-    tables_ = user_.merged(book_);
+    tables_ = userFile_.book().merged(book_);
     if (listsbuilt_)
         fillTypes();
     // What is drawn follows the user's figures; before the first lookup nothing is drawn yet.
@@ -405,7 +359,7 @@ void Tmain::editCell(const CellBox &cell)
         return; // the designation is the record's name, not one of its figures
     Fields current;
     const int n = splitrecord(tables_.table(cell.table).line(cell.line), current);
-    if (cell.field > n)
+    if (cell.field > n || !changesAllowed())
         return;
     editing_ = cell;
     const int h = QFontMetrics(font()).height();
@@ -427,7 +381,7 @@ void Tmain::cellEditKeep()
         return; // the box stays open for another try
     }
     const CellBox cell = *editing_;
-    const std::string why = user_.setField(book_, cell.table, cellKey(cell), cell.field, *text);
+    const std::string why = userFile_.book().setField(book_, cell.table, cellKey(cell), cell.field, *text);
     if (!why.empty()) {
         messages().error(why);
         return;
@@ -479,28 +433,30 @@ void Tmain::contextMenuEvent(QContextMenuEvent *event)
 
 void Tmain::resetfieldClick()
 {
-    if (!menuCell_)
+    if (!menuCell_ || !changesAllowed())
         return;
-    user_.resetField(book_, menuCell_->table, cellKey(*menuCell_), menuCell_->field);
+    userFile_.book().resetField(book_, menuCell_->table, cellKey(*menuCell_), menuCell_->field);
     menuCell_.reset();
     userBookChanged();
 }
 
 void Tmain::removetypeClick()
 {
-    if (!menuCell_ || menuCell_->line < tables_.firstUserLine(menuCell_->table))
+    if (!menuCell_ || menuCell_->line < tables_.firstUserLine(menuCell_->table) || !changesAllowed())
         return;
     const std::string key = cellKey(*menuCell_);
     const int t = menuCell_->table;
     menuCell_.reset();
     if (!messages().confirm(cp1251("Удалить ваш тип ") + key + cp1251(" со всеми его данными?")))
         return;
-    user_.removeType(t, key);
+    userFile_.book().removeType(t, key);
     userBookChanged();
 }
 
 void Tmain::addtypeClick()
 {
+    if (!changesAllowed())
+        return;
     NewType suggested;
     // The text looked up names no type: it is the one to add.
     const auto text = toCp1251(Edit1->text());
@@ -523,7 +479,7 @@ void Tmain::addtypeClick()
     // The package drawing of a parameter table; a marking drawing number is typed in place.
     const std::string drawing =
         wanted->table != 1 && wanted->drawing > 0 ? std::to_string(wanted->drawing) : std::string();
-    const std::string why = user_.addType(book_, wanted->table, *key, drawing);
+    const std::string why = userFile_.book().addType(book_, wanted->table, *key, drawing);
     if (!why.empty()) {
         messages().error(why);
         return;
@@ -540,7 +496,7 @@ void Tmain::addtypeClick()
 
 void Tmain::exportbookClick()
 {
-    const std::string bytes = user_.exportBytes();
+    const std::string bytes = userFile_.book().exportBytes();
     if (bytes.empty()) {
         messages().inform(cp1251("Своих данных в справочнике пока нет: сохранять нечего."));
         return;
@@ -561,17 +517,29 @@ void Tmain::exportbookClick()
 
 void Tmain::importbookClick()
 {
+    if (!changesAllowed())
+        return;
     const QString name = chooseFile(false);
     if (name.isEmpty())
         return;
     const std::string path = localPath(name);
-    const ReadResult r = readFileBytes(path);
+    const ReadResult r = readFileBytes(path, kUserBookMax);
     if (r.status != ReadStatus::Ok) {
         messages().error(cp1251("Не удалось прочитать файл ") + pathForMessage(path) + ": " +
-                         (r.status == ReadStatus::Missing ? cp1251("его нет") : r.reason));
+                         (r.status == ReadStatus::Missing ? cp1251("его нет")
+                          : r.tooLarge ? cp1251("он больше ") + std::to_string(kUserBookMax >> 20) +
+                                             cp1251(" МБ, а данных справочника столько не бывает; он не загружен")
+                                       : r.reason));
         return;
     }
-    const UserImportPlan plan = user_.planImport(r.bytes, book_);
+    const UserBookText text = userBookText(r.bytes);
+    if (text.encoding == UserBookText::Encoding::Utf8Unconvertible) {
+        messages().error(cp1251("Файл ") + pathForMessage(path) + cp1251(" записан в кодировке UTF-8, и в его строке ") +
+                         std::to_string(text.badLine) +
+                         cp1251(" есть знаки, которых нет в кодировке Windows-1251: он не загружен."));
+        return;
+    }
+    const UserImportPlan plan = userFile_.book().planImport(text.bytes, book_);
     const std::string unread =
         plan.unreadable ? cp1251("\rНе прочитано строк: ") + std::to_string(plan.unreadable) + cp1251(" (они пропущены).")
                         : std::string();
@@ -580,16 +548,11 @@ void Tmain::importbookClick()
                           unread);
         return;
     }
-    std::string question = cp1251("Из файла ") + pathForMessage(path) + ":";
-    if (!plan.adds.empty())
-        question += cp1251("\rдобавятся записи (") + std::to_string(plan.adds.size()) + "): " + joinKeys(plan.adds);
-    if (!plan.changes.empty())
-        question += cp1251("\rзаменят ваши записи (") + std::to_string(plan.changes.size()) +
-                    "): " + joinKeys(plan.changes);
-    question += unread + cp1251("\rЗагрузить?");
+    const std::string question = cp1251("Из файла ") + pathForMessage(path) + ":" +
+                                 userFile_.book().describeImport(plan, book_) + unread + cp1251("\rЗагрузить?");
     if (!messages().confirm(question))
         return;
-    user_.applyImport(plan);
+    userFile_.book().applyImport(plan);
     userBookChanged();
 }
 
@@ -622,7 +585,7 @@ std::optional<NewType> Tmain::askNewTypeDialog(const NewType &suggested)
 QString Tmain::chooseFileDialog(bool save)
 {
     const QString filter = tr8("Данные справочника (*.dat);;Все файлы (*)");
-    const QString folder = QFile::decodeName(QByteArray::fromStdString(datapath_));
+    const QString folder = QFile::decodeName(QByteArray::fromStdString(userFile_.datapath()));
     return save ? QFileDialog::getSaveFileName(this, tr8("Сохранить свои данные справочника"),
                                                folder + QStringLiteral("refbook-export.dat"), filter)
                 : QFileDialog::getOpenFileName(this, tr8("Загрузить данные справочника"), folder, filter);

@@ -46,12 +46,13 @@ public:
     void combopicChange();
 
     // The installation folder (with its trailing separator): the user's own records are read
-    // from its refbook.dat now and written there by saveUserBook().
-    void setDataFolder(std::string datapath, Messages &messages);
+    // from its refbook.dat now and written there by saveUserBook(). A folder opened only for
+    // viewing is never written: every change of the user's records is refused with the reason.
+    void setDataFolder(std::string datapath, Messages &messages, bool readOnly = false);
     // Writes refbook.dat when the user's records changed; false (after a message) when that
     // failed. The window calls it when it closes; the inventory window when it saves.
     bool saveUserBook();
-    const UserBook &userBook() const { return user_; }
+    const UserBook &userBook() const { return userFile_.book(); }
 
     // The user's own figures: the field of a shown record opens in an edit box in its place.
     void editCell(const CellBox &cell);
@@ -101,6 +102,8 @@ private:
     void userBookChanged();
     const CellBox *cellAt(const QPoint &pos) const;
     std::string cellKey(const CellBox &cell) const;
+    // False, after saying why, when the user's records cannot change now.
+    bool changesAllowed();
     Messages &messages();
     std::optional<NewType> askNewTypeDialog(const NewType &suggested);
     QString chooseFileDialog(bool save);
@@ -108,10 +111,7 @@ private:
     TImages *images_;
     RefTables book_;   // the book as it comes with the program
     RefTables tables_; // the book with the user's records
-    UserBook user_;
-    std::string datapath_;
-    bool folderSet_ = false;
-    bool userFileRead_ = true; // false when refbook.dat exists but could not be read
+    UserBookFile userFile_;
     Messages *messages_ = nullptr;
     BoxMessages boxes_;
     std::optional<CellBox> editing_;

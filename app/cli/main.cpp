@@ -9,11 +9,13 @@
 #include "dictionary.h"
 #include "filebytes.h"
 #include "filter.h"
+#include "folderlock.h"
 #include "kicadbom.h"
 #include "mainfile.h"
 #include "nominal.h"
 #include "messages.h"
 #include "settingsstore.h"
+#include "standardfds.h"
 #include "stock.h"
 #include "textcodec.h"
 #include "textlines.h"
@@ -23,7 +25,6 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
-#include <QLockFile>
 
 #include <cstdio>
 #include <fstream>
@@ -98,46 +99,44 @@ std::optional<Base> load(const std::string &datapath, bool quiet = false)
     return b;
 }
 
-// Held while a command changes the stock: the program holds the same lock while it runs.
-class FolderLock {
-public:
-    explicit FolderLock(const std::string &datapath)
-        : lock_(QFile::decodeName((datapath + "voskbase.lock").c_str()))
-    {
-    }
-    bool take(const std::string &datapath)
-    {
-        if (!lock_.tryLock(0)) {
-            if (lock_.error() == QLockFile::LockFailedError) {
-                qint64 pid = 0;
-                QString host, app;
-                std::string holder = t("другой программой");
-                if (lock_.getLockInfo(&pid, &host, &app))
-                    holder = pathForMessage((app.isEmpty() ? QStringLiteral("?") : app).toStdString()) +
-                             t(" (процесс ") + std::to_string(pid) + t(" на ") + pathForMessage(host.toStdString()) + ")";
-                errLine(t("Папка базы сейчас открыта: ее держит ") + holder +
-                        t(". Закройте программу и повторите; ничего не изменено."));
-            } else {
-                errLine(t("Не удалось занять папку базы (файл voskbase.lock): нет прав на запись в ") +
-                        pathForMessage(folderName(datapath)) + t("; ничего не изменено."));
-            }
+// Held while a command changes the stock: the program holds the same lock while it runs, and
+// a lock left behind is taken over by the same rule (only when its holder is provably gone).
+bool takeFolder(FolderLock &lock, const std::string &datapath)
+{
+    switch (const FolderLock::State state = lock.tryAcquire()) {
+    case FolderLock::State::Acquired:
+        break;
+    case FolderLock::State::Stale:
+    case FolderLock::State::Abandoned:
+        if (!lock.takeOver()) {
+            errLine(t("Не удалось снять блокировку ") + pathForMessage(lock.path()) + ": " + lock.reason() +
+                    t("; ничего не изменено."));
             return false;
         }
-        // Changes of a program that did not close normally wait in its journal; writing main.dat
-        // now would put them on top of a stock they were not made on.
-        const QFileInfo journal(QFile::decodeName((datapath + "main.jnl").c_str()));
-        if (journal.exists() && journal.size() > 0) {
-            errLine(t("В папке базы есть журнал main.jnl: программа закрылась не как следует, и ее изменения "
-                      "еще не записаны. Запустите программу, чтобы она их восстановила, и повторите; ничего не "
-                      "изменено."));
-            return false;
-        }
-        return true;
+        errLine(folderTakenOverText(lock, state));
+        break;
+    case FolderLock::State::Held:
+        errLine(folderHeldText(lock, state) + t(" Закройте программу и повторите; ничего не изменено."));
+        return false;
+    case FolderLock::State::Unknown:
+        errLine(folderHeldText(lock, state) + t(" Ничего не изменено."));
+        return false;
+    case FolderLock::State::Failed:
+        errLine(t("Не удалось занять папку базы (файл voskbase.lock) в ") + pathForMessage(folderName(datapath)) +
+                ": " + lock.reason() + t("; ничего не изменено."));
+        return false;
     }
-
-private:
-    QLockFile lock_;
-};
+    // Changes of a program that did not close normally wait in its journal; writing main.dat
+    // now would put them on top of a stock they were not made on.
+    const QFileInfo journal(QFile::decodeName((datapath + "main.jnl").c_str()));
+    if (journal.exists() && journal.size() > 0) {
+        errLine(t("В папке базы есть журнал main.jnl: программа закрылась не как следует, и ее изменения "
+                  "еще не записаны. Запустите программу, чтобы она их восстановила, и повторите; ничего не "
+                  "изменено."));
+        return false;
+    }
+    return true;
+}
 
 bool save(const Base &b)
 {
@@ -281,7 +280,7 @@ int change(const QStringList &args, const std::string &datapath, bool take)
         return kBadInput;
     }
     FolderLock lock(datapath);
-    if (!lock.take(datapath))
+    if (!takeFolder(lock, datapath))
         return kRefused;
     auto b = load(datapath);
     if (!b)
@@ -340,7 +339,7 @@ int importCommand(const QCommandLineParser &p, const QStringList &args, const st
     std::optional<FolderLock> lock;
     if (!dryRun) {
         lock.emplace(datapath);
-        if (!lock->take(datapath))
+        if (!takeFolder(*lock, datapath))
             return kRefused;
     }
     auto b = load(datapath);
@@ -591,4 +590,8 @@ int run(int argc, char **argv)
 
 } // namespace vosk::cli
 
-int main(int argc, char **argv) { return vosk::cli::run(argc, argv); }
+int main(int argc, char **argv)
+{
+    vosk::openClosedStandardDescriptors();
+    return vosk::cli::run(argc, argv);
+}

@@ -5,6 +5,7 @@
 #include "messages.h"
 #include "textlines.h"
 
+#include <cerrno>
 #include <sys/stat.h>
 
 namespace vosk {
@@ -134,6 +135,7 @@ DataFolder::Loaded DataFolder::loadbase(CompStore &store, const std::function<vo
         messages_.error(failure + cp1251("\rБаза открыта только для просмотра: изменения не сохраняются, "
                                          "и при закрытии файл main.dat не будет перезаписан."));
     }
+    noteMainFile();
     // The store keeps these bytes: its names and descriptions point into them.
     const std::shared_ptr<const std::string> mainBytes = std::move(file);
     out.report = readMainFile(mainBytes, store);
@@ -213,6 +215,7 @@ bool DataFolder::trySave(const CompStore &store, std::string &failure)
     const WriteResult written = replaceFileAtomically(path, bytes);
     if (written) {
         journal_->saved(bytes);
+        noteMainFile();
         return true;
     }
     failure = cp1251("Не удалось записать файл ") + pathForMessage(path) + ": " + written.reason;
@@ -222,6 +225,32 @@ bool DataFolder::trySave(const CompStore &store, std::string &failure)
 bool DataFolder::hasChanges(const CompStore &store) const
 {
     return !readOnly_ && (journal_->unsavedChanges() > 0 || !(stampOf(writeMainFile(store)) == journal_->base()));
+}
+
+void DataFolder::noteMainFile()
+{
+    struct stat st {};
+    const bool known = ::stat(pathOf("main.dat").c_str(), &st) == 0 && S_ISREG(st.st_mode);
+    mainDevice_ = known ? static_cast<uint64_t>(st.st_dev) : 0;
+    mainInode_ = known ? static_cast<uint64_t>(st.st_ino) : 0;
+}
+
+DataFolder::MainFileNow DataFolder::mainFileNow() const
+{
+    if (readOnly_ || mainInode_ == 0)
+        return MainFileNow::AsRead;
+    struct stat st {};
+    if (::stat(pathOf("main.dat").c_str(), &st) != 0)
+        return errno == ENOENT || errno == ENOTDIR ? MainFileNow::Gone : MainFileNow::AsRead;
+    if (!S_ISREG(st.st_mode))
+        return MainFileNow::Gone;
+    if (static_cast<uint64_t>(st.st_dev) == mainDevice_ && static_cast<uint64_t>(st.st_ino) == mainInode_)
+        return MainFileNow::AsRead;
+    // Another file: the same bytes (copied back, rewritten by a backup) are still what was read.
+    const ReadResult now = readFileBytes(pathOf("main.dat"), readlimit::kMainFile);
+    if (now.status == ReadStatus::Ok && stampOf(now.bytes) == journal_->base())
+        return MainFileNow::AsRead;
+    return MainFileNow::Replaced;
 }
 
 bool DataFolder::saveCopyTo(const std::string &folder, const CompStore &store)

@@ -83,6 +83,12 @@ public:
     // True when main.dat, written now, would not be the file as it was loaded or last saved.
     bool hasChanges(const CompStore &store) const;
 
+    // What became of main.dat since it was read or last saved: still that file (or one with
+    // the same bytes), gone (removed, or no longer a regular file: the records then exist only
+    // in memory), or replaced by another file. AsRead when that cannot be known, or read-only.
+    enum class MainFileNow { AsRead, Gone, Replaced };
+    MainFileNow mainFileNow() const;
+
     // Writes main.dat, strings.dat and components.lst (as they were read) into another
     // folder, atomically each; false with the error shown when one cannot be written.
     [[nodiscard]] bool saveCopyTo(const std::string &folder, const CompStore &store);
@@ -105,6 +111,10 @@ private:
     bool readOnly_ = false;
     bool folderMissing_ = false;
     std::unique_ptr<Journal> journal_;
+    // Which file main.dat was when read or last saved (device and inode; 0 when unknown).
+    uint64_t mainDevice_ = 0;
+    uint64_t mainInode_ = 0;
+    void noteMainFile();
     // As read, for saveCopyTo.
     std::string loadedStrings_;
     std::string loadedComponents_;

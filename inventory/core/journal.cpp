@@ -4,6 +4,7 @@
 #include "crc32.h"
 #include "filebytes.h"
 #include "filter.h"
+#include "folderlock.h"
 #include "messages.h"
 #include "nameindex.h"
 #include "stock.h"
@@ -15,6 +16,7 @@
 #include <charconv>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace vosk {
@@ -492,12 +494,25 @@ bool Journal::recover(CompStore &store, std::shared_ptr<const std::string> loade
 bool Journal::openForAppend(std::string &reason)
 {
     const std::string p = path();
-    const int flags = O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NOFOLLOW | (continueFile_ ? 0 : O_TRUNC);
+    // O_NONBLOCK: a FIFO in its place must not stop the program; only a regular file is written.
+    const int flags = O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY;
     fd_ = ::open(p.c_str(), flags, 0644);
-    if (fd_ < 0) {
-        reason = pathForMessage(std::strerror(errno));
+    struct stat st {};
+    if (fd_ < 0 || ::fstat(fd_, &st) != 0 || !S_ISREG(st.st_mode)) {
+        const int err = errno;
+        const bool special = fd_ >= 0 ? !S_ISREG(st.st_mode) : err == ENXIO || err == EISDIR;
+        reason = special ? cp1251("это не обычный файл (канал, устройство или папка)") : pathForMessage(std::strerror(err));
+        closeFile();
         return false;
     }
+    // Truncated only once known to be a regular file; shared with the folder's group, so
+    // that another member can recover it after a crash.
+    if (!continueFile_ && ::ftruncate(fd_, 0) != 0) {
+        reason = pathForMessage(std::strerror(errno));
+        closeFile();
+        return false;
+    }
+    shareWithFolderGroup(fd_, datapath_);
     if (!continueFile_) {
         const std::string header = journalHeaderLine(base());
         if (::write(fd_, header.data(), header.size()) != static_cast<ssize_t>(header.size())) {

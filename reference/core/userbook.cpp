@@ -1,9 +1,13 @@
 #include "userbook.h"
 
 #include "cp1251.h"
+#include "filebytes.h"
+#include "messages.h"
 
 #include <algorithm>
+#include <map>
 #include <set>
+#include <sys/stat.h>
 
 namespace vosk {
 namespace {
@@ -251,12 +255,18 @@ UserImportPlan UserBook::planImport(std::string_view bytes, const RefTables &boo
 {
     UserImportPlan plan;
     const UserBook other = parse(bytes, book);
+    // Each of the other file's records is looked up among ours: by key, not one by one.
+    std::map<std::pair<int, std::string_view>, const UserLine *> ours;
+    for (const UserLine &line : lines_)
+        if (line.readable)
+            ours.emplace(std::pair<int, std::string_view>(line.table, line.fields[0]), &line);
     for (const UserLine &line : other.lines_) {
         if (!line.readable) {
             plan.unreadable += !line.raw.empty();
             continue;
         }
-        const UserLine *mine = find(line.table, line.fields[0]);
+        const auto found = ours.find({line.table, line.fields[0]});
+        const UserLine *mine = found == ours.end() ? nullptr : found->second;
         if (mine) {
             if (mine->fields != line.fields)
                 plan.changes.push_back(line);
@@ -271,13 +281,84 @@ UserImportPlan UserBook::planImport(std::string_view bytes, const RefTables &boo
 
 void UserBook::applyImport(const UserImportPlan &plan)
 {
+    std::map<std::pair<int, std::string>, size_t> ours;
+    for (size_t i = 0; i < lines_.size(); ++i)
+        if (lines_[i].readable)
+            ours.emplace(std::pair(lines_[i].table, lines_[i].fields[0]), i);
     for (const UserLine &line : plan.changes)
-        if (UserLine *mine = findMutable(line.table, line.fields[0]))
-            mine->fields = line.fields;
+        if (const auto found = ours.find({line.table, line.fields[0]}); found != ours.end())
+            lines_[found->second].fields = line.fields;
     for (const UserLine &line : plan.adds)
-        if (!find(line.table, line.fields[0]))
+        if (ours.emplace(std::pair(line.table, line.fields[0]), lines_.size()).second)
             lines_.push_back(line);
     dirty_ = dirty_ || !plan.adds.empty() || !plan.changes.empty();
+}
+
+namespace {
+
+std::string tableTitle(int t)
+{
+    return cp1251(t == kMarking ? "маркировка" : t == kParams ? "диоды" : "стабилитроны");
+}
+
+// The column title of field k (from 1) of table t, without its trailing blanks.
+std::string fieldTitle(const RefTables &book, int t, size_t k)
+{
+    if (k < 1 || k > static_cast<size_t>(RefTables::firstRecord[t]))
+        return cp1251("поле ") + std::to_string(k);
+    std::string title = book.table(t).line(static_cast<int>(k - 1));
+    while (!title.empty() && (title.back() == ' ' || title.back() == '\t' || title.back() == '\r'))
+        title.pop_back();
+    return title;
+}
+
+} // namespace
+
+std::string UserBook::describeImport(const UserImportPlan &plan, const RefTables &book) const
+{
+    constexpr size_t kListed = 12; // records named; the rest are counted
+    std::vector<const UserLine *> types;
+    std::vector<std::pair<const UserLine *, std::vector<std::string>>> changed; // the record, its fields now
+    for (const UserLine &line : plan.adds) {
+        const int bookLine = bookLineOf(book, line.table, line.fields[0]);
+        if (bookLine < 0)
+            types.push_back(&line);
+        else
+            changed.emplace_back(&line, splitFields(book.table(line.table).line(bookLine)));
+    }
+    for (const UserLine &line : plan.changes) {
+        const UserLine *mine = find(line.table, line.fields[0]);
+        changed.emplace_back(&line, mine ? mine->fields : std::vector<std::string>());
+    }
+    std::string out;
+    if (!types.empty()) {
+        out += cp1251("\rдобавятся ваши типы (") + std::to_string(types.size()) + "): ";
+        for (size_t i = 0; i < types.size() && i < kListed; ++i)
+            out += (i ? ", " : "") + types[i]->fields[0] + " (" + tableTitle(types[i]->table) + ")";
+        if (types.size() > kListed)
+            out += cp1251(" и ещё ") + std::to_string(types.size() - kListed);
+    }
+    if (!changed.empty()) {
+        out += cp1251("\rизменятся данные (") + std::to_string(changed.size()) + "):";
+        for (size_t i = 0; i < changed.size() && i < kListed; ++i) {
+            const UserLine &line = *changed[i].first;
+            const std::vector<std::string> &now = changed[i].second;
+            out += "\r" + line.fields[0] + " (" + tableTitle(line.table) + "): ";
+            bool first = true;
+            for (size_t k = 1; k < std::max(now.size(), line.fields.size()); ++k) {
+                const std::string before = k < now.size() ? now[k] : std::string();
+                const std::string after = k < line.fields.size() ? line.fields[k] : std::string();
+                if (before == after)
+                    continue;
+                out += (first ? "" : "; ") + fieldTitle(book, line.table, k + 1) + cp1251(" — с «") + before +
+                       cp1251("» на «") + after + cp1251("»");
+                first = false;
+            }
+        }
+        if (changed.size() > kListed)
+            out += cp1251("\rи ещё записей: ") + std::to_string(changed.size() - kListed);
+    }
+    return out;
 }
 
 RefTables UserBook::merged(const RefTables &book) const
@@ -311,6 +392,123 @@ RefTables UserBook::merged(const RefTables &book) const
         }
     }
     return m;
+}
+
+UserBookText userBookText(std::string_view fileBytes)
+{
+    UserBookText out;
+    constexpr std::string_view kSignature = "\xEF\xBB\xBF";
+    const bool signed8 = fileBytes.substr(0, kSignature.size()) == kSignature;
+    const std::string_view text = signed8 ? fileBytes.substr(kSignature.size()) : fileBytes;
+    const bool nonAscii = std::any_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
+    // Text in code page 1251 is hardly ever valid UTF-8 as well: its letters are not followed by
+    // the bytes a UTF-8 sequence continues with.
+    if (!isUtf8(text) || !(signed8 || nonAscii)) {
+        out.bytes.assign(fileBytes);
+        return out;
+    }
+    if (auto converted = cp1251FromUtf8(text)) {
+        out.encoding = UserBookText::Encoding::Utf8;
+        out.bytes = std::move(*converted);
+        return out;
+    }
+    out.encoding = UserBookText::Encoding::Utf8Unconvertible;
+    const std::vector<std::string_view> lines = fileLines(text);
+    for (size_t i = 0; i < lines.size(); ++i)
+        if (!cp1251FromUtf8(lines[i])) {
+            out.badLine = static_cast<int>(i + 1);
+            break;
+        }
+    return out;
+}
+
+void UserBookFile::open(std::string datapath, bool readOnly, const RefTables &book, Messages &messages)
+{
+    datapath_ = std::move(datapath);
+    user_ = UserBook();
+    convert_ = false;
+    open_ = true;
+    refusal_ = readOnly ? cp1251("База открыта только для просмотра: ваши данные справочника не изменяются "
+                                 "(файл refbook.dat не записывается).")
+                        : std::string();
+    const std::string file = pathForMessage(path());
+    const ReadResult r = readFileBytes(path(), kUserBookMax);
+    if (r.status == ReadStatus::Missing)
+        return;
+    // A file that cannot be read is never written over: what it holds may be the user's work.
+    const std::string leftAlone = cp1251("\rСправочник показан без ваших данных, а файл оставлен как есть: пока он "
+                                         "такой, свои данные справочника изменить нельзя.");
+    const std::string unread = cp1251("Файл ") + file + cp1251(" не был прочитан при запуске: свои данные "
+                                                              "справочника изменить нельзя, чтобы не записать его поверх.");
+    if (r.status == ReadStatus::Failed) {
+        const std::string why = r.tooLarge ? cp1251("он больше ") + std::to_string(kUserBookMax >> 20) +
+                                                 cp1251(" МБ, а своих данных справочника столько не бывает")
+                                           : r.reason;
+        // An installation folder that is no folder was told about by the inventory already.
+        struct stat folder {};
+        if (datapath_.empty() || (::stat(datapath_.c_str(), &folder) == 0 && S_ISDIR(folder.st_mode)))
+            messages.error(cp1251("Файл ") + file + cp1251(" не прочитан: ") + why + "." + leftAlone);
+        refusal_ = refusal_.empty() ? unread : refusal_;
+        return;
+    }
+    const UserBookText text = userBookText(r.bytes);
+    if (text.encoding == UserBookText::Encoding::Utf8Unconvertible) {
+        messages.error(cp1251("Файл ") + file + cp1251(" записан в кодировке UTF-8, и в его строке ") +
+                       std::to_string(text.badLine) +
+                       cp1251(" есть знаки, которых нет в кодировке Windows-1251, в которой программа хранит "
+                              "текст. Файл не прочитан.") +
+                       leftAlone + cp1251(" Сохраните его в кодировке Windows-1251 без этих знаков."));
+        refusal_ = refusal_.empty() ? unread : refusal_;
+        return;
+    }
+    user_ = UserBook::parse(text.bytes, book);
+    std::string said;
+    if (text.encoding == UserBookText::Encoding::Utf8) {
+        convert_ = refusal_.empty();
+        said = cp1251("Файл ") + file + cp1251(" записан в кодировке UTF-8, а не в Windows-1251, в которой "
+                                               "программа хранит текст: он прочитан как UTF-8") +
+               (convert_ ? cp1251(" и при следующем сохранении будет записан в Windows-1251.")
+                         : cp1251(" и останется как есть."));
+    }
+    const std::vector<int> bad = user_.unreadable();
+    if (!bad.empty()) {
+        std::string lines;
+        for (size_t i = 0; i < bad.size() && i < 20; ++i)
+            lines += (i ? ", " : "") + std::to_string(bad[i]);
+        if (bad.size() > 20)
+            lines += cp1251(", …");
+        said += (said.empty() ? "" : "\r") + cp1251("В файле ") + file +
+                cp1251(" есть строки, которые не удалось прочитать как записи: ") + std::to_string(bad.size()) +
+                cp1251(" (строки ") + lines + cp1251("). Они не показаны и останутся в файле как есть.");
+        messages.error(said);
+    } else if (!said.empty()) {
+        messages.inform(said);
+    }
+}
+
+bool UserBookFile::save(Messages &messages)
+{
+    if (!user_.dirty() && !convert_)
+        return true;
+    // Changes are refused while this is so; should one have been made all the same, the file
+    // still stays as it is.
+    if (!refusal_.empty()) {
+        if (user_.dirty())
+            messages.error(cp1251("Ваши данные справочника не записаны. ") + refusal_);
+        return !user_.dirty();
+    }
+    if (!open_) {
+        messages.error(cp1251("Папка установки не задана: ваши данные справочника не записаны."));
+        return false;
+    }
+    const WriteResult written = replaceFileAtomically(path(), user_.bytes());
+    if (!written) {
+        messages.error(cp1251("Не удалось записать файл ") + pathForMessage(path()) + ": " + written.reason);
+        return false;
+    }
+    user_.markSaved();
+    convert_ = false;
+    return true;
 }
 
 } // namespace vosk

@@ -7,6 +7,8 @@
 
 namespace vosk {
 
+class Messages;
+
 // The user's own figures and types: `refbook.dat` in the installation folder. Code page 1251,
 // CR LF, one record a line: the table number, the separator, then the record in the tables'
 // own format, e.g. "2@1N4007@1000@1@5@н/д@1@". A line holds either a changed book record (its
@@ -16,6 +18,9 @@ namespace vosk {
 constexpr const char *kUserBookFile = "refbook.dat";
 // The longest field a user may store (the book's longest is 48 bytes).
 constexpr size_t kUserFieldMax = 64;
+// The largest refbook.dat (or file of another's records) read: thousands of records beyond
+// the book's 300 types. A larger file is no file of the user's figures and is not read.
+constexpr size_t kUserBookMax = size_t(1) << 20;
 
 struct UserLine {
     bool readable = false;
@@ -70,6 +75,10 @@ public:
     // The records of another file that would be added or would change ours.
     UserImportPlan planImport(std::string_view bytes, const RefTables &book) const;
     void applyImport(const UserImportPlan &plan);
+    // What the plan does, for the question before it is done: the new types by name, and for
+    // every record that changes, each figure that changes with its value now and after
+    // (lines broken by character 13).
+    std::string describeImport(const UserImportPlan &plan, const RefTables &book) const;
 
     // The book with the user's records in it: changed records in place of the book's, the
     // user's types after the book's records, and the marks of which fields are the user's.
@@ -84,5 +93,48 @@ private:
 
 // The book's first record of exactly this key in table t (its line), or -1.
 int bookLineOf(const RefTables &book, int t, std::string_view key);
+
+// The bytes of a file of the user's records as code page 1251. A file saved as UTF-8 (as
+// editors on Linux save it: a UTF-8 signature, or valid UTF-8 holding non-ASCII characters)
+// is converted; one holding characters code page 1251 lacks cannot be.
+struct UserBookText {
+    enum class Encoding { Cp1251, Utf8, Utf8Unconvertible };
+    Encoding encoding = Encoding::Cp1251;
+    std::string bytes;   // code page 1251 (for Cp1251 and Utf8)
+    int badLine = 0;     // Utf8Unconvertible: the first line (from 1) with such a character
+};
+UserBookText userBookText(std::string_view fileBytes);
+
+// refbook.dat of the installation folder: read once when the folder is set, written back when
+// the user's records change. What there is to say about the file is said once, when it is
+// read; a file that could not be read, or a folder opened only for viewing, is never written,
+// and the user's records then do not change at all (changeRefusal says why).
+class UserBookFile {
+public:
+    // `datapath` is the folder with its trailing separator (empty for the current folder).
+    void open(std::string datapath, bool readOnly, const RefTables &book, Messages &messages);
+    bool isOpen() const { return open_; }
+    std::string path() const { return datapath_ + kUserBookFile; }
+    const std::string &datapath() const { return datapath_; }
+
+    const UserBook &book() const { return user_; }
+    // For changes, after changeRefusal() said they may be made.
+    UserBook &book() { return user_; }
+    // Why the user's records cannot change (code page 1251), or empty when they can.
+    const std::string &changeRefusal() const { return refusal_; }
+
+    // Writes the file when the records changed, or when it was read as UTF-8 and is due to be
+    // written in code page 1251; true when nothing needed writing or it was written, false
+    // after a message.
+    bool save(Messages &messages);
+    bool needsSaving() const { return refusal_.empty() && (user_.dirty() || convert_); }
+
+private:
+    std::string datapath_;
+    UserBook user_;
+    std::string refusal_;
+    bool open_ = false;
+    bool convert_ = false; // read as UTF-8: written back in code page 1251
+};
 
 } // namespace vosk

@@ -99,6 +99,7 @@ cp -r "$DATA" held
 sleep 300 &
 holder=$!
 printf '%s\nsleep\n%s\n' "$holder" "$(hostname)" >held/voskbase.lock
+touch -d '1 hour ago' held/voskbase.lock # a live holder's lock is never stale by age
 before=$(sha1sum <held/main.dat)
 check "add refused while the lock is held" status 1 "$CLI" --folder held add 8 1N4148 1 импульсный
 check "the refusal names the holder" grep -q "процесс $holder" "$OUT/last.err"
@@ -114,6 +115,18 @@ check "main.dat untouched with a journal" test "$(sha1sum <held/main.dat)" = "$b
 check "an empty journal does not stop add" status 0 "$CLI" --folder held add 8 1N4148 2 импульсный
 check "the add went through the store" bash -c "'$CLI' --folder held list --find 1N4148 --exact | grep -q $'\t1N4148\t25\tимпульсный'"
 check "the lock is released afterwards" test ! -e held/voskbase.lock
+# A lock that names no holder (empty, junk) or a process gone from this host is taken over,
+# and said so; a command started with the standard streams closed works as any other.
+: >held/voskbase.lock
+check "an empty lock is taken over" status 0 "$CLI" --folder held add 8 1N4148 1 импульсный
+check "the takeover is told" grep -q 'блокировка снята' "$OUT/last.err"
+sh -c 'exit 0' & gone=$!; wait "$gone"
+printf '%s\nvoskbase\n%s\n' "$gone" "$(hostname)" >held/voskbase.lock
+check "a dead holder's lock is taken over" status 0 "$CLI" --folder held add 8 1N4148 1 импульсный
+check "its takeover names the process" grep -q "процесс $gone" "$OUT/last.err"
+"$CLI" --folder held add 8 1N4148 1 импульсный 0<&- 1>&- 2>&-
+check "add with the standard streams closed succeeds" test $? -eq 0
+check "the three adds went through" bash -c "'$CLI' --folder held list --find 1N4148 --exact | grep -q $'\t1N4148\t28\tимпульсный'"
 check "add refuses an unreadable value and names the stock's spelling" status 1 "$CLI" --folder held add 2 4k7 1
 check "the hint" grep -q 'Может быть, «4,7К»?' "$OUT/last.err"
 

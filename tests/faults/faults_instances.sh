@@ -2,7 +2,8 @@
 # Two programs on one installation folder. The second is told that another holds the folder
 # and opens it read-only (the default answer) or quits (Escape); whichever closes first,
 # the edit made in the first program is in main.dat at the end, and the read-only one never
-# writes main.dat.
+# writes main.dat. Two users of one group: a killed program's lock and journal are taken over
+# and recovered by the other.
 set -euo pipefail
 BIN=$1
 OUT=$2
@@ -90,5 +91,55 @@ B_PID=
 check "quit: only the first window is left" [ "$(inventory_windows)" = 1 ]
 APP_PID=$A_PID
 close_pid "$A_PID"; wait_pid_exit "$A_PID" "quit: the first program"; APP_PID=
+window_gone || true
+
+# 4. Two users of one group sharing a folder (as root only: the users are made here). A's
+# program is killed after an edit; the lock and the journal it leaves belong to the folder's
+# group, writable by it. B's start takes the lock over and recovers A's edit, also when A's
+# files are of the older kind (0644, A's own).
+if [ "$(id -u)" = 0 ] && command -v useradd >/dev/null && command -v setpriv >/dev/null; then
+  GROUP=vosk_share_$$ UA=vosk_a_$$ UB=vosk_b_$$
+  EXTRA_CLEANUP="$EXTRA_CLEANUP; userdel $UA; userdel $UB; groupdel $GROUP"
+  groupadd "$GROUP"
+  for u in "$UA" "$UB"; do useradd -M -N -g "$GROUP" -d "$OUT/home-$u" -s /bin/false "$u"; done
+  as_user() { # user: starts the program as that user, its pid in APP_PID
+    mkdir -p "$OUT/home-$1" && chown "$1" "$OUT/home-$1"
+    (cd "$INST" && HOME="$OUT/home-$1" XDG_CONFIG_DIRS="$CONFIG" \
+       exec setpriv --reuid="$1" --regid="$GROUP" --init-groups "$BIN") >>"$OUT/run.log" 2>&1 &
+    APP_PID=$!
+  }
+  for kind in shared older; do
+    fresh_inst "users-$kind"
+    chgrp -R "$GROUP" "$INST" && chmod 2775 "$INST" && chmod -R g+w "$INST"
+    as_user "$UA"
+    wait_window '^Voskbase v2\.0$' 60 >/dev/null || abort "$kind: A's window did not appear"
+    make_edit "USER${kind}part"
+    kill -9 "$APP_PID"; wait "$APP_PID" 2>/dev/null || true
+    APP_PID=
+    window_gone || true
+    check "$kind: A's journal holds the edit" grep -aq "USER${kind}part" "$INST/main.jnl"
+    if [ "$kind" = shared ]; then
+      for f in voskbase.lock main.jnl; do
+        check "$kind: $f is A's, of the folder's group, writable by it" \
+          [ "$(stat -c '%U %G %A' "$INST/$f")" = "$UA $GROUP -rw-rw-r--" ]
+      done
+    else
+      chmod 644 "$INST/voskbase.lock" "$INST/main.jnl"
+    fi
+    as_user "$UB"
+    if box=$(wait_window '^Voskbase$' 30); then answer_box "$box" || true; else check "$kind: B is asked about the lock" false; fi
+    if box=$(wait_window '^Voskbase$' 10); then answer_box "$box" || true; else check "$kind: B is told of the recovery" false; fi
+    wait_window '^Voskbase v2\.0' 30 >/dev/null || abort "$kind: B's window did not appear"
+    check "$kind: B writes the folder (not read-only)" [ "$(read_only_windows)" = 0 ]
+    check "$kind: A's edit is recovered into main.dat" has_record "USER${kind}part"
+    check "$kind: the journal is emptied" [ ! -e "$INST/main.jnl" ]
+    check "$kind: the lock is B's now" grep -q "^$APP_PID\$" "$INST/voskbase.lock"
+    close_pid "$APP_PID"; wait_pid_exit "$APP_PID" "$kind: B's program"; APP_PID=
+    check "$kind: main.dat keeps the folder's group" [ "$(stat -c %G "$INST/main.dat")" = "$GROUP" ]
+    window_gone || true
+  done
+else
+  echo "skipped: two users on one folder (needs root, useradd and setpriv)"
+fi
 
 finish

@@ -2,7 +2,8 @@
 # Installation folders as users name them and keep them: Cyrillic letters, spaces and commas
 # in the path, written in Vosk.conf bare or in quotes; a main.dat reached through a symbolic
 # link (the link stays, its target gets the edit, its mode is kept); temporary files a killed
-# save left behind are removed at the next start, other files are not.
+# save left behind are removed at the next start, other files are not; folders that cannot be
+# entered give one message.
 set -euo pipefail
 BIN=$1
 OUT=$2
@@ -58,5 +59,38 @@ start_app "$CONFIG" || abort "leftovers: inventory window did not appear"
 check "leftovers: the temporary files are removed" test ! -e "$INST/main.dat.Ab12Cd" -a ! -e "$INST/strings.dat.000000"
 check "leftovers: other files stay" test -e "$INST/main.dat.bak" -a -e "$INST/notes.txt.Ab12Cd"
 close_and_wait "leftovers"
+
+# 4. Folders that cannot be entered: the installation folder or bmp/ a regular file, a path
+# of 5,000 characters. One message, then the window.
+boxes_before_window() { # prints how many message boxes came before the inventory window
+  local n=0 seen=" " id
+  for _ in $(seq 300); do
+    inventory_shown && break
+    id=$(xdotool search --onlyvisible --name '^Voskbase$' 2>/dev/null | head -n1 || true)
+    if [ -n "$id" ]; then
+      case "$seen" in *" $id "*) ;; *) seen="$seen$id "; n=$((n + 1)) ;; esac
+      xdotool windowactivate --sync "$id" key --clearmodifiers Return >/dev/null 2>&1 || true
+    fi
+    sleep 0.1
+  done
+  echo "$n"
+}
+echo "not a folder" >"$OUT/plainfile"
+fresh_inst bmpfile
+rm -rf "$INST/bmp" && echo "not a folder" >"$INST/bmp"
+for case in "installation folder a file|$OUT/plainfile" "bmp a file|$INST" \
+            "a path of 5000 characters|$OUT/$(printf 'x%.0s' $(seq 5000))"; do
+  what=${case%%|*}
+  make_config "$OUT/config-unreachable" "${case#*|}"
+  (cd "$OUT" && XDG_CONFIG_DIRS="$OUT/config-unreachable" exec "$BIN") >>"$OUT/run.log" 2>&1 &
+  APP_PID=$!
+  n=$(boxes_before_window)
+  check "$what: one message ($n), then the window" [ "$n" = 1 ]
+  check "$what: the window is there" inventory_shown
+  kill -9 "$APP_PID" 2>/dev/null; wait "$APP_PID" 2>/dev/null || true
+  APP_PID=
+  rm -f "$INST/voskbase.lock"
+  window_gone || true
+done
 
 finish

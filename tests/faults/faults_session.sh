@@ -3,7 +3,8 @@
 # SIGQUIT save as closing does and end the program; a file-size limit makes the save fail
 # with a message (the program is not killed by SIGXFSZ, the old file stays whole); kill -9
 # loses nothing: the next start takes over the lock left behind, replays the journal, says
-# so and saves; the X server going away saves too.
+# so and saves; closed standard streams at start change nothing; the X server going away
+# saves too.
 set -euo pipefail
 BIN=$1
 OUT=$2
@@ -86,6 +87,28 @@ wmctrl -c 'Voskbase v2.0' || true
 wait_exit "$APP_PID" 20 || kill -9 "$APP_PID"
 APP_PID=
 check "kill -9: closing keeps the edit" has_record KILLEDpart
+window_gone || true
+
+# 3b. Started with standard input, output and error closed (a desktop launcher may do so):
+# the window comes every time, and an edit is saved as usual.
+fresh_inst closedfds
+shown=0
+for start in 1 2 3 4 5; do
+  (cd "$OUT" && XDG_CONFIG_DIRS="$CONFIG" exec "$BIN" 0<&- 1>&- 2>&-) &
+  APP_PID=$!
+  if wait_window '^Voskbase v2\.0$' 30 >/dev/null; then shown=$((shown + 1)); fi
+  [ "$start" = 5 ] && break
+  kill -9 "$APP_PID" 2>/dev/null; wait "$APP_PID" 2>/dev/null || true
+  window_gone || true
+  rm -f "$INST/voskbase.lock"
+done
+check "closed standard streams: the window came in 5 of 5 starts ($shown)" [ "$shown" = 5 ]
+make_edit "CLOSEDFDpart"
+wmctrl -c 'Voskbase v2.0' || true
+wait_exit "$APP_PID" 20 || kill -9 "$APP_PID"
+APP_PID=
+check "closed standard streams: the edit is in main.dat" has_record CLOSEDFDpart
+check "closed standard streams: the lock is released" [ ! -e "$INST/voskbase.lock" ]
 window_gone || true
 
 # 4. The X server goes away with an edit made: saved on the way out.

@@ -1,7 +1,10 @@
+#include "recordingmessages.h"
 #include "reffixture.h"
+#include "tempfolder.h"
 #include "userbook.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 using namespace vosk;
 using namespace vosk::test;
@@ -178,4 +181,165 @@ TEST(UserBook, ImportShowsWhatItAddsAndChanges)
     user.applyImport(change);
     EXPECT_TRUE(user.dirty());
     EXPECT_EQ(user.bytes(), c("2@1N4007@600@1 А@5@н/д@1@\r\n2@Д9В@30@90 мА@250@100@3@\r\n1@1N4007@чёрный@-@серое кольцо@1@\r\n"));
+}
+
+TEST(UserBook, ImportQuestionNamesEveryFigureThatChanges)
+{
+    Book b;
+    const UserBook user = UserBook::parse(c("2@1N4007@1000@1 А@5@н/д@1@\r\n"), b.book);
+    const UserImportPlan plan = user.planImport(c("2@1N4007@600@1 А@5@н/д@1@\r\n") +     // ours changes
+                                                    c("2@Д9В@30@90 мА@250@100@3@\r\n") + // the book's changes
+                                                    c("3@BZX55C5V1@4,8@5,1@5,4@5@н/д@н/д@0,5@60@5@н/д@1@\r\n"),
+                                                b.book);
+    const std::string text = utf8From1251(user.describeImport(plan, b.book));
+    EXPECT_NE(text.find("добавятся ваши типы (1): BZX55C5V1 (стабилитроны)"), std::string::npos) << text;
+    EXPECT_NE(text.find("изменятся данные (2):"), std::string::npos) << text;
+    EXPECT_NE(text.find("\r1N4007 (диоды): Uобр (имп) В — с «1000» на «600»"), std::string::npos) << text;
+    // Against the book's record: only the fields that differ, each with its column title.
+    EXPECT_NE(text.find("\rД9В (диоды): I пр max (имп) А — с «10 мА» на «90 мА»; fд max — с «н/д» на «100»"),
+              std::string::npos)
+        << text;
+    EXPECT_EQ(text.find("Uобр (имп) В — с «30»"), std::string::npos) << text;
+}
+
+namespace {
+
+struct Folder {
+    TempFolder dir;
+    RecordingMessages messages;
+    const RefTables book = embeddedTables();
+    UserBookFile file;
+    void open(bool readOnly = false) { file.open(dir.datapath(), readOnly, book, messages); }
+    std::vector<std::string> said() const
+    {
+        std::vector<std::string> out;
+        for (const auto &e : messages.entries)
+            out.push_back(utf8From1251(e.text));
+        return out;
+    }
+    struct timespec mtime() const
+    {
+        struct stat st {};
+        EXPECT_EQ(::stat(dir.file(kUserBookFile).c_str(), &st), 0);
+        return st.st_mtim;
+    }
+};
+
+bool has(const std::string &text, const char *part) { return text.find(part) != std::string::npos; }
+
+} // namespace
+
+TEST(UserBookFile, AFolderOpenedForViewingRefusesChangesAndWritesNothing)
+{
+    Folder f;
+    const std::string bytes = c("2@КД103А@55@100 мА@н/д@н/д@2@\r\n");
+    f.dir.write(kUserBookFile, bytes);
+    const auto before = f.mtime();
+    f.open(true);
+    EXPECT_TRUE(f.messages.entries.empty());
+    EXPECT_EQ(f.file.book().lines().size(), 1u); // read and shown all the same
+    EXPECT_TRUE(has(utf8From1251(f.file.changeRefusal()), "только для просмотра"));
+    EXPECT_TRUE(f.file.save(f.messages));
+    // A change made past the refusal is still not written, and that is said.
+    EXPECT_EQ(f.file.book().setField(f.book, 2, c("КД102А"), 2, "77"), "");
+    EXPECT_FALSE(f.file.save(f.messages));
+    ASSERT_EQ(f.said().size(), 1u);
+    EXPECT_EQ(f.dir.read(kUserBookFile), bytes);
+    EXPECT_EQ(f.mtime().tv_sec, before.tv_sec);
+    EXPECT_EQ(f.mtime().tv_nsec, before.tv_nsec);
+
+    // Without a file, none is made; a UTF-8 file is read but not converted.
+    Folder none;
+    none.open(true);
+    EXPECT_TRUE(none.file.save(none.messages));
+    EXPECT_FALSE(none.dir.exists(kUserBookFile));
+    Folder utf8;
+    utf8.dir.write(kUserBookFile, "2@КД103А@55@100 мА@н/д@н/д@2@\n");
+    utf8.open(true);
+    ASSERT_EQ(utf8.said().size(), 1u);
+    EXPECT_TRUE(has(utf8.said()[0], "останется как есть")) << utf8.said()[0];
+    EXPECT_TRUE(utf8.file.save(utf8.messages));
+    EXPECT_EQ(utf8.dir.read(kUserBookFile), "2@КД103А@55@100 мА@н/д@н/д@2@\n");
+}
+
+TEST(UserBookFile, Utf8IsReadAsSuchAndWrittenBackIn1251OrRefusedByName)
+{
+    // As an editor on Linux saves it: UTF-8, LF.
+    Folder f;
+    f.dir.write(kUserBookFile, "2@Д9Б@12 В@90 мА@250@100@3@\n1@1N4007@чёрный@-@серое кольцо@1@\n");
+    f.open();
+    ASSERT_EQ(f.said().size(), 1u);
+    EXPECT_EQ(f.messages.entries[0].kind, RecordingMessages::Entry::Inform);
+    EXPECT_TRUE(has(f.said()[0], "UTF-8") && has(f.said()[0], "будет записан в Windows-1251")) << f.said()[0];
+    ASSERT_EQ(f.file.book().lines().size(), 2u);
+    EXPECT_TRUE(f.file.book().unreadable().empty());
+    EXPECT_EQ(f.file.book().lines()[0].fields[1], c("12 В"));
+    EXPECT_TRUE(f.file.needsSaving());
+    EXPECT_TRUE(f.file.save(f.messages));
+    const std::string converted = c("2@Д9Б@12 В@90 мА@250@100@3@\r\n1@1N4007@чёрный@-@серое кольцо@1@\r\n");
+    EXPECT_EQ(f.dir.read(kUserBookFile), converted);
+    EXPECT_FALSE(f.file.needsSaving());
+    // Read again it is code page 1251: nothing to say.
+    f.open();
+    EXPECT_EQ(f.said().size(), 1u);
+    EXPECT_FALSE(f.file.needsSaving());
+
+    // A UTF-8 signature before ASCII text: UTF-8 too, the signature gone.
+    Folder bom;
+    bom.dir.write(kUserBookFile, "\xEF\xBB\xBF" "2@1N4007@1000@1 A@5@-@1@\r\n");
+    bom.open();
+    ASSERT_EQ(bom.file.book().lines().size(), 1u);
+    EXPECT_EQ(bom.file.book().lines()[0].fields[0], "1N4007");
+    EXPECT_TRUE(bom.file.save(bom.messages));
+    EXPECT_EQ(bom.dir.read(kUserBookFile), "2@1N4007@1000@1 A@5@-@1@\r\n");
+
+    // A character code page 1251 lacks: refused by name, the file left alone, changes refused.
+    Folder cjk;
+    const std::string text = "2@Д9Б@12 В@90 мА@250@100@3@\n2@1N4148@100@漢@4@-@1@\n";
+    cjk.dir.write(kUserBookFile, text);
+    cjk.open();
+    ASSERT_EQ(cjk.said().size(), 1u);
+    EXPECT_EQ(cjk.messages.entries[0].kind, RecordingMessages::Entry::Error);
+    EXPECT_TRUE(has(cjk.said()[0], "UTF-8") && has(cjk.said()[0], "строке 2") && has(cjk.said()[0], "нет в кодировке Windows-1251")) << cjk.said()[0];
+    EXPECT_TRUE(cjk.file.book().lines().empty());
+    EXPECT_FALSE(cjk.file.changeRefusal().empty());
+    EXPECT_TRUE(cjk.file.save(cjk.messages));
+    EXPECT_EQ(cjk.dir.read(kUserBookFile), text);
+
+    // Code page 1251 that is not UTF-8 stays as it was read, silently.
+    Folder plain;
+    plain.dir.write(kUserBookFile, c("2@Д9Б@12 В@90 мА@250@100@3@\r\n"));
+    plain.open();
+    EXPECT_TRUE(plain.said().empty());
+    EXPECT_EQ(plain.file.book().lines()[0].fields[1], c("12 В"));
+    EXPECT_FALSE(plain.file.needsSaving());
+}
+
+TEST(UserBookFile, AFileThatCannotBeReadIsSaidOnceAndNeverWritten)
+{
+    Folder f;
+    std::string huge(kUserBookMax + 1, 'x');
+    f.dir.write(kUserBookFile, huge);
+    f.open();
+    ASSERT_EQ(f.said().size(), 1u);
+    const std::string said = f.said()[0];
+    EXPECT_TRUE(has(said, "не прочитан") && has(said, "больше 1 МБ") && has(said, "оставлен как есть")) << said;
+    EXPECT_FALSE(has(said, "прочитано только начало")) << said;
+    EXPECT_TRUE(f.file.book().lines().empty());
+    EXPECT_TRUE(has(utf8From1251(f.file.changeRefusal()), "не был прочитан"));
+    EXPECT_TRUE(f.file.save(f.messages)); // nothing changed: nothing more to say
+    EXPECT_EQ(f.said().size(), 1u);
+    EXPECT_EQ(f.dir.read(kUserBookFile).size(), huge.size());
+
+    // Over twenty unreadable lines: the list ends in an ellipsis of code page 1251.
+    Folder junk;
+    std::string lines;
+    for (int i = 0; i < 21; ++i)
+        lines += "junk\r\n";
+    junk.dir.write(kUserBookFile, lines);
+    junk.open();
+    ASSERT_EQ(junk.said().size(), 1u);
+    EXPECT_TRUE(has(junk.said()[0], "(строки 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20, …)"))
+        << junk.said()[0];
+    EXPECT_FALSE(junk.file.needsSaving());
 }

@@ -2,6 +2,7 @@
 #include "cp1251.h"
 #include "imagery.h"
 #include "params.h"
+#include "datafiles.h"
 #include "windowlinks.h"
 #include "recordingmessages.h"
 #include "tempfolder.h"
@@ -15,6 +16,7 @@
 #include <QPushButton>
 #include <QTableView>
 #include <QtTest>
+#include <sys/stat.h>
 
 using namespace vosk;
 using namespace vosk::test;
@@ -36,6 +38,7 @@ private slots:
     void everyLookupCaseThroughTheWindow();
     void editingACellAndAddingAType();
     void aTypedFigureIsKeptWhenAnotherLookupRuns();
+    void aReadOnlyFolderRefusesEveryChangeAndWritesNothing();
 };
 
 void ReferenceWindowTest::listsAreFilledOnceOnTheFirstShowing()
@@ -427,13 +430,14 @@ void ReferenceWindowTest::editingACellAndAddingAType()
     main.chooseFile = [&](bool) { return exported; };
     menuAt(main, QPoint(300, 15), "exportbook");
     QCOMPARE(dir.read("mine.dat"), cp1251("2@Д226Б@400@н/д@н/д@н/д@3@\r\n"));
-    dir.write("theirs.dat", cp1251("3@BZX55C5V1@4,8@5,1@5,4@5@н/д@н/д@0,5@60@5@н/д@1@\r\n2@Д226Б@400@н/д@н/д@н/д@3@\r\n"));
+    // Saved by an editor as UTF-8: read as such.
+    dir.write("theirs.dat", "3@BZX55C5V1@4,8@5,1@5,4@5@н/д@н/д@0,5@60@5@н/д@1@\r\n2@Д226Б@400@н/д@н/д@н/д@3@\r\n");
     main.chooseFile = [&](bool) { return QString::fromStdString(dir.file("theirs.dat")); };
     messages.answers.push_back(true);
     menuAt(main, QPoint(300, 15), "importbook");
     const auto asks = messages.texts(RecordingMessages::Entry::Confirm);
     QCOMPARE(asks.size(), size_t(1));
-    QVERIFY(utf8From1251(asks[0]).find("добавятся записи (1): BZX55C5V1") != std::string::npos);
+    QVERIFY(utf8From1251(asks[0]).find("добавятся ваши типы (1): BZX55C5V1 (стабилитроны)") != std::string::npos);
     QCOMPARE(main.allcomps->itemText(main.allcomps->count() - 1), QStringLiteral("BZX55C5V1"));
 
     // Closing writes the file: the reset record gone, the types kept.
@@ -481,6 +485,69 @@ void ReferenceWindowTest::aTypedFigureIsKeptWhenAnotherLookupRuns()
     typeInto(main.celledit, u("80 мА"));
     QVERIFY(main.saveUserBook());
     QCOMPARE(dir.read("refbook.dat"), cp1251("2@Д9Б@12 В@80 мА@250@100@3@\r\n"));
+}
+
+void ReferenceWindowTest::aReadOnlyFolderRefusesEveryChangeAndWritesNothing()
+{
+    // Another program holds the folder: this one opens it only for viewing, as the program
+    // starts, and its reference window gets that from the inventory.
+    TempFolder dir;
+    dir.write("components.lst", cp1251("Все\r\nДиоды\r\n"));
+    dir.write("strings.dat", "");
+    dir.write("main.dat", cp1251("1\x01КД103А\x01" "2\x01 \r\n"));
+    const std::string mine = cp1251("2@КД103А@55@100 мА@н/д@н/д@2@\r\n");
+    dir.write("refbook.dat", mine);
+    struct stat before {};
+    QCOMPARE(::stat(dir.file("refbook.dat").c_str(), &before), 0);
+    RecordingMessages messages;
+    TImages images;
+    Tmain main(&images);
+    setFoldersReadOnly(true);
+    Tbase base(messages, dir.datapath());
+    setFoldersReadOnly(false);
+    QVERIFY(base.inventory().readOnly());
+    linkWindows(base, main, images, messages);
+    QVERIFY(messages.entries.empty());
+    main.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&main));
+    QVERIFY(main.windowTitle().endsWith(u(" — только просмотр")));
+
+    // The user's figure is shown; every way of changing one is refused with the reason.
+    main.lookupFrom(u("КД103А"));
+    QCOMPARE(userTexts(main.lastLookup()), std::vector<std::string>{"55"});
+    main.lookupFrom(u("КД102А"));
+    QTest::mouseDClick(&main, Qt::LeftButton, {}, centre(*cellOf(main, 2, 2)));
+    QVERIFY(main.celledit->isHidden());
+    main.setFocus();
+    QTest::keyClick(&main, Qt::Key_F2);
+    QVERIFY(main.celledit->isHidden());
+    bool asked = false;
+    main.askNewType = [&](const NewType &) {
+        asked = true;
+        return std::optional<NewType>();
+    };
+    dir.write("theirs.dat", cp1251("2@КД102А@77@100 мА@0,1@н/д@2@\r\n"));
+    main.chooseFile = [&](bool) { return QString::fromStdString(dir.file("theirs.dat")); };
+    menuAt(main, QPoint(300, 15), "addtype");
+    menuAt(main, QPoint(300, 15), "importbook");
+    QVERIFY(!asked);
+    const auto refused = messages.texts(RecordingMessages::Entry::Error);
+    QCOMPARE(refused.size(), size_t(4));
+    for (const std::string &text : refused)
+        QVERIFY(utf8From1251(text).rfind("База открыта только для просмотра", 0) == 0);
+    QVERIFY(messages.texts(RecordingMessages::Entry::Confirm).empty());
+    QVERIFY(userTexts(main.lastLookup()).empty());
+
+    // Closing, and the inventory saving: the file is as it was, not even touched.
+    main.close();
+    base.savebtnClick();
+    QCOMPARE(dir.read("refbook.dat"), mine);
+    struct stat after {};
+    QCOMPARE(::stat(dir.file("refbook.dat").c_str(), &after), 0);
+    QCOMPARE(after.st_mtim.tv_sec, before.st_mtim.tv_sec);
+    QCOMPARE(after.st_mtim.tv_nsec, before.st_mtim.tv_nsec);
+    QCOMPARE(after.st_ino, before.st_ino);
+    QCOMPARE(messages.texts(RecordingMessages::Entry::Error).size(), size_t(4));
 }
 
 QTEST_MAIN(ReferenceWindowTest)

@@ -45,6 +45,7 @@ private slots:
     void oneWriterPerFolder();
     void inventoryWindowInAnEmptyFolderCreatesTheThreeFiles();
     void closingWritesMainDatAndAFailedWriteKeepsTheWindowOpen();
+    void anUnreachableFolderIsToldOnce();
     void windowFrameAndTheMinimumWidth();
     void qtOwnButtonsSpeakRussian();
 };
@@ -206,11 +207,15 @@ void StartupTest::closingWritesMainDatAndAFailedWriteKeepsTheWindowOpen()
     base.show();
     QVERIFY(QTest::qWaitForWindowExposed(&base));
 
-    // Nothing changed: closing does not ask, even where it cannot write.
+    // Nothing changed, but main.dat became a folder: its records exist only here now, and
+    // closing says so with its choices («Закрыть без сохранения», confirmed, gives them up).
     QFile::remove(QString::fromStdString(dir.file("main.dat")));
     QVERIFY(QDir().mkpath(QString::fromStdString(dir.file("main.dat/blocker"))));
+    messages.choices = {2};
+    messages.answers = {true};
     QVERIFY(base.close());
-    QVERIFY(messages.entries.empty());
+    QCOMPARE(messages.texts(RecordingMessages::Entry::Choose).size(), size_t(1));
+    QVERIFY(messages.texts(RecordingMessages::Entry::Choose)[0].find(cp1251("только в памяти")) != std::string::npos);
 
     // One part added: a folder that cannot take the new file keeps the window open when
     // the user cancels the choice of what to do.
@@ -234,6 +239,38 @@ void StartupTest::closingWritesMainDatAndAFailedWriteKeepsTheWindowOpen()
     QVERIFY(QDir(QString::fromStdString(dir.file("main.dat"))).removeRecursively());
     QVERIFY(changed.close());
     QCOMPARE(dir.read("main.dat"), std::string("1\x01" "a\x01" "3\x01 \r\n0\x01" "b\x01" "2\x01 \r\n"));
+}
+
+// An installation folder that is a file, an icons' folder that is a file, a path too long to
+// open: one message each, never one per icon looked for.
+void StartupTest::anUnreachableFolderIsToldOnce()
+{
+    TempFolder dir;
+    dir.write("plain", "a file\n");
+    dir.write("main.dat", "1\x01" "a\x01" "3\x01 \r\n");
+    dir.write("strings.dat", "");
+    dir.write("components.lst", "A\r\nB\r\n");
+    dir.write("bmp", "a file\n");
+    const std::string longPath = dir.path() + "/" + std::string(5000, 'x') + "/";
+    for (const std::string &datapath : {dir.file("plain") + "/", dir.datapath(), longPath}) {
+        RecordingMessages messages;
+        {
+            Tbase base(messages, datapath);
+            TImages images;
+            Tmain main(&images);
+            linkWindows(base, main, images, messages);
+            base.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&base));
+            for (int n = 0; n < 2; ++n)
+                base.findChild<QComboBox *>(QStringLiteral("ComboBox"))->setCurrentIndex(n);
+            QCOMPARE(messages.entries.size(), size_t(1));
+            QVERIFY(base.close());
+        }
+        const std::string told = messages.entries.front().text;
+        QVERIFY2(told.find(datapath == dir.datapath() ? "bmp" : "xxxx") != std::string::npos ||
+                     told.find("plain") != std::string::npos,
+                 utf8From1251(told).c_str());
+    }
 }
 
 void StartupTest::windowFrameAndTheMinimumWidth()

@@ -117,3 +117,59 @@ TEST(Closing, WhenSavingIsImpossibleTheUserRetriesSavesElsewhereOrGivesUp)
     EXPECT_FALSE(here.exists("main.jnl"));
     EXPECT_TRUE(std::filesystem::is_directory(here.file("main.dat")));
 }
+
+// Nothing changed, but main.dat is no longer the file read: the records exist only in memory.
+TEST(Closing, AMainDatGoneOrReplacedMeanwhileIsNoticedAndOfferedToBeWrittenAgain)
+{
+    TempFolder dir;
+    const std::string records = "1\x01" "a\x01" "3\x01 \r\n";
+    dir.write("main.dat", records);
+    dir.write("strings.dat", "");
+    dir.write("components.lst", "A\r\nB\r\n");
+    RecordingMessages messages;
+    DataFolder folder(dir.datapath(), messages);
+    CompStore store;
+    folder.loadbase(store, nullptr);
+    ASSERT_TRUE(messages.entries.empty());
+
+    // Removed: written again, as ever, without a question.
+    std::filesystem::remove(dir.file("main.dat"));
+    EXPECT_EQ(closeInventory(folder, store, messages), CloseDecision::Close);
+    EXPECT_TRUE(messages.entries.empty());
+    EXPECT_EQ(dir.read("main.dat"), records);
+
+    // Replaced by a folder: the closing choices, saying so; «Повторить» once the folder is gone.
+    std::filesystem::remove(dir.file("main.dat"));
+    std::filesystem::create_directories(dir.file("main.dat/inside"));
+    struct RemovesTheFolder : RecordingMessages {
+        std::string folder;
+        int choose(const std::string &text, const std::vector<std::string> &buttons) override
+        {
+            std::filesystem::remove_all(folder);
+            return RecordingMessages::choose(text, buttons);
+        }
+    } retrying;
+    retrying.folder = dir.file("main.dat");
+    retrying.choices = {0};
+    EXPECT_EQ(closeInventory(folder, store, retrying), CloseDecision::Close);
+    ASSERT_EQ(retrying.texts(Kind::Choose).size(), 1u);
+    EXPECT_TRUE(contains(retrying.texts(Kind::Choose)[0], "только в памяти")) << utf8From1251(retrying.texts(Kind::Choose)[0]);
+    EXPECT_EQ(dir.read("main.dat"), records);
+
+    // Replaced by another file: asked before it is written over; «Закрыть без сохранения»
+    // leaves it; the same bytes put back are no question.
+    dir.write("other.dat", "2\x01" "b\x01" "1\x01 \r\n");
+    std::filesystem::rename(dir.file("other.dat"), dir.file("main.dat"));
+    messages.entries.clear();
+    messages.choices = {2};
+    messages.answers = {true};
+    EXPECT_EQ(closeInventory(folder, store, messages), CloseDecision::Close);
+    ASSERT_EQ(messages.texts(Kind::Choose).size(), 1u);
+    EXPECT_TRUE(contains(messages.texts(Kind::Choose)[0], "заменён другим"));
+    EXPECT_EQ(dir.read("main.dat"), "2\x01" "b\x01" "1\x01 \r\n");
+    dir.write("other.dat", records);
+    std::filesystem::rename(dir.file("other.dat"), dir.file("main.dat"));
+    messages.entries.clear();
+    EXPECT_EQ(closeInventory(folder, store, messages), CloseDecision::Close);
+    EXPECT_TRUE(messages.entries.empty());
+}
