@@ -26,7 +26,6 @@
 #include <QLockFile>
 
 #include <cstdio>
-#include <fstream>
 #include <optional>
 #include <unistd.h>
 
@@ -302,7 +301,7 @@ int change(const QStringList &args, const std::string &datapath, bool take)
         errLine(canonical.refusal + hint);
         return kRefused;
     }
-    StockKey key{*category, canonical.name, description->empty() ? std::string(" ") : *description};
+    StockKey key = makeStockKey(*category, canonical.name, *description);
     if (take && args.size() == 4) {
         // No description given: the record is the only one with this category and name.
         ViewList view;
@@ -347,22 +346,7 @@ int importCommand(const QCommandLineParser &p, const QStringList &args, const st
     if (!b)
         return kBadInput;
     const std::string path = QFile::encodeName(args[1]).toStdString();
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        errLine(t("Не удалось открыть ") + pathForMessage(path));
-        return kBadInput;
-    }
-    CsvImporter importer(b->store, b->categories);
-    std::string chunk(1 << 20, '\0');
-    while (in) {
-        in.read(chunk.data(), static_cast<std::streamsize>(chunk.size()));
-        importer.feed(std::string_view(chunk.data(), static_cast<size_t>(in.gcount())));
-    }
-    if (in.bad()) {
-        errLine(t("Ошибка чтения ") + pathForMessage(path));
-        return kBadInput;
-    }
-    const ImportPlan plan = importer.finish();
+    const ImportPlan plan = planImportFile(b->store, b->categories, path);
     if (!plan.usable()) {
         errLine(plan.fileError + t(" Ничего не изменено."));
         return kBadInput;

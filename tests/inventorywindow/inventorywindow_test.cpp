@@ -248,6 +248,9 @@ void InventoryWindowTest::refusalsChangeNothing()
     f.description->setText(u("日本")); // not in code page 1251
     f.base->addClick();
     QCOMPARE(f.takeMessages().size(), size_t(1));
+    f.description->setText(QStringLiteral("tab\there")); // a control character: no new record
+    f.base->addClick();
+    QCOMPARE(f.takeMessages(), (Strings{"В описании есть управляющий символ (код 9): в базу записываются только печатные символы."}));
 
     f.description->setText("a");
     f.ComboBox->setEditText(u("что-то своё")); // typed, no category chosen
