@@ -64,6 +64,7 @@ struct Base {
     Dictionary dict;
     std::vector<std::string> categories;
     MainFileReport report;
+    std::vector<int> cutCategories; // lines of components.lst read cut to their bound
 };
 
 std::string folderName(const std::string &datapath) { return datapath.empty() ? std::string(".") : datapath; }
@@ -74,12 +75,13 @@ std::optional<Base> load(const std::string &datapath, bool quiet = false)
 {
     Base b;
     b.datapath = datapath;
-    const ReadResult main = readFileBytes(datapath + "main.dat");
-    const ReadResult strings = readFileBytes(datapath + "strings.dat");
-    const ReadResult comps = readFileBytes(datapath + "components.lst");
-    for (const ReadResult *r : {&main, &strings, &comps})
+    const ReadResult main = readFileBytes(datapath + "main.dat", readlimit::kMainFile);
+    const ReadResult strings = readFileBytes(datapath + "strings.dat", readlimit::kDictionary);
+    const ReadResult comps = readFileBytes(datapath + "components.lst", readlimit::kCategories);
+    for (const auto &[r, name] : {std::pair{&main, "main.dat"}, std::pair{&strings, "strings.dat"},
+                                  std::pair{&comps, "components.lst"}})
         if (r->status == ReadStatus::Failed) {
-            errLine(t("Не удалось прочитать файл базы: ") + r->reason);
+            errLine(readFailureMessage(datapath + name, *r));
             return std::nullopt;
         }
     if (main.status == ReadStatus::Missing && strings.status == ReadStatus::Missing &&
@@ -90,7 +92,9 @@ std::optional<Base> load(const std::string &datapath, bool quiet = false)
     }
     b.report = readMainFile(main.bytes, b.store);
     b.dict = readDictionary(strings.bytes);
-    b.categories = splitTextLines(comps.bytes).lines;
+    TextLines categories = splitTextLines(comps.bytes, linelimit::kCategory);
+    b.categories = std::move(categories.lines);
+    b.cutCategories = std::move(categories.cut);
     if (!quiet && !b.report.unreadable.empty())
         errLine(t("В main.dat строк, которые не читаются как записи: ") + std::to_string(b.report.unreadable.size()) +
                 t(" (подробнее: voskbase-cli check); они сохраняются без изменений."));
@@ -447,8 +451,10 @@ int bom(const QStringList &args, const std::string &datapath)
 int check(const std::string &datapath)
 {
     int status = kDone;
-    for (const char *name : {"main.dat", "strings.dat", "components.lst"}) {
-        const ReadResult r = readFileBytes(datapath + name);
+    for (const auto &[name, limit] : {std::pair{"main.dat", readlimit::kMainFile},
+                                      std::pair{"strings.dat", readlimit::kDictionary},
+                                      std::pair{"components.lst", readlimit::kCategories}}) {
+        const ReadResult r = readFileBytes(datapath + name, limit);
         if (r.status == ReadStatus::Missing) {
             errLine(t("Нет файла ") + name + t(" (программа создаст его пустым при запуске)."));
             status = std::max(status, int(kRefused));
@@ -476,6 +482,13 @@ int check(const std::string &datapath)
         foreign += b->store.category[i] >= b->categories.size();
     if (foreign) {
         outLine(t("main.dat: записей в разделах, которых нет в components.lst: ") + std::to_string(foreign));
+        status = std::max(status, int(kRefused));
+    }
+    if (!b->dict.cut.empty() || !b->cutCategories.empty()) {
+        if (!b->dict.cut.empty())
+            outLine(longLinesMessage("strings.dat", linelimit::kDictionary, b->dict.cut));
+        if (!b->cutCategories.empty())
+            outLine(longLinesMessage("components.lst", linelimit::kCategory, b->cutCategories));
         status = std::max(status, int(kRefused));
     }
     if (b->dict.dictcount > Dictionary::kLines)

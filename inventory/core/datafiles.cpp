@@ -30,6 +30,16 @@ std::string numberList(const std::vector<int> &numbers)
     return out;
 }
 
+} // namespace
+
+std::string longLinesMessage(const std::string &file, size_t limit, const std::vector<int> &lines)
+{
+    return cp1251("В файле ") + file + cp1251(" строки длиннее ") + std::to_string(limit) + cp1251(" байт (строки ") +
+           numberList(lines) + cp1251("): они прочитаны только до этой длины. Файл оставлен как есть.");
+}
+
+namespace {
+
 bool folderExists(const std::string &datapath)
 {
     if (datapath.empty())
@@ -146,9 +156,15 @@ DataFolder::Loaded DataFolder::loadbase(CompStore &store, const std::function<vo
     std::string bytes;
     if (opendata("strings.dat", bytes, readlimit::kDictionary) || !bytes.empty())
         out.dictionary = readDictionary(bytes);
+    if (!out.dictionary.cut.empty())
+        messages_.error(longLinesMessage("strings.dat", linelimit::kDictionary, out.dictionary.cut));
     loadedStrings_ = bytes;
-    if (opendata("components.lst", bytes, readlimit::kCategories) || !bytes.empty())
-        out.categories = splitTextLines(bytes).lines;
+    if (opendata("components.lst", bytes, readlimit::kCategories) || !bytes.empty()) {
+        TextLines lines = splitTextLines(bytes, linelimit::kCategory);
+        out.categories = std::move(lines.lines);
+        if (!lines.cut.empty())
+            messages_.error(longLinesMessage("components.lst", linelimit::kCategory, lines.cut));
+    }
     loadedComponents_ = bytes;
 
     if (!readOnly_) {

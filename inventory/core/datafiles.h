@@ -21,6 +21,9 @@ void setSettingsFileForMessages(std::string path);
 // made afterwards is read-only, whatever its constructor is told.
 void setFoldersReadOnly(bool readOnly);
 
+// "В файле <file> строки длиннее <limit> байт (строки …)…": lines read cut to the bound.
+std::string longLinesMessage(const std::string &file, size_t limit, const std::vector<int> &lines);
+
 // The installation folder and its three data files. `datapath` is the folder followed by
 // one '/', or empty for the current folder; every data file name is appended to it.
 //
