@@ -37,7 +37,7 @@ QVariant BinList::data(const QModelIndex &index, int role) const
         return {};
     const std::string *texts[kColumns] = {&row.caption,  &row.name,     &row.description,
                                           &row.needed,   &row.shortage, &row.found};
-    return fromCp1251(*texts[index.column()]);
+    return shownText(*texts[index.column()]);
 }
 
 QVariant BinList::headerData(int section, Qt::Orientation orientation, int role) const
