@@ -98,7 +98,8 @@ rm "$CONFIG/Ferrowind/Vosk.conf" && mkfifo "$CONFIG/Ferrowind/Vosk.conf"
 run_case "Vosk.conf a FIFO"
 
 # 5. Folders in place of the files, and one line of 10 MB in each text file the program reads
-#    at start (strings.dat, components.lst, Vosk.conf); a help text is a window test.
+#    at start (strings.dat, components.lst, refbook.dat, Vosk.conf); a help text is a window
+#    test (optionswindow_test).
 ten_mb_line() { head -c 10000000 /dev/zero | tr '\0' "$1"; printf '\r\n'; }
 fresh_inst folders
 rm "$INST/main.dat" "$INST/strings.dat" "$INST/bmp/03.bmp"
@@ -119,6 +120,18 @@ for f in strings.dat components.lst; do
   check "$f with a line of 10 MB: the file is left as it was" cmp -s "$INST/$f" "$OUT/long-$f.old"
   rm -f "$OUT/long-$f.old"
 done
+fresh_inst refbook
+mkfifo "$INST/refbook.dat"
+run_case "refbook.dat a FIFO"
+check "refbook.dat a FIFO: told" [ "$MESSAGES" -ge 1 ]
+check "refbook.dat a FIFO: still the FIFO after closing" [ -p "$INST/refbook.dat" ]
+fresh_inst long-refbook
+ten_mb_line r > "$INST/refbook.dat"
+cp "$INST/refbook.dat" "$OUT/long-refbook.old"
+run_case "refbook.dat with a line of 10 MB"
+check "refbook.dat with a line of 10 MB: told" [ "$MESSAGES" -ge 1 ]
+check "refbook.dat with a line of 10 MB: the file is left as it was" cmp -s "$INST/refbook.dat" "$OUT/long-refbook.old"
+rm -f "$OUT/long-refbook.old"
 fresh_inst long-conf
 { printf 'path='; ten_mb_line c; } > "$CONFIG/Ferrowind/Vosk.conf"
 run_case "Vosk.conf with a line of 10 MB"
