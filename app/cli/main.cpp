@@ -64,7 +64,7 @@ struct Base {
     Dictionary dict;
     std::vector<std::string> categories;
     MainFileReport report;
-    std::vector<int> cutCategories; // lines of components.lst read cut to their bound
+    std::vector<std::string> categoryProblems; // lines of components.lst cut or not read
 };
 
 std::string folderName(const std::string &datapath) { return datapath.empty() ? std::string(".") : datapath; }
@@ -92,9 +92,9 @@ std::optional<Base> load(const std::string &datapath, bool quiet = false)
     }
     b.report = readMainFile(main.bytes, b.store);
     b.dict = readDictionary(strings.bytes);
-    TextLines categories = splitTextLines(comps.bytes, linelimit::kCategory);
-    b.categories = std::move(categories.lines);
-    b.cutCategories = std::move(categories.cut);
+    CategoryList categories = readCategoryList(comps.bytes);
+    b.categories = std::move(categories.names);
+    b.categoryProblems = std::move(categories.problems);
     if (!quiet && !b.report.unreadable.empty())
         errLine(t("В main.dat строк, которые не читаются как записи: ") + std::to_string(b.report.unreadable.size()) +
                 t(" (подробнее: voskbase-cli check); они сохраняются без изменений."));
@@ -484,11 +484,11 @@ int check(const std::string &datapath)
         outLine(t("main.dat: записей в разделах, которых нет в components.lst: ") + std::to_string(foreign));
         status = std::max(status, int(kRefused));
     }
-    if (!b->dict.cut.empty() || !b->cutCategories.empty()) {
+    if (!b->dict.cut.empty() || !b->categoryProblems.empty()) {
         if (!b->dict.cut.empty())
             outLine(longLinesMessage("strings.dat", linelimit::kDictionary, b->dict.cut));
-        if (!b->cutCategories.empty())
-            outLine(longLinesMessage("components.lst", linelimit::kCategory, b->cutCategories));
+        for (const std::string &problem : b->categoryProblems)
+            outLine(problem);
         status = std::max(status, int(kRefused));
     }
     if (b->dict.dictcount > Dictionary::kLines)

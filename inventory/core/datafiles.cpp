@@ -38,6 +38,24 @@ std::string longLinesMessage(const std::string &file, size_t limit, const std::v
            numberList(lines) + cp1251("): они прочитаны только до этой длины. Файл оставлен как есть.");
 }
 
+CategoryList readCategoryList(std::string_view bytes)
+{
+    CategoryList out;
+    TextLines lines = splitTextLines(bytes, linelimit::kCategory);
+    out.names = std::move(lines.lines);
+    if (out.names.size() > CategoryList::kMaxCategories) {
+        out.problems.push_back(cp1251("В файле components.lst строк ") + std::to_string(out.names.size()) +
+                               cp1251(", а разделов может быть не больше ") +
+                               std::to_string(CategoryList::kMaxCategories) +
+                               cp1251(": остальные строки не читаются. Файл оставлен как есть."));
+        out.names.resize(CategoryList::kMaxCategories);
+        out.names.shrink_to_fit();
+    }
+    if (!lines.cut.empty())
+        out.problems.push_back(longLinesMessage("components.lst", linelimit::kCategory, lines.cut));
+    return out;
+}
+
 namespace {
 
 bool folderExists(const std::string &datapath)
@@ -160,10 +178,10 @@ DataFolder::Loaded DataFolder::loadbase(CompStore &store, const std::function<vo
         messages_.error(longLinesMessage("strings.dat", linelimit::kDictionary, out.dictionary.cut));
     loadedStrings_ = bytes;
     if (opendata("components.lst", bytes, readlimit::kCategories) || !bytes.empty()) {
-        TextLines lines = splitTextLines(bytes, linelimit::kCategory);
-        out.categories = std::move(lines.lines);
-        if (!lines.cut.empty())
-            messages_.error(longLinesMessage("components.lst", linelimit::kCategory, lines.cut));
+        CategoryList list = readCategoryList(bytes);
+        out.categories = std::move(list.names);
+        for (const std::string &problem : list.problems)
+            messages_.error(problem);
     }
     loadedComponents_ = bytes;
 

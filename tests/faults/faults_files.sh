@@ -120,6 +120,11 @@ for f in strings.dat components.lst; do
   check "$f with a line of 10 MB: the file is left as it was" cmp -s "$INST/$f" "$OUT/long-$f.old"
   rm -f "$OUT/long-$f.old"
 done
+# components.lst of 340,000 short lines (1 MB): no more categories than a record can name.
+fresh_inst many-categories
+awk 'BEGIN { for (i = 0; i < 340000; i++) printf "a\r\n" }' > "$INST/components.lst"
+run_case "components.lst of 340,000 lines"
+check "components.lst of 340,000 lines: told" [ "$MESSAGES" -ge 1 ]
 fresh_inst refbook
 mkfifo "$INST/refbook.dat"
 run_case "refbook.dat a FIFO"

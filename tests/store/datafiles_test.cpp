@@ -174,4 +174,15 @@ TEST(DataFolder, OverLongLinesOfTheOtherFilesAreReadCutToTheirBoundAndTheFilesSt
     ASSERT_TRUE(folder.savebase(store));
     EXPECT_EQ(dir.read("strings.dat"), words);
     EXPECT_EQ(dir.read("components.lst"), names);
+
+    // No more categories than a record can name: the rest of the lines are not read.
+    std::string many;
+    for (int i = 0; i < 70000; ++i)
+        many += "c" + std::to_string(i) + "\r\n";
+    const CategoryList list = readCategoryList(many);
+    ASSERT_EQ(list.names.size(), CategoryList::kMaxCategories);
+    EXPECT_EQ(list.names.back(), "c65535");
+    ASSERT_EQ(list.problems.size(), 1u);
+    EXPECT_NE(list.problems[0].find(cp1251("строк 70000, а разделов может быть не больше 65536")), std::string::npos)
+        << utf8From1251(list.problems[0]);
 }
