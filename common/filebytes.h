@@ -79,9 +79,9 @@ struct WriteResult {
 // bytes go to a temporary file "<name>.XXXXXX" in the same folder, reach the disk, and are
 // renamed over it. Only a regular file (or a path where nothing is) is replaced: a FIFO, a
 // device node or a folder there is refused and left as it is. A symbolic link is written
-// through: the file it points to is replaced (in its own folder) and the link stays. The new file keeps the old one's mode and group,
-// so that a folder shared by a group stays readable by all of it; when the group cannot be
-// kept, nothing is replaced and the reason says so.
+// through: the file it points to is replaced (in its own folder) and the link stays. The new
+// file keeps the old one's mode and group, so that a folder shared by a group stays readable
+// by all of it; when the group cannot be kept, nothing is replaced and the reason says so.
 [[nodiscard]] WriteResult replaceFileAtomically(const std::string &path, const std::string &bytes);
 
 // The file a path names once symbolic links are followed (the path itself when it is none).

@@ -451,7 +451,6 @@ ImportPlan planImportFile(const CompStore &store, const std::vector<std::string>
     CsvImporter importer(store, categories);
     const ReadResult read =
         readFileChunks(path, readlimit::kImport, [&importer](std::string_view piece) { importer.feed(piece); });
-    ImportPlan plan = importer.finish();
     if (read.status != ReadStatus::Ok) {
         // Nothing of a file not read to its end is imported: its last rows are unknown.
         ImportPlan failed;
@@ -459,7 +458,7 @@ ImportPlan planImportFile(const CompStore &store, const std::vector<std::string>
                                                               : readFailureMessage(path, read) + ".";
         return failed;
     }
-    return plan;
+    return importer.finish();
 }
 
 ImportOutcome applyImport(CompStore &store, const ImportPlan &plan)
