@@ -9,6 +9,7 @@
 #include <fcntl.h>
 #include <set>
 #include <string_view>
+#include <vector>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -50,6 +51,11 @@ std::string sizeText(size_t bytes)
     return std::to_string(bytes) + cp1251(" байт");
 }
 
+std::string notRegularReason(mode_t mode)
+{
+    return S_ISDIR(mode) ? cp1251("это папка, а не файл") : cp1251("это не обычный файл (канал, устройство или сокет)");
+}
+
 bool isTemporaryName(std::string_view name)
 {
     for (std::string_view base : {"main.dat.", "strings.dat.", "components.lst."}) {
@@ -89,7 +95,10 @@ int removeLeftoversIn(const std::string &folder)
 
 } // namespace
 
-ReadResult readFileBytes(const std::string &path, size_t limit)
+namespace {
+// `sized` learns the size the file has when it is opened, before the first piece.
+ReadResult readPieces(const std::string &path, size_t limit, const std::function<void(size_t)> &sized,
+                      const std::function<void(std::string_view)> &take)
 {
     ReadResult r;
     // O_NONBLOCK: opening a FIFO nobody writes to would otherwise wait forever.
@@ -107,18 +116,18 @@ ReadResult readFileBytes(const std::string &path, size_t limit)
     }
     if (!S_ISREG(st.st_mode)) {
         r.notRegular = true;
-        r.reason = S_ISDIR(st.st_mode) ? cp1251("это папка, а не файл")
-                                       : cp1251("это не обычный файл (канал, устройство или сокет)");
+        r.reason = notRegularReason(st.st_mode);
         ::close(fd);
         return r;
     }
     const size_t expected = static_cast<size_t>(st.st_size);
-    r.bytes.reserve(std::min(expected, limit));
-    char buf[1 << 16];
+    sized(expected);
+    size_t done = 0;
+    std::vector<char> buf(size_t(1) << 16);
     for (;;) {
-        const size_t room = limit - r.bytes.size();
+        const size_t room = limit - done;
         // One byte past the bound tells a file of exactly `limit` bytes from a longer one.
-        const ssize_t n = ::read(fd, buf, std::min(sizeof buf, room + 1));
+        const ssize_t n = ::read(fd, buf.data(), std::min(buf.size(), room + 1));
         if (n < 0) {
             if (errno == EINTR)
                 continue;
@@ -129,22 +138,40 @@ ReadResult readFileBytes(const std::string &path, size_t limit)
         if (n == 0)
             break;
         if (static_cast<size_t>(n) > room) {
-            r.bytes.append(buf, room);
+            take(std::string_view(buf.data(), room));
             r.tooLarge = true;
             r.reason = cp1251("файл больше ") + sizeText(limit) +
                        cp1251(", столько он содержать не может; прочитано только начало");
             ::close(fd);
             return r;
         }
-        r.bytes.append(buf, static_cast<size_t>(n));
+        take(std::string_view(buf.data(), static_cast<size_t>(n)));
+        done += static_cast<size_t>(n);
     }
     ::close(fd);
-    if (r.bytes.size() != expected) {
+    if (done != expected) {
         r.reason = cp1251("файл изменил размер во время чтения (") + std::to_string(expected) + cp1251(" байт, прочитано ") +
-                   std::to_string(r.bytes.size()) + ")";
+                   std::to_string(done) + ")";
         return r;
     }
     r.status = ReadStatus::Ok;
+    return r;
+}
+
+} // namespace
+
+ReadResult readFileChunks(const std::string &path, size_t limit, const std::function<void(std::string_view)> &take)
+{
+    return readPieces(path, limit, [](size_t) {}, take);
+}
+
+ReadResult readFileBytes(const std::string &path, size_t limit)
+{
+    std::string bytes;
+    ReadResult r = readPieces(
+        path, limit, [&](size_t size) { bytes.reserve(std::min(size, limit)); },
+        [&](std::string_view piece) { bytes.append(piece); });
+    r.bytes = std::move(bytes);
     return r;
 }
 
@@ -195,6 +222,12 @@ bool replaceAtomically(const std::string &path, const std::string &bytes, std::s
 {
     // A link (a synced or backed-up folder reached through one) keeps pointing at the data.
     const std::string target = resolveLinks(path);
+    // Only a regular file is replaced: a device node, a FIFO, a socket or a folder in its
+    // place (an export aimed at /dev/full) stays what it is.
+    if (struct stat st {}; ::lstat(target.c_str(), &st) == 0 && !S_ISREG(st.st_mode)) {
+        reason = notRegularReason(st.st_mode) + cp1251("; ничего не записано");
+        return false;
+    }
     std::string tmp = target + ".XXXXXX";
     const int fd = ::mkostemp(tmp.data(), O_CLOEXEC);
     if (fd < 0) {

@@ -1,6 +1,8 @@
 #pragma once
 #include <cstddef>
+#include <functional>
 #include <string>
+#include <string_view>
 
 namespace vosk {
 
@@ -23,6 +25,9 @@ constexpr size_t kCategories = size_t(1) << 20;
 // A category icon is a 16 x 16 bitmap (about 1 KiB); a help text is a few pages.
 constexpr size_t kIcon = size_t(1) << 20;
 constexpr size_t kHelpText = size_t(512) << 10;
+// A CSV file to import: an export of a full main.dat in UTF-8, with room to spare. It is read
+// piece by piece, so the bound is about time, not memory.
+constexpr size_t kImport = size_t(128) << 20;
 // The settings file holds one line.
 constexpr size_t kSettings = size_t(64) << 10;
 // Callers that name no bound.
@@ -47,6 +52,11 @@ struct ReadResult {
 // end (permission, a read error, a change of size while it was read, the bound).
 [[nodiscard]] ReadResult readFileBytes(const std::string &path, size_t limit = readlimit::kDefault);
 
+// The same, piece by piece: `take` is called with each piece read, in order, and `bytes` of
+// the result stays empty. For files read by a streaming parser (an import).
+[[nodiscard]] ReadResult readFileChunks(const std::string &path, size_t limit,
+                                        const std::function<void(std::string_view)> &take);
+
 // "Не удалось прочитать файл <path>: <reason>" for a failed read, in code page 1251.
 std::string readFailureMessage(const std::string &path, const ReadResult &r);
 
@@ -67,10 +77,11 @@ struct WriteResult {
 // Replaces the file with the given bytes so that, whatever happens meanwhile (a crash, a
 // kill, a full disk), the file is afterwards either the old one or the new one, whole: the
 // bytes go to a temporary file "<name>.XXXXXX" in the same folder, reach the disk, and are
-// renamed over it. A symbolic link is written through: the file it points to is replaced
-// (in its own folder) and the link stays. The new file keeps the old one's mode and group,
-// so that a folder shared by a group stays readable by all of it; when the group cannot be
-// kept, nothing is replaced and the reason says so.
+// renamed over it. Only a regular file (or a path where nothing is) is replaced: a FIFO, a
+// device node or a folder there is refused and left as it is. A symbolic link is written
+// through: the file it points to is replaced (in its own folder) and the link stays. The new
+// file keeps the old one's mode and group, so that a folder shared by a group stays readable
+// by all of it; when the group cannot be kept, nothing is replaced and the reason says so.
 [[nodiscard]] WriteResult replaceFileAtomically(const std::string &path, const std::string &bytes);
 
 // The file a path names once symbolic links are followed (the path itself when it is none).

@@ -1,4 +1,5 @@
 #pragma once
+#include <cstddef>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -8,14 +9,26 @@ namespace vosk {
 // The data files are DOS-style text: a CR ends a line and an LF right after it belongs to
 // that line end; an LF on its own is ordinary text; the byte 0x1A ends the text wherever it
 // stands; the last line needs no line end.
+
+// The longest line each text file of the folder is read with, as main.dat's lines are
+// bounded: a longer line is cut there for reading and reported; the file is left as it is.
+namespace linelimit {
+constexpr size_t kCategory = 256;   // a category name in components.lst (the bundled: 31 bytes)
+constexpr size_t kDictionary = 4096; // a line of words in strings.dat (the bundled: under 100)
+constexpr size_t kHelpText = 4096;   // a paragraph of a help text (the bundled: about 50)
+} // namespace linelimit
+
 struct TextLines {
     std::vector<std::string> lines;
     // Everything from the 0x1A on (empty when the text has none). Kept so that a rewrite of
     // the file can put back what a reader of the lines never sees.
     std::string tail;
+    // 1-based numbers of the lines cut to the bound.
+    std::vector<int> cut;
 };
 
-TextLines splitTextLines(std::string_view bytes);
+// The lines, each cut to at most `maxLine` bytes.
+TextLines splitTextLines(std::string_view bytes, size_t maxLine = std::string_view::npos);
 
 // Calls f(line) for each line without building a vector: the loaders of large files use it.
 template <class F>

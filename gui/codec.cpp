@@ -27,6 +27,13 @@ std::optional<std::string> toCp1251(const QString &text)
     return out;
 }
 
+QString shownText(std::string_view bytes)
+{
+    if (bytes.size() <= kShownText)
+        return fromCp1251(bytes);
+    return fromCp1251(bytes.substr(0, kShownText)) + QChar(0x2026);
+}
+
 QString messageText(std::string_view bytes)
 {
     QString text = fromCp1251(bytes);

@@ -38,12 +38,12 @@ QVariant BinList::data(const QModelIndex &index, int role) const
     if (index.column() == References) {
         if (!row.part)
             return {};
-        return fromCp1251(row.part->problem.empty() ? row.part->references
+        return shownText(row.part->problem.empty() ? row.part->references
                                                     : row.part->references + "  " + row.part->problem);
     }
     const std::string *texts[kColumns - 1] = {&row.caption,  &row.name,     &row.description, &row.needed,
                                               &row.shortage, &row.found,    &row.stock};
-    return fromCp1251(*texts[index.column()]);
+    return shownText(*texts[index.column()]);
 }
 
 QVariant BinList::headerData(int section, Qt::Orientation orientation, int role) const

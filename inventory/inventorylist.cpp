@@ -28,11 +28,11 @@ QVariant InventoryList::data(const QModelIndex &index, int role) const
         return {};
     switch (column) {
     case ListColumn::Name:
-        return fromCp1251(store.name[slot]);
+        return shownText(store.name[slot]);
     case ListColumn::Quantity:
         return QString::number(store.quantity[slot]);
     case ListColumn::Description:
-        return fromCp1251(store.description[slot]);
+        return shownText(store.description[slot]);
     case ListColumn::Category:
         break;
     }

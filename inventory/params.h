@@ -144,6 +144,12 @@ private:
     // Text typed by the user, in code page 1251; nothing (and a message) when it cannot be
     // written in that code page.
     std::optional<std::string> typedText(const QString &text);
+    struct PickedText {
+        std::string whole;
+        QString shown;
+    };
+    // The text of an edit of the changing tab: the picked record's own while unchanged.
+    std::optional<std::string> fieldText(const QLineEdit *edit, const PickedText &picked);
     std::optional<StockEdit> editFromFields(bool take);
     void recognisename(const QString &text);
 
@@ -270,6 +276,10 @@ private:
     QCheckBox *remove = nullptr;
     QLabel *dtype = nullptr;
     QLineEdit *description = nullptr;
+    // The name and description of the record picked from the list as they are stored, and as
+    // the edits show them (a long text only up to a bound): while an edit still shows the
+    // picked text, the stored one is what the change uses.
+    PickedText pickedName_, pickedDescription_;
     QPushButton *add = nullptr;
     QLabel *image2 = nullptr;
     QLabel *labelchange = nullptr;

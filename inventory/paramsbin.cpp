@@ -214,7 +214,7 @@ void Tbase::removecompClick()
 void Tbase::takeprompt()
 {
     if (const auto offer = inventory_->pass().offer()) {
-        output->setText(fromCp1251(offer->prompt));
+        output->setText(shownText(offer->prompt));
         output->setToolTip(output->text());
         takecomp->setRange(0, offer->maximum);
         takecomp->setValue(offer->maximum);

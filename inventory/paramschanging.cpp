@@ -21,11 +21,18 @@ namespace vosk {
 
 std::optional<StockEdit> Tbase::editFromFields(bool take)
 {
-    const auto typedName = typedText(name->text());
-    const auto typedDescription = typedText(description->text());
+    const auto typedName = fieldText(name, pickedName_);
+    const auto typedDescription = fieldText(description, pickedDescription_);
     if (!typedName || !typedDescription)
         return std::nullopt;
     return StockEdit{categoryIndex(), *typedName, *typedDescription, kolvo->value(), take};
+}
+
+std::optional<std::string> Tbase::fieldText(const QLineEdit *edit, const PickedText &picked)
+{
+    if (!picked.whole.empty() && edit->text() == picked.shown)
+        return picked.whole;
+    return typedText(edit->text());
 }
 
 void Tbase::addClick()
@@ -74,10 +81,12 @@ void Tbase::pickrow()
     const auto row = inventory_->pick(current.row());
     if (!row)
         return;
-    name->setText(fromCp1251(row->name));
+    pickedName_ = {row->name, shownText(row->name)};
+    pickedDescription_ = {row->description, shownText(row->description)};
+    name->setText(pickedName_.shown);
     kolvo->setValue(std::clamp(row->quantity, 1, kolvo->maximum()));
     dtype->setText(categoryName(row->category));
-    description->setText(fromCp1251(row->description));
+    description->setText(pickedDescription_.shown);
     ComboBox->setCurrentIndex(row->category < ComboBox->count() ? row->category : -1);
     Q_EMIT partChosen(name->text());
 }

@@ -160,11 +160,16 @@ void Tbase::showhelp(const std::string &file)
         messages_.error("File not found");
         return;
     }
-    // Whatever was read is shown, also when reading stopped with an error.
-    forEachTextLine(r.bytes, [this](std::string_view line) { text->appendPlainText(fromCp1251(line)); });
+    // Whatever was read is shown, also when reading stopped with an error; a line is shown up
+    // to its bound, so that no paragraph takes long to lay out.
+    const TextLines lines = splitTextLines(r.bytes, linelimit::kHelpText);
+    for (const std::string &line : lines.lines)
+        text->appendPlainText(fromCp1251(line));
     text->moveCursor(QTextCursor::Start);
     if (r.status == ReadStatus::Failed)
         messages_.error(readFailureMessage(path, r));
+    if (!lines.cut.empty())
+        messages_.error(longLinesMessage("txt/" + file, linelimit::kHelpText, lines.cut));
 }
 
 void Tbase::buildAboutPage(QWidget *page)

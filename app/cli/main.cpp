@@ -28,7 +28,6 @@
 #include <QFileInfo>
 
 #include <cstdio>
-#include <fstream>
 #include <optional>
 #include <unistd.h>
 
@@ -67,6 +66,7 @@ struct Base {
     Dictionary dict;
     std::vector<std::string> categories;
     MainFileReport report;
+    std::vector<std::string> categoryProblems; // lines of components.lst cut or not read
 };
 
 std::string folderName(const std::string &datapath) { return datapath.empty() ? std::string(".") : datapath; }
@@ -77,12 +77,13 @@ std::optional<Base> load(const std::string &datapath, bool quiet = false)
 {
     Base b;
     b.datapath = datapath;
-    const ReadResult main = readFileBytes(datapath + "main.dat");
-    const ReadResult strings = readFileBytes(datapath + "strings.dat");
-    const ReadResult comps = readFileBytes(datapath + "components.lst");
-    for (const ReadResult *r : {&main, &strings, &comps})
+    const ReadResult main = readFileBytes(datapath + "main.dat", readlimit::kMainFile);
+    const ReadResult strings = readFileBytes(datapath + "strings.dat", readlimit::kDictionary);
+    const ReadResult comps = readFileBytes(datapath + "components.lst", readlimit::kCategories);
+    for (const auto &[r, name] : {std::pair{&main, "main.dat"}, std::pair{&strings, "strings.dat"},
+                                  std::pair{&comps, "components.lst"}})
         if (r->status == ReadStatus::Failed) {
-            errLine(t("Не удалось прочитать файл базы: ") + r->reason);
+            errLine(readFailureMessage(datapath + name, *r));
             return std::nullopt;
         }
     if (main.status == ReadStatus::Missing && strings.status == ReadStatus::Missing &&
@@ -93,7 +94,9 @@ std::optional<Base> load(const std::string &datapath, bool quiet = false)
     }
     b.report = readMainFile(main.bytes, b.store);
     b.dict = readDictionary(strings.bytes);
-    b.categories = splitTextLines(comps.bytes).lines;
+    CategoryList categories = readCategoryList(comps.bytes);
+    b.categories = std::move(categories.names);
+    b.categoryProblems = std::move(categories.problems);
     if (!quiet && !b.report.unreadable.empty())
         errLine(t("В main.dat строк, которые не читаются как записи: ") + std::to_string(b.report.unreadable.size()) +
                 t(" (подробнее: voskbase-cli check); они сохраняются без изменений."));
@@ -302,7 +305,7 @@ int change(const QStringList &args, const std::string &datapath, bool take)
         errLine(canonical.refusal + hint);
         return kRefused;
     }
-    StockKey key{*category, canonical.name, description->empty() ? std::string(" ") : *description};
+    StockKey key = makeStockKey(*category, canonical.name, *description);
     if (take && args.size() == 4) {
         // No description given: the record is the only one with this category and name.
         ViewList view;
@@ -347,22 +350,7 @@ int importCommand(const QCommandLineParser &p, const QStringList &args, const st
     if (!b)
         return kBadInput;
     const std::string path = QFile::encodeName(args[1]).toStdString();
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        errLine(t("Не удалось открыть ") + pathForMessage(path));
-        return kBadInput;
-    }
-    CsvImporter importer(b->store, b->categories);
-    std::string chunk(1 << 20, '\0');
-    while (in) {
-        in.read(chunk.data(), static_cast<std::streamsize>(chunk.size()));
-        importer.feed(std::string_view(chunk.data(), static_cast<size_t>(in.gcount())));
-    }
-    if (in.bad()) {
-        errLine(t("Ошибка чтения ") + pathForMessage(path));
-        return kBadInput;
-    }
-    const ImportPlan plan = importer.finish();
+    const ImportPlan plan = planImportFile(b->store, b->categories, path);
     if (!plan.usable()) {
         errLine(plan.fileError + t(" Ничего не изменено."));
         return kBadInput;
@@ -483,8 +471,10 @@ int bom(const QCommandLineParser &p, const QStringList &args, const std::string 
 int check(const std::string &datapath)
 {
     int status = kDone;
-    for (const char *name : {"main.dat", "strings.dat", "components.lst"}) {
-        const ReadResult r = readFileBytes(datapath + name);
+    for (const auto &[name, limit] : {std::pair{"main.dat", readlimit::kMainFile},
+                                      std::pair{"strings.dat", readlimit::kDictionary},
+                                      std::pair{"components.lst", readlimit::kCategories}}) {
+        const ReadResult r = readFileBytes(datapath + name, limit);
         if (r.status == ReadStatus::Missing) {
             errLine(t("Нет файла ") + name + t(" (программа создаст его пустым при запуске)."));
             status = std::max(status, int(kRefused));
@@ -512,6 +502,13 @@ int check(const std::string &datapath)
         foreign += b->store.category[i] >= b->categories.size();
     if (foreign) {
         outLine(t("main.dat: записей в разделах, которых нет в components.lst: ") + std::to_string(foreign));
+        status = std::max(status, int(kRefused));
+    }
+    if (!b->dict.cut.empty() || !b->categoryProblems.empty()) {
+        if (!b->dict.cut.empty())
+            outLine(longLinesMessage("strings.dat", linelimit::kDictionary, b->dict.cut));
+        for (const std::string &problem : b->categoryProblems)
+            outLine(problem);
         status = std::max(status, int(kRefused));
     }
     if (b->dict.dictcount > Dictionary::kLines)

@@ -3,6 +3,7 @@
 #include "bin.h"
 #include "cp1251.h"
 #include "csvrecords.h"
+#include "filebytes.h"
 #include "nominal.h"
 #include "textcodec.h"
 #include "valuetext.h"
@@ -324,14 +325,19 @@ struct CsvImporter::State {
             if (const auto v = readLooseValue(name, isResistanceCategory(category)))
                 typed = shownominal(*v);
         CanonicalName canonical = canonicalName(category, typed);
+        const StockKey stockKey = makeStockKey(category, canonical.ok() ? canonical.name : name, description);
+        std::string key = keyOf(category, stockKey.name, stockKey.description);
+        // A new record takes only what typing would store; a record already holding such
+        // text (an older main.dat) may still be added to.
+        if (!slotOf.count(key))
+            if (std::string why = newRecordRefusal(stockKey); !why.empty()) {
+                refuse(line, why);
+                return;
+            }
         if (!canonical.ok()) {
             refuse(line, canonical.refusal);
             return;
         }
-        if (description.empty())
-            description = " ";
-
-        std::string key = keyOf(category, canonical.name, description);
         auto planned = entryOf.find(key);
         if (planned != entryOf.end()) {
             ImportEntry &e = plan.entries[planned->second];
@@ -348,7 +354,7 @@ struct CsvImporter::State {
         ImportEntry e;
         e.line = line;
         e.rows = 1;
-        e.key = {category, canonical.name, description};
+        e.key = stockKey;
         e.quantity = quantity;
         if (auto existing = slotOf.find(key); existing != slotOf.end()) {
             e.slot = existing->second;
@@ -437,6 +443,21 @@ ImportPlan planImport(const CompStore &store, const std::vector<std::string> &ca
 {
     CsvImporter importer(store, categories);
     importer.feed(bytes);
+    return importer.finish();
+}
+
+ImportPlan planImportFile(const CompStore &store, const std::vector<std::string> &categories, const std::string &path)
+{
+    CsvImporter importer(store, categories);
+    const ReadResult read =
+        readFileChunks(path, readlimit::kImport, [&importer](std::string_view piece) { importer.feed(piece); });
+    if (read.status != ReadStatus::Ok) {
+        // Nothing of a file not read to its end is imported: its last rows are unknown.
+        ImportPlan failed;
+        failed.fileError = read.status == ReadStatus::Missing ? cp1251("Файл не найден: ") + pathForMessage(path)
+                                                              : readFailureMessage(path, read) + ".";
+        return failed;
+    }
     return importer.finish();
 }
 

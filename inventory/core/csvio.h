@@ -75,6 +75,10 @@ private:
 
 ImportPlan planImport(const CompStore &store, const std::vector<std::string> &categories, std::string_view bytes);
 
+// The plan for a file: a regular file of at most readlimit::kImport bytes, read piece by
+// piece. A FIFO, a device, a folder or a file past the bound is refused whole (fileError).
+ImportPlan planImportFile(const CompStore &store, const std::vector<std::string> &categories, const std::string &path);
+
 struct ImportOutcome {
     std::vector<std::string> messages; // what changeStock said, in order
     size_t added = 0, merged = 0;

@@ -31,6 +31,34 @@ std::string numberList(const std::vector<int> &numbers)
     return out;
 }
 
+} // namespace
+
+std::string longLinesMessage(const std::string &file, size_t limit, const std::vector<int> &lines)
+{
+    return cp1251("В файле ") + file + cp1251(" строки длиннее ") + std::to_string(limit) + cp1251(" байт (строки ") +
+           numberList(lines) + cp1251("): они прочитаны только до этой длины. Файл оставлен как есть.");
+}
+
+CategoryList readCategoryList(std::string_view bytes)
+{
+    CategoryList out;
+    TextLines lines = splitTextLines(bytes, linelimit::kCategory);
+    out.names = std::move(lines.lines);
+    if (out.names.size() > CategoryList::kMaxCategories) {
+        out.problems.push_back(cp1251("В файле components.lst строк ") + std::to_string(out.names.size()) +
+                               cp1251(", а разделов может быть не больше ") +
+                               std::to_string(CategoryList::kMaxCategories) +
+                               cp1251(": остальные строки не читаются. Файл оставлен как есть."));
+        out.names.resize(CategoryList::kMaxCategories);
+        out.names.shrink_to_fit();
+    }
+    if (!lines.cut.empty())
+        out.problems.push_back(longLinesMessage("components.lst", linelimit::kCategory, lines.cut));
+    return out;
+}
+
+namespace {
+
 bool folderExists(const std::string &datapath)
 {
     if (datapath.empty())
@@ -158,9 +186,15 @@ DataFolder::Loaded DataFolder::loadbase(CompStore &store, const std::function<vo
     std::string bytes;
     if (opendata("strings.dat", bytes, readlimit::kDictionary) || !bytes.empty())
         out.dictionary = readDictionary(bytes);
+    if (!out.dictionary.cut.empty())
+        messages_.error(longLinesMessage("strings.dat", linelimit::kDictionary, out.dictionary.cut));
     loadedStrings_ = bytes;
-    if (opendata("components.lst", bytes, readlimit::kCategories) || !bytes.empty())
-        out.categories = splitTextLines(bytes).lines;
+    if (opendata("components.lst", bytes, readlimit::kCategories) || !bytes.empty()) {
+        CategoryList list = readCategoryList(bytes);
+        out.categories = std::move(list.names);
+        for (const std::string &problem : list.problems)
+            messages_.error(problem);
+    }
     loadedComponents_ = bytes;
 
     if (!readOnly_) {

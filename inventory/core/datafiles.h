@@ -8,6 +8,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace vosk {
@@ -24,6 +25,19 @@ void setFoldersReadOnly(bool readOnly);
 // Set at start-up: told the share done, 0 to 100, now and then while a long journal is
 // replayed (the splash shows it). Called on the thread that opens the folder.
 void setRecoveryProgress(std::function<void(int percent)> progress);
+
+// "В файле <file> строки длиннее <limit> байт (строки …)…": lines read cut to the bound.
+std::string longLinesMessage(const std::string &file, size_t limit, const std::vector<int> &lines);
+
+// components.lst as the program and the command line read it: each name up to
+// linelimit::kCategory bytes, and no more names than a record can name (its category is a
+// 16-bit number). `problems` holds a message for each of the two that happened.
+struct CategoryList {
+    static constexpr size_t kMaxCategories = 65536;
+    std::vector<std::string> names;
+    std::vector<std::string> problems;
+};
+CategoryList readCategoryList(std::string_view bytes);
 
 // The installation folder and its three data files. `datapath` is the folder followed by
 // one '/', or empty for the current folder; every data file name is appended to it.

@@ -12,6 +12,10 @@ Dictionary readDictionary(std::string_view bytes)
             return;
         const int k = ++d.dictcount;
         std::string &slot = d.dictlines[k];
+        if (line.size() > linelimit::kDictionary) {
+            line = line.substr(0, linelimit::kDictionary);
+            d.cut.push_back(k);
+        }
         slot.assign(line);
         if (slot.empty())
             d.dictdefault = k;

@@ -228,7 +228,7 @@ Outcome Inventory::change(const StockEdit &edit)
         out.refuse(cp1251("Выберите тип детали в списке разделов: без него деталь некуда записать."));
         return out;
     }
-    StockKey key{edit.category, edit.name, edit.description.empty() ? std::string(" ") : edit.description};
+    StockKey key = makeStockKey(edit.category, edit.name, edit.description);
     CanonicalName stored = canonicalName(edit.category, edit.name);
     if (!stored.ok() && edit.take && !stored.conversionError) {
         // A record stored under such a name before it was refused can still be taken out.

@@ -7,7 +7,6 @@
 #include "valuetext.h"
 
 #include <filesystem>
-#include <fstream>
 #include <map>
 #include <system_error>
 #include <tuple>
@@ -66,27 +65,7 @@ Outcome Inventory::exportCsv(const std::string &path, bool all) const
 
 ImportPlan Inventory::planImportFile(const std::string &path) const
 {
-    ImportPlan failed;
-    failed.fileError = notARegularFile(path);
-    if (!failed.fileError.empty())
-        return failed;
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        failed.fileError = cp1251("Не удалось открыть ") + pathForMessage(path);
-        return failed;
-    }
-    // Piece by piece: a file of any size costs memory only for what the plan keeps.
-    CsvImporter importer(store_, categories_);
-    std::string chunk(1u << 20, '\0');
-    while (in) {
-        in.read(chunk.data(), static_cast<std::streamsize>(chunk.size()));
-        importer.feed(std::string_view(chunk.data(), static_cast<size_t>(in.gcount())));
-    }
-    if (in.bad()) {
-        failed.fileError = cp1251("Ошибка чтения ") + pathForMessage(path);
-        return failed;
-    }
-    return importer.finish();
+    return vosk::planImportFile(store_, categories_, path);
 }
 
 Outcome Inventory::import(const ImportPlan &plan)

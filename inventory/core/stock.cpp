@@ -50,6 +50,25 @@ void findNamed(const CompStore &store, const NameIndex *names, int category, std
     lookUp(store, names, category, name, nullptr, view);
 }
 
+std::string newRecordRefusal(const StockKey &key)
+{
+    for (const auto &[text, field] : {std::pair{&key.name, "названии"}, std::pair{&key.description, "описании"}})
+        for (const char c : *text) {
+            const auto byte = static_cast<unsigned char>(c);
+            if (byte < 0x20 || byte == 0x7F)
+                return cp1251("В ") + cp1251(field) + cp1251(" есть управляющий символ (код ") + std::to_string(byte) +
+                       cp1251("): в базу записываются только печатные символы.");
+        }
+    return {};
+}
+
+StockKey makeStockKey(int category, std::string name, std::string description)
+{
+    if (description.empty())
+        description = " ";
+    return {category, std::move(name), std::move(description)};
+}
+
 StockResult changeStock(CompStore &store, ViewList &view, const StockKey &key, int amount, bool take,
                         StoreIndexes *indexes)
 {
@@ -105,6 +124,8 @@ StockResult changeStock(CompStore &store, ViewList &view, const StockKey &key, i
     } else {
         if (store.full())
             return refuse(cp1251("В базе уже 65535 записей: новую запись добавить нельзя."));
+        if (std::string why = newRecordRefusal(key); !why.empty())
+            return refuse(why);
         if (indexes)
             appendIndexed(store, indexes->names, indexes->values, static_cast<uint16_t>(key.category), key.name,
                           static_cast<uint16_t>(amount), key.description);

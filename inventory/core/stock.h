@@ -57,4 +57,13 @@ StockResult changeStock(CompStore &store, ViewList &view, const StockKey &key, i
 // and the end-of-file byte. Empty when the text is fine, else the refusal message.
 std::string unstorableText(const std::string &text);
 
+// What the text of a new record must meet, on every path that creates one (typing, the
+// command line, an import, a replay): no control bytes (codes 0 to 31 and 127). A record that
+// already holds them (an older main.dat) stays usable: parts can be added to it and taken
+// out. Empty when the key may become a new record, else the refusal message.
+std::string newRecordRefusal(const StockKey &key);
+
+// The key of a record as typed: an empty description is stored as a single blank.
+StockKey makeStockKey(int category, std::string name, std::string description);
+
 } // namespace vosk

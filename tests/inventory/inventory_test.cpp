@@ -7,7 +7,9 @@
 #include "recordingmessages.h"
 #include "tempfolder.h"
 
+#include <filesystem>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 using namespace vosk;
 using vosk::test::Cp1251Text;
@@ -233,6 +235,10 @@ TEST(Inventory, ImportIsOneStepThatUndoTakesBackExactly)
     // A folder is no table: refused, nothing changes.
     const ImportPlan folder = inv.planImportFile(f.dir.path());
     EXPECT_FALSE(folder.usable());
+    // Nor a FIFO nobody writes to, nor a device that never ends: refused at once.
+    ASSERT_EQ(::mkfifo(f.dir.file("pipe.csv").c_str(), 0644), 0);
+    for (const std::string &path : {f.dir.file("pipe.csv"), std::string("/dev/zero")})
+        EXPECT_NE(inv.planImportFile(path).fileError.find(cp1251("не обычный файл")), std::string::npos) << path;
     EXPECT_TRUE(inv.import(folder).refused);
     EXPECT_FALSE(inv.canUndoImport());
     EXPECT_TRUE(inv.undoImport().refused);
@@ -295,6 +301,10 @@ TEST(Inventory, ExportWritesTheRowsOnScreenOrTheWholeStore)
     Outcome failed = inv.exportCsv(f.dir.file("no/such/folder.csv"), true);
     EXPECT_TRUE(failed.refused);
     EXPECT_EQ(failed.notes.back().kind, Note::Kind::Error);
+    // A FIFO chosen as the file is no file to replace: refused, and it stays a FIFO.
+    ASSERT_EQ(::mkfifo(f.dir.file("pipe").c_str(), 0644), 0);
+    EXPECT_TRUE(inv.exportCsv(f.dir.file("pipe"), true).refused);
+    EXPECT_TRUE(std::filesystem::is_fifo(f.dir.file("pipe")));
 }
 
 TEST(Inventory, SearchByValueFindsEverySpellingAndRefreshKeepsIt)

@@ -11,6 +11,7 @@
 #include <QTableView>
 #include <QTimer>
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QtTest>
 
 using namespace vosk;
@@ -28,6 +29,7 @@ private slots:
     void anEarlierEmptyRecordGoesFirstAndDoublesAreReported();
     void movingBetweenCategories();
     void pickingARowThenTakingEmptiesThatRecord();
+    void aLongDescriptionIsShownCutAndTakenWhole();
     void typingANameSelectsItsCategoryAndShowsItsValue();
     void refusalsChangeNothing();
     void windowWorksWithoutCategories();
@@ -223,6 +225,34 @@ void InventoryWindowTest::pickingARowThenTakingEmptiesThatRecord()
     QCOMPARE(f.records(), (Strings{"9|КТ315Б|5|npn"}));
 }
 
+void InventoryWindowTest::aLongDescriptionIsShownCutAndTakenWhole()
+{
+    const std::string longText(10'000'000, 'y');
+    WindowFixture f("8|КД522Б|20|" + longText + "\n9|КТ315Б|5|npn\n");
+    QElapsedTimer took;
+    took.start();
+    f.open();
+    f.base->show();
+    QVERIFY(QTest::qWaitForWindowExposed(f.base.get()));
+    QTableView *list = f.list;
+    const QString cell = list->model()->index(0, 3).data().toString();
+    QCOMPARE(cell, QString(1000, QLatin1Char('y')) + QChar(0x2026));
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualRect(list->model()->index(0, 1)).center());
+    QCOMPARE(f.description->text(), cell);
+    QVERIFY2(took.elapsed() < 3000, QByteArray::number(took.elapsed()));
+    // The edit shows the start; the take is of the record with the whole description.
+    f.kolvo->setValue(2);
+    f.remove->setChecked(true);
+    f.add->click();
+    QCOMPARE(f.takeMessages(), Strings{});
+    QCOMPARE(f.base->store().quantity[1], 18);
+    // Once the user types a description of their own, that is the one used.
+    f.description->setText(QStringLiteral("other"));
+    f.base->addClick();
+    QCOMPARE(f.takeMessages(), (Strings{"Нет такой детали"}));
+    QCOMPARE(f.base->store().quantity[1], 18);
+}
+
 void InventoryWindowTest::typingANameSelectsItsCategoryAndShowsItsValue()
 {
     WindowFixture f("2|4,7К|10|a\n9|КТ315Б|5|npn\n");
@@ -269,6 +299,9 @@ void InventoryWindowTest::refusalsChangeNothing()
     f.description->setText(u("日本")); // not in code page 1251
     f.base->addClick();
     QCOMPARE(f.takeMessages().size(), size_t(1));
+    f.description->setText(QStringLiteral("tab\there")); // a control character: no new record
+    f.base->addClick();
+    QCOMPARE(f.takeMessages(), (Strings{"В описании есть управляющий символ (код 9): в базу записываются только печатные символы."}));
 
     f.description->setText("a");
     f.ComboBox->setEditText(u("что-то своё")); // typed, no category chosen

@@ -2,6 +2,7 @@
 #include "windowfixture.h"
 
 #include <QCheckBox>
+#include <QElapsedTimer>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -13,6 +14,7 @@
 #include <QTreeWidget>
 #include <QtTest>
 #include <filesystem>
+#include <sys/stat.h>
 
 using namespace vosk;
 using namespace vosk::test;
@@ -158,6 +160,28 @@ void OptionsWindowTest::helpTopicsLoadTheirFiles()
     QCOMPARE(f.text->toPlainText(), QString());
     tree->setCurrentItem(node(tree, "Сохранение")); // still works afterwards
     QVERIFY(f.text->toPlainText().startsWith(u("Файл saving.txt")));
+
+    // A FIFO, a folder and a file of one line of 600 KB in place of help texts: each is told
+    // at once; of the long line a bounded start is shown.
+    QVERIFY(::mkfifo(f.dir.file("txt/adding.txt").c_str(), 0644) == 0);
+    std::filesystem::remove(f.dir.file("txt/bin.txt"));
+    std::filesystem::create_directory(f.dir.file("txt/bin.txt"));
+    f.dir.write("txt/search.txt", std::string(600 << 10, 'x'));
+    QElapsedTimer took;
+    took.start();
+    for (const char *topic : {"Добавление", "Работа с корзиной"}) {
+        tree->setCurrentItem(node(tree, topic));
+        const Strings told = f.takeMessages();
+        QCOMPARE(told.size(), size_t(1));
+        QVERIFY2(told[0].find("Не удалось прочитать файл") != std::string::npos, told[0].c_str());
+        QCOMPARE(f.text->toPlainText(), QString());
+    }
+    tree->setCurrentItem(node(tree, "Поиск по БД"));
+    const Strings told = f.takeMessages();
+    QCOMPARE(told.size(), size_t(2)); // the file past its bound, and its line past its own
+    QVERIFY2(told[1].find("строки длиннее 4096 байт (строки 1)") != std::string::npos, told[1].c_str());
+    QCOMPARE(f.text->toPlainText(), QString(4096, QLatin1Char('x')));
+    QVERIFY2(took.elapsed() < 5000, QByteArray::number(took.elapsed()));
 }
 
 void OptionsWindowTest::aboutTextsAndHelpPageHeight()

@@ -270,3 +270,32 @@ TEST(CsvImport, AHundredMegabytesAreStreamedInBoundedMemory)
     EXPECT_EQ(plan.refused.front().line, 2 + 65535); // after the header and the first 65,535 rows
     EXPECT_EQ(plan.parts(), rows - refusedNew);
 }
+
+TEST(CsvImport, ControlBytesMakeNoNewRecordButAnOldRecordHoldingThemStaysUsable)
+{
+    const auto cats = test::smallCategories();
+    CompStore store;
+    // An older main.dat may hold a tab in a record: it is still added to and taken from.
+    store.append(8, "old\tone", 2, " ");
+    std::string csv = "category,name,quantity,description\r\n";
+    for (const char c : {'\x00', '\x07', '\x1B', '\t', '\b', '\x7F', '\x1F'})
+        csv += "8,KT" + std::string(1, c) + "315,1,x\r\n";   // lines 2-8: in the name
+    csv += std::string("8,KT315,1,d\x1B\r\n");               // 9: in the description
+    csv += "8,\"old\tone\",3,\r\n8,KT315,1,\r\n";            // 10, 11: fine
+    const ImportPlan plan = planImport(store, cats, csv);
+    ASSERT_TRUE(plan.usable()) << u8(plan.fileError);
+    EXPECT_EQ(refusedLines(plan), (std::vector<int64_t>{2, 3, 4, 5, 6, 7, 8, 9})) << refusals(plan);
+    EXPECT_EQ(u8(plan.refused[3].reason), "В названии есть управляющий символ (код 9): в базу записываются только печатные символы.");
+    EXPECT_NE(u8(plan.refused[7].reason).find("В описании есть управляющий символ (код 27)"), std::string::npos);
+    ASSERT_EQ(plan.entries.size(), 2u);
+    EXPECT_EQ(plan.entries[0].slot, 1);
+
+    // The same rule on the path of typing and the command line: no new record, the old one
+    // takes parts in and gives them out, and an empty description is stored as a blank.
+    ViewList view;
+    EXPECT_TRUE(changeStock(store, view, makeStockKey(8, "new\x07", ""), 1, false).refused);
+    EXPECT_EQ(store.compcount, 1);
+    EXPECT_FALSE(changeStock(store, view, makeStockKey(8, "old\tone", ""), 1, false).refused);
+    EXPECT_EQ(changeStock(store, view, makeStockKey(8, "old\tone", ""), 3, true).moved, 3u);
+    EXPECT_EQ(store.compcount, 0);
+}

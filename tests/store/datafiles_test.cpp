@@ -146,3 +146,43 @@ TEST(DataFolder, SaveReplacesTheFileWholeAndAFailedSaveLeavesTheOldOne)
     EXPECT_FALSE(nowhere.savebase(store));
     EXPECT_EQ(messages.texts(Kind::Error).size(), 2u);
 }
+
+TEST(DataFolder, OverLongLinesOfTheOtherFilesAreReadCutToTheirBoundAndTheFilesStay)
+{
+    TempFolder dir;
+    dir.write("main.dat", "1\x01" "a\x01" "3\x01 \r\n");
+    // One line of 900 KB among ordinary ones in each (under the files' own bound of 1 MB).
+    const std::string words = "KT " + std::string(900 << 10, 'w') + "\r\n\r\nC\r\n";
+    const std::string names = "All\r\n" + std::string(900 << 10, 'n') + "\r\nDiodes\r\n";
+    dir.write("strings.dat", words);
+    dir.write("components.lst", names);
+    RecordingMessages messages;
+    DataFolder folder(dir.datapath(), messages);
+    CompStore store;
+    const auto loaded = folder.loadbase(store, nullptr);
+    const auto errors = messages.texts(Kind::Error);
+    ASSERT_EQ(errors.size(), 2u);
+    EXPECT_NE(errors[0].find(cp1251("В файле strings.dat строки длиннее 4096 байт (строки 1)")), std::string::npos)
+        << utf8From1251(errors[0]);
+    EXPECT_NE(errors[1].find(cp1251("В файле components.lst строки длиннее 256 байт (строки 2)")), std::string::npos)
+        << utf8From1251(errors[1]);
+    ASSERT_EQ(loaded.categories.size(), 3u);
+    EXPECT_EQ(loaded.categories[1], std::string(256, 'n'));
+    EXPECT_EQ(loaded.categories[2], "Diodes");
+    EXPECT_EQ(loaded.dictionary.dictlines[1].size(), 4096u + 1); // cut, then the blank every line ends in
+    EXPECT_EQ(loaded.dictionary.dictdefault, 2);
+    ASSERT_TRUE(folder.savebase(store));
+    EXPECT_EQ(dir.read("strings.dat"), words);
+    EXPECT_EQ(dir.read("components.lst"), names);
+
+    // No more categories than a record can name: the rest of the lines are not read.
+    std::string many;
+    for (int i = 0; i < 70000; ++i)
+        many += "c" + std::to_string(i) + "\r\n";
+    const CategoryList list = readCategoryList(many);
+    ASSERT_EQ(list.names.size(), CategoryList::kMaxCategories);
+    EXPECT_EQ(list.names.back(), "c65535");
+    ASSERT_EQ(list.problems.size(), 1u);
+    EXPECT_NE(list.problems[0].find(cp1251("строк 70000, а разделов может быть не больше 65536")), std::string::npos)
+        << utf8From1251(list.problems[0]);
+}

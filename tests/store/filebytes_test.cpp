@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -135,4 +136,62 @@ TEST(FileBytes, LeftoversOfAKilledSaveGoButNothingElse)
         EXPECT_TRUE(dir.exists(name)) << name;
     for (const char *name : {"main.dat.a1B2c3", "strings.dat.XXXXXX", "components.lst.000000"})
         EXPECT_FALSE(dir.exists(name)) << name;
+}
+
+TEST(FileBytes, OnlyARegularFileOrANewPathIsReplaced)
+{
+    TempFolder dir;
+    ASSERT_EQ(::mkfifo(dir.file("fifo").c_str(), 0644), 0);
+    fs::create_directory(dir.file("folder"));
+    fs::create_symlink("fifo", dir.file("link"));
+    std::vector<std::string> special = {dir.file("fifo"), dir.file("folder"), dir.file("link")};
+    // Device nodes can be made only by root; /dev/null stands for them otherwise.
+    if (::geteuid() == 0 && ::mknod(dir.file("null").c_str(), S_IFCHR | 0666, makedev(1, 3)) == 0)
+        special.push_back(dir.file("null"));
+    else
+        special.push_back("/dev/null");
+    for (const std::string &path : special) {
+        struct stat before {};
+        ASSERT_EQ(::lstat(path.c_str(), &before), 0) << path;
+        const WriteResult written = replaceFileAtomically(path, "csv");
+        EXPECT_FALSE(written) << path;
+        EXPECT_NE(written.reason.find(cp1251("ничего не записано")), std::string::npos) << path;
+        struct stat after {};
+        ASSERT_EQ(::lstat(path.c_str(), &after), 0) << path;
+        EXPECT_EQ(after.st_mode, before.st_mode) << path;
+        EXPECT_EQ(after.st_ino, before.st_ino) << path;
+    }
+    EXPECT_TRUE(replaceFileAtomically(dir.file("new.csv"), "csv"));
+    EXPECT_TRUE(replaceFileAtomically(dir.file("new.csv"), "again"));
+    EXPECT_EQ(dir.read("new.csv"), "again");
+    // What stood there before and the new file: no temporary file left.
+    const long inFolder = static_cast<long>(special.size()) - (special.back() == "/dev/null" ? 1 : 0);
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), {}), inFolder + 1);
+}
+
+TEST(FileBytes, PiecesComeInOrderAndAStreamStopsAtItsBound)
+{
+    TempFolder dir;
+    std::string whole;
+    for (int i = 0; i < 50000; ++i)
+        whole += std::to_string(i) + "\r\n";
+    dir.write("big", whole);
+    std::string got;
+    size_t pieces = 0;
+    const auto take = [&](std::string_view piece) {
+        got.append(piece);
+        ++pieces;
+    };
+    EXPECT_EQ(readFileChunks(dir.file("big"), whole.size(), take).status, ReadStatus::Ok);
+    EXPECT_EQ(got, whole);
+    EXPECT_GT(pieces, 1u);
+    got.clear();
+    const ReadResult over = readFileChunks(dir.file("big"), 1000, take);
+    EXPECT_TRUE(over.tooLarge);
+    EXPECT_EQ(got, whole.substr(0, 1000));
+    ASSERT_EQ(::mkfifo(dir.file("fifo").c_str(), 0644), 0);
+    got.clear();
+    EXPECT_TRUE(readFileChunks(dir.file("fifo"), 1000, take).notRegular);
+    EXPECT_TRUE(readFileChunks("/dev/zero", 1000, take).notRegular);
+    EXPECT_TRUE(got.empty());
 }
