@@ -27,6 +27,20 @@ Tflash::Tflash(QWidget *parent) : QWidget(parent, Qt::SplashScreen | Qt::Framele
     }
 }
 
+void Tflash::showProgress(const QString &text)
+{
+    if (!progress_) {
+        progress_ = new QLabel(this);
+        progress_->setObjectName(QStringLiteral("progress"));
+        progress_->setAlignment(Qt::AlignCenter);
+        progress_->setAutoFillBackground(true);
+        progress_->setGeometry(0, height() - 22, width(), 22);
+    }
+    progress_->setText(text);
+    progress_->show();
+    progress_->repaint();
+}
+
 QPoint centredOrigin(int screenWidth, int screenHeight, int width, int height)
 {
     // nearbyint rounds in the current mode, which is to-nearest-even unless someone changed it.

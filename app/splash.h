@@ -13,6 +13,13 @@ class Tflash : public QWidget {
 public:
     explicit Tflash(QWidget *parent = nullptr);
     QLabel *Image1 = nullptr;
+
+    // A line at the foot of the picture saying what a long start-up is doing (a recovery
+    // from the journal), drawn at once.
+    void showProgress(const QString &text);
+
+private:
+    QLabel *progress_ = nullptr;
 };
 
 // Where a window of the given size sits centred on a screen: each half is a real number and

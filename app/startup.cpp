@@ -2,6 +2,8 @@
 
 #include "Unit1.h"
 #include "boxmessages.h"
+#include "codec.h"
+#include "cp1251.h"
 #include "datafiles.h"
 #include "filebytes.h"
 #include "folderlock.h"
@@ -20,6 +22,7 @@
 #include <QIcon>
 #include <QLibraryInfo>
 #include <QScreen>
+#include <QThread>
 #include <QTranslator>
 #include <cstdio>
 #include <cstdlib>
@@ -181,11 +184,20 @@ int runProgram(int argc, char **argv)
     askFolderAccess(folder, messages);
     if (folder.quit)
         return 0;
+    // A long replay of a journal left by a killed program shows how far it got on the splash,
+    // which is drawn meanwhile (user input waits: nothing else of the program runs yet).
+    setRecoveryProgress([&flash](int percent) {
+        if (QThread::currentThread() != flash.thread())
+            return;
+        flash.showProgress(fromCp1251(cp1251("Восстановление изменений из журнала: ") + std::to_string(percent) + " %"));
+        QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    });
     // The window takes the inventory once its controls are made; what the reading of the
     // data files had to say is said then.
     Tbase base(messages, [&folder, &messages] {
         return folder.load ? folder.load->take(messages) : openInventory(folder.datapath, messages);
     });
+    setRecoveryProgress(nullptr);
     messages.setParent(&base);
     TImages images;
     Tmain main(&images);

@@ -305,7 +305,7 @@ int change(const QStringList &args, const std::string &datapath, bool take)
     if (take && args.size() == 4) {
         // No description given: the record is the only one with this category and name.
         ViewList view;
-        filterbase(b->store, {*category, key.name, 0, {}}, true, view);
+        findNamed(b->store, nullptr, *category, key.name, view);
         if (view.viewcount == 1) {
             key.description = b->store.description[view.viewlist[1]];
         } else if (view.viewcount > 1) {

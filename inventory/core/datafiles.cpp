@@ -49,6 +49,16 @@ bool foldersReadOnly = false;
 
 void setFoldersReadOnly(bool readOnly) { foldersReadOnly = readOnly; }
 
+namespace {
+std::function<void(int)> &recoveryProgress()
+{
+    static std::function<void(int)> progress;
+    return progress;
+}
+} // namespace
+
+void setRecoveryProgress(std::function<void(int percent)> progress) { recoveryProgress() = std::move(progress); }
+
 DataFolder::DataFolder(std::string datapath, Messages &messages, bool readOnly)
     : datapath_(std::move(datapath)), messages_(messages), readOnly_(readOnly || foldersReadOnly),
       journal_(std::make_unique<Journal>(datapath_, messages))
@@ -154,7 +164,11 @@ DataFolder::Loaded DataFolder::loadbase(CompStore &store, const std::function<vo
     loadedComponents_ = bytes;
 
     if (!readOnly_) {
+        journal_->setProgress(recoveryProgress());
         out.recovered = journal_->recover(store, mainBytes);
+        journal_->setProgress(nullptr);
+        if (journal_->unreadable())
+            readOnly_ = true; // said by the journal, with how to recover
         if (out.recovered) {
             if (setstatus)
                 setstatus(cp1251("Количество деталей в базе: ") + std::to_string(store.totalqty));
@@ -173,6 +187,14 @@ bool DataFolder::record(const JournalEntry &entry)
         return true;
     return journal_->record(entry);
 }
+
+void DataFolder::beginGroup(std::string_view what)
+{
+    if (!readOnly_)
+        journal_->beginGroup(what);
+}
+
+bool DataFolder::endGroup() { return readOnly_ || journal_->endGroup(); }
 
 bool DataFolder::savebase(const CompStore &store)
 {
@@ -246,7 +268,16 @@ bool DataFolder::saveCopyTo(const std::string &folder, const CompStore &store)
     return true;
 }
 
-void DataFolder::discardChanges() { journal_->discard(); }
+void DataFolder::discardChanges()
+{
+    if (readOnly_)
+        return;
+    std::string reason;
+    if (!journal_->discard(reason))
+        messages_.error(cp1251("Не удалось удалить журнал изменений ") + pathForMessage(journal_->path()) + ": " + reason +
+                        cp1251("\rИзменения, от которых вы отказались, остались в нём: при следующем запуске программа "
+                               "восстановит их. Если они не нужны, удалите файл main.jnl до следующего запуска."));
+}
 
 int DataFolder::unsavedChanges() const { return journal_->unsavedChanges(); }
 

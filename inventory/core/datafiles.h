@@ -21,6 +21,10 @@ void setSettingsFileForMessages(std::string path);
 // made afterwards is read-only, whatever its constructor is told.
 void setFoldersReadOnly(bool readOnly);
 
+// Set at start-up: told the share done, 0 to 100, now and then while a long journal is
+// replayed (the splash shows it). Called on the thread that opens the folder.
+void setRecoveryProgress(std::function<void(int percent)> progress);
+
 // The installation folder and its three data files. `datapath` is the folder followed by
 // one '/', or empty for the current folder; every data file name is appended to it.
 //
@@ -52,7 +56,7 @@ public:
     // stock total once main.dat is read. When the folder itself does not exist, that is said
     // once (naming the folder and the settings file) and nothing is created. When main.dat
     // exists but cannot be read to its end, what was read is loaded and the folder becomes
-    // read-only for this run. Last, unless read-only, a journal a program that did not close
+    // read-only for this run; so does it when a journal is there that cannot be read. Last, unless read-only, a journal a program that did not close
     // normally left behind is replayed onto the store, the user is told how many changes
     // were recovered, and the result is saved (`recovered` in the result).
     Loaded loadbase(CompStore &store, const std::function<void(const std::string &)> &setstatus);
@@ -63,6 +67,10 @@ public:
     // Records one change in the journal (see Journal::record); true when it is on the disk,
     // and always true when read-only (nothing is kept then).
     [[nodiscard]] bool record(const JournalEntry &entry);
+    // The changes recorded from beginGroup to endGroup are one group of the journal (see
+    // Journal::beginGroup): replayed whole or not at all.
+    void beginGroup(std::string_view what);
+    [[nodiscard]] bool endGroup();
 
     // Writes main.dat whole; on failure the error is shown and the file is left as it was.
     // A successful save empties the journal. Read-only: writes nothing and returns true
@@ -85,7 +93,9 @@ public:
     // folder, atomically each; false with the error shown when one cannot be written.
     [[nodiscard]] bool saveCopyTo(const std::string &folder, const CompStore &store);
 
-    // Gives up the changes since the last save: the journal goes.
+    // Gives up the changes since the last save: the journal goes. When it cannot be emptied
+    // or removed, the user is told that the next start would replay them. A read-only folder
+    // has no journal of this run: nothing is touched.
     void discardChanges();
 
     bool readOnly() const { return readOnly_; }

@@ -281,6 +281,7 @@ Outcome Inventory::move(const StockEdit &source, int target)
     }
     const bool batch = batchmode_;
     batchmode_ = true; // the list is shown once, by the caller, for the target
+    JournalGroup group(*folder_, journalgroup::kMove);
     StockEdit take = source;
     take.take = true;
     out.then(change(take));
@@ -419,6 +420,7 @@ Outcome Inventory::applyTakes(const std::vector<Take> &takes, bool exactFind)
 {
     Outcome out;
     batchmode_ = true;
+    JournalGroup group(*folder_, journalgroup::kPass);
     for (const Take &t : takes) {
         StockEdit edit{t.category, t.name, t.description, t.amount, true};
         out.then(change(edit));

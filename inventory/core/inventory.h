@@ -231,6 +231,18 @@ private:
     }
     // A change of the store done: recorded in the journal, a note when that failed.
     void record(JournalEntry::Kind kind, const StockKey &key, uint32_t amount);
+    // The changes recorded while one lives are one group of the journal (a move, an import,
+    // its undo, a taking pass): replayed whole or not at all, written with one flush.
+    class JournalGroup {
+    public:
+        JournalGroup(DataFolder &folder, const char *what) : folder_(folder) { folder_.beginGroup(what); }
+        ~JournalGroup() { (void)folder_.endGroup(); } // a failure is said by the folder
+        JournalGroup(const JournalGroup &) = delete;
+        JournalGroup &operator=(const JournalGroup &) = delete;
+
+    private:
+        DataFolder &folder_;
+    };
 
     std::string datapath_;
     Messages &messages_;

@@ -131,6 +131,7 @@ Outcome Inventory::import(const ImportPlan &plan)
     uint64_t parts = 0;
     const bool batch = batchmode_;
     batchmode_ = true; // the list is refilled once, at the end
+    std::optional<JournalGroup> group(std::in_place, *folder_, journalgroup::kImport);
     for (const ImportEntry &e : plan.entries) {
         Outcome step = change({e.key.category, e.key.name, e.key.description, static_cast<int>(e.quantity), false});
         const bool refused = step.refused;
@@ -149,6 +150,7 @@ Outcome Inventory::import(const ImportPlan &plan)
         parts += lastMoved_;
         added.push_back({e.key, lastMoved_});
     }
+    group.reset(); // on the disk before the window shows it done
     batchmode_ = batch;
     out.refused = false;
     lastImport_ = std::move(added);
@@ -178,7 +180,7 @@ Outcome Inventory::undoImport()
     for (const auto &[key, amount] : wanted) {
         const auto &[category, name, description] = key;
         ViewList view;
-        filterbase(store_, {category, name, 0, description}, true, view);
+        findRecords(store_, &names_, {category, name, description}, view);
         const uint32_t now = view.viewcount ? store_.quantity[view.viewlist[1]] : 0;
         if (now < amount) {
             out.refuse(cp1251("Импорт отменить нельзя: запись ") +
@@ -192,6 +194,7 @@ Outcome Inventory::undoImport()
     const bool batch = batchmode_;
     batchmode_ = true;
     uint64_t parts = 0;
+    std::optional<JournalGroup> group(std::in_place, *folder_, journalgroup::kUndoImport);
     for (const auto &[key, amount] : wanted) {
         const auto &[category, name, description] = key;
         if (amount == 0)
@@ -202,6 +205,7 @@ Outcome Inventory::undoImport()
         out.then(std::move(step));
         parts += lastMoved_;
     }
+    group.reset();
     batchmode_ = batch;
     lastImport_.clear();
     out.then(refresh());

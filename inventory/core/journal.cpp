@@ -6,9 +6,13 @@
 #include "filter.h"
 #include "folderlock.h"
 #include "messages.h"
+#include "nameindex.h"
 #include "stock.h"
+#include "valuecache.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <charconv>
 #include <cstring>
 #include <fcntl.h>
@@ -144,83 +148,194 @@ std::string journalEntryLine(const JournalEntry &e)
     return sealed(std::move(body));
 }
 
-JournalContents parseJournal(std::string_view bytes)
+std::string journalBeginLine(std::string_view what) { return sealed(std::string("B") + sep + std::string(what) + sep); }
+
+std::string journalEndLine(size_t entries) { return sealed(std::string("E") + sep + std::to_string(entries) + sep); }
+
+namespace {
+
+enum class LineKind { Header, Entry, Begin, End, Bad };
+
+// The line at `pos` (the `lineNo`th): its kind, checked whole (CRC and fields); `entry` is
+// filled for an entry, `word` holds a group's name or count. `next` is where the next
+// line starts.
+LineKind readLine(std::string_view bytes, size_t pos, int lineNo, size_t &next, JournalEntry &entry, BaseStamp &base,
+                  std::string_view &word)
 {
-    JournalContents out;
-    size_t pos = 0;
+    const size_t end = bytes.find("\r\n", pos);
+    if (end == std::string_view::npos)
+        return LineKind::Bad;
+    next = end + 2;
+    const std::string_view line = bytes.substr(pos, end - pos);
+    uint32_t crc = 0;
+    if (line.size() < 9 || line[line.size() - 9] != sep || !parseHex8(line.substr(line.size() - 8), crc) ||
+        crcOf(line.substr(0, line.size() - 8)) != crc)
+        return LineKind::Bad;
+    std::string_view body = line.substr(0, line.size() - 8);
+    if (lineNo == 1)
+        return parseHeader(body, base) ? LineKind::Header : LineKind::Bad;
+    if (body.size() >= 2 && (body[0] == 'B' || body[0] == 'E') && body[1] == sep) {
+        const bool begin = body[0] == 'B';
+        body.remove_prefix(2);
+        std::string_view rest = body;
+        if (!field(rest, word) || !rest.empty() || word.empty())
+            return LineKind::Bad;
+        if (begin) {
+            for (char c : word)
+                if (c < 'a' || c > 'z')
+                    return LineKind::Bad;
+            return LineKind::Begin;
+        }
+        size_t count = 0;
+        return decimal(word, count) ? LineKind::End : LineKind::Bad;
+    }
+    return parseEntry(body, entry) ? LineKind::Entry : LineKind::Bad;
+}
+
+} // namespace
+
+JournalScan scanJournal(std::string_view bytes)
+{
+    JournalScan out;
+    size_t pos = 0, next = 0;
     int lineNo = 0;
+    JournalEntry entry;
+    std::string_view word;
+    bool inGroup = false;
+    std::string_view groupWhat;
+    size_t groupEntries = 0;
     while (pos < bytes.size()) {
         ++lineNo;
-        const size_t end = bytes.find("\r\n", pos);
-        bool ok = end != std::string_view::npos;
-        if (ok) {
-            const std::string_view line = bytes.substr(pos, end - pos);
-            uint32_t crc = 0;
-            ok = line.size() >= 9 && line[line.size() - 9] == sep && parseHex8(line.substr(line.size() - 8), crc) &&
-                 crcOf(line.substr(0, line.size() - 8)) == crc;
-            const std::string_view body = ok ? line.substr(0, line.size() - 8) : std::string_view();
-            if (ok && lineNo == 1) {
-                ok = out.hasHeader = parseHeader(body, out.base);
-            } else if (ok) {
-                JournalEntry e;
-                ok = parseEntry(body, e);
-                if (ok)
-                    out.entries.push_back(std::move(e));
+        LineKind kind = readLine(bytes, pos, lineNo, next, entry, out.base, word);
+        if (kind == LineKind::Header) {
+            out.hasHeader = true;
+        } else if (kind == LineKind::Entry) {
+            if (inGroup) {
+                ++groupEntries;
+            } else {
+                ++out.entryCount;
+                out.replayEnd = next;
             }
-        }
-        if (!ok) {
+        } else if (kind == LineKind::Begin && !inGroup) {
+            inGroup = true;
+            groupWhat = word;
+            groupEntries = 0;
+        } else if (kind == LineKind::End && inGroup && word == std::to_string(groupEntries)) {
+            inGroup = false;
+            out.entryCount += groupEntries;
+            out.replayEnd = next;
+        } else {
             out.damagedLine = lineNo;
             out.ignoredBytes = bytes.size() - pos;
             break;
         }
-        pos = end + 2;
+        if (lineNo == 1)
+            out.replayEnd = next;
+        pos = next;
+    }
+    if (inGroup) {
+        out.cutGroup = true;
+        out.cutGroupWhat.assign(groupWhat);
+        out.cutGroupEntries = groupEntries;
     }
     return out;
 }
 
-ReplayReport replayJournal(CompStore &store, const std::vector<JournalEntry> &entries)
+void forEachJournalEntry(std::string_view bytes, const JournalScan &scan, const std::function<void(const JournalEntry &)> &apply)
 {
-    ReplayReport report;
+    size_t pos = 0, next = 0;
+    int lineNo = 0;
+    JournalEntry entry;
+    BaseStamp base;
+    std::string_view word;
+    while (pos < scan.replayEnd) {
+        ++lineNo;
+        if (readLine(bytes, pos, lineNo, next, entry, base, word) == LineKind::Entry)
+            apply(entry);
+        pos = next;
+    }
+}
+
+JournalContents parseJournal(std::string_view bytes)
+{
+    JournalContents out;
+    static_cast<JournalScan &>(out) = scanJournal(bytes);
+    out.entries.reserve(out.entryCount);
+    forEachJournalEntry(bytes, out, [&out](const JournalEntry &e) { out.entries.push_back(e); });
+    return out;
+}
+
+struct JournalReplay::Indexes {
+    NameIndex names;
+    ValueCache values;
     ViewList view;
-    for (const JournalEntry &e : entries) {
-        const StockKey key{e.category, e.name, e.description};
-        std::string why;
-        if (e.kind == JournalEntry::Kind::Add) {
-            const StockResult r = changeStock(store, view, key, static_cast<int>(e.amount), false);
-            if (r.refused)
+};
+
+JournalReplay::JournalReplay(CompStore &store) : store_(store), indexes_(std::make_unique<Indexes>())
+{
+    indexes_->names.rebuild(store_);
+    indexes_->values.rebuild(store_);
+}
+
+JournalReplay::~JournalReplay() = default;
+
+void JournalReplay::apply(const JournalEntry &e)
+{
+    thread_local StockKey key;
+    key.category = e.category;
+    key.name.assign(e.name);
+    key.description.assign(e.description);
+    ViewList &view = indexes_->view;
+    StoreIndexes indexes{indexes_->names, indexes_->values};
+    std::string why;
+    if (e.kind == JournalEntry::Kind::Add && store_.full() &&
+        (findRecords(store_, &indexes_->names, key, view), view.viewcount == 0)) {
+        // Said once per entry of a long journal of new records: the text is made once.
+        static const std::string full = cp1251("в базе уже 65535 записей");
+        why = full;
+    } else if (e.kind == JournalEntry::Kind::Add) {
+        const StockResult r = changeStock(store_, view, key, static_cast<int>(e.amount), false, &indexes);
+        if (r.refused)
+            why = r.messages.back();
+    } else {
+        // A take or a removal applies only to the record as the journal saw it: the
+        // record must be there and hold what was taken (nothing, for a removal).
+        findRecords(store_, &indexes_->names, key, view);
+        const int slot = view.viewcount > 0 ? view.viewlist[1] : 0;
+        if (e.kind == JournalEntry::Kind::Take) {
+            if (slot == 0)
+                why = cp1251("такой записи нет");
+            else if (store_.quantity[slot] < e.amount)
+                why = cp1251("в записи только ") + std::to_string(store_.quantity[slot]);
+            else if (const StockResult r = changeStock(store_, view, key, static_cast<int>(e.amount), true, &indexes);
+                     r.refused)
                 why = r.messages.back();
         } else {
-            // A take or a removal applies only to the record as the journal saw it: the
-            // record must be there and hold what was taken (nothing, for a removal).
-            filterbase(store, {key.category, key.name, 0, key.description}, true, view);
-            const int slot = view.viewcount > 0 ? view.viewlist[1] : 0;
-            if (e.kind == JournalEntry::Kind::Take) {
-                if (slot == 0)
-                    why = cp1251("такой записи нет");
-                else if (store.quantity[slot] < e.amount)
-                    why = cp1251("в записи только ") + std::to_string(store.quantity[slot]);
-                else if (const StockResult r = changeStock(store, view, key, static_cast<int>(e.amount), true); r.refused)
-                    why = r.messages.back();
-            } else {
-                int empty = 0;
-                for (uint16_t i = 1; i <= view.viewcount && !empty; ++i)
-                    if (store.quantity[view.viewlist[i]] == 0)
-                        empty = view.viewlist[i];
-                if (empty == 0) {
-                    why = cp1251("пустой записи с такими данными нет");
-                } else {
-                    if (empty != store.compcount)
-                        store.movelast(empty);
-                    --store.compcount;
-                }
-            }
+            int empty = 0;
+            for (uint16_t i = 1; i <= view.viewcount && !empty; ++i)
+                if (store_.quantity[view.viewlist[i]] == 0)
+                    empty = view.viewlist[i];
+            if (empty == 0)
+                why = cp1251("пустой записи с такими данными нет");
+            else
+                removeIndexed(store_, indexes_->names, indexes_->values, empty);
         }
-        if (why.empty())
-            ++report.applied;
-        else
-            report.notApplied.push_back(describe(e) + ": " + why);
     }
-    return report;
+    if (why.empty()) {
+        ++report_.applied;
+    } else {
+        if (report_.notApplied.size() < ReplayReport::kListed)
+            report_.notApplied.push_back(describe(e) + ": " + why);
+        ++report_.notAppliedCount;
+    }
+}
+
+ReplayReport replayJournal(CompStore &store, const std::vector<JournalEntry> &entries)
+{
+    JournalReplay replay(store);
+    for (const JournalEntry &e : entries)
+        replay.apply(e);
+    return replay.report();
 }
 
 Journal::Journal(std::string datapath, Messages &messages) : datapath_(std::move(datapath)), messages_(messages) {}
@@ -261,63 +376,116 @@ bool Journal::recover(CompStore &store, std::string_view loadedMainBytes)
     return recover(store, std::make_shared<const std::string>(loadedMainBytes));
 }
 
+namespace {
+
+std::string groupText(std::string_view what)
+{
+    if (what == journalgroup::kMove)
+        return cp1251("перевод деталей в другой раздел");
+    if (what == journalgroup::kImport)
+        return cp1251("импорт");
+    if (what == journalgroup::kPass)
+        return cp1251("выдача деталей из корзины");
+    if (what == journalgroup::kUndoImport)
+        return cp1251("отмена импорта");
+    if (what == journalgroup::kStocktake)
+        return cp1251("инвентаризация");
+    return cp1251("групповое изменение «") + std::string(what) + cp1251("»");
+}
+
+} // namespace
+
 bool Journal::recover(CompStore &store, std::shared_ptr<const std::string> loadedMainBytes)
 {
     setBase(std::move(loadedMainBytes));
-    const ReadResult file = readFileBytes(path(), readlimit::kJournal);
+    unreadable_ = false;
+    ReadResult file = readFileBytes(path(), readlimit::kJournal);
     if (file.status == ReadStatus::Missing)
         return false;
-    if (file.status == ReadStatus::Failed && !file.tooLarge) {
-        messages_.error(readFailureMessage(path(), file) +
-                        cp1251("\rИзменения, записанные в нём, не восстановлены; файл оставлен как есть."));
+    const std::string name = pathForMessage(path());
+    if (file.status == ReadStatus::Failed) {
+        // Whatever it holds is not known: it is neither replayed nor removed, and nothing is
+        // written in this run, so that a new journal cannot take its place.
+        unreadable_ = true;
+        std::string text = readFailureMessage(path(), file) +
+                           cp1251("\rИзменения, записанные в журнале, не восстановлены, и файл оставлен как есть. "
+                                  "База открыта только для просмотра: изменения не сохраняются, а журнал не будет ни "
+                                  "удалён, ни перезаписан.\r");
+        if (file.tooLarge)
+            text += cp1251("Журнал такого размера программа не восстанавливает. Если его изменения не нужны, удалите "
+                           "файл ") + name + cp1251(" и запустите программу снова.");
+        else
+            text += cp1251("Чтобы восстановить изменения, сделайте файл ") + name +
+                    cp1251(" обычным файлом, доступным вам для чтения и записи (например, верните себе права на "
+                           "него), и запустите программу снова. Если эти изменения не нужны, удалите файл.");
+        messages_.error(text);
         return false;
     }
-    const JournalContents contents = parseJournal(file.bytes);
-    const std::string name = pathForMessage(path());
-    if (file.tooLarge)
-        messages_.error(readFailureMessage(path(), file));
-    if (!contents.hasHeader || !(contents.base == base())) {
+    const JournalScan scan = scanJournal(file.bytes);
+    if (!scan.hasHeader || !(scan.base == base())) {
         // Written before the last save of main.dat (the save succeeded, the emptying of the
         // journal did not happen), or not a journal at all: its changes are in main.dat or
         // do not belong to it.
-        if (contents.hasHeader && !contents.entries.empty())
+        if (scan.hasHeader && (scan.entryCount || scan.cutGroup || scan.damagedLine))
             messages_.inform(cp1251("Журнал изменений ") + name +
-                             cp1251(" относится к другой версии main.dat (сохранённой позже) и не применяется."));
-        else if (!file.bytes.empty() && !contents.hasHeader)
-            messages_.error(cp1251("Файл ") + name + cp1251(" не является журналом изменений или повреждён в начале; он не применяется."));
+                             cp1251(" относится к другой версии main.dat (сохранённой позже); он не применяется и удалён."));
+        else if (!file.bytes.empty() && !scan.hasHeader)
+            messages_.error(cp1251("Файл ") + name + cp1251(" не является журналом изменений или повреждён в начале; он не применяется и удалён."));
         ::unlink(path().c_str());
         return false;
     }
-    if (contents.damagedLine)
+    if (scan.damagedLine)
         messages_.error(cp1251("Конец журнала изменений ") + name + cp1251(" повреждён (со строки ") +
-                        std::to_string(contents.damagedLine) + ", " + std::to_string(contents.ignoredBytes) +
+                        std::to_string(scan.damagedLine) + ", " + std::to_string(scan.ignoredBytes) +
                         cp1251(" байт) — вероятно, программа была остановлена во время записи. Эта часть пропущена."));
-    if (contents.entries.empty()) {
+    if (scan.cutGroup)
+        messages_.error(cp1251("Последнее групповое изменение в журнале ") + name + " (" + groupText(scan.cutGroupWhat) +
+                        cp1251(") записано не до конца — вероятно, программа была остановлена во время записи. "
+                               "Оно не применено целиком (ни одно из ") +
+                        std::to_string(scan.cutGroupEntries) +
+                        cp1251(" прочитанных изменений): склад такой, каким был до него."));
+    if (scan.entryCount == 0) {
         ::unlink(path().c_str());
         return false;
     }
-    const ReplayReport report = replayJournal(store, contents.entries);
+    JournalReplay replay(store);
+    {
+        // The share done is told at most a hundred times, by bytes of the journal.
+        size_t done = 0, nextTell = 0;
+        const size_t step = std::max<size_t>(scan.replayEnd / 100, 1);
+        int lastPercent = -1;
+        forEachJournalEntry(file.bytes, scan, [&](const JournalEntry &e) {
+            replay.apply(e);
+            done += e.name.size() + e.description.size() + 24;
+            if (progress_ && done >= nextTell) {
+                nextTell = done + step;
+                const int percent = static_cast<int>(std::min<size_t>(done * 100 / std::max<size_t>(scan.replayEnd, 1), 99));
+                if (percent != lastPercent)
+                    progress_(lastPercent = percent);
+            }
+        });
+        if (progress_)
+            progress_(100);
+    }
+    const ReplayReport &report = replay.report();
     std::string text = cp1251("Программа в прошлый раз не была закрыта как следует. Восстановлено изменений из журнала: ") +
                        std::to_string(report.applied) + ".";
-    if (!report.notApplied.empty()) {
-        text += cp1251("\rНе применены (") + std::to_string(report.notApplied.size()) + "):";
-        const size_t shown = std::min<size_t>(report.notApplied.size(), 10);
-        for (size_t i = 0; i < shown; ++i)
-            text += "\r" + report.notApplied[i];
-        if (shown < report.notApplied.size())
+    if (report.notAppliedCount) {
+        text += cp1251("\rНе применены (") + std::to_string(report.notAppliedCount) + "):";
+        for (const std::string &t : report.notApplied)
+            text += "\r" + t;
+        if (report.notApplied.size() < report.notAppliedCount)
             text += "\r...";
     }
     messages_.inform(text);
     // Until the recovered store is saved, the journal on disk keeps it: later changes are
-    // appended to it (when it was read whole) rather than starting it anew.
-    continueFile_ = !contents.damagedLine && file.status == ReadStatus::Ok;
-    changes_ = report.applied;
+    // appended to it (when every byte of it was replayed) rather than starting it anew.
+    continueFile_ = scan.replayEnd == file.bytes.size();
+    changes_ = static_cast<int>(std::min<size_t>(report.applied, INT_MAX));
     if (!continueFile_) {
-        // Rewrite it without the damaged part, so appends follow the last good line.
-        std::string good = journalHeaderLine(base());
-        for (const JournalEntry &e : contents.entries)
-            good += journalEntryLine(e);
-        const WriteResult written = replaceFileAtomically(path(), good);
+        // Rewritten without the part left out, so that appends follow the last good line.
+        file.bytes.resize(scan.replayEnd);
+        const WriteResult written = replaceFileAtomically(path(), file.bytes);
         continueFile_ = written.ok;
     }
     return true;
@@ -364,44 +532,98 @@ bool Journal::openForAppend(std::string &reason)
     return true;
 }
 
+bool Journal::append(const std::string &lines, std::string &reason)
+{
+    if (fd_ < 0 && !openForAppend(reason))
+        return false;
+    const off_t start = ::lseek(fd_, 0, SEEK_END);
+    size_t written = 0;
+    errno = 0;
+    while (written < lines.size()) {
+        const ssize_t n = ::write(fd_, lines.data() + written, lines.size() - written);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            break;
+        written += static_cast<size_t>(n);
+    }
+    if (written == lines.size() && ::fdatasync(fd_) == 0)
+        return true;
+    reason = pathForMessage(errno ? std::strerror(errno) : "short write");
+    // A part of the lines may have gone out: the reader ignores a torn last line (and a group
+    // without its end), but a later whole line after it would be lost with it. Start the
+    // next append anew where these began.
+    if (start < 0 || ::ftruncate(fd_, start) != 0)
+        closeFile();
+    return false;
+}
+
+void Journal::failed(const std::string &reason, int changes)
+{
+    if (!failureShown_)
+        messages_.error(cp1251("Не удалось записать изменение в журнал ") + pathForMessage(path()) + ": " + reason +
+                        cp1251("\rИзменение сделано в памяти и будет сохранено при закрытии программы, но если "
+                               "программа завершится аварийно, оно пропадёт."));
+    failureShown_ = true;
+    changes_ += changes;
+}
+
 bool Journal::record(const JournalEntry &entry)
 {
     std::string reason;
-    bool ok = true;
     // The store never holds these (the changing rules refuse them), but a line must stay a line.
     if (entry.name.find_first_of(std::string_view("\r\x1A\x01", 3)) != std::string::npos ||
-        entry.description.find_first_of(std::string_view("\r\x1A", 2)) != std::string::npos) {
-        ok = false;
+        entry.description.find_first_of(std::string_view("\r\x1A", 2)) != std::string::npos)
         reason = cp1251("название или описание содержит управляющие символы");
+    if (groupDepth_ > 0) {
+        // Written with the rest of its group; one entry that cannot be written keeps the
+        // whole group out, as a replay would leave out a group cut short.
+        if (!reason.empty() && groupFailure_.empty())
+            groupFailure_ = reason;
+        group_ += journalEntryLine(entry);
+        ++groupEntries_;
+        return reason.empty();
     }
-    if (ok && fd_ < 0)
-        ok = openForAppend(reason);
-    if (ok) {
-        const std::string line = journalEntryLine(entry);
-        errno = 0;
-        const ssize_t n = ::write(fd_, line.data(), line.size());
-        if (n != static_cast<ssize_t>(line.size()) || ::fdatasync(fd_) != 0) {
-            reason = pathForMessage(errno ? std::strerror(errno) : "short write");
-            ok = false;
-            // A part of the line may have gone out: the reader ignores a torn last line, but
-            // a later whole line after it would be lost with it. Start the next append anew.
-            if (n > 0)
-                if (::ftruncate(fd_, ::lseek(fd_, 0, SEEK_END) - n) != 0)
-                    closeFile();
+    if (reason.empty() && append(journalEntryLine(entry), reason)) {
+        failureShown_ = false;
+        ++changes_;
+        return true;
+    }
+    failed(reason, 1);
+    return false;
+}
+
+void Journal::beginGroup(std::string_view what)
+{
+    if (groupDepth_++ > 0)
+        return;
+    group_ = journalBeginLine(what);
+    groupEntries_ = 0;
+    groupFailure_.clear();
+}
+
+bool Journal::endGroup()
+{
+    if (groupDepth_ == 0 || --groupDepth_ > 0)
+        return true;
+    std::string lines = std::move(group_);
+    group_.clear();
+    const int entries = groupEntries_;
+    groupEntries_ = 0;
+    if (entries == 0)
+        return true; // nothing changed: nothing to write
+    std::string reason = std::move(groupFailure_);
+    groupFailure_.clear();
+    if (reason.empty()) {
+        lines += journalEndLine(static_cast<size_t>(entries));
+        if (append(lines, reason)) {
+            failureShown_ = false;
+            changes_ += entries;
+            return true;
         }
     }
-    if (!ok) {
-        if (!failureShown_)
-            messages_.error(cp1251("Не удалось записать изменение в журнал ") + pathForMessage(path()) + ": " + reason +
-                            cp1251("\rИзменение сделано в памяти и будет сохранено при закрытии программы, но если "
-                                   "программа завершится аварийно, оно пропадёт."));
-        failureShown_ = true;
-        ++changes_;
-        return false;
-    }
-    failureShown_ = false;
-    ++changes_;
-    return true;
+    failed(reason, entries);
+    return false;
 }
 
 void Journal::saved(std::string_view mainFileBytes)
@@ -412,12 +634,44 @@ void Journal::saved(std::string_view mainFileBytes)
     changes_ = 0;
 }
 
-void Journal::discard()
+bool Journal::discard(std::string &reason)
 {
-    closeFile();
-    ::unlink(path().c_str());
+    bool dropped = true;
+    // Only a file this program wrote, or recovered and continued, is its to drop.
+    if (fd_ >= 0 || continueFile_) {
+        const std::string p = path();
+        int fd = fd_;
+        if (fd < 0)
+            fd = ::open(p.c_str(), O_WRONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
+        const int openError = errno;
+        const bool opened = fd >= 0;
+        bool emptied = false;
+        if (opened) {
+            emptied = ::ftruncate(fd, 0) == 0 && ::fdatasync(fd) == 0;
+            if (!emptied)
+                reason = pathForMessage(std::strerror(errno));
+            if (fd != fd_)
+                ::close(fd);
+        }
+        closeFile();
+        bool removed = ::unlink(p.c_str()) == 0;
+        const int unlinkError = errno;
+        if (!emptied && !removed) {
+            // Not there by its name: gone, unless its folder cannot be reached either (then
+            // it may come back with the folder).
+            const std::string folder = datapath_.empty() ? "." : datapath_;
+            if (!opened && unlinkError == ENOENT && ::access(folder.c_str(), F_OK) == 0)
+                removed = true;
+            else if (reason.empty())
+                reason = pathForMessage(std::strerror(unlinkError == ENOENT && !opened ? openError : unlinkError));
+        }
+        dropped = emptied || removed;
+    }
     continueFile_ = false;
     changes_ = 0;
+    groupDepth_ = 0;
+    group_.clear();
+    return dropped;
 }
 
 } // namespace vosk

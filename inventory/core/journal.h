@@ -2,6 +2,7 @@
 #include "compstore.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -22,14 +23,24 @@ class Messages;
 //
 //   J 0x01 1 0x01 <size of main.dat> 0x01 <CRC-32 of main.dat> 0x01 <crc>   the first line
 //   <kind> 0x01 <category> 0x01 <name> 0x01 <amount> 0x01 <description> 0x01 <crc>
+//   B 0x01 <what> 0x01 <crc>                                            a group begins
+//   E 0x01 <entries> 0x01 <crc>                                         the group ends
 //
 // The first line names the main.dat the entries apply to (its size and CRC-32 in decimal and
 // hex): a journal written before the last successful save no longer applies and is not
 // replayed. <kind> is "+" (parts added; a record is created when none has this category,
 // name and description), "-" (parts taken; the record goes when it empties) or "0" (an empty
-// record removed); <amount> counts the parts actually added or taken, 0 for "0". A move is a
-// "-" and a "+", the taking pass one "-" per take, an import one "+" per record. The name
+// record removed); <amount> counts the parts actually added or taken, 0 for "0". The name
 // never holds 0x01, so the description is everything between the amount and the CRC.
+//
+// An operation made of several entries is one group: its entries stand between a "B" line,
+// whose <what> names the operation (a word of small Latin letters: "move", "import", "pass",
+// "undo", "stocktake"), and an "E" line that counts them. A move is a "-" and a "+" (and a
+// "+" back when the target refused them), a taking pass one "-" per take, an import one "+"
+// per record, its undo one "-" per record. A group is replayed whole or not at all: one
+// whose "E" line is missing, damaged or counts otherwise is left out entirely. Groups do not
+// nest. A single change stands alone, as in journals written before groups existed.
+//
 // A line whose CRC does not match, or the last line without its CR LF (a kill in the middle
 // of an append), ends the readable part: it and everything after it are ignored.
 struct JournalEntry {
@@ -43,6 +54,15 @@ struct JournalEntry {
     bool operator==(const JournalEntry &) const = default;
 };
 
+// The names of the operations written as groups.
+namespace journalgroup {
+constexpr const char *kMove = "move";
+constexpr const char *kImport = "import";
+constexpr const char *kPass = "pass";
+constexpr const char *kUndoImport = "undo";
+constexpr const char *kStocktake = "stocktake";
+} // namespace journalgroup
+
 // What identifies the bytes of main.dat the journal applies to.
 struct BaseStamp {
     uint64_t size = 0;
@@ -54,27 +74,67 @@ BaseStamp stampOf(std::string_view mainFileBytes);
 // One line of the journal, with its CRC and line end.
 std::string journalHeaderLine(const BaseStamp &base);
 std::string journalEntryLine(const JournalEntry &entry);
+std::string journalBeginLine(std::string_view what);
+std::string journalEndLine(size_t entries);
 
-struct JournalContents {
+// What a reading of a journal's bytes found, without keeping its entries: a journal may be
+// tens of megabytes, and its entries are applied one at a time (forEachJournalEntry).
+struct JournalScan {
     bool hasHeader = false;
     BaseStamp base;
-    std::vector<JournalEntry> entries;
+    // The entries to replay (single ones, and those of whole groups), and the end of the
+    // bytes that hold them: everything before it is whole and read.
+    size_t entryCount = 0;
+    size_t replayEnd = 0;
     // 1-based number of the first line that could not be read (0 when every line was read)
     // and how many bytes from there on were ignored.
     int damagedLine = 0;
     size_t ignoredBytes = 0;
+    // The last group, when it has no end line: what it was and how many of its entries were
+    // read (none of them is replayed).
+    bool cutGroup = false;
+    std::string cutGroupWhat;
+    size_t cutGroupEntries = 0;
 };
 // Reads the bytes of a journal file; never fails, whatever the bytes.
+JournalScan scanJournal(std::string_view bytes);
+// Calls `apply` for each entry to replay, in order: those before `scan.replayEnd`. The entry
+// passed is one object reused from call to call.
+void forEachJournalEntry(std::string_view bytes, const JournalScan &scan, const std::function<void(const JournalEntry &)> &apply);
+
+// The scan with the entries to replay gathered (for small journals and tests).
+struct JournalContents : JournalScan {
+    std::vector<JournalEntry> entries;
+};
 JournalContents parseJournal(std::string_view bytes);
 
 struct ReplayReport {
-    int applied = 0;
-    // One text per entry that no longer applies (a take from a record that is gone or
-    // holds fewer, an add past 65,535), in code page 1251.
+    size_t applied = 0;
+    // The entries that no longer apply (a take from a record that is gone or holds fewer,
+    // an add past 65,535): how many, and a text for each of the first kListed, in code page
+    // 1251.
+    static constexpr size_t kListed = 10;
+    size_t notAppliedCount = 0;
     std::vector<std::string> notApplied;
 };
-// Applies the entries in order, each through the store's own changing rules; an entry that
-// no longer applies changes nothing and is reported.
+// Applies entries one by one, in order, each through the store's own changing rules and the
+// one lookup of a record (findRecords, through a name index of its own); an entry that no
+// longer applies changes nothing and is reported.
+class JournalReplay {
+public:
+    explicit JournalReplay(CompStore &store);
+    ~JournalReplay();
+    JournalReplay(const JournalReplay &) = delete;
+    JournalReplay &operator=(const JournalReplay &) = delete;
+    void apply(const JournalEntry &entry);
+    const ReplayReport &report() const { return report_; }
+
+private:
+    struct Indexes;
+    CompStore &store_;
+    std::unique_ptr<Indexes> indexes_;
+    ReplayReport report_;
+};
 ReplayReport replayJournal(CompStore &store, const std::vector<JournalEntry> &entries);
 
 // The journal of one installation folder.
@@ -93,10 +153,15 @@ public:
     // previous program left behind onto the store, and tells the user how many changes were
     // recovered and which no longer applied. True when the store changed (the caller saves
     // then). A journal that belongs to another main.dat, or has nothing to replay, is
-    // removed; a damaged tail is reported and ignored.
+    // removed; a damaged tail, and a last group without its end, are reported and ignored.
+    // A journal that cannot be read (no permission, a read error, not a regular file, too
+    // large) is reported and never touched: unreadable() tells the folder to open read-only.
     // The bytes' stamp is taken only when a journal is there to be checked against it.
     bool recover(CompStore &store, std::shared_ptr<const std::string> loadedMainBytes);
     bool recover(CompStore &store, std::string_view loadedMainBytes);
+    bool unreadable() const { return unreadable_; }
+    // Called now and then during a long replay with the share done, 0 to 100.
+    void setProgress(std::function<void(int percent)> progress) { progress_ = std::move(progress); }
 
     // The journal is to apply to main.dat holding these bytes (after loading without a
     // journal to recover). Nothing is written until the first change. The second form keeps
@@ -110,11 +175,22 @@ public:
     // written; the first failure after a success is reported to the user, later ones not.
     [[nodiscard]] bool record(const JournalEntry &entry);
 
+    // A group (see above): the entries recorded from beginGroup to the matching endGroup are
+    // kept in memory and written at endGroup, between the group's begin and end lines, with
+    // one flush. An inner begin/end pair only counts. endGroup is false when the group could
+    // not be written (said as record says it); its changes stay in memory, as record's do.
+    void beginGroup(std::string_view what);
+    [[nodiscard]] bool endGroup();
+
     // main.dat was replaced with these bytes: the journal is emptied (its file removed).
     void saved(std::string_view mainFileBytes);
 
-    // Drops the journal and its file: the changes it holds are given up.
-    void discard();
+    // Drops the journal and its file: the changes it holds are given up. The file is emptied
+    // through the descriptor it is written by, so that this holds also when its folder can no
+    // longer be reached by its name (renamed, unmounted, its permissions changed), and then
+    // removed; an empty journal is nothing to replay. False, with the reason, when neither
+    // was possible: the next start would replay the changes given up.
+    [[nodiscard]] bool discard(std::string &reason);
 
     // Changes not yet in main.dat: those recorded since the start or the last save, and
     // recovered ones whose save failed. 0 means closing loses nothing without saving.
@@ -125,6 +201,8 @@ public:
 private:
     bool openForAppend(std::string &reason);
     void closeFile();
+    bool append(const std::string &lines, std::string &reason);
+    void failed(const std::string &reason, int changes);
 
     std::string datapath_;
     Messages &messages_;
@@ -136,6 +214,14 @@ private:
     bool continueFile_ = false;
     bool failureShown_ = false;
     int changes_ = 0;
+    bool unreadable_ = false;
+    std::function<void(int)> progress_;
+    // The group being recorded: its lines so far (from its begin line), its entries, how deep
+    // beginGroup was called, and why it cannot be written when one of its entries could not.
+    int groupDepth_ = 0;
+    std::string group_;
+    int groupEntries_ = 0;
+    std::string groupFailure_;
 };
 
 } // namespace vosk

@@ -15,6 +15,41 @@ std::string unstorableText(const std::string &text)
     return {};
 }
 
+namespace {
+
+void lookUp(const CompStore &store, const NameIndex *names, int category, std::string_view name,
+            const std::string_view *description, ViewList &view)
+{
+    uint16_t count = 0;
+    auto consider = [&](int s) {
+        if (store.category[s] == category && store.name[s] == name && (!description || store.description[s] == *description))
+            view.viewlist[++count] = static_cast<uint16_t>(s);
+    };
+    if (names) {
+        thread_local std::vector<uint16_t> named;
+        names->find(store, name, named);
+        for (const uint16_t s : named)
+            consider(s);
+    } else {
+        for (int s = 1; s <= store.compcount; ++s)
+            consider(s);
+    }
+    view.viewcount = count;
+}
+
+} // namespace
+
+void findRecords(const CompStore &store, const NameIndex *names, const StockKey &key, ViewList &view)
+{
+    const std::string_view description = key.description;
+    lookUp(store, names, key.category, key.name, &description, view);
+}
+
+void findNamed(const CompStore &store, const NameIndex *names, int category, std::string_view name, ViewList &view)
+{
+    lookUp(store, names, category, name, nullptr, view);
+}
+
 StockResult changeStock(CompStore &store, ViewList &view, const StockKey &key, int amount, bool take,
                         StoreIndexes *indexes)
 {
@@ -30,17 +65,7 @@ StockResult changeStock(CompStore &store, ViewList &view, const StockKey &key, i
         if (std::string why = unstorableText(*text); !why.empty())
             return refuse(why);
 
-    if (indexes) {
-        // The records of that name, and of them those of the category and description.
-        thread_local std::vector<uint16_t> named;
-        indexes->names.find(store, key.name, named);
-        view.viewcount = 0;
-        for (const uint16_t s : named)
-            if (store.category[s] == key.category && store.description[s] == key.description)
-                view.viewlist[++view.viewcount] = s;
-    } else {
-        filterbase(store, {key.category, key.name, 0, key.description}, true, view);
-    }
+    findRecords(store, indexes ? &indexes->names : nullptr, key, view);
     if (view.viewcount > 1)
         r.messages.push_back("Detected double");
     const int slot = view.viewcount > 0 ? view.viewlist[1] : 0;

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace vosk {
@@ -36,9 +37,18 @@ struct StoreIndexes {
     ValueCache &values;
 };
 
+// The one lookup of a record by its key, for every path that changes stock (typing, a move,
+// the taking pass, an import and its undo, the replay of the journal, the command line): the
+// slots holding exactly this category, name and description, every byte compared (an empty
+// name or a blank description is a value like any other, not "any"), ascending. Through the
+// name index when there is one, else by looking at every record: both give the same slots.
+void findRecords(const CompStore &store, const NameIndex *names, const StockKey &key, ViewList &view);
+// The same for a category and name whatever the description.
+void findNamed(const CompStore &store, const NameIndex *names, int category, std::string_view name, ViewList &view);
+
 // The one place where quantities change: adds `amount` to the record with this key (or
 // creates it), or with `take` takes it away, emptying and removing the record when there are
-// not enough. `view` is overwritten by the lookup of the record. With `indexes` the record is
+// not enough. `view` is overwritten by the lookup of the record (findRecords). With `indexes` the record is
 // found through the name index, and the indexes follow the records added and removed.
 StockResult changeStock(CompStore &store, ViewList &view, const StockKey &key, int amount, bool take,
                         StoreIndexes *indexes = nullptr);

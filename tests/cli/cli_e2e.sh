@@ -130,6 +130,14 @@ check "the three adds went through" bash -c "'$CLI' --folder held list --find 1N
 check "add refuses an unreadable value and names the stock's spelling" status 1 "$CLI" --folder held add 2 4k7 1
 check "the hint" grep -q 'Может быть, «4,7К»?' "$OUT/last.err"
 
+# A record is found by its whole key, as the window finds it: an empty name is a name.
+mkdir nameless
+cp "$DATA/components.lst" "$DATA/strings.dat" nameless/
+printf '8\001d1\0011\001 \r\n8\001d2\0012\001 \r\n' >nameless/main.dat
+check "add with an empty name" status 0 "$CLI" --folder nameless add 8 "" 4
+check "it made a nameless record and left d1 alone" \
+  bash -c "grep -aq $'8\x01\x014\x01 \r' nameless/main.dat && grep -aq $'8\x01d1\x011\x01 \r' nameless/main.dat"
+
 # check reads and never writes.
 cp -r "$DATA" broken
 printf '8\x01ok\x011\x01 \r\nthis line is no record\r\n' >>broken/main.dat

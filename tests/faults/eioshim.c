@@ -1,10 +1,15 @@
 /* Preloaded into the program (LD_PRELOAD): a read of a file whose name ends in
  * $VOSK_EIO_FILE (default "main.dat") fails with EIO once $VOSK_EIO_AFTER bytes (default 0)
- * of it have been read, as a failing disk sector would. Every other file reads normally. */
+ * of it have been read, as a failing disk sector would. Every other file reads normally.
+ *
+ * With $VOSK_KILL_JNL_LINES=N set, the process is killed (SIGKILL) at the write to main.jnl
+ * that would carry its (N+1)th line: the first N lines this process wrote to main.jnl reach
+ * the file, then it dies, as a kill between two entries of a group would leave it. */
 #define _GNU_SOURCE
 #include <dlfcn.h>
 #include <errno.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <stdarg.h>
 #include <stdlib.h>
 #include <string.h>
@@ -14,6 +19,8 @@
 #define MAXFD 4096
 static long long readSoFar[MAXFD];
 static char watched[MAXFD];
+static char journal[MAXFD];
+static long long journalLines;
 
 static int matches(const char *path)
 {
@@ -24,9 +31,16 @@ static int matches(const char *path)
     return p >= n && strcmp(path + p - n, name) == 0;
 }
 
+static int endsWith(const char *path, const char *name)
+{
+    size_t n = strlen(name), p = strlen(path);
+    return p >= n && strcmp(path + p - n, name) == 0;
+}
+
 static int remember(int fd, const char *path)
 {
     if (fd >= 0 && fd < MAXFD) {
+        journal[fd] = (char)endsWith(path, "main.jnl");
         watched[fd] = (char)matches(path);
         readSoFar[fd] = 0;
     }
@@ -93,12 +107,36 @@ ssize_t read(int fd, void *buf, size_t count)
     return real(fd, buf, count);
 }
 
+ssize_t write(int fd, const void *buf, size_t count)
+{
+    static ssize_t (*real)(int, const void *, size_t);
+    if (!real)
+        real = (ssize_t(*)(int, const void *, size_t))dlsym(RTLD_NEXT, "write");
+    const char *limit = getenv("VOSK_KILL_JNL_LINES");
+    if (limit && fd >= 0 && fd < MAXFD && journal[fd]) {
+        const long long allowed = atoll(limit);
+        const char *bytes = (const char *)buf;
+        size_t upto = 0;
+        for (size_t i = 0; i < count; ++i)
+            if (bytes[i] == '\n') {
+                if (journalLines == allowed) {
+                    if (upto > 0)
+                        real(fd, buf, upto);
+                    kill(getpid(), SIGKILL);
+                }
+                ++journalLines;
+                upto = i + 1;
+            }
+    }
+    return real(fd, buf, count);
+}
+
 int close(int fd)
 {
     static int (*real)(int);
     if (!real)
         real = (int (*)(int))dlsym(RTLD_NEXT, "close");
     if (fd >= 0 && fd < MAXFD)
-        watched[fd] = 0;
+        watched[fd] = journal[fd] = 0;
     return real(fd);
 }

@@ -56,6 +56,19 @@ for after in 0 4096; do
   check "EIO after $after bytes: main.dat intact after closing" cmp -s "$INST/main.dat" "$OUT/eio$after.old"
 done
 
+# A journal left by a killed program that cannot be read (EIO): neither replayed nor removed
+# nor replaced; the folder opens read-only.
+fresh_inst eiojnl
+printf 'a journal left behind\r\n' > "$INST/main.jnl"
+# A leading zero the program would drop: a folder it may write would be saved at closing.
+printf '01\001lead\0011\001 \r\n' >> "$INST/main.dat"
+cp "$INST/main.jnl" "$OUT/eiojnl.old"
+cp "$INST/main.dat" "$OUT/eiojnl.dat"
+run_case "EIO reading main.jnl" env LD_PRELOAD="$EIOSHIM" VOSK_EIO_FILE=main.jnl
+check "EIO reading main.jnl: told" [ "$MESSAGES" -ge 1 ]
+check "EIO reading main.jnl: it and main.dat are as they were after closing" \
+  bash -c "cmp -s '$INST/main.jnl' '$OUT/eiojnl.old' && cmp -s '$INST/main.dat' '$OUT/eiojnl.dat'"
+
 # 2. Special files in place of main.dat.
 fresh_inst fifo
 rm "$INST/main.dat" && mkfifo "$INST/main.dat"

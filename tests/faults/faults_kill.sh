@@ -3,7 +3,8 @@
 # The file on disk is written with leading zeros in its numbers, which the program drops, so
 # every save writes bytes that differ from the old file all along its length. After each kill
 # main.dat must be exactly the old file or exactly the new one; a temporary file a kill leaves
-# behind must never take main.dat's place, and the next start removes it.
+# behind must never take main.dat's place, and the next start removes it. Last, kills between
+# the journal lines of a move, a taking pass and an import (each one group).
 #   KILLS (default 50) kills are aimed, within about BUDGET (default 150) seconds; KILL_SEED
 #   fixes the choice of the delays.
 set -euo pipefail
@@ -205,4 +206,83 @@ else
   abort "inventory window did not appear beside the leftovers"
 fi
 find "$INST" -maxdepth 1 -name 'main.dat.*' -delete
+# 4. A move, a taking pass and an import are each one group of the journal, written whole or
+# not at all. groupdriver makes each operation as the window does; the fault shim kills it once
+# N lines of main.jnl are written, for every N from none to all. The next start of the program
+# must then recover the store as it was before the operation or after it, never between.
+: "${GROUPDRIVER:?path of the groupdriver tool}" "${EIOSHIM:?path of the fault shim}"
+GINST=$OUT/group
+printf 'category,name,quantity,description\r\n8,KD1,2,\r\n8,KD9,4,new\r\n9,KT1,1,npn\r\n' > "$OUT/in.csv"
+group_folder() {
+  rm -rf "$GINST" && mkdir -p "$GINST"
+  cp -r "$VOSK_SOURCE_DATA/." "$GINST/"
+  printf '8\001KD1\0015\001 \r\n8\001KD2\0013\001 \r\n9\001KT1\0014\001npn\r\n9\001KT2\0011\001 \r\n' > "$GINST/main.dat"
+  cp "$OUT/in.csv" "$GINST/"
+  # main.dat as the program writes it, so that a save of the same store gives the same bytes
+  "$GROUPDRIVER" "$GINST/" none --save 2>>"$OUT/group.log"
+}
+make_config "$OUT/config-group" "$GINST"
+CONFIG=$OUT/config-group
+# Starts the program on the folder, answers what the recovery says, and closes it.
+recover_in_program() {
+  local box
+  launch
+  for _ in $(seq 300); do
+    inventory_shown && break
+    kill -0 "$APP_PID" 2>/dev/null || break
+    if box=$(xdotool search --onlyvisible --name '^Voskbase$' 2>/dev/null | head -n1) && [ -n "$box" ]; then
+      answer_box "$box" || true
+    fi
+    sleep 0.1
+  done
+  inventory_shown || { kill -9 "$APP_PID" 2>/dev/null; APP_PID=; return 1; }
+  wmctrl -c 'Voskbase v2.0' || true
+  wait_exit "$APP_PID" 30 || { kill -9 "$APP_PID"; APP_PID=; return 1; }
+  APP_PID=
+  window_gone || true
+}
+group_folder
+cp "$GINST/main.dat" "$OUT/group-before.dat"
+gkills=0 gbefore=0 gafter=0 gbetween=0
+declare -a gbad=()
+for op in move pass import; do
+  group_folder
+  "$GROUPDRIVER" "$GINST/" "$op" --save 2>>"$OUT/group.log" || abort "groupdriver $op did not complete"
+  cp "$GINST/main.dat" "$OUT/group-after-$op.dat"
+  cmp -s "$OUT/group-before.dat" "$OUT/group-after-$op.dat" && abort "groupdriver $op changed nothing"
+  group_folder
+  "$GROUPDRIVER" "$GINST/" "$op" 2>>"$OUT/group.log" || abort "groupdriver $op did not complete unsaved"
+  lines=$(tr -cd '\n' < "$GINST/main.jnl" | wc -c)
+  grep -aq "^B$(printf '\001')$op" "$GINST/main.jnl" || gbad+=("$op: no group line in main.jnl")
+  for n in $(seq 0 "$lines"); do
+    group_folder
+    status=0
+    LD_PRELOAD=$EIOSHIM VOSK_EIO_FILE=/no/such/file VOSK_KILL_JNL_LINES=$n \
+      "$GROUPDRIVER" "$GINST/" "$op" 2>>"$OUT/group.log" &
+    { wait $! || status=$?; } 2>/dev/null # without the shell's "Killed" line
+    if (( n < lines )); then
+      [ "$status" = 137 ] && gkills=$((gkills + 1)) || gbad+=("$op after $n lines: ended with status $status, not killed")
+    fi
+    recover_in_program || { gbad+=("$op after $n lines: the program did not open and close"); continue; }
+    if cmp -s "$GINST/main.dat" "$OUT/group-before.dat"; then
+      gbefore=$((gbefore + 1)); outcome=before
+    elif cmp -s "$GINST/main.dat" "$OUT/group-after-$op.dat"; then
+      gafter=$((gafter + 1)); outcome=after
+    else
+      gbetween=$((gbetween + 1)); outcome=BETWEEN
+      cp "$GINST/main.dat" "$OUT/group-$op-$n.dat"
+      gbad+=("$op after $n lines: main.dat is neither before nor after (kept as group-$op-$n.dat)")
+    fi
+    # A kill before the end line leaves the store as before; with the end line, after.
+    if (( n == lines )) && [ "$outcome" != after ]; then gbad+=("$op with its whole journal: recovered $outcome"); fi
+    if (( n < lines )) && [ "$outcome" != before ]; then gbad+=("$op after $n of $lines lines: recovered $outcome"); fi
+    echo "group $op: killed after $n of $lines journal lines (status $status): main.dat $outcome"
+    [ -e "$GINST/main.jnl" ] && gbad+=("$op after $n lines: main.jnl left after a normal close")
+  done
+done
+echo "group kills $gkills; recovered as before $gbefore, as after $gafter, between $gbetween"
+for b in "${gbad[@]}"; do echo "  $b"; done
+check "kills between the lines of a group left the store before or after it, never between" \
+  [ "${#gbad[@]}" = 0 -a "$gbetween" = 0 -a "$gkills" -ge 14 ]
+
 finish

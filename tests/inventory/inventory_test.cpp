@@ -423,3 +423,58 @@ TEST(Inventory, OnlyAFolderThatOpeningWouldNotWriteLoadsAhead)
     EXPECT_FALSE(DataFolder::loadOnlyReads(missing.datapath())); // strings.dat to create
     EXPECT_FALSE(DataFolder::loadOnlyReads(missing.datapath() + "absent/"));
 }
+
+// Every kind of change the window makes, then a kill (no save): the next opening replays the
+// journal onto main.dat as it was loaded, and the store is byte for byte the one the user saw.
+// An empty name is a name: adding to it makes a nameless record, never a change of another
+// record of the category (the window, the replay and the command line look records up alike).
+TEST(Inventory, AReplayAfterAKillGivesTheStoreTheUserSaw)
+{
+    Folder f("8|d1|1| \r\n8|d2|2| \r\n9|КТ315|4|npn\r\n9|КТ361|2|pnp\r\n8|КД521|5|a\r\n");
+    const std::string loaded = f.mainFile();
+    std::string seen;
+    {
+        Inventory inv(f.dir.datapath(), f.messages);
+        inv.open();
+        EXPECT_FALSE(inv.change(edit(9, "КТ3102", 3, false, "new")).refused); // a new record
+        EXPECT_FALSE(inv.change(edit(9, "КТ315", 2, false, "npn")).refused);  // to an existing one
+        EXPECT_FALSE(inv.change(edit(9, "КТ315", 1, true, "npn")).refused);   // a part taken
+        EXPECT_FALSE(inv.change(edit(9, "КТ361", 5, true, "pnp")).refused);   // more than there: emptied, gone
+        EXPECT_FALSE(inv.change(edit(8, "", 4)).refused);                      // a nameless record
+        EXPECT_FALSE(inv.move(edit(9, "КТ3102", 2, false, "new"), 8).refused);
+        inv.binAdd(8, T("КД521"), "2", "");
+        inv.findBin(false);
+        ASSERT_TRUE(inv.passStart(false));
+        inv.passTake(2);
+        ASSERT_TRUE(inv.passFinished());
+        inv.passFinish(true, false);
+        f.dir.write("a.csv", "category,name,quantity,description\r\n8,d1,7,\r\n9,KT9,1,x\r\n");
+        EXPECT_FALSE(inv.import(inv.planImportFile(f.dir.file("a.csv"))).refused);
+        EXPECT_FALSE(inv.undoImport().refused);
+        f.dir.write("b.csv", "category,name,quantity,description\r\n8,d2,3,\r\n9,KT10,6,y\r\n");
+        EXPECT_FALSE(inv.import(inv.planImportFile(f.dir.file("b.csv"))).refused);
+        seen = writeMainFile(inv.store());
+        EXPECT_TRUE(f.messages.texts(test::RecordingMessages::Entry::Kind::Error).empty());
+        // Killed here: nothing saved.
+    }
+    ASSERT_EQ(f.mainFile(), loaded);
+    EXPECT_NE(seen, loaded);
+    // The operations of several entries were written as groups.
+    const JournalContents journal = parseJournal(f.dir.read("main.jnl"));
+    EXPECT_EQ(journal.damagedLine, 0);
+    for (const char *what : {"move", "pass", "import", "undo"})
+        EXPECT_NE(f.dir.read("main.jnl").find(journalBeginLine(what)), std::string::npos) << what;
+    std::string nameless = cp1251("8\x01\x01" "4\x01 \r\n"), d1 = cp1251("8\x01" "d1\x01" "1\x01 \r\n");
+    EXPECT_NE(seen.find(nameless), std::string::npos);
+    EXPECT_NE(seen.find(d1), std::string::npos);
+
+    test::RecordingMessages messages;
+    Inventory again(f.dir.datapath(), messages);
+    again.open();
+    EXPECT_EQ(writeMainFile(again.store()), seen);
+    EXPECT_EQ(f.mainFile(), seen); // and saved at once
+    const auto informs = messages.texts(test::RecordingMessages::Entry::Kind::Inform);
+    ASSERT_EQ(informs.size(), 1u);
+    EXPECT_NE(informs[0].find(cp1251("Восстановлено изменений из журнала")), std::string::npos);
+    EXPECT_EQ(informs[0].find(cp1251("Не применены")), std::string::npos) << utf8From1251(informs[0]);
+}

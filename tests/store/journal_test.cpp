@@ -167,7 +167,7 @@ TEST(Journal, AnEntryThatNoLongerAppliesIsReportedNotForced)
     s.append(1, "b", 2, " ");
     s.append(1, "c", 0, " ");
     const ReplayReport r = replayJournal(s, {{JK::Drop, 1, "c", " ", 0}, {JK::Drop, 1, "b", " ", 0}});
-    EXPECT_EQ(r.applied, 1);
+    EXPECT_EQ(r.applied, 1u);
     ASSERT_EQ(s.compcount, 2);
     EXPECT_EQ(s.name[1], "a");
     EXPECT_EQ(s.name[2], "b");
@@ -203,18 +203,17 @@ TEST(Journal, AJournalThatCannotBeWrittenIsToldAtTheFirstChangeOnly)
 {
     TempFolder dir;
     prepare(dir);
-    std::filesystem::create_directory(dir.file("main.jnl")); // cannot be opened for writing
     RecordingMessages messages;
     DataFolder folder(dir.datapath(), messages);
     CompStore store;
     folder.loadbase(store, nullptr);
-    // Start-up already says it cannot read it; the first change says it cannot be written.
+    std::filesystem::create_directory(dir.file("main.jnl")); // cannot be opened for writing
+    ASSERT_EQ(messages.texts(Kind::Error).size(), 0u);
+    EXPECT_FALSE(folder.record({JK::Add, 1, "100", " ", 1}));
+    EXPECT_FALSE(folder.record({JK::Add, 1, "100", " ", 1}));
     ASSERT_EQ(messages.texts(Kind::Error).size(), 1u);
-    EXPECT_FALSE(folder.record({JK::Add, 1, "100", " ", 1}));
-    EXPECT_FALSE(folder.record({JK::Add, 1, "100", " ", 1}));
-    ASSERT_EQ(messages.texts(Kind::Error).size(), 2u);
-    EXPECT_TRUE(contains(messages.texts(Kind::Error)[1], "Не удалось записать изменение в журнал"));
-    EXPECT_TRUE(contains(messages.texts(Kind::Error)[1], "main.jnl"));
+    EXPECT_TRUE(contains(messages.texts(Kind::Error)[0], "Не удалось записать изменение в журнал"));
+    EXPECT_TRUE(contains(messages.texts(Kind::Error)[0], "main.jnl"));
     EXPECT_EQ(folder.unsavedChanges(), 2);
 }
 
@@ -254,4 +253,148 @@ TEST(Journal, LinesReadBackAsWritten)
         const JournalContents d = parseJournal(bad);
         EXPECT_NE(d.damagedLine, 0) << i;
     }
+}
+
+// A group is replayed whole or not at all: the journal cut after any of its bytes gives the
+// changes before the group, or those and the whole group, never a part of it; a cut group is
+// told. Journals of single changes (written before groups existed) read as before.
+TEST(Journal, AGroupIsReplayedWholeOrNotAtAll)
+{
+    TempFolder dir;
+    prepare(dir);
+    {
+        RecordingMessages messages;
+        DataFolder folder(dir.datapath(), messages);
+        CompStore store;
+        folder.loadbase(store, nullptr);
+        change(folder, store, JK::Add, 1, "100", " ", 2); // alone
+        folder.beginGroup(journalgroup::kMove);
+        change(folder, store, JK::Take, 2, "KT315", "desc", 3);
+        folder.beginGroup(journalgroup::kImport); // an inner pair only counts
+        change(folder, store, JK::Add, 0, "KT315", "desc", 3);
+        ASSERT_TRUE(folder.endGroup());
+        EXPECT_EQ(parseJournal(dir.read("main.jnl")).entries.size(), 1u); // nothing of the group written yet
+        ASSERT_TRUE(folder.endGroup());
+        folder.beginGroup(journalgroup::kPass); // a group of no change writes nothing
+        ASSERT_TRUE(folder.endGroup());
+        EXPECT_EQ(folder.unsavedChanges(), 3);
+    }
+    const std::string whole = dir.read("main.jnl");
+    EXPECT_EQ(whole, journalHeaderLine(stampOf(kMain)) + journalEntryLine({JK::Add, 1, "100", " ", 2}) +
+                         journalBeginLine("move") + journalEntryLine({JK::Take, 2, "KT315", "desc", 3}) +
+                         journalEntryLine({JK::Add, 0, "KT315", "desc", 3}) + journalEndLine(2));
+    const size_t groupStart = whole.find("B\x01");
+    for (size_t cut = groupStart; cut <= whole.size(); ++cut) {
+        const JournalContents c = parseJournal(whole.substr(0, cut));
+        const bool complete = cut == whole.size();
+        ASSERT_EQ(c.entries.size(), complete ? 3u : 1u) << cut;
+        // Once its begin line is whole, a group without its end is told.
+        EXPECT_EQ(c.cutGroup, !complete && cut >= whole.find("\r\n", groupStart) + 2)
+            << cut;
+    }
+    // Cut after its first entry, as a kill between the entries of a move would leave it if
+    // they were written one by one: the move is not replayed, and the user is told.
+    const size_t secondEntry = whole.find("\r\n", whole.find("\r\n", groupStart) + 2) + 2;
+    dir.write("main.jnl", whole.substr(0, secondEntry));
+    RecordingMessages messages;
+    DataFolder folder(dir.datapath(), messages);
+    CompStore store;
+    ASSERT_TRUE(folder.loadbase(store, nullptr).recovered);
+    EXPECT_EQ(store.quantity[1], 7);
+    EXPECT_EQ(store.quantity[2], 3); // KT315 is still where it was
+    ASSERT_EQ(messages.texts(Kind::Error).size(), 1u);
+    EXPECT_TRUE(contains(messages.texts(Kind::Error)[0], "перевод деталей в другой раздел")) << utf8From1251(messages.texts(Kind::Error)[0]);
+    EXPECT_TRUE(contains(messages.texts(Kind::Error)[0], "не применено целиком (ни одно из 1"));
+    // An end that counts otherwise, or an end without a beginning, is damage.
+    const std::string head = journalHeaderLine({1, 2});
+    EXPECT_EQ(parseJournal(head + journalBeginLine("move") + journalEntryLine({}) + journalEndLine(2)).damagedLine, 4);
+    EXPECT_EQ(parseJournal(head + journalEndLine(0)).damagedLine, 2);
+    EXPECT_EQ(parseJournal(head + journalBeginLine("move") + journalBeginLine("move")).damagedLine, 3);
+}
+
+// A journal that cannot be read is neither replayed nor removed nor replaced: the folder opens
+// read-only, and the message says so and how to recover.
+TEST(Journal, AnUnreadableJournalIsLeftAloneAndTheFolderIsReadOnly)
+{
+    TempFolder dir;
+    prepare(dir);
+    std::filesystem::create_directory(dir.file("main.jnl"));
+    dir.write("main.jnl/inside", "x");
+    RecordingMessages messages;
+    DataFolder folder(dir.datapath(), messages);
+    CompStore store;
+    EXPECT_FALSE(folder.loadbase(store, nullptr).recovered);
+    EXPECT_TRUE(folder.readOnly());
+    ASSERT_EQ(messages.texts(Kind::Error).size(), 1u);
+    const std::string text = messages.texts(Kind::Error)[0];
+    EXPECT_TRUE(contains(text, "только для просмотра")) << utf8From1251(text);
+    EXPECT_TRUE(contains(text, "запустите программу снова")) << utf8From1251(text);
+    EXPECT_TRUE(folder.record({JK::Add, 1, "100", " ", 1})); // kept nowhere
+    EXPECT_TRUE(folder.savebase(store));
+    folder.discardChanges();
+    EXPECT_TRUE(std::filesystem::is_directory(dir.file("main.jnl")));
+    EXPECT_EQ(dir.read("main.jnl/inside"), "x");
+    EXPECT_EQ(dir.read("main.dat"), kMain);
+}
+
+// «Закрыть без сохранения» when the folder can no longer be reached by its name: the
+// journal is emptied through its open file, and the folder, back again, replays nothing.
+TEST(Journal, ChangesGivenUpStayGivenUpWhenTheFolderWentAway)
+{
+    TempFolder dir;
+    prepare(dir);
+    const std::string away = dir.path() + ".away";
+    {
+        RecordingMessages messages;
+        DataFolder folder(dir.datapath(), messages);
+        CompStore store;
+        folder.loadbase(store, nullptr);
+        change(folder, store, JK::Add, 1, "100", " ", 2);
+        std::filesystem::rename(dir.path(), away);
+        folder.discardChanges();
+        EXPECT_TRUE(messages.texts(Kind::Error).empty());
+        EXPECT_EQ(folder.unsavedChanges(), 0);
+        std::filesystem::rename(away, dir.path());
+    }
+    RecordingMessages messages;
+    DataFolder folder(dir.datapath(), messages);
+    CompStore store;
+    EXPECT_FALSE(folder.loadbase(store, nullptr).recovered);
+    EXPECT_EQ(store.quantity[1], 5);
+    EXPECT_TRUE(messages.entries.empty());
+    EXPECT_FALSE(dir.exists("main.jnl"));
+}
+
+// A long journal: replayed with the share done told as it goes, ending at 100, and the
+// entries that no longer apply counted with only the first few named.
+TEST(Journal, ALongReplayToldAsItGoesAndItsFailuresCounted)
+{
+    TempFolder dir;
+    prepare(dir);
+    std::string journal = journalHeaderLine(stampOf(kMain));
+    for (int i = 0; i < 20000; ++i)
+        journal += journalEntryLine({JK::Add, 3, "n" + std::to_string(i % 5000), " ", 1});
+    for (int i = 0; i < 50; ++i)
+        journal += journalEntryLine({JK::Take, 0, "gone", " ", 1});
+    dir.write("main.jnl", journal);
+    std::vector<int> told;
+    setRecoveryProgress([&told](int percent) { told.push_back(percent); });
+    RecordingMessages messages;
+    DataFolder folder(dir.datapath(), messages);
+    CompStore store;
+    ASSERT_TRUE(folder.loadbase(store, nullptr).recovered);
+    setRecoveryProgress(nullptr);
+    EXPECT_EQ(store.compcount, 2 + 5000);
+    EXPECT_EQ(store.totalqty, 8u + 20000u);
+    ASSERT_GE(told.size(), 10u);
+    EXPECT_TRUE(std::is_sorted(told.begin(), told.end()));
+    EXPECT_EQ(told.back(), 100);
+    ASSERT_EQ(messages.texts(Kind::Inform).size(), 1u);
+    const std::string text = messages.texts(Kind::Inform)[0];
+    EXPECT_TRUE(contains(text, "Восстановлено изменений из журнала: 20000.")) << utf8From1251(text);
+    EXPECT_TRUE(contains(text, "Не применены (50)"));
+    size_t named = 0;
+    for (size_t at = 0; (at = text.find(cp1251("такой записи нет"), at)) != std::string::npos; ++at)
+        ++named;
+    EXPECT_EQ(named, ReplayReport::kListed);
 }
