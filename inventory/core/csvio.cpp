@@ -3,8 +3,10 @@
 #include "bin.h"
 #include "cp1251.h"
 #include "csvrecords.h"
+#include "nameindex.h"
 #include "nominal.h"
 #include "textcodec.h"
+#include "valuecache.h"
 #include "valuetext.h"
 
 #include <csv.h>
@@ -440,14 +442,26 @@ ImportPlan planImport(const CompStore &store, const std::vector<std::string> &ca
     return importer.finish();
 }
 
-ImportOutcome applyImport(CompStore &store, const ImportPlan &plan)
+ImportOutcome applyImport(CompStore &store, const ImportPlan &plan, StoreIndexes *indexes)
 {
     ImportOutcome out;
     if (!plan.usable())
         return out;
+    // Every entry found through the name index: a lookup by looking at every record would
+    // make an import of many new records quadratic.
+    std::unique_ptr<NameIndex> ownNames;
+    std::unique_ptr<ValueCache> ownValues;
+    std::optional<StoreIndexes> own;
+    if (!indexes) {
+        ownNames = std::make_unique<NameIndex>();
+        ownValues = std::make_unique<ValueCache>();
+        ownNames->rebuild(store);
+        ownValues->rebuild(store);
+        indexes = &own.emplace(StoreIndexes{*ownNames, *ownValues});
+    }
     ViewList view;
     for (const ImportEntry &e : plan.entries) {
-        const StockResult r = changeStock(store, view, e.key, static_cast<int>(e.quantity), false);
+        const StockResult r = changeStock(store, view, e.key, static_cast<int>(e.quantity), false, indexes);
         out.messages.insert(out.messages.end(), r.messages.begin(), r.messages.end());
         if (r.refused) {
             out.complete = false;

@@ -84,7 +84,8 @@ struct ImportOutcome {
     bool complete = true;
 };
 // Runs the add path (changeStock) once per entry of a usable plan made for this store as it
-// stands. A plan with a file error applies nothing.
-ImportOutcome applyImport(CompStore &store, const ImportPlan &plan);
+// stands, each record found through the name index: the store's own `indexes` (kept in step),
+// or indexes built for the import. A plan with a file error applies nothing.
+ImportOutcome applyImport(CompStore &store, const ImportPlan &plan, StoreIndexes *indexes = nullptr);
 
 } // namespace vosk
