@@ -92,8 +92,10 @@ StockResult changeStock(CompStore &store, ViewList &view, const StockKey &key, i
             return refuse(why);
 
     findRecords(store, indexes ? &indexes->names : nullptr, key, view);
-    if (view.viewcount > 1)
-        r.messages.push_back("Detected double");
+    if (view.viewcount > 1) {
+        r.doubled = true;
+        r.messages.push_back(kDetectedDouble);
+    }
     const int slot = view.viewcount > 0 ? view.viewlist[1] : 0;
 
     if (take) {
