@@ -135,6 +135,8 @@ bool Tbase::importDialog(const ImportPlan &plan)
             .arg(plan.refusedCount);
     if (plan.refusedCount)
         summary += QLatin1Char('\n') + tr8("Непринятые строки не будут добавлены; остальные будут.");
+    if (plan.doubles)
+        summary += QLatin1Char('\n') + fromCp1251(importDoublesText(plan, inventory_->categories())).replace(QLatin1Char('\r'), QLatin1Char('\n'));
     counts->setText(summary);
     counts->setWordWrap(true);
     layout->addWidget(counts);

@@ -22,6 +22,7 @@
 #include "textlines.h"
 #include "valuetext.h"
 
+#include <algorithm>
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QFile>
@@ -370,6 +371,10 @@ int importCommand(const QCommandLineParser &p, const QStringList &args, const st
         errLine(t("строка ") + std::to_string(r.line) + t(" не принята: ") + r.reason);
     if (plan.refusedCount > plan.refused.size())
         errLine(t("и еще не принятых строк: ") + std::to_string(plan.refusedCount - plan.refused.size()));
+    if (std::string doubles = importDoublesText(plan, b->categories); !doubles.empty()) {
+        std::replace(doubles.begin(), doubles.end(), '\r', '\n');
+        errLine(doubles);
+    }
     outLine(t("Строк: ") + std::to_string(plan.rowsRead) + t("; новых записей: ") + std::to_string(plan.adds()) +
             t(", дополнить записей: ") + std::to_string(plan.merges()) + t(", деталей: ") +
             std::to_string(plan.parts()) + t("; не принято строк: ") + std::to_string(plan.refusedCount) + ".");

@@ -4,8 +4,10 @@
 #include "cp1251.h"
 #include "csvrecords.h"
 #include "filebytes.h"
+#include "nameindex.h"
 #include "nominal.h"
 #include "textcodec.h"
+#include "valuecache.h"
 #include "valuetext.h"
 
 #include <csv.h>
@@ -139,6 +141,7 @@ struct CsvImporter::State {
     ImportPlan plan;
     std::unordered_map<std::string, size_t> entryOf; // key -> index into plan.entries
     std::unordered_map<std::string, int> slotOf;     // key -> first record in store order
+    std::unordered_map<int, int> twins;              // first record of a key held more than once -> records
     std::string head;                                // bytes held until the first line is complete
     std::unique_ptr<CsvRecordReader> reader;
     bool started = false;
@@ -150,8 +153,18 @@ struct CsvImporter::State {
     State(const CompStore &s, const std::vector<std::string> &c) : store(s), categories(c)
     {
         slotOf.reserve(store.compcount);
-        for (int i = store.compcount; i >= 1; --i)
-            slotOf[keyOf(store.category[i], store.name[i], store.description[i])] = i;
+        for (int i = store.compcount; i >= 1; --i) {
+            int &first = slotOf[keyOf(store.category[i], store.name[i], store.description[i])];
+            if (first != 0) {
+                auto t = twins.try_emplace(i, 1).first;
+                if (auto later = twins.find(first); later != twins.end()) {
+                    t->second = later->second;
+                    twins.erase(later);
+                }
+                ++t->second;
+            }
+            first = i;
+        }
     }
 
     static std::string keyOf(int category, std::string_view name, std::string_view description)
@@ -372,6 +385,11 @@ struct CsvImporter::State {
             }
             ++newRecords;
         }
+        if (e.slot && twins.count(e.slot)) {
+            if (plan.doubled.size() < ImportPlan::kListedDoubles)
+                plan.doubled.push_back(plan.entries.size());
+            ++plan.doubles;
+        }
         entryOf.emplace(std::move(key), plan.entries.size());
         plan.entries.push_back(std::move(e));
     }
@@ -435,6 +453,8 @@ ImportPlan CsvImporter::finish()
         s.plan.entries.clear();
         s.plan.refused.clear();
         s.plan.refusedCount = 0;
+        s.plan.doubles = 0;
+        s.plan.doubled.clear();
     }
     return std::move(s.plan);
 }
@@ -461,15 +481,51 @@ ImportPlan planImportFile(const CompStore &store, const std::vector<std::string>
     return importer.finish();
 }
 
-ImportOutcome applyImport(CompStore &store, const ImportPlan &plan)
+std::string importDoublesText(const ImportPlan &plan, const std::vector<std::string> &categories)
+{
+    if (plan.doubles == 0)
+        return {};
+    std::string text = cp1251("В базе есть записи-двойники (одинаковые раздел, название и описание): импорт добавит "
+                              "детали в первую из них, строк таких: ") +
+                       std::to_string(plan.doubles) + ".";
+    for (const size_t k : plan.doubled) {
+        const StockKey &key = plan.entries[k].key;
+        text += cp1251("\r«") + key.name + cp1251("» (") +
+                (key.category >= 0 && static_cast<size_t>(key.category) < categories.size()
+                     ? categories[static_cast<size_t>(key.category)]
+                     : std::to_string(key.category));
+        if (key.description != " ")
+            text += ", " + key.description;
+        text += ")";
+    }
+    if (plan.doubles > plan.doubled.size())
+        text += cp1251("\rи еще ") + std::to_string(plan.doubles - plan.doubled.size());
+    return text;
+}
+
+ImportOutcome applyImport(CompStore &store, const ImportPlan &plan, StoreIndexes *indexes)
 {
     ImportOutcome out;
     if (!plan.usable())
         return out;
+    // Every entry found through the name index: a lookup by looking at every record would
+    // make an import of many new records quadratic.
+    std::unique_ptr<NameIndex> ownNames;
+    std::unique_ptr<ValueCache> ownValues;
+    std::optional<StoreIndexes> own;
+    if (!indexes) {
+        ownNames = std::make_unique<NameIndex>();
+        ownValues = std::make_unique<ValueCache>();
+        ownNames->rebuild(store);
+        ownValues->rebuild(store);
+        indexes = &own.emplace(StoreIndexes{*ownNames, *ownValues});
+    }
     ViewList view;
     for (const ImportEntry &e : plan.entries) {
-        const StockResult r = changeStock(store, view, e.key, static_cast<int>(e.quantity), false);
-        out.messages.insert(out.messages.end(), r.messages.begin(), r.messages.end());
+        const StockResult r = changeStock(store, view, e.key, static_cast<int>(e.quantity), false, indexes);
+        // A record held more than once is said once for the whole import (importDoublesText).
+        out.doubles += r.doubled;
+        out.messages.insert(out.messages.end(), r.messages.begin() + (r.doubled ? 1 : 0), r.messages.end());
         if (r.refused) {
             out.complete = false;
             return out;

@@ -43,6 +43,12 @@ struct ImportPlan {
     char separator = ',';
     bool utf8 = false;    // rows read as UTF-8 (a BOM, or the rows were UTF-8)
     bool cp1251 = false;  // rows read as code page 1251
+    // Entries that add to a record the store holds more than once (the same category, name
+    // and description): the parts go to the first of them. How many, and the first
+    // kListedDoubles of them (indexes into entries).
+    static constexpr size_t kListedDoubles = 10;
+    size_t doubles = 0;
+    std::vector<size_t> doubled;
     bool usable() const { return fileError.empty(); }
     size_t adds() const;
     size_t merges() const;
@@ -79,16 +85,22 @@ ImportPlan planImport(const CompStore &store, const std::vector<std::string> &ca
 // piece. A FIFO, a device, a folder or a file past the bound is refused whole (fileError).
 ImportPlan planImportFile(const CompStore &store, const std::vector<std::string> &categories, const std::string &path);
 
+// The plan's entries that add to a record the store holds more than once, said once: how
+// many and the first of them by name (code page 1251); empty when there are none.
+std::string importDoublesText(const ImportPlan &plan, const std::vector<std::string> &categories);
+
 struct ImportOutcome {
-    std::vector<std::string> messages; // what changeStock said, in order
+    std::vector<std::string> messages; // what changeStock said, in order, kDetectedDouble left out
     size_t added = 0, merged = 0;
+    size_t doubles = 0; // entries added to a record the store holds more than once
     uint32_t parts = 0;
     // False when a step was refused: the store changed since the plan was made. The entries
     // before it are applied.
     bool complete = true;
 };
 // Runs the add path (changeStock) once per entry of a usable plan made for this store as it
-// stands. A plan with a file error applies nothing.
-ImportOutcome applyImport(CompStore &store, const ImportPlan &plan);
+// stands, each record found through the name index: the store's own `indexes` (kept in step),
+// or indexes built for the import. A plan with a file error applies nothing.
+ImportOutcome applyImport(CompStore &store, const ImportPlan &plan, StoreIndexes *indexes = nullptr);
 
 } // namespace vosk

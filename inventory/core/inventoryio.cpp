@@ -86,6 +86,7 @@ Outcome Inventory::import(const ImportPlan &plan)
     std::vector<Imported> added;
     size_t created = 0, merged = 0;
     uint64_t parts = 0;
+    bool doubled = false;
     const bool batch = batchmode_;
     batchmode_ = true; // the list is refilled once, at the end
     std::optional<JournalGroup> group(std::in_place, *folder_, journalgroup::kImport);
@@ -95,6 +96,11 @@ Outcome Inventory::import(const ImportPlan &plan)
         const bool isNew = step.list == ListChange::Appended;
         step.list = ListChange::None; // the list is refilled below
         step.status.reset();
+        // A record held more than once is said once for the whole import, below.
+        if (!step.notes.empty() && step.notes.front().text == kDetectedDouble) {
+            step.notes.erase(step.notes.begin());
+            doubled = true;
+        }
         out.then(std::move(step));
         if (refused) {
             // The store is no longer what the plan was made for: the rest is not added, what
@@ -109,6 +115,8 @@ Outcome Inventory::import(const ImportPlan &plan)
     }
     group.reset(); // on the disk before the window shows it done
     batchmode_ = batch;
+    if (doubled)
+        out.inform(importDoublesText(plan, categories_));
     out.refused = false;
     lastImport_ = std::move(added);
     out.then(refresh());

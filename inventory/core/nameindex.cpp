@@ -15,7 +15,8 @@ constexpr std::size_t kMinBuckets = 1024;
 constexpr char kNameEnd = '\x01'; // ends each name in the buffer; a part holding it is looked for name by name
 } // namespace
 
-NameIndex::NameIndex() : bucket_(kMinBuckets, 0), next_(kNodes, 0), prev_(kNodes, 0), hash_(kNodes, 0), member_(kNodes, 0)
+NameIndex::NameIndex()
+    : bucket_(kMinBuckets, 0), next_(kNodes, 0), prev_(kNodes, 0), hash_(kNodes, 0), member_(kNodes, 0)
 {
 }
 
@@ -25,7 +26,21 @@ std::uint32_t NameIndex::hashOf(std::string_view name)
     return static_cast<std::uint32_t>(h ^ (h >> 32));
 }
 
-void NameIndex::link(int slot, std::uint32_t hash)
+std::uint32_t NameIndex::keyHashOf(int category, std::string_view name, std::string_view description)
+{
+    // The description's hash turned by an odd multiplier, so that a name and a description
+    // that trade places do not collide; the category added to both.
+    const std::uint64_t h = nameHash(name) ^ (nameHash(description) * 0x9E3779B97F4A7C15ull) ^
+                            (static_cast<std::uint64_t>(category) + 1) * 0xC2B2AE3D27D4EB4Full;
+    return static_cast<std::uint32_t>(h ^ (h >> 32));
+}
+
+std::uint32_t NameIndex::keyHashOf(const CompStore &store, std::size_t slot) const
+{
+    return keyHashOf(store.category[slot], store.name[slot], store.description[slot]);
+}
+
+void NameIndex::link(int slot, std::uint32_t hash, std::uint32_t keyHash)
 {
     const auto s = static_cast<std::size_t>(slot);
     const std::uint32_t b = bucketOf(hash);
@@ -35,6 +50,8 @@ void NameIndex::link(int slot, std::uint32_t hash)
     if (bucket_[b] != 0)
         prev_[bucket_[b]] = static_cast<std::uint16_t>(slot);
     bucket_[b] = static_cast<std::uint16_t>(slot);
+    if (keysBuilt_)
+        linkKey(s, keyHash);
     member_[s] = 1;
     highest_ = std::max(highest_, s);
     ++size_;
@@ -46,12 +63,14 @@ void NameIndex::resize(std::size_t records)
     while (buckets < 2 * records)
         buckets *= 2;
     bucket_.assign(buckets, 0);
+    if (keysBuilt_)
+        keyBucket_.assign(buckets, 0);
     // Relinked from the last slot down, so that each chain runs in store order.
     const std::size_t members = size_;
     size_ = 0;
     for (std::size_t s = highest_; s >= 1 && size_ < members; --s)
         if (member_[s])
-            link(static_cast<int>(s), hash_[s]);
+            link(static_cast<int>(s), hash_[s], keysBuilt_ ? keyHash_[s] : 0);
 }
 
 void NameIndex::rebuild(const CompStore &store)
@@ -59,9 +78,10 @@ void NameIndex::rebuild(const CompStore &store)
     std::fill(member_.begin(), member_.begin() + static_cast<std::ptrdiff_t>(highest_ + 1), 0);
     highest_ = 0;
     size_ = 0;
+    keysBuilt_ = false; // built at the first lookup of a whole key
     resize(store.compcount);
     for (int s = store.compcount; s >= 1; --s)
-        link(s, hashOf(store.name[static_cast<std::size_t>(s)]));
+        link(s, hashOf(store.name[static_cast<std::size_t>(s)]), 0);
     partsStale_ = true;
 }
 
@@ -71,7 +91,8 @@ void NameIndex::insert(const CompStore &store, int slot)
         erase(slot);
     if (size_ + 1 > bucket_.size())
         resize(size_ + 1);
-    link(slot, hashOf(store.name[static_cast<std::size_t>(slot)]));
+    link(slot, hashOf(store.name[static_cast<std::size_t>(slot)]),
+         keysBuilt_ ? keyHashOf(store, static_cast<std::size_t>(slot)) : 0);
     partsStale_ = true;
 }
 
@@ -87,9 +108,51 @@ void NameIndex::erase(int slot)
         bucket_[bucketOf(hash_[s])] = n;
     if (n != 0)
         prev_[n] = p;
+    if (keysBuilt_)
+        unlinkKey(s);
     member_[s] = 0;
     --size_;
     partsStale_ = true;
+}
+
+void NameIndex::linkKey(std::size_t s, std::uint32_t keyHash) const
+{
+    const std::uint32_t k = bucketOf(keyHash);
+    keyHash_[s] = keyHash;
+    keyPrev_[s] = 0;
+    keyNext_[s] = keyBucket_[k];
+    if (keyBucket_[k] != 0)
+        keyPrev_[keyBucket_[k]] = static_cast<std::uint16_t>(s);
+    keyBucket_[k] = static_cast<std::uint16_t>(s);
+}
+
+void NameIndex::buildKeys(const CompStore &store) const
+{
+    if (keyNext_.empty()) { // allocated at the first use
+        keyNext_.assign(kNodes, 0);
+        keyPrev_.assign(kNodes, 0);
+        keyHash_.assign(kNodes, 0);
+    }
+    keyBucket_.assign(bucket_.size(), 0);
+    // From the last slot down, so that each chain runs in store order.
+    std::size_t linked = 0;
+    for (std::size_t s = highest_; s >= 1 && linked < size_; --s)
+        if (member_[s]) {
+            linkKey(s, keyHashOf(store, s));
+            ++linked;
+        }
+    keysBuilt_ = true;
+}
+
+void NameIndex::unlinkKey(std::size_t s)
+{
+    const std::uint16_t p = keyPrev_[s], n = keyNext_[s];
+    if (p != 0)
+        keyNext_[p] = n;
+    else
+        keyBucket_[bucketOf(keyHash_[s])] = n;
+    if (n != 0)
+        keyPrev_[n] = p;
 }
 
 void NameIndex::moved(const CompStore &store, int slot)
@@ -110,6 +173,18 @@ void NameIndex::moved(const CompStore &store, int slot)
         bucket_[bucketOf(hash_[from])] = static_cast<std::uint16_t>(slot);
     if (n != 0)
         prev_[n] = static_cast<std::uint16_t>(slot);
+    if (keysBuilt_) {
+        const std::uint16_t kp = keyPrev_[from], kn = keyNext_[from];
+        keyHash_[to] = keyHash_[from];
+        keyPrev_[to] = kp;
+        keyNext_[to] = kn;
+        if (kp != 0)
+            keyNext_[kp] = static_cast<std::uint16_t>(slot);
+        else
+            keyBucket_[bucketOf(keyHash_[from])] = static_cast<std::uint16_t>(slot);
+        if (kn != 0)
+            keyPrev_[kn] = static_cast<std::uint16_t>(slot);
+    }
     member_[from] = 0;
     member_[to] = 1;
     highest_ = std::max(highest_, to);
@@ -128,13 +203,30 @@ void NameIndex::find(const CompStore &store, std::string_view name, std::vector<
         std::sort(slots.begin(), slots.end());
 }
 
+void NameIndex::findKey(const CompStore &store, int category, std::string_view name, std::string_view description,
+                        std::vector<std::uint16_t> &slots) const
+{
+    slots.clear();
+    if (!keysBuilt_)
+        buildKeys(store);
+    const std::uint32_t h = keyHashOf(category, name, description);
+    for (std::uint16_t s = keyBucket_[bucketOf(h)]; s != 0; s = keyNext_[s])
+        if (keyHash_[s] == h && store.category[s] == category && store.name[s] == name &&
+            store.description[s] == description)
+            slots.push_back(s);
+    if (!std::is_sorted(slots.begin(), slots.end()))
+        std::sort(slots.begin(), slots.end());
+}
+
 int NameIndex::findRecord(const CompStore &store, int category, std::string_view name,
                           std::string_view description) const
 {
-    const std::uint32_t h = hashOf(name);
+    if (!keysBuilt_)
+        buildKeys(store);
+    const std::uint32_t h = keyHashOf(category, name, description);
     int first = 0;
-    for (std::uint16_t s = bucket_[bucketOf(h)]; s != 0; s = next_[s])
-        if (hash_[s] == h && store.category[s] == category && store.name[s] == name &&
+    for (std::uint16_t s = keyBucket_[bucketOf(h)]; s != 0; s = keyNext_[s])
+        if (keyHash_[s] == h && store.category[s] == category && store.name[s] == name &&
             store.description[s] == description && (first == 0 || s < first))
             first = s;
     return first;
@@ -202,6 +294,17 @@ bool NameIndex::consistent(const CompStore &store) const
         }
     if (linked != size_)
         return false;
+    if (keysBuilt_) { // the whole keys, once built
+        linked = 0;
+        for (std::uint32_t b = 0; b < keyBucket_.size(); ++b)
+            for (std::uint16_t s = keyBucket_[b], p = 0; s != 0; p = s, s = keyNext_[s]) {
+                if (s > store.compcount || !member_[s] || keyPrev_[s] != p || bucketOf(keyHash_[s]) != b ||
+                    keyHash_[s] != keyHashOf(store, s) || ++linked > size_)
+                    return false;
+            }
+        if (linked != size_)
+            return false;
+    }
     for (int s = 1; s <= store.compcount; ++s) {
         find(store, store.name[static_cast<std::size_t>(s)], found);
         if (!std::binary_search(found.begin(), found.end(), static_cast<std::uint16_t>(s)))

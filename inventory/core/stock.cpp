@@ -4,6 +4,8 @@
 #include "nameindex.h"
 #include "valuecache.h"
 
+#include <cstring>
+
 namespace vosk {
 
 std::string unstorableText(const std::string &text)
@@ -26,8 +28,12 @@ void lookUp(const CompStore &store, const NameIndex *names, int category, std::s
             view.viewlist[++count] = static_cast<uint16_t>(s);
     };
     if (names) {
+        // The whole key's chain when the description is known, else the name's.
         thread_local std::vector<uint16_t> named;
-        names->find(store, name, named);
+        if (description)
+            names->findKey(store, category, name, *description, named);
+        else
+            names->find(store, name, named);
         for (const uint16_t s : named)
             consider(s);
     } else {
@@ -35,6 +41,26 @@ void lookUp(const CompStore &store, const NameIndex *names, int category, std::s
             consider(s);
     }
     view.viewcount = count;
+}
+
+// The first record of quantity 0 at or before `upTo` (which holds 0), four slots at a time:
+// a take that empties a record removes the first empty record of the store, as dropempty
+// does, and the one just emptied is that one unless the file brought empty records before it.
+int firstEmpty(const CompStore &store, int upTo)
+{
+    const uint16_t *q = store.quantity.data();
+    int s = 1;
+    for (; s + 3 <= upTo; s += 4) {
+        uint64_t four;
+        std::memcpy(&four, q + s, 8);
+        // A lane of 16 zero bits makes its top bit set here (the classic zero-lane test).
+        if (((four - 0x0001000100010001ull) & ~four & 0x8000800080008000ull) != 0)
+            break;
+    }
+    for (; s <= upTo; ++s)
+        if (q[s] == 0)
+            return s;
+    return upTo;
 }
 
 } // namespace
@@ -85,8 +111,10 @@ StockResult changeStock(CompStore &store, ViewList &view, const StockKey &key, i
             return refuse(why);
 
     findRecords(store, indexes ? &indexes->names : nullptr, key, view);
-    if (view.viewcount > 1)
-        r.messages.push_back("Detected double");
+    if (view.viewcount > 1) {
+        r.doubled = true;
+        r.messages.push_back(kDetectedDouble);
+    }
     const int slot = view.viewcount > 0 ? view.viewlist[1] : 0;
 
     if (take) {
@@ -106,7 +134,7 @@ StockResult changeStock(CompStore &store, ViewList &view, const StockKey &key, i
         store.setQuantity(slot, static_cast<uint16_t>(rest));
         if (rest == 0) {
             if (indexes)
-                dropemptyIndexed(store, indexes->names, indexes->values);
+                removeIndexed(store, indexes->names, indexes->values, firstEmpty(store, slot));
             else
                 store.dropempty();
         }

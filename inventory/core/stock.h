@@ -17,9 +17,15 @@ struct StockKey {
     std::string description;
 };
 
+// Said before the outcome of a change when the store holds its record more than once.
+constexpr const char *kDetectedDouble = "Detected double";
+
 struct StockResult {
-    // Shown to the user in this order; "Detected double" may precede any outcome.
+    // Shown to the user in this order; kDetectedDouble may precede any outcome.
     std::vector<std::string> messages;
+    // The store holds the record more than once (the first one changed): messages begin
+    // with kDetectedDouble.
+    bool doubled = false;
     // Refused before anything changed (the reason is the last message).
     bool refused = false;
     // Slot of a record created by this change, 0 when none.

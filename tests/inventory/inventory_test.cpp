@@ -285,6 +285,22 @@ TEST(Inventory, ImportIsOneStepThatUndoTakesBackExactly)
     EXPECT_EQ(f.mainFile(), before);
 }
 
+// A store with twins (the same category, name and description twice): the import's summary
+// says so in one note, however many rows add to them.
+TEST(Inventory, AnImportIntoTwinsSaysSoOnce)
+{
+    Folder f("9|КТ315|3|npn\r\n9|КТ315|1|npn\r\n9|КТ361|1| \r\n9|КТ361|1| \r\n");
+    Inventory inv(f.dir.datapath(), f.messages);
+    inv.open();
+    f.dir.write("in.csv", "category,name,quantity,description\r\n9,\xD0\x9A\xD0\xA2" "315,1,npn\r\n"
+                          "9,\xD0\x9A\xD0\xA2" "361,2,\r\n9,\xD0\x9A\xD0\xA2" "315,1,npn\r\n");
+    const Outcome done = inv.import(inv.planImportFile(f.dir.file("in.csv")));
+    ASSERT_EQ(done.notes.size(), 1u);
+    EXPECT_NE(done.notes[0].text.find(T("строк таких: 2.")), std::string::npos);
+    EXPECT_EQ(inv.store().quantity[1], 5);
+    EXPECT_EQ(inv.store().quantity[3], 3);
+}
+
 TEST(Inventory, ExportWritesTheRowsOnScreenOrTheWholeStore)
 {
     Folder f("2|4,7К|5|a\r\n9|КТ315|3|npn\r\n");

@@ -299,3 +299,47 @@ TEST(CsvImport, ControlBytesMakeNoNewRecordButAnOldRecordHoldingThemStaysUsable)
     EXPECT_EQ(changeStock(store, view, makeStockKey(8, "old\tone", ""), 3, true).moved, 3u);
     EXPECT_EQ(store.compcount, 0);
 }
+
+// A store holding records more than once: each entry that adds to such a record is counted
+// and the first ones named, once for the whole import, not one "Detected double" per entry.
+TEST(CsvImport, RecordsHeldMoreThanOnceAreCountedAndNamedOnce)
+{
+    const auto cats = test::smallCategories();
+    CompStore store;
+    for (int k = 0; k < 3; ++k)
+        store.append(8, "KD1", 1, "a");
+    store.append(8, "KD1", 1, "b"); // another description: no twin
+    store.append(8, "KD2", 1, " ");
+    store.append(8, "KD2", 1, " ");
+    for (int k = 0; k < 30; ++k) { // many twins: only the first are named
+        store.append(8, "T" + std::to_string(k), 1, " ");
+        store.append(8, "T" + std::to_string(k), 1, " ");
+    }
+    std::string csv = "category,name,quantity,description\r\n8,KD1,2,a\r\n8,KD1,1,b\r\n8,KD2,5,\r\n8,KD3,1,\r\n8,KD1,1,a\r\n";
+    for (int k = 0; k < 30; ++k)
+        csv += "8,T" + std::to_string(k) + ",1,\r\n";
+    const ImportPlan plan = planImport(store, cats, csv);
+    ASSERT_TRUE(plan.usable());
+    EXPECT_EQ(plan.doubles, 32u); // KD1 a (two rows, one entry), KD2, T0..T29
+    ASSERT_EQ(plan.doubled.size(), ImportPlan::kListedDoubles);
+    EXPECT_EQ(plan.entries[plan.doubled[0]].key.name, "KD1");
+    EXPECT_EQ(plan.entries[plan.doubled[1]].key.name, "KD2");
+    const std::string text = u8(importDoublesText(plan, cats));
+    EXPECT_NE(text.find("строк таких: 32."), std::string::npos) << text;
+    EXPECT_NE(text.find("«KD1» (Диоды, a)"), std::string::npos) << text;
+    EXPECT_NE(text.find("«KD2» (Диоды)"), std::string::npos) << text;
+    EXPECT_NE(text.find("и еще 22"), std::string::npos) << text;
+    EXPECT_EQ(text.find("KD3"), std::string::npos) << text;
+
+    const ImportOutcome done = applyImport(store, plan);
+    EXPECT_TRUE(done.complete);
+    EXPECT_EQ(done.doubles, 32u);
+    EXPECT_TRUE(done.messages.empty()); // no "Detected double" per entry
+    EXPECT_EQ(store.quantity[1], 4);    // the first twin gets the parts
+    EXPECT_EQ(store.quantity[2], 1);
+    EXPECT_EQ(store.quantity[5], 6);
+
+    CompStore single;
+    single.append(8, "KD1", 1, "a");
+    EXPECT_EQ(importDoublesText(planImport(single, cats, csv), cats), "");
+}

@@ -4,6 +4,7 @@
 #include "filter.h"
 #include "nameindex.h"
 #include "nominal.h"
+#include "stock.h"
 #include "valuecache.h"
 
 #include <algorithm>
@@ -211,4 +212,54 @@ TEST(StoreIndexes, GrowWithTheStoreAndForgetWhatItHeld)
     EXPECT_TRUE(names->consistent(*store));
     for (int s = 1; s <= CompStore::kSlots; ++s)
         ASSERT_EQ(values->state(s) == ValueCache::State::None, s > 10 || store->category[s] == 9) << s;
+}
+
+// The changing path through the indexes does what it does by looking at every record: the
+// same record found (by the whole key, duplicates included, lowest slot first), the same
+// record removed when a take empties one (the first empty record of the store, which may be
+// one the file brought with quantity 0), the same messages.
+TEST(StoreIndexes, ChangeStockThroughTheIndexesEqualsTheScan)
+{
+    std::mt19937 rng(1414);
+    auto pick = [&](int n) { return static_cast<int>(rng() % static_cast<unsigned>(n)); };
+    const char *const descriptions[] = {"d", "e", " ", "", "d "};
+    auto plain = std::make_unique<CompStore>();
+    for (int k = 0; k < 200; ++k) // duplicates and empty records, as a file may hold them
+        plain->append(static_cast<std::uint16_t>(pick(4)), cp1251(kNames[pick(6)]), static_cast<std::uint16_t>(pick(4)),
+                      descriptions[pick(5)]);
+    auto indexed = std::make_unique<CompStore>(*plain);
+    auto names = std::make_unique<NameIndex>();
+    auto values = std::make_unique<ValueCache>();
+    names->rebuild(*indexed);
+    values->rebuild(*indexed);
+    StoreIndexes indexes{*names, *values};
+    ViewList a, b;
+    int removals = 0, doubles = 0;
+    for (int step = 0; step < 4000; ++step) {
+        const StockKey key{pick(4), cp1251(kNames[pick(6)]), descriptions[pick(5)]};
+        const bool take = pick(2) == 0;
+        const int amount = 1 + pick(3);
+        const int before = plain->compcount;
+        const StockResult r1 = changeStock(*plain, a, key, amount, take);
+        const StockResult r2 = changeStock(*indexed, b, key, amount, take, &indexes);
+        ASSERT_EQ(r1.messages, r2.messages) << step;
+        ASSERT_EQ(r1.moved, r2.moved) << step;
+        ASSERT_EQ(r1.createdSlot, r2.createdSlot) << step;
+        ASSERT_EQ(plain->compcount, indexed->compcount) << step;
+        for (int s = 1; s <= plain->compcount; ++s)
+            ASSERT_TRUE(plain->category[s] == indexed->category[s] && plain->name[s] == indexed->name[s] &&
+                        plain->quantity[s] == indexed->quantity[s] && plain->description[s] == indexed->description[s])
+                << step << " slot " << s;
+        ASSERT_TRUE(names->consistent(*indexed)) << step;
+        removals += plain->compcount < before;
+        doubles += !r1.messages.empty() && r1.messages.front() == "Detected double";
+        if (step % 500 == 0) // records the file brought empty, anywhere in the store
+            for (int k = 0; k < 3; ++k) {
+                const int s = 1 + pick(plain->compcount);
+                plain->setQuantity(s, 0);
+                indexed->setQuantity(s, 0);
+            }
+    }
+    EXPECT_GT(removals, 200);
+    EXPECT_GT(doubles, 50);
 }
