@@ -56,8 +56,10 @@ check "the record now holds 9" bash -c "'$CLI' --folder empty list --category 2 
 
 # The bundled bill of materials against the bundled stock: one row short, one missing.
 check "bom: exit 1 (something short)" status 1 "$CLI" --folder src bom "$DATA/kicad/amplifier-bom.csv"
-bom=$OUT/last.out
-check "bom: 16 rows and the summary" test "$(wc -l <"$bom")" -eq 17
+bom=$OUT/bom.out
+cp "$OUT/last.out" "$bom"
+cp "$OUT/last.err" "$OUT/bom.err"
+check "bom: 16 rows on stdout, the summary on stderr" test "$(wc -l <"$bom")" -eq 16
 check "bom: КТ603Б yellow, one short" grep -q $'^yellow\tТранзисторы биполярные\tКТ603Б\tнадо 3\tне хватает 1\tнайдено 1\tQ3-Q5$' "$bom"
 check "bom: the connector red" grep -q $'^red\tПрочее\tConn_01x03\tнадо 1\tне хватает 1\tнайдено 0\tJ1$' "$bom"
 check "bom: 0.1uF found among film capacitors" grep -q $'^green\tКонденсаторы пленочные\t0,1мкф\tнадо 1\t' "$bom"
@@ -73,7 +75,7 @@ if command -v script >/dev/null; then
   NO_COLOR=1 TERM=xterm script -qec "'$CLI' --folder src bom '$DATA/kicad/amplifier-bom.csv'" /dev/null >tty-plain.out
   check "bom: NO_COLOR on a terminal" bash -c "grep -q \$'^yellow' tty-plain.out && ! grep -q \$'\\x1b' tty-plain.out"
 fi
-check "bom: summary" grep -q 'хватает: 14, мало: 1, нет: 1; не распознано: 0; не ставятся (DNP): 1' "$bom"
+check "bom: summary" grep -q 'хватает: 14, мало: 1, нет: 1; не распознано: 0; не ставятся (DNP): 1' "$OUT/bom.err"
 printf '"Refs","Value","Qty"\n"R1","10k","1"\n' >short.csv
 check "bom: everything in stock gives 0" status 0 "$CLI" --folder src bom short.csv
 printf 'nothing here\n' >bad.csv
@@ -134,6 +136,56 @@ check "help in English" bash -c "LANG=C.UTF-8 LC_ALL= '$CLI' --help | grep -q '^
 check "help in Russian" bash -c "LC_ALL=ru_RU.UTF-8 '$CLI' --help | grep -q '^Использование: voskbase-cli'"
 check "no command: 2" status 2 "$CLI"
 check "unknown command: 2" status 2 "$CLI" --folder src frobnicate
+
+# The conventions scripts rely on.
+records=$(tr -cd '\n' <"$DATA/main.dat" | wc -c)
+check "--version" bash -c "'$CLI' --version | grep -qx 'voskbase-cli [0-9][0-9.]*'"
+check "a usage error: 2" status 2 "$CLI" --folder src list --frobnicate
+check "a usage error is one line and the hint" bash -c "test \$(wc -l <'$OUT/last.err') -eq 2 && tail -n1 '$OUT/last.err' | grep -q 'voskbase-cli --help' && test ! -s '$OUT/last.out'"
+check "an option of another command: 2 and that command's hint" status 2 "$CLI" --folder src list --partial
+check "the hint names the command" grep -q 'voskbase-cli list --help' "$OUT/last.err"
+check "COMMAND --help: that command only" bash -c "'$CLI' take --help >'$OUT/h' && grep -q '^Usage: voskbase-cli .*take CATEGORY' '$OUT/h' && ! grep -q 'import' '$OUT/h'"
+check "list: a line per record on stdout" test "$("$CLI" --folder src list 2>/dev/null | wc -l)" -eq "$records"
+check "list --tsv: the header and a line per record" bash -c "'$CLI' --folder src list --tsv 2>/dev/null >'$OUT/l.tsv' && head -n1 '$OUT/l.tsv' | grep -qx \$'category\tcategory_name\tname\tquantity\tdescription' && test \$(wc -l <'$OUT/l.tsv') -eq $((records + 1))"
+check "list --json: an object a record" bash -c "'$CLI' --folder src list --json 2>/dev/null >'$OUT/l.json' && test \$(wc -l <'$OUT/l.json') -eq $records"
+check "list --json: the fields" grep -qx '{"category":11,"category_name":"Транзисторы биполярные","name":"КТ603Б","quantity":2,"description":"npn"}' "$OUT/l.json"
+if command -v python3 >/dev/null; then
+  check "list --json parses" python3 -c 'import json,sys; [json.loads(l) for l in open(sys.argv[1])]' "$OUT/l.json"
+fi
+check "bom --json and - for stdin" bash -c "'$CLI' --folder src bom --json - <'$DATA/kicad/amplifier-bom.csv' 2>/dev/null | grep -q '\"status\":\"yellow\",\"category_name\":\"Транзисторы биполярные\",\"name\":\"КТ603Б\",\"needed\":3,\"short\":1,\"found\":1,'"
+check "check --json: the unreadable line" bash -c "'$CLI' --folder broken check --json 2>/dev/null | grep -q '\"file\":\"main.dat\",\"line\":$((records + 2)),\"problem\":\"unreadable_line\"'"
+cp -r "$DATA" stdin
+check "import - reads stdin" bash -c "'$CLI' --folder stdin import --dry-run --json - <'$OUT/rows.csv' >'$OUT/plan.json' 2>/dev/null; test \$? -eq 1"
+check "import --dry-run --json: the merge" grep -q '"line":3,"action":"merge","category":2,.*"quantity":3,"before":6,"after":9' "$OUT/plan.json"
+check "import --dry-run --json: the refused row" grep -q '"line":2,"action":"refused","reason":' "$OUT/plan.json"
+
+# A take is all or nothing.
+before=$(sha1sum <stdin/main.dat)
+check "take more than there is: 1" status 1 "$CLI" --folder stdin take 11 КТ603Б 3
+check "the shortfall named" grep -q 'Не хватает 1 детали: КТ603Б npn (есть 2, нужно 3)' "$OUT/last.err"
+check "and nothing taken" test "$(sha1sum <stdin/main.dat)" = "$before"
+check "--partial takes what there is (exit 1)" status 1 "$CLI" --folder stdin take --partial 11 КТ603Б 3
+check "--partial: the record is gone" test -z "$("$CLI" --folder stdin list --find КТ603Б --exact 2>/dev/null)"
+
+# A read while the program holds changes in its journal shows them, never writing.
+cp -r "$DATA" open
+if command -v python3 >/dev/null; then
+  python3 - open <<'PY'
+import sys, zlib
+folder = sys.argv[1]
+main = open(folder + '/main.dat', 'rb').read()
+def line(body):
+    return body + b'%08x\r\n' % zlib.crc32(body)
+j = line(b'J\x011\x01%d\x01%08x\x01' % (len(main), zlib.crc32(main)))
+j += line(b'+\x0111\x01' + 'КТ315Б'.encode('cp1251') + b'\x0110\x01npn\x01')
+open(folder + '/main.jnl', 'wb').write(j)
+PY
+  snap=$(snapshot open)
+  check "list applies the waiting journal" bash -c "'$CLI' --folder open list --find КТ315Б --exact 2>'$OUT/j.err' | grep -q \$'\tКТ315Б\t40\tnpn'"
+  check "and says so" grep -q 'Учтены изменения из журнала main.jnl' "$OUT/j.err"
+  check "check: 1 while changes wait in the journal" status 1 "$CLI" --folder open check
+  check "reads wrote nothing" test "$(snapshot open)" = "$snap"
+fi
 
 echo "$passed passed, $failed failed"
 exit $((failed > 0))
