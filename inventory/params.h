@@ -79,6 +79,9 @@ public:
     enum class FileUse { ExportList, ExportAll, ImportCsv, LoadBom };
     std::function<QString(FileUse use)> chooseFile;
     std::function<bool(const ImportPlan &plan)> previewImport;
+    // What each column of a table holds, asked when its header does not say (the plan holds
+    // the header and the first rows); nothing when cancelled.
+    std::function<std::optional<std::vector<ImportField>>(const ImportPlan &plan)> chooseColumns;
 
 public Q_SLOTS:
     // Handlers a user's action runs, named after their controls and events.
@@ -211,6 +214,7 @@ private:
     void loadbomClick();
     QString fileDialog(FileUse use);
     bool importDialog(const ImportPlan &plan);
+    std::optional<std::vector<ImportField>> columnsDialog(const ImportPlan &plan);
 
     // --- the highlight of the input controls
     void watchHighlightedControls();

@@ -5,10 +5,14 @@
 #include "binlist.h"
 #include "codec.h"
 #include "controls.h"
+#include "importcolumns.h"
 #include "messages.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QComboBox>
+#include <QScreen>
+#include <QStyle>
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QFile>
@@ -28,6 +32,24 @@ namespace {
 constexpr size_t kPreviewRows = 5000;
 
 std::string pathBytes(const QString &path) { return QFile::encodeName(path).toStdString(); }
+
+// A dialog around a table opens wide enough for every column of the table, at least 640 × 400,
+// and never larger than the screen's free area (the table scrolls inside it then).
+void fitToTable(QDialog &dialog, const QTableWidget &table)
+{
+    const QScreen *screen = dialog.screen() ? dialog.screen() : QGuiApplication::primaryScreen();
+    const QRect free = screen->availableGeometry();
+    int width = table.verticalHeader()->isVisible() ? table.verticalHeader()->sizeHint().width() : 0;
+    for (int c = 0; c < table.columnCount(); ++c)
+        width += table.columnWidth(c);
+    width += 2 * table.frameWidth() + table.style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    const QMargins margins = dialog.layout()->contentsMargins();
+    width += margins.left() + margins.right();
+    // The window's frame lies outside the dialog's own size.
+    constexpr int kFrame = 16, kTitle = 48;
+    dialog.resize(std::min(std::max(width, 640), free.width() - kFrame),
+                  std::min(std::max(dialog.sizeHint().height(), 400), free.height() - kTitle));
+}
 
 } // namespace
 
@@ -53,6 +75,7 @@ void Tbase::buildIoControls()
 
     chooseFile = [this](FileUse use) { return fileDialog(use); };
     previewImport = [this](const ImportPlan &plan) { return importDialog(plan); };
+    chooseColumns = [this](const ImportPlan &plan) { return columnsDialog(plan); };
 }
 
 void Tbase::listMenuRequested(const QPoint &pos)
@@ -63,7 +86,7 @@ void Tbase::listMenuRequested(const QPoint &pos)
 
 QString Tbase::fileDialog(FileUse use)
 {
-    const QString csv = tr8("Таблицы CSV (*.csv);;Все файлы (*)");
+    const QString csv = tr8("Таблицы CSV (*.csv *.txt *.tsv);;Все файлы (*)");
     switch (use) {
     case FileUse::ExportList:
         return QFileDialog::getSaveFileName(this, tr8("Экспорт списка в CSV"), tr8("список.csv"), csv);
@@ -92,11 +115,28 @@ void Tbase::importClick()
     if (path.isEmpty())
         return;
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    const ImportPlan plan = inventory_->planImportFile(pathBytes(path));
+    ImportPlan plan = inventory_->planImportFile(pathBytes(path));
     QApplication::restoreOverrideCursor();
+    if (plan.needsColumns) {
+        // The header does not say which column is which: the user's choice for this header
+        // the last time, else asked now (and remembered).
+        std::optional<std::vector<ImportField>> columns = rememberedColumns(plan.header);
+        if (!columns) {
+            columns = chooseColumns(plan);
+            if (!columns)
+                return;
+            rememberColumns(plan.header, *columns);
+        }
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        plan = inventory_->planImportFile(pathBytes(path), *columns);
+        QApplication::restoreOverrideCursor();
+    }
     // A file that cannot be read is refused by the import itself; a readable one is shown
-    // first, and nothing changes unless the user confirms.
+    // first, and nothing changes unless the user confirms, and agrees to leave the refused
+    // rows out (as the command line does only with --skip-refused).
     if (plan.usable() && !previewImport(plan))
+        return;
+    if (plan.usable() && plan.refusedCount && !messages_.confirm(plan.refusedQuestion()))
         return;
     QApplication::setOverrideCursor(Qt::WaitCursor);
     const Outcome done = changing().import(plan);
@@ -125,6 +165,8 @@ bool Tbase::importDialog(const ImportPlan &plan)
             .arg(plan.merges())
             .arg(plan.parts())
             .arg(plan.refusedCount);
+    if (plan.skippedCount())
+        summary += QLatin1Char(' ') + fromCp1251(plan.skippedSummary()) + QLatin1Char('.');
     if (plan.refusedCount)
         summary += QLatin1Char('\n') + tr8("Непринятые строки не будут добавлены; остальные будут.");
     counts->setText(summary);
@@ -138,7 +180,7 @@ bool Tbase::importDialog(const ImportPlan &plan)
                                       tr8("Количество"), tr8("Описание / причина")});
     table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     table->verticalHeader()->hide();
-    const size_t shown = std::min(kPreviewRows, plan.refused.size() + plan.entries.size());
+    const size_t shown = std::min(kPreviewRows, plan.refused.size() + plan.skipped.size() + plan.entries.size());
     table->setRowCount(static_cast<int>(shown));
     int row = 0;
     auto put = [&](int column, const QString &text) { table->setItem(row, column, new QTableWidgetItem(text)); };
@@ -150,6 +192,14 @@ bool Tbase::importDialog(const ImportPlan &plan)
         put(1, tr8("не принята"));
         put(5, fromCp1251(r.reason));
         table->item(row, 1)->setForeground(Qt::red);
+        ++row;
+    }
+    for (const ImportRefusal &r : plan.skipped) {
+        if (static_cast<size_t>(row) >= shown)
+            break;
+        put(0, QString::number(r.line));
+        put(1, tr8("пропущена"));
+        put(5, fromCp1251(r.reason));
         ++row;
     }
     for (const ImportEntry &e : plan.entries) {
@@ -165,7 +215,8 @@ bool Tbase::importDialog(const ImportPlan &plan)
     }
     table->resizeColumnsToContents();
     layout->addWidget(table);
-    if (shown < plan.refused.size() + plan.entries.size() || plan.refusedCount > plan.refused.size())
+    if (shown < plan.refused.size() + plan.skipped.size() + plan.entries.size() ||
+        plan.refusedCount > plan.refused.size() || plan.skippedCount() > plan.skipped.size())
         layout->addWidget(new QLabel(tr8("Показаны не все строки: итог выше."), &dialog));
 
     auto *buttons = new QDialogButtonBox(&dialog);
@@ -175,8 +226,58 @@ bool Tbase::importDialog(const ImportPlan &plan)
     connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
     layout->addWidget(buttons);
-    dialog.resize(640, 400);
+    fitToTable(dialog, *table);
     return dialog.exec() == QDialog::Accepted;
+}
+
+std::optional<std::vector<ImportField>> Tbase::columnsDialog(const ImportPlan &plan)
+{
+    QDialog dialog(this);
+    dialog.setObjectName(QStringLiteral("importcolumns"));
+    dialog.setWindowTitle(tr8("Импорт из CSV: столбцы"));
+    auto *layout = new QVBoxLayout(&dialog);
+    auto *why = new QLabel(fromCp1251(plan.fileError), &dialog);
+    why->setWordWrap(true);
+    layout->addWidget(why);
+    const int columns = static_cast<int>(plan.header.size());
+    auto *table = new QTableWidget(static_cast<int>(plan.sample.size()) + 1, columns, &dialog);
+    table->setObjectName(QStringLiteral("columnrows"));
+    table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    static const std::pair<ImportField, const char *> fields[] = {
+        {ImportField::Name, "название"},           {ImportField::Quantity, "количество"},
+        {ImportField::Description, "описание"},    {ImportField::Category, "раздел"},
+        {ImportField::CategoryName, "название раздела"}, {ImportField::Ignore, "не использовать"},
+    };
+    std::vector<QComboBox *> choosers;
+    for (int c = 0; c < columns; ++c) {
+        table->setHorizontalHeaderItem(c, new QTableWidgetItem(fromCp1251(plan.header[static_cast<size_t>(c)])));
+        auto *box = new QComboBox(table);
+        box->setObjectName(QStringLiteral("column%1").arg(c));
+        for (const auto &[field, caption] : fields)
+            box->addItem(tr8(caption), static_cast<int>(field));
+        // What the header said, where it said anything.
+        const ImportField guess = static_cast<size_t>(c) < plan.columns.size() ? plan.columns[static_cast<size_t>(c)]
+                                                                               : ImportField::Ignore;
+        box->setCurrentIndex(box->findData(static_cast<int>(guess)));
+        table->setCellWidget(0, c, box);
+        choosers.push_back(box);
+        for (size_t r = 0; r < plan.sample.size(); ++r)
+            if (static_cast<size_t>(c) < plan.sample[r].size())
+                table->setItem(static_cast<int>(r) + 1, c, new QTableWidgetItem(fromCp1251(plan.sample[r][static_cast<size_t>(c)])));
+    }
+    table->resizeColumnsToContents();
+    layout->addWidget(table);
+    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
+    connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+    layout->addWidget(buttons);
+    fitToTable(dialog, *table);
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    std::vector<ImportField> chosen;
+    for (QComboBox *box : choosers)
+        chosen.push_back(static_cast<ImportField>(box->currentData().toInt()));
+    return chosen;
 }
 
 void Tbase::loadbomClick()

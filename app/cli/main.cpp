@@ -408,7 +408,18 @@ int importCommand(const QCommandLineParser &p, const QStringList &args, const st
         }
     }
     std::istream &in = fromStdin ? std::cin : file;
-    CsvImporter importer(b->store, b->categories);
+    std::vector<ImportField> columns;
+    if (p.isSet("columns"))
+        for (const QString &word : p.value("columns").split(',')) {
+            const auto field = importFieldOfWord(word.trimmed().toStdString());
+            if (!field) {
+                errLine(t("--columns: «") + pathForMessage(word.toStdString()) +
+                        t("» не поле; поля: name, quantity, description, category, category_name, ignore."));
+                return kBadInput;
+            }
+            columns.push_back(*field);
+        }
+    CsvImporter importer(b->store, b->categories, columns);
     std::string chunk(1 << 20, '\0');
     while (in) {
         in.read(chunk.data(), static_cast<std::streamsize>(chunk.size()));
@@ -421,6 +432,13 @@ int importCommand(const QCommandLineParser &p, const QStringList &args, const st
     const ImportPlan plan = importer.finish();
     if (!plan.usable()) {
         errLine(plan.fileError + t(" Ничего не изменено."));
+        if (plan.needsColumns) {
+            std::string header;
+            for (size_t k = 0; k < plan.header.size(); ++k)
+                header += (k ? ", " : "") + std::to_string(k + 1) + t(" «") + plan.header[k] + t("»");
+            errLine(t("Столбцы: ") + header + t(". Укажите их по порядку, например --columns ") +
+                    t("category,name,quantity,description (ignore — пропустить столбец)."));
+        }
         return kBadInput;
     }
     if (p.isSet("json"))
@@ -429,7 +447,8 @@ int importCommand(const QCommandLineParser &p, const QStringList &args, const st
         printPlan(plan);
     errLine(t("Строк: ") + std::to_string(plan.rowsRead) + t("; новых записей: ") + std::to_string(plan.adds()) +
             t(", дополнить записей: ") + std::to_string(plan.merges()) + t(", деталей: ") +
-            std::to_string(plan.parts()) + t("; не принято строк: ") + std::to_string(plan.refusedCount) + ".");
+            std::to_string(plan.parts()) + t("; не принято строк: ") + std::to_string(plan.refusedCount) +
+            (plan.skippedCount() ? "; " + plan.skippedSummary() : std::string()) + ".");
     if (dryRun)
         return plan.refusedCount ? kRefused : kDone;
     if (plan.refusedCount && !p.isSet("skip-refused")) {
@@ -491,6 +510,9 @@ void printPlanJson(const Base &b, const ImportPlan &plan)
                    stdout);
     for (const ImportRefusal &r : plan.refused)
         std::fputs(JsonLine().number("line", r.line).text("action", "refused").text("reason", r.reason).done().c_str(),
+                   stdout);
+    for (const ImportRefusal &r : plan.skipped)
+        std::fputs(JsonLine().number("line", r.line).text("action", "skipped").text("reason", r.reason).done().c_str(),
                    stdout);
 }
 
@@ -677,6 +699,7 @@ int run(int argc, char **argv)
     p.addOption({"json", tr("JSON, объект на строку", "JSON, an object a line")});
     p.addOption({"tsv", tr("TSV с заголовком", "TSV with a header")});
     p.addOption({"partial", tr("забрать, сколько есть", "take what there is")});
+    p.addOption({"columns", tr("поля столбцов по порядку", "the columns' fields in order"), tr("ПОЛЯ", "FIELDS")});
     p.addPositionalArgument("command", tr("команда", "command"));
 
     // A usage error: one line and where the help is, never the whole help.
@@ -711,7 +734,7 @@ int run(int argc, char **argv)
         {"export", {"category", "find", "exact", "value", "all"}},
         {"add", {}},
         {"take", {"partial"}},
-        {"import", {"dry-run", "skip-refused", "json"}},
+        {"import", {"dry-run", "skip-refused", "json", "columns"}},
         {"bom", {"json"}},
         {"check", {"json"}},
     };

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -18,6 +19,13 @@ std::string exportCsv(const CompStore &store, const std::vector<std::string> &ca
 // Every record of the store in store order.
 std::vector<uint16_t> allSlots(const CompStore &store);
 
+// What a column of a table holds, as the header says or the user chose.
+enum class ImportField { Category, CategoryName, Name, Quantity, Description, Ignore };
+// The field's word in the command line (`--columns`) and in settings: category,
+// category_name, name, quantity, description, ignore.
+const char *importFieldWord(ImportField field);
+std::optional<ImportField> importFieldOfWord(std::string_view word);
+
 // What an import would do, worked out before anything changes.
 struct ImportEntry {
     int64_t line = 0;      // the first row of the file with this key
@@ -28,7 +36,8 @@ struct ImportEntry {
     uint16_t before = 0;   // its quantity now
 };
 struct ImportRefusal {
-    int64_t line = 0; // 1-based line of the file where the row starts
+    int64_t line = 0; // the spreadsheet's row number (the header is row 1; a quoted cell with
+                      // a line break is one row)
     std::string reason;
 };
 struct ImportPlan {
@@ -36,7 +45,19 @@ struct ImportPlan {
     std::vector<ImportEntry> entries;  // new records in the order they will be appended
     std::vector<ImportRefusal> refused; // the first kListedRefusals refused rows
     uint64_t refusedCount = 0;
-    uint64_t rowsRead = 0;             // data rows, the header not counted
+    uint64_t rowsRead = 0;             // rows of the sheet under the header, blank ones too
+    // Rows that are no parts, skipped: blank rows, totals («Итого», «Всего»), headings inside
+    // the sheet (one cell filled, or the header again). Listed like the refused rows.
+    uint64_t skippedBlank = 0, skippedTotal = 0, skippedHeading = 0;
+    std::string totalText;              // the first total row's word, as written
+    std::vector<ImportRefusal> skipped; // the first kListedRefusals of them, with why
+    // The header as read (code page 1251) and what each column was taken for.
+    std::vector<std::string> header;
+    std::vector<ImportField> columns;
+    // The header does not say which column is which (two columns for one field, or a needed
+    // field missing): nothing is planned; `sample` holds the first rows for the user to choose.
+    bool needsColumns = false;
+    std::vector<std::vector<std::string>> sample;
     // Set when the file as a whole cannot be read (empty, broken quoting, no usable columns):
     // then nothing is imported at all.
     std::string fileError;
@@ -47,19 +68,31 @@ struct ImportPlan {
     size_t adds() const;
     size_t merges() const;
     uint64_t parts() const;
+    uint64_t skippedCount() const { return skippedBlank + skippedTotal + skippedHeading; }
+    // Rows that become entries (summed or not): neither refused nor skipped.
+    uint64_t acceptedRows() const { return rowsRead - refusedCount - skippedCount(); }
+    // «пропущено: 2 пустые строки, 1 строка «Итого»», empty when nothing was skipped.
+    std::string skippedSummary() const;
+    // Asked before a plan with refused rows is imported without them («Импортировать 58 строк
+    // без 3 отклонённых?»); empty when no row was refused.
+    std::string refusedQuestion() const;
 };
 
 // Reads a CSV file piece by piece (any size: memory stays bounded by the store, not the
 // file) and plans what adding its rows would do to this store. The store is not touched.
-// Columns by header name in any order (category, category_name, name, quantity, description;
-// also the Russian words); the category by number or by name; `,` or `;` as separator; each
-// row in UTF-8 or in code page 1251 (a UTF-8 BOM makes the whole file UTF-8). Every row passes
+// Columns by header name in any order, the usual English and Russian words with case, blanks
+// and punctuation free («Наименование», «Кол-во», «Примечание», «Раздел», «qty»…), or as
+// `columns` says (one field a column of the header); the category by number or by name; `,`,
+// `;` or tab as separator; each row in UTF-8 or in code page 1251 (a UTF-8 BOM makes the whole
+// file UTF-8). A spreadsheet file itself (.xlsx, .ods, .xls) or UTF-16 text is refused with
+// what it is and how to save it as CSV. Every row passes
 // the rules of typing: the category must exist, the name is made canonical in the value
 // categories, the quantity is 1..65535 and no record may pass 65535 parts, the store holds at
 // most 65535 records, control bytes and text the code page lacks are refused.
 class CsvImporter {
 public:
-    CsvImporter(const CompStore &store, const std::vector<std::string> &categories);
+    CsvImporter(const CompStore &store, const std::vector<std::string> &categories,
+                std::vector<ImportField> columns = {});
     ~CsvImporter();
     CsvImporter(const CsvImporter &) = delete;
     CsvImporter &operator=(const CsvImporter &) = delete;
@@ -73,7 +106,8 @@ private:
     std::unique_ptr<State> s_;
 };
 
-ImportPlan planImport(const CompStore &store, const std::vector<std::string> &categories, std::string_view bytes);
+ImportPlan planImport(const CompStore &store, const std::vector<std::string> &categories, std::string_view bytes,
+                      std::vector<ImportField> columns = {});
 
 struct ImportOutcome {
     std::vector<std::string> messages; // what changeStock said, in order

@@ -202,7 +202,8 @@ public:
     Outcome exportCsv(const std::string &path, bool all) const;
     // Reads a CSV file piece by piece and plans its import; nothing changes. A path that is
     // no regular file or cannot be read gives a plan with its file error.
-    ImportPlan planImportFile(const std::string &path) const;
+    // `columns`: what each column holds, when the user said so (else the header says it).
+    ImportPlan planImportFile(const std::string &path, std::vector<ImportField> columns = {}) const;
     // Adds a plan's entries one by one through the changing path, as one step that
     // undoImport takes back until the inventory closes.
     Outcome import(const ImportPlan &plan);

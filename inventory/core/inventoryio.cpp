@@ -86,7 +86,7 @@ Outcome Inventory::exportCsv(const std::string &path, bool all) const
     return out;
 }
 
-ImportPlan Inventory::planImportFile(const std::string &path) const
+ImportPlan Inventory::planImportFile(const std::string &path, std::vector<ImportField> columns) const
 {
     ImportPlan failed;
     failed.fileError = notARegularFile(path);
@@ -98,7 +98,7 @@ ImportPlan Inventory::planImportFile(const std::string &path) const
         return failed;
     }
     // Piece by piece: a file of any size costs memory only for what the plan keeps.
-    CsvImporter importer(store_, categories_);
+    CsvImporter importer(store_, categories_, std::move(columns));
     std::string chunk(1u << 20, '\0');
     while (in) {
         in.read(chunk.data(), static_cast<std::streamsize>(chunk.size()));

@@ -144,7 +144,7 @@ check "a usage error: 2" status 2 "$CLI" --folder src list --frobnicate
 check "a usage error is one line and the hint" bash -c "test \$(wc -l <'$OUT/last.err') -eq 2 && tail -n1 '$OUT/last.err' | grep -q 'voskbase-cli --help' && test ! -s '$OUT/last.out'"
 check "an option of another command: 2 and that command's hint" status 2 "$CLI" --folder src list --partial
 check "the hint names the command" grep -q 'voskbase-cli list --help' "$OUT/last.err"
-check "COMMAND --help: that command only" bash -c "'$CLI' take --help >'$OUT/h' && grep -q '^Usage: voskbase-cli .*take CATEGORY' '$OUT/h' && ! grep -q 'import' '$OUT/h'"
+check "COMMAND --help: that command only" bash -c "'$CLI' take --help >'$OUT/h' && grep -q '^Usage: voskbase-cli .* take .*CATEGORY NAME QTY' '$OUT/h' && ! grep -q 'import' '$OUT/h'"
 check "list: a line per record on stdout" test "$("$CLI" --folder src list 2>/dev/null | wc -l)" -eq "$records"
 check "list --tsv: the header and a line per record" bash -c "'$CLI' --folder src list --tsv 2>/dev/null >'$OUT/l.tsv' && head -n1 '$OUT/l.tsv' | grep -qx \$'category\tcategory_name\tname\tquantity\tdescription' && test \$(wc -l <'$OUT/l.tsv') -eq $((records + 1))"
 check "list --json: an object a record" bash -c "'$CLI' --folder src list --json 2>/dev/null >'$OUT/l.json' && test \$(wc -l <'$OUT/l.json') -eq $records"
@@ -158,6 +158,22 @@ cp -r "$DATA" stdin
 check "import - reads stdin" bash -c "'$CLI' --folder stdin import --dry-run --json - <'$OUT/rows.csv' >'$OUT/plan.json' 2>/dev/null; test \$? -eq 1"
 check "import --dry-run --json: the merge" grep -q '"line":3,"action":"merge","category":2,.*"quantity":3,"before":6,"after":9' "$OUT/plan.json"
 check "import --dry-run --json: the refused row" grep -q '"line":2,"action":"refused","reason":' "$OUT/plan.json"
+
+# The sheet LibreOffice Calc saved (tests/io/spreadsheets): every text form plans the same; the
+# spreadsheet files themselves are refused by what they are, with nothing on stdout.
+SHEETS=$(dirname "$0")/../io/spreadsheets
+for f in sheet-semicolon-cp1251.csv sheet-comma-utf8.csv sheet-comma-utf8-bom.csv sheet-tab-utf8.txt; do
+  check "$f: 2 refused rows, exit 1" status 1 "$CLI" --folder src import --dry-run "$SHEETS/$f"
+  check "$f: the counts" grep -q 'Строк: 6; новых записей: 0, дополнить записей: 2, деталей: 5; не принято строк: 2; пропущено: 1 пустая строка, 1 строка «Итого»' "$OUT/last.err"
+  check "$f: the second КТ315Б is row 4" grep -q '^строка 4: 11 КТ315Б npn +2 (было 30, станет 32)' "$OUT/last.out"
+done
+for f in sheet.xlsx sheet.ods sheet.xls; do
+  check "$f: refused, exit 2" status 2 "$CLI" --folder src import --dry-run "$SHEETS/$f"
+  check "$f: said what it is and nothing on stdout" bash -c "grep -q 'а не текст CSV.*Текст CSV (.csv)' '$OUT/last.err' && test ! -s '$OUT/last.out'"
+done
+printf 'Раздел;Наименование;Номинал;Кол-во\r\n2;Резистор;4,7k;3\r\n' >amb.csv
+check "two name columns: 2" status 2 "$CLI" --folder src import --dry-run amb.csv
+check "--columns says which is which" status 0 "$CLI" --folder src import --dry-run --columns category,ignore,name,quantity amb.csv
 
 # A take is all or nothing.
 before=$(sha1sum <stdin/main.dat)

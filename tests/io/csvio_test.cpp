@@ -92,7 +92,8 @@ TEST(CsvImport, QuotedFieldsSeparatorsEncodingsAndLineNumbers)
     store.append(2, cp1251("4,7К"), 10, cp1251("МЛТ"));
 
     // Quoted commas and a quoted line break: the break is refused (it cannot be stored), and
-    // the rows after it keep their true line numbers.
+    // the rows after it keep the spreadsheet's row numbers (a cell of two lines is one row, an
+    // empty line is a blank row, skipped).
     const std::string csv = "category,category_name,name,quantity,description\r\n"
                             "2,,\"4,7k\",5,МЛТ\r\n"
                             "8,,\"КД522, Б\",2,\"две\r\nстроки\"\r\n"
@@ -101,15 +102,16 @@ TEST(CsvImport, QuotedFieldsSeparatorsEncodingsAndLineNumbers)
                             "8,,КД510А,x,\r\n";
     ImportPlan plan = planImport(store, cats, csv);
     ASSERT_TRUE(plan.usable());
-    EXPECT_EQ(plan.rowsRead, 4u);
-    EXPECT_EQ(refusedLines(plan), (std::vector<int64_t>{3, 7})) << refusals(plan);
+    EXPECT_EQ(plan.rowsRead, 5u);
+    EXPECT_EQ(plan.skippedBlank, 1u);
+    EXPECT_EQ(refusedLines(plan), (std::vector<int64_t>{3, 6})) << refusals(plan);
     ASSERT_EQ(plan.entries.size(), 2u);
     EXPECT_EQ(plan.entries[0].slot, 1); // «4,7k» is the stored «4,7К»
     EXPECT_EQ(plan.entries[0].before, 10);
     EXPECT_EQ(plan.entries[0].line, 2);
     EXPECT_EQ(u8(plan.entries[1].key.name), "КД522 \"А\"");
     EXPECT_EQ(u8(plan.entries[1].key.description), "запятая, внутри");
-    EXPECT_EQ(plan.entries[1].line, 5);
+    EXPECT_EQ(plan.entries[1].line, 4);
 
     // What a spreadsheet on a Russian system writes: `;`, code page 1251, Russian headers in
     // another order, the category by name, an empty description.
@@ -269,4 +271,73 @@ TEST(CsvImport, AHundredMegabytesAreStreamedInBoundedMemory)
     EXPECT_EQ(plan.refused.size(), ImportPlan::kListedRefusals);
     EXPECT_EQ(plan.refused.front().line, 2 + 65535); // after the header and the first 65,535 rows
     EXPECT_EQ(plan.parts(), rows - refusedNew);
+}
+
+// The sheet of tests/io/spreadsheets as LibreOffice Calc saved it, against the bundled stock:
+// every text form plans the same; the spreadsheet files themselves are refused by what they are.
+TEST(CsvImport, TheSpreadsheetCorpusAsCalcSavedIt)
+{
+    const test::Bundled b;
+    const std::string dir = VOSK_SOURCE_DIR "/tests/io/spreadsheets/";
+    for (const char *name : {"sheet-semicolon-cp1251.csv", "sheet-comma-utf8.csv", "sheet-comma-utf8-bom.csv",
+                             "sheet-tab-utf8.txt"}) {
+        SCOPED_TRACE(name);
+        const ReadResult file = readFileBytes(dir + name);
+        ASSERT_EQ(file.status, ReadStatus::Ok);
+        const ImportPlan plan = planImport(b.store, b.categories, file.bytes);
+        ASSERT_TRUE(plan.usable()) << u8(plan.fileError);
+        // «Раздел», «Наименование», «Кол-во», «Примечание».
+        EXPECT_EQ(plan.columns, (std::vector<ImportField>{ImportField::Category, ImportField::Name,
+                                                          ImportField::Quantity, ImportField::Description}));
+        EXPECT_EQ(plan.rowsRead, 6u);
+        EXPECT_EQ(u8(plan.skippedSummary()), "пропущено: 1 пустая строка, 1 строка «Итого»");
+        // Spreadsheet rows: the cell of two lines (row 3) is one row.
+        EXPECT_EQ(refusedLines(plan), (std::vector<int64_t>{2, 3})) << refusals(plan);
+        ASSERT_EQ(plan.entries.size(), 2u);
+        EXPECT_EQ(plan.entries[0].line, 4);
+        EXPECT_EQ(plan.entries[0].slot, b.slot(11, "КТ315Б", "npn"));
+        EXPECT_EQ(plan.entries[1].line, 6);
+        EXPECT_EQ(plan.entries[1].slot, b.slot(9, "КС156А", "5,6В"));
+        EXPECT_EQ(plan.skipped.back().line, 7);
+    }
+    for (const auto &[name, kind] : {std::pair{"sheet.xlsx", "Это книга Excel (.xlsx), а не текст CSV."},
+                                     std::pair{"sheet.ods", "Это таблица OpenDocument (.ods), а не текст CSV."},
+                                     std::pair{"sheet.xls", "Это файл Excel 97–2003 (.xls), а не текст CSV."}}) {
+        const ImportPlan plan = planImport(b.store, b.categories, readFileBytes(dir + name).bytes);
+        EXPECT_EQ(u8(plan.fileError).rfind(kind, 0), 0u) << name << ": " << u8(plan.fileError);
+        EXPECT_NE(u8(plan.fileError).find("Текст CSV (.csv)"), std::string::npos);
+    }
+}
+
+TEST(CsvImport, HeaderWordsAndRowsThatAreNoParts)
+{
+    const auto cats = test::smallCategories();
+    CompStore store;
+    // Case, blanks and punctuation free; a rank-2 word gives way («Корпус» to «Примечание»).
+    ImportPlan plan = planImport(store, cats, cp1251("КАТЕГОРИЯ\tкол. во\t Название \tКорпус\tПримечание\r\n"
+                                                     "8\t2\tКД522Б\tDO-35\tимпульсный\r\n"
+                                                     "Диоды\t\t\t\t\r\n"           // a heading
+                                                     "категория\tкол-во\tназвание\t\t\r\n" // the header again
+                                                     "ВСЕГО:\t2\t\t\t\r\n"));
+    ASSERT_TRUE(plan.usable()) << u8(plan.fileError);
+    EXPECT_EQ(plan.separator, '\t');
+    ASSERT_EQ(plan.entries.size(), 1u);
+    EXPECT_EQ(u8(plan.entries[0].key.description), "импульсный");
+    EXPECT_EQ(u8(plan.skippedSummary()), "пропущено: 1 строка «ВСЕГО:», 2 строки-заголовка");
+    EXPECT_EQ(plan.acceptedRows(), 1u);
+
+    // Two columns for the name cannot be told apart: the user chooses, given the first rows.
+    const std::string both = cp1251("Раздел;Наименование;Номинал;Кол-во\r\n2;Резистор;4,7к;3\r\n");
+    plan = planImport(store, cats, both);
+    EXPECT_FALSE(plan.usable());
+    EXPECT_TRUE(plan.needsColumns);
+    EXPECT_NE(u8(plan.fileError).find("«Наименование» и «Номинал»"), std::string::npos) << u8(plan.fileError);
+    ASSERT_EQ(plan.sample.size(), 1u);
+    EXPECT_EQ(u8(plan.sample[0][2]), "4,7к");
+    plan = planImport(store, cats, both,
+                      {ImportField::Category, ImportField::Ignore, ImportField::Name, ImportField::Quantity});
+    ASSERT_EQ(plan.entries.size(), 1u) << u8(plan.fileError) << refusals(plan);
+    EXPECT_EQ(u8(plan.entries[0].key.name), "4,7К");
+    // A needed column missing is asked for as well.
+    EXPECT_TRUE(planImport(store, cats, "name,qty\r\nx,1\r\n").needsColumns);
 }
