@@ -79,6 +79,9 @@ public:
     enum class FileUse { ExportList, ExportAll, ImportCsv, LoadBom };
     std::function<QString(FileUse use)> chooseFile;
     std::function<bool(const ImportPlan &plan)> previewImport;
+    // The preview of a stocktake: nothing when cancelled, else whether the records the file
+    // does not name are to be emptied («обнулить отсутствующие»).
+    std::function<std::optional<bool>(const ImportPlan &plan)> previewStocktake;
     // What each column of a table holds, asked when its header does not say (the plan holds
     // the header and the first rows); nothing when cancelled.
     std::function<std::optional<std::vector<ImportField>>(const ImportPlan &plan)> chooseColumns;
@@ -209,11 +212,11 @@ private:
     void buildIoControls();
     void listMenuRequested(const QPoint &pos);
     void exportClick(bool all);
-    void importClick();
+    void importClick(bool setQuantities = false);
     void undoImportClick();
     void loadbomClick();
     QString fileDialog(FileUse use);
-    bool importDialog(const ImportPlan &plan);
+    bool importDialog(const ImportPlan &plan, bool *zeroAbsent = nullptr);
     std::optional<std::vector<ImportField>> columnsDialog(const ImportPlan &plan);
 
     // --- the highlight of the input controls

@@ -10,6 +10,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QScreen>
 #include <QStyle>
@@ -66,7 +67,8 @@ void Tbase::buildIoControls()
     action("exportlist", "Экспорт списка в CSV…", [this] { exportClick(false); });
     action("exportall", "Экспорт всей базы в CSV…", [this] { exportClick(true); });
     listmenu->addSeparator();
-    action("importcsv", "Импорт из CSV…", [this] { importClick(); });
+    action("importcsv", "Импорт из CSV…", [this] { importClick(false); });
+    action("stocktakecsv", "Инвентаризация из CSV (заменить количества)…", [this] { importClick(true); });
     undoimport = action("undoimport", "Отменить импорт", [this] { undoImportClick(); });
     undoimport->setEnabled(false);
     list->setContextMenuPolicy(Qt::CustomContextMenu);
@@ -75,6 +77,12 @@ void Tbase::buildIoControls()
 
     chooseFile = [this](FileUse use) { return fileDialog(use); };
     previewImport = [this](const ImportPlan &plan) { return importDialog(plan); };
+    previewStocktake = [this](const ImportPlan &plan) -> std::optional<bool> {
+        bool zeroAbsent = false;
+        if (!importDialog(plan, &zeroAbsent))
+            return std::nullopt;
+        return zeroAbsent;
+    };
     chooseColumns = [this](const ImportPlan &plan) { return columnsDialog(plan); };
 }
 
@@ -109,13 +117,13 @@ void Tbase::exportClick(bool all)
     apply(inventory_->exportCsv(pathBytes(path), all));
 }
 
-void Tbase::importClick()
+void Tbase::importClick(bool setQuantities)
 {
     const QString path = chooseFile(FileUse::ImportCsv);
     if (path.isEmpty())
         return;
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    ImportPlan plan = inventory_->planImportFile(pathBytes(path));
+    ImportPlan plan = inventory_->planImportFile(pathBytes(path), {}, setQuantities);
     QApplication::restoreOverrideCursor();
     if (plan.needsColumns) {
         // The header does not say which column is which: the user's choice for this header
@@ -128,16 +136,29 @@ void Tbase::importClick()
             rememberColumns(plan.header, *columns);
         }
         QApplication::setOverrideCursor(Qt::WaitCursor);
-        plan = inventory_->planImportFile(pathBytes(path), *columns);
+        plan = inventory_->planImportFile(pathBytes(path), *columns, setQuantities);
         QApplication::restoreOverrideCursor();
     }
     // A file that cannot be read is refused by the import itself; a readable one is shown
     // first, and nothing changes unless the user confirms, and agrees to leave the refused
     // rows out (as the command line does only with --skip-refused).
-    if (plan.usable() && !previewImport(plan))
+    std::optional<bool> zeroAbsent = false;
+    if (plan.usable() && setQuantities)
+        zeroAbsent = previewStocktake(plan);
+    else if (plan.usable() && !previewImport(plan))
+        return;
+    if (!zeroAbsent)
         return;
     if (plan.usable() && plan.refusedCount && !messages_.confirm(plan.refusedQuestion()))
         return;
+    if (setQuantities) {
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        const Outcome done = changing().stocktake(plan, *zeroAbsent);
+        QApplication::restoreOverrideCursor();
+        apply(done);
+        undoimport->setEnabled(inventory_->canUndoImport());
+        return;
+    }
     QApplication::setOverrideCursor(Qt::WaitCursor);
     const Outcome done = changing().import(plan);
     QApplication::restoreOverrideCursor();
@@ -151,7 +172,7 @@ void Tbase::undoImportClick()
     undoimport->setEnabled(inventory_->canUndoImport());
 }
 
-bool Tbase::importDialog(const ImportPlan &plan)
+bool Tbase::importDialog(const ImportPlan &plan, bool *zeroAbsent)
 {
     QDialog dialog(this);
     dialog.setObjectName(QStringLiteral("importpreview"));
@@ -165,6 +186,14 @@ bool Tbase::importDialog(const ImportPlan &plan)
             .arg(plan.merges())
             .arg(plan.parts())
             .arg(plan.refusedCount);
+    if (plan.setQuantities)
+        summary = tr8("Инвентаризация: количество из файла заменит количество записи. Строк в файле: %1. "
+                      "Записей в файле: %2, количество изменится у %3. Нет в файле записей: %4. Не принято строк: %5.")
+                      .arg(plan.rowsRead)
+                      .arg(plan.entries.size())
+                      .arg(plan.changes())
+                      .arg(plan.absent.size())
+                      .arg(plan.refusedCount);
     if (plan.skippedCount())
         summary += QLatin1Char(' ') + fromCp1251(plan.skippedSummary()) + QLatin1Char('.');
     if (plan.refusedCount)
@@ -180,7 +209,8 @@ bool Tbase::importDialog(const ImportPlan &plan)
                                       tr8("Количество"), tr8("Описание / причина")});
     table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     table->verticalHeader()->hide();
-    const size_t shown = std::min(kPreviewRows, plan.refused.size() + plan.skipped.size() + plan.entries.size());
+    const size_t shown = std::min(kPreviewRows, plan.refused.size() + plan.skipped.size() + plan.entries.size() +
+                                                    plan.absent.size());
     table->setRowCount(static_cast<int>(shown));
     int row = 0;
     auto put = [&](int column, const QString &text) { table->setItem(row, column, new QTableWidgetItem(text)); };
@@ -206,16 +236,49 @@ bool Tbase::importDialog(const ImportPlan &plan)
         if (static_cast<size_t>(row) >= shown)
             break;
         put(0, QString::number(e.line));
-        put(1, e.slot ? tr8("дополнить: было %1").arg(e.before) : tr8("новая запись"));
+        if (plan.setQuantities)
+            put(1, e.before == e.quantity ? tr8("без изменений: %1").arg(e.before)
+                                          : tr8("%1 → %2%3").arg(e.before).arg(e.quantity).arg(e.slot ? QString() : tr8(" (новая запись)")));
+        else
+            put(1, e.slot ? tr8("дополнить: было %1").arg(e.before) : tr8("новая запись"));
         put(2, fromCp1251(inventory_->categoryName(e.key.category)));
         put(3, fromCp1251(e.key.name));
         put(4, QString::number(e.quantity));
         put(5, e.key.description == " " ? QString() : fromCp1251(e.key.description));
         ++row;
     }
+    // Records the file does not name: left as they are unless the box is ticked.
+    const int firstAbsent = row;
+    for (const ImportEntry &e : plan.absent) {
+        if (static_cast<size_t>(row) >= shown)
+            break;
+        put(0, QString());
+        put(2, fromCp1251(inventory_->categoryName(e.key.category)));
+        put(3, fromCp1251(e.key.name));
+        put(4, QString::number(e.before));
+        put(5, e.key.description == " " ? QString() : fromCp1251(e.key.description));
+        ++row;
+    }
+    auto showAbsent = [table, firstAbsent, &plan, row](bool zero) {
+        for (int r = firstAbsent; r < row; ++r) {
+            const uint16_t before = plan.absent[static_cast<size_t>(r - firstAbsent)].before;
+            table->setItem(r, 1, new QTableWidgetItem(zero ? tr8("нет в файле: %1 → 0").arg(before)
+                                                            : tr8("нет в файле: останется %1").arg(before)));
+        }
+    };
+    showAbsent(false);
     table->resizeColumnsToContents();
     layout->addWidget(table);
-    if (shown < plan.refused.size() + plan.skipped.size() + plan.entries.size() ||
+    if (zeroAbsent && !plan.absent.empty()) {
+        auto *zero = new QCheckBox(tr8("обнулить отсутствующие (записей: %1)").arg(plan.absent.size()), &dialog);
+        zero->setObjectName(QStringLiteral("zeroabsent"));
+        connect(zero, &QCheckBox::toggled, &dialog, [zeroAbsent, showAbsent](bool on) {
+            *zeroAbsent = on;
+            showAbsent(on);
+        });
+        layout->addWidget(zero);
+    }
+    if (shown < plan.refused.size() + plan.skipped.size() + plan.entries.size() + plan.absent.size() ||
         plan.refusedCount > plan.refused.size() || plan.skippedCount() > plan.skipped.size())
         layout->addWidget(new QLabel(tr8("Показаны не все строки: итог выше."), &dialog));
 

@@ -36,11 +36,15 @@ std::string helpText(bool russian)
   export [--all] ФАЙЛ|-
         записи, которые показал бы list с теми же параметрами (--all: все), в CSV
         (UTF-8, заголовок category,category_name,name,quantity,description); «-» — в вывод
-  import [--dry-run [--json]] [--skip-refused] ФАЙЛ|-
+  import [--dry-run [--json]] [--skip-refused] [--set-quantities [--zero-absent]] [--columns ПОЛЯ] ФАЙЛ|-
         добавить детали из CSV (UTF-8 или Windows-1251, «,» или «;»). Сначала проверяется
         весь файл: что добавится, что дополнится, какие строки не подходят и почему.
         --dry-run только показывает это; при отказанных строках ничего не меняется,
-        если не указано --skip-refused; --json: план объектами; «-» — стандартный ввод
+        если не указано --skip-refused; --json: план объектами; «-» — стандартный ввод.
+        --set-quantities: инвентаризация — количество из файла заменяет количество записи
+        (было -> станет); записи, которых нет в файле, остаются, а с --zero-absent обнуляются.
+        --columns: поля столбцов по порядку (name, quantity, description, category,
+        category_name, ignore), когда заголовок их не называет
   bom [--json] ФАЙЛ|-
         список деталей из KiCad (CSV): каждая строка — зеленая (хватает), желтая (мало),
         красная (нет), как в корзине
@@ -79,11 +83,15 @@ Commands:
   export [--all] FILE|-
         the records list would show with the same options (--all: every record) as CSV
         (UTF-8, header category,category_name,name,quantity,description); "-" is stdout
-  import [--dry-run [--json]] [--skip-refused] FILE|-
+  import [--dry-run [--json]] [--skip-refused] [--set-quantities [--zero-absent]] [--columns FIELDS] FILE|-
         add parts from CSV (UTF-8 or Windows-1251, "," or ";"). The whole file is checked
         first: what is added, what is merged, which rows are refused and why. --dry-run only
         shows that; with refused rows nothing changes unless --skip-refused is given;
-        --json: the plan as objects; "-" is the standard input
+        --json: the plan as objects; "-" is the standard input. --set-quantities: a
+        stocktake, each row's quantity replaces its record's (before -> after); records the
+        file lacks stay as they are, with --zero-absent they are emptied. --columns: the
+        fields of the columns in order (name, quantity, description, category,
+        category_name, ignore) when the header does not name them
   bom [--json] FILE|-
         a KiCad bill of materials (CSV) against the stock: every row green (enough), yellow
         (too few) or red (none), as in the bin

@@ -377,8 +377,37 @@ int change(const QStringList &args, const std::string &datapath, bool take, bool
     return r.messages.empty() && !short_ ? kDone : kRefused;
 }
 
-void printPlan(const ImportPlan &plan);
-void printPlanJson(const Base &b, const ImportPlan &plan);
+void printPlan(const ImportPlan &plan, bool zeroAbsent);
+void printPlanJson(const Base &b, const ImportPlan &plan, bool zeroAbsent);
+
+// A stocktake's plan is printed; this tells what it does and applies it.
+int applyStocktakeCommand(const QCommandLineParser &p, Base &b, const ImportPlan &plan, bool zeroAbsent)
+{
+    errLine(t("Строк: ") + std::to_string(plan.rowsRead) + t("; записей в файле: ") + std::to_string(plan.entries.size()) +
+            t(", количество изменится у ") + std::to_string(plan.changes()) + t("; нет в файле записей: ") +
+            std::to_string(plan.absent.size()) + (zeroAbsent ? t(" (будут обнулены)") : t(" (останутся как есть)")) +
+            t("; не принято строк: ") + std::to_string(plan.refusedCount) +
+            (plan.skippedCount() ? "; " + plan.skippedSummary() : std::string()) + ".");
+    if (p.isSet("dry-run"))
+        return plan.refusedCount ? kRefused : kDone;
+    if (plan.refusedCount && !p.isSet("skip-refused")) {
+        errLine(t("Ничего не изменено: исправьте эти строки или повторите с --skip-refused, чтобы учесть остальные."));
+        return kRefused;
+    }
+    const StocktakeOutcome done = applyStocktake(b.store, plan, zeroAbsent);
+    for (const std::string &m : done.messages)
+        errLine(m);
+    if (!done.complete) {
+        errLine(t("Ничего не изменено: склад изменился во время проверки файла."));
+        return kRefused;
+    }
+    if (!save(b))
+        return kBadInput;
+    errLine(t("Инвентаризация: изменено записей ") + std::to_string(done.changed) + t(", добавлено деталей ") +
+            std::to_string(done.added) + t(", убрано ") + std::to_string(done.taken) + t("; на складе ") +
+            std::to_string(b.store.totalqty) + t(" деталей."));
+    return kDone;
+}
 
 int importCommand(const QCommandLineParser &p, const QStringList &args, const std::string &datapath)
 {
@@ -420,6 +449,14 @@ int importCommand(const QCommandLineParser &p, const QStringList &args, const st
             columns.push_back(*field);
         }
     CsvImporter importer(b->store, b->categories, columns);
+    const bool stocktake = p.isSet("set-quantities");
+    const bool zeroAbsent = p.isSet("zero-absent");
+    if (zeroAbsent && !stocktake) {
+        errLine(t("--zero-absent бывает только с --set-quantities."));
+        return kBadInput;
+    }
+    if (stocktake)
+        importer.setQuantities();
     std::string chunk(1 << 20, '\0');
     while (in) {
         in.read(chunk.data(), static_cast<std::streamsize>(chunk.size()));
@@ -442,9 +479,11 @@ int importCommand(const QCommandLineParser &p, const QStringList &args, const st
         return kBadInput;
     }
     if (p.isSet("json"))
-        printPlanJson(*b, plan);
+        printPlanJson(*b, plan, zeroAbsent);
     else
-        printPlan(plan);
+        printPlan(plan, zeroAbsent);
+    if (stocktake)
+        return applyStocktakeCommand(p, *b, plan, zeroAbsent);
     errLine(t("Строк: ") + std::to_string(plan.rowsRead) + t("; новых записей: ") + std::to_string(plan.adds()) +
             t(", дополнить записей: ") + std::to_string(plan.merges()) + t(", деталей: ") +
             std::to_string(plan.parts()) + t("; не принято строк: ") + std::to_string(plan.refusedCount) +
@@ -471,9 +510,15 @@ int importCommand(const QCommandLineParser &p, const QStringList &args, const st
 }
 
 // The plan, a row of the file a line; the refused rows on stderr.
-void printPlan(const ImportPlan &plan)
+void printPlan(const ImportPlan &plan, bool zeroAbsent)
 {
     for (const ImportEntry &e : plan.entries) {
+        if (plan.setQuantities) {
+            outLine(t("строка ") + std::to_string(e.line) + ": " + std::to_string(e.key.category) + " " + e.key.name + " " +
+                    e.key.description + ": " + std::to_string(e.before) + " -> " + std::to_string(e.quantity) +
+                    (e.slot ? std::string() : t(" (новая запись)")));
+            continue;
+        }
         std::string line = t("строка ") + std::to_string(e.line) + ": " + std::to_string(e.key.category) + " " +
                            e.key.name + " " + e.key.description + " +" + std::to_string(e.quantity);
         if (e.slot)
@@ -484,6 +529,9 @@ void printPlan(const ImportPlan &plan)
             line += t(", строк: ") + std::to_string(e.rows);
         outLine(line);
     }
+    for (const ImportEntry &e : plan.absent)
+        outLine(t("нет в файле: ") + std::to_string(e.key.category) + " " + e.key.name + " " + e.key.description + ": " +
+                std::to_string(e.before) + " -> " + std::to_string(zeroAbsent ? 0 : e.before));
     for (const ImportRefusal &r : plan.refused)
         errLine(t("строка ") + std::to_string(r.line) + t(" не принята: ") + r.reason);
     if (plan.refusedCount > plan.refused.size())
@@ -491,25 +539,38 @@ void printPlan(const ImportPlan &plan)
 }
 
 // The plan as JSON Lines on stdout: every planned entry and every refused row.
-void printPlanJson(const Base &b, const ImportPlan &plan)
+void printPlanJson(const Base &b, const ImportPlan &plan, bool zeroAbsent)
 {
     for (const ImportEntry &e : plan.entries)
         std::fputs(JsonLine()
                        .number("line", e.line)
-                       .text("action", e.slot ? "merge" : "add")
+                       .text("action", plan.setQuantities ? "set" : e.slot ? "merge" : "add")
                        .number("category", e.key.category)
                        .text("category_name", categoryName(b, e.key.category))
                        .text("name", e.key.name)
                        .text("description", e.key.description == " " ? std::string() : e.key.description)
                        .number("quantity", e.quantity)
                        .number("before", e.before)
-                       .number("after", e.before + e.quantity)
+                       .number("after", e.after(plan.setQuantities))
                        .number("rows", e.rows)
                        .done()
                        .c_str(),
                    stdout);
     for (const ImportRefusal &r : plan.refused)
         std::fputs(JsonLine().number("line", r.line).text("action", "refused").text("reason", r.reason).done().c_str(),
+                   stdout);
+    for (const ImportEntry &e : plan.absent)
+        std::fputs(JsonLine()
+                       .number("line", 0)
+                       .text("action", "absent")
+                       .number("category", e.key.category)
+                       .text("category_name", categoryName(b, e.key.category))
+                       .text("name", e.key.name)
+                       .text("description", e.key.description == " " ? std::string() : e.key.description)
+                       .number("before", e.before)
+                       .number("after", zeroAbsent ? 0 : e.before)
+                       .done()
+                       .c_str(),
                    stdout);
     for (const ImportRefusal &r : plan.skipped)
         std::fputs(JsonLine().number("line", r.line).text("action", "skipped").text("reason", r.reason).done().c_str(),
@@ -699,6 +760,8 @@ int run(int argc, char **argv)
     p.addOption({"json", tr("JSON, объект на строку", "JSON, an object a line")});
     p.addOption({"tsv", tr("TSV с заголовком", "TSV with a header")});
     p.addOption({"partial", tr("забрать, сколько есть", "take what there is")});
+    p.addOption({"set-quantities", tr("инвентаризация: заменить количества", "stocktake: set the quantities")});
+    p.addOption({"zero-absent", tr("обнулить записи, которых нет в файле", "empty the records the file lacks")});
     p.addOption({"columns", tr("поля столбцов по порядку", "the columns' fields in order"), tr("ПОЛЯ", "FIELDS")});
     p.addPositionalArgument("command", tr("команда", "command"));
 
@@ -734,7 +797,7 @@ int run(int argc, char **argv)
         {"export", {"category", "find", "exact", "value", "all"}},
         {"add", {}},
         {"take", {"partial"}},
-        {"import", {"dry-run", "skip-refused", "json", "columns"}},
+        {"import", {"dry-run", "skip-refused", "json", "columns", "set-quantities", "zero-absent"}},
         {"bom", {"json"}},
         {"check", {"json"}},
     };

@@ -216,6 +216,45 @@ std::optional<ImportField> importFieldOfWord(std::string_view word)
     return std::nullopt;
 }
 
+size_t ImportPlan::changes() const
+{
+    size_t n = 0;
+    for (const ImportEntry &e : entries)
+        n += e.after(setQuantities) != e.before;
+    return n;
+}
+
+int stocktakeDelta(const ImportEntry &e) { return static_cast<int>(e.quantity) - static_cast<int>(e.before); }
+
+StocktakeOutcome applyStocktake(CompStore &store, const ImportPlan &plan, bool zeroAbsent)
+{
+    StocktakeOutcome out;
+    if (!plan.usable() || !plan.setQuantities)
+        return out;
+    ViewList view;
+    auto step = [&](const StockKey &key, int delta) {
+        if (delta == 0)
+            return true;
+        const StockResult r = changeStock(store, view, key, delta > 0 ? delta : -delta, delta < 0);
+        out.messages.insert(out.messages.end(), r.messages.begin(), r.messages.end());
+        if (r.refused || r.moved != static_cast<uint32_t>(delta > 0 ? delta : -delta)) {
+            out.complete = false;
+            return false;
+        }
+        ++out.changed;
+        (delta > 0 ? out.added : out.taken) += r.moved;
+        return true;
+    };
+    for (const ImportEntry &e : plan.entries)
+        if (!step(e.key, stocktakeDelta(e)))
+            return out;
+    if (zeroAbsent)
+        for (const ImportEntry &e : plan.absent)
+            if (!step(e.key, -static_cast<int>(e.before)))
+                return out;
+    return out;
+}
+
 size_t ImportPlan::merges() const { return entries.size() - adds(); }
 
 uint64_t ImportPlan::parts() const
@@ -518,9 +557,11 @@ struct CsvImporter::State {
         }
 
         const std::string_view qtyText = trimField(field[kQuantity]);
-        if (!isNumber(qtyText) || qtyText.size() > 5 || std::stoi(std::string(qtyText)) < 1 ||
+        const int least = plan.setQuantities ? 0 : 1;
+        if (!isNumber(qtyText) || qtyText.size() > 5 || std::stoi(std::string(qtyText)) < least ||
             std::stoi(std::string(qtyText)) > 65535) {
-            refuse(line, cp1251("Количество ") + quoteText(qtyText) + cp1251(" не целое число от 1 до 65535."));
+            refuse(line, cp1251("Количество ") + quoteText(qtyText) + cp1251(" не целое число от ") +
+                             std::to_string(least) + cp1251(" до 65535."));
             return;
         }
         const uint32_t quantity = static_cast<uint32_t>(std::stoi(std::string(qtyText)));
@@ -555,10 +596,11 @@ struct CsvImporter::State {
         auto planned = entryOf.find(key);
         if (planned != entryOf.end()) {
             ImportEntry &e = plan.entries[planned->second];
-            if (e.before + e.quantity + quantity > 65535) {
+            const uint32_t base = plan.setQuantities ? 0u : e.before;
+            if (base + e.quantity + quantity > 65535) {
                 refuse(line, cp1251("Нельзя хранить больше 65535 деталей одного наименования: вместе с этой строкой их "
                                     "было бы ") +
-                                 std::to_string(e.before + e.quantity + quantity) + ".");
+                                 std::to_string(base + e.quantity + quantity) + ".");
                 return;
             }
             e.quantity += quantity;
@@ -573,7 +615,7 @@ struct CsvImporter::State {
         if (auto existing = slotOf.find(key); existing != slotOf.end()) {
             e.slot = existing->second;
             e.before = store.quantity[static_cast<size_t>(e.slot)];
-            if (e.before + quantity > 65535) {
+            if (!plan.setQuantities && e.before + quantity > 65535) {
                 refuse(line, cp1251("Нельзя хранить больше 65535 деталей одного наименования: сейчас их ") +
                                  std::to_string(e.before) + cp1251(", добавить ") + std::to_string(quantity) +
                                  cp1251(" не получится."));
@@ -598,6 +640,8 @@ CsvImporter::CsvImporter(const CompStore &store, const std::vector<std::string> 
 }
 
 CsvImporter::~CsvImporter() = default;
+
+void CsvImporter::setQuantities() { s_->plan.setQuantities = true; }
 
 void CsvImporter::feed(std::string_view bytes)
 {
@@ -648,6 +692,15 @@ ImportPlan CsvImporter::finish()
                                         : cp1251("Файл пуст.");
     if (s.plan.needsColumns && s.reader)
         s.reader->finish(); // the sample's last row
+    if (s.plan.fileError.empty() && s.plan.setQuantities)
+        for (int i = 1; i <= s.store.compcount; ++i)
+            if (!s.entryOf.contains(State::keyOf(s.store.category[i], s.store.name[i], s.store.description[i]))) {
+                ImportEntry e;
+                e.key = {s.store.category[i], std::string(s.store.name[i]), std::string(s.store.description[i])};
+                e.slot = i;
+                e.before = s.store.quantity[i];
+                s.plan.absent.push_back(std::move(e));
+            }
     if (!s.plan.fileError.empty()) {
         s.plan.entries.clear();
         s.plan.skipped.clear();

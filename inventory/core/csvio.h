@@ -34,6 +34,8 @@ struct ImportEntry {
     uint32_t quantity = 0; // parts the rows bring together
     int slot = 0;          // the record they are added to, 0 for a new record
     uint16_t before = 0;   // its quantity now
+    // Its quantity after the import: before + quantity, or in a stocktake the quantity.
+    uint32_t after(bool setQuantities) const { return setQuantities ? quantity : before + quantity; }
 };
 struct ImportRefusal {
     int64_t line = 0; // the spreadsheet's row number (the header is row 1; a quoted cell with
@@ -58,6 +60,14 @@ struct ImportPlan {
     // field missing): nothing is planned; `sample` holds the first rows for the user to choose.
     bool needsColumns = false;
     std::vector<std::vector<std::string>> sample;
+    // A stocktake («Заменить количества»): each entry's quantity becomes its record's (0 is
+    // allowed and empties the record). `absent` are the records the file does not name, in
+    // store order, with their quantity as `before` (left alone unless the user has them
+    // emptied).
+    bool setQuantities = false;
+    std::vector<ImportEntry> absent;
+    // Entries whose record's quantity changes.
+    size_t changes() const;
     // Set when the file as a whole cannot be read (empty, broken quoting, no usable columns):
     // then nothing is imported at all.
     std::string fileError;
@@ -97,6 +107,9 @@ public:
     CsvImporter(const CsvImporter &) = delete;
     CsvImporter &operator=(const CsvImporter &) = delete;
 
+    // A stocktake instead of an addition (before the first feed): each row's quantity, 0 to
+    // 65535, becomes the quantity of its record; rows of one record are summed.
+    void setQuantities();
     void feed(std::string_view bytes);
     ImportPlan finish();
 
@@ -120,5 +133,17 @@ struct ImportOutcome {
 // Runs the add path (changeStock) once per entry of a usable plan made for this store as it
 // stands. A plan with a file error applies nothing.
 ImportOutcome applyImport(CompStore &store, const ImportPlan &plan);
+
+// The change a stocktake's entry makes to its record: parts to add (> 0) or take (< 0).
+int stocktakeDelta(const ImportEntry &e);
+struct StocktakeOutcome {
+    std::vector<std::string> messages;
+    size_t changed = 0;          // records whose quantity changed (emptied ones included)
+    int64_t added = 0, taken = 0; // parts
+    bool complete = true;        // false: a step was refused (the store changed since the plan)
+};
+// Applies a stocktake plan through the add and take path, record by record; with
+// `zeroAbsent` the records the file does not name are emptied too.
+StocktakeOutcome applyStocktake(CompStore &store, const ImportPlan &plan, bool zeroAbsent);
 
 } // namespace vosk

@@ -202,12 +202,19 @@ public:
     Outcome exportCsv(const std::string &path, bool all) const;
     // Reads a CSV file piece by piece and plans its import; nothing changes. A path that is
     // no regular file or cannot be read gives a plan with its file error.
-    // `columns`: what each column holds, when the user said so (else the header says it).
-    ImportPlan planImportFile(const std::string &path, std::vector<ImportField> columns = {}) const;
+    // `columns`: what each column holds, when the user said so (else the header says it);
+    // `setQuantities`: a stocktake's plan (see stocktake).
+    ImportPlan planImportFile(const std::string &path, std::vector<ImportField> columns = {},
+                              bool setQuantities = false) const;
     // Adds a plan's entries one by one through the changing path, as one step that
     // undoImport takes back until the inventory closes.
     Outcome import(const ImportPlan &plan);
-    bool canUndoImport() const { return !lastImport_.empty(); }
+    bool canUndoImport() const { return !lastImport_.empty() || !lastStocktake_.empty(); }
+    // A stocktake plan («Заменить количества», inventorystocktake.cpp) applied through the
+    // changing path, record by record, as one step undoImport takes back: each quantity the
+    // file names becomes its record's; with `zeroAbsent` the records it does not name are
+    // emptied (and leave the store, as an emptied record does).
+    Outcome stocktake(const ImportPlan &plan, bool zeroAbsent);
     // Takes back exactly what the last import added to each record; refused, nothing
     // changed, when a record no longer holds those parts.
     Outcome undoImport();
@@ -262,6 +269,13 @@ private:
         uint32_t added = 0;
     };
     std::vector<Imported> lastImport_;
+    // What the last stocktake changed, record by record (parts added > 0, taken < 0).
+    struct Counted {
+        StockKey key;
+        int delta = 0;
+    };
+    std::vector<Counted> lastStocktake_;
+    Outcome undoStocktake();
 };
 
 } // namespace vosk

@@ -86,7 +86,8 @@ Outcome Inventory::exportCsv(const std::string &path, bool all) const
     return out;
 }
 
-ImportPlan Inventory::planImportFile(const std::string &path, std::vector<ImportField> columns) const
+ImportPlan Inventory::planImportFile(const std::string &path, std::vector<ImportField> columns,
+                                     bool setQuantities) const
 {
     ImportPlan failed;
     failed.fileError = notARegularFile(path);
@@ -99,6 +100,8 @@ ImportPlan Inventory::planImportFile(const std::string &path, std::vector<Import
     }
     // Piece by piece: a file of any size costs memory only for what the plan keeps.
     CsvImporter importer(store_, categories_, std::move(columns));
+    if (setQuantities)
+        importer.setQuantities();
     std::string chunk(1u << 20, '\0');
     while (in) {
         in.read(chunk.data(), static_cast<std::streamsize>(chunk.size()));
@@ -152,6 +155,7 @@ Outcome Inventory::import(const ImportPlan &plan)
     batchmode_ = batch;
     out.refused = false;
     lastImport_ = std::move(added);
+    lastStocktake_.clear();
     out.then(refresh());
     out.status = cp1251("Импорт: новых записей ") + std::to_string(created) + cp1251(", дополнено ") +
         std::to_string(merged) + cp1251(", деталей ") + std::to_string(parts) + cp1251("; не принято строк: ") +
@@ -166,6 +170,8 @@ Outcome Inventory::undoImport()
         out.refuse(passBusy());
         return out;
     }
+    if (!lastStocktake_.empty())
+        return undoStocktake();
     if (lastImport_.empty()) {
         out.refuse(cp1251("Отменять нечего: импорта после открытия окна не было, или он уже отменен."));
         return out;

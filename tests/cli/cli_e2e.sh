@@ -175,6 +175,18 @@ printf 'Раздел;Наименование;Номинал;Кол-во\r\n2;Р
 check "two name columns: 2" status 2 "$CLI" --folder src import --dry-run amb.csv
 check "--columns says which is which" status 0 "$CLI" --folder src import --dry-run --columns category,ignore,name,quantity amb.csv
 
+# A stocktake: the edited export sets the quantities, it does not add them.
+cp -r "$DATA" count
+"$CLI" --folder count export --all count.csv 2>/dev/null
+sed -i 's/,КТ315Б,30,npn/,КТ315Б,40,npn/' count.csv
+check "--set-quantities --dry-run" status 0 "$CLI" --folder count import --dry-run --set-quantities count.csv
+check "30 -> 40" grep -q 'КТ315Б npn: 30 -> 40' "$OUT/last.out"
+check "one record changes" grep -q 'количество изменится у 1; нет в файле записей: 0' "$OUT/last.err"
+check "--set-quantities" status 0 "$CLI" --folder count import --set-quantities count.csv
+check "КТ315Б now 40, the total 10 more" bash -c "'$CLI' --folder count list --find КТ315Б --exact 2>&1 | grep -q \$'\tКТ315Б\t40\tnpn' && '$CLI' --folder count list 2>&1 >/dev/null | grep -q 'деталей 11925'"
+head -n 3 count.csv >part.csv
+check "absent records left alone" bash -c "'$CLI' --folder count import --dry-run --set-quantities part.csv 2>&1 | grep -q 'нет в файле записей: 489 (останутся как есть)'"
+
 # A take is all or nothing.
 before=$(sha1sum <stdin/main.dat)
 check "take more than there is: 1" status 1 "$CLI" --folder stdin take 11 КТ603Б 3

@@ -70,6 +70,7 @@ private slots:
     void searchByValue();
     void columnsChosenOnceAndRemembered();
     void thePreviewShowsEveryColumnWithinTheScreen();
+    void stocktakeShowsBeforeAndAfterAndIsUndone();
 };
 
 void IoWindowTest::importPreviewCancelAndConfirmThenUndo()
@@ -319,6 +320,38 @@ void IoWindowTest::thePreviewShowsEveryColumnWithinTheScreen()
     QVERIFY2(tableWidth <= viewportWidth || dialogRect.width() >= freeRect.width() - 16,
              qPrintable(QStringLiteral("%1 > %2 in %3").arg(tableWidth).arg(viewportWidth).arg(dialogRect.width())));
     QVERIFY(dialogRect.width() <= freeRect.width() && dialogRect.height() <= freeRect.height());
+}
+
+void IoWindowTest::stocktakeShowsBeforeAndAfterAndIsUndone()
+{
+    WindowFixture f(kStock);
+    f.open();
+    const Strings files = folderFiles(f);
+    f.dir.write("count.csv", "category,name,quantity,description\n2,\"4,7k\",9,a\n9,КТ315Б,3,npn\n");
+    f.base->chooseFile = [&](FileUse) { return QString::fromStdString(f.dir.file("count.csv")); };
+    Strings shown;
+    QTimer::singleShot(0, [&] {
+        auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget());
+        if (!dialog)
+            return;
+        auto *table = dialog->findChild<QTableWidget *>(QStringLiteral("importrows"));
+        auto *zero = dialog->findChild<QCheckBox *>(QStringLiteral("zeroabsent"));
+        if (zero)
+            zero->click(); // «обнулить отсутствующие»
+        for (int r = 0; table && r < table->rowCount(); ++r)
+            shown.push_back(table->item(r, 1)->text().toStdString() + "|" + table->item(r, 3)->text().toStdString());
+        dialog->accept();
+    });
+    action(f, "stocktakecsv")->trigger();
+    QCOMPARE(shown, (Strings{"5 → 9|4,7К", "без изменений: 3|КТ315Б", "нет в файле: 2 → 0|100нф"}));
+    QCOMPARE(f.records(), (Strings{"2|4,7К|9|a", "9|КТ315Б|3|npn"}));
+    QCOMPARE(f.base->statusText(), u("Инвентаризация: изменено записей 2, добавлено деталей 4, убрано 2; не принято строк: 0"));
+    // One undo takes it all back.
+    QVERIFY(action(f, "undoimport")->isEnabled());
+    action(f, "undoimport")->trigger();
+    QCOMPARE(f.records(), (Strings{"2|4,7К|5|a", "9|КТ315Б|3|npn", "5|100нф|2|x"}));
+    QVERIFY(f.base->savebtnClick());
+    QCOMPARE(folderFiles(f), files);
 }
 
 QTEST_MAIN(IoWindowTest)
