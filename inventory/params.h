@@ -76,7 +76,7 @@ public:
     std::function<std::optional<QColor>(const QColor &initial)> chooseColor;
     // The files of the list's menu and the bin's bill of materials, and the import preview
     // (true: import); tests put their own in place of the dialogs. An empty path is cancelled.
-    enum class FileUse { ExportList, ExportAll, ImportCsv, LoadBom };
+    enum class FileUse { ExportList, ExportAll, ImportCsv, LoadBom, ExportListExcel, ExportAllExcel };
     std::function<QString(FileUse use)> chooseFile;
     std::function<bool(const ImportPlan &plan)> previewImport;
     // The preview of a stocktake: nothing when cancelled, else whether the records the file
@@ -211,7 +211,7 @@ private:
     // --- tables in and out (paramsio.cpp)
     void buildIoControls();
     void listMenuRequested(const QPoint &pos);
-    void exportClick(bool all);
+    void exportClick(bool all, bool forExcel = false);
     void importClick(bool setQuantities = false);
     void undoImportClick();
     void loadbomClick();

@@ -66,6 +66,8 @@ void Tbase::buildIoControls()
     };
     action("exportlist", "Экспорт списка в CSV…", [this] { exportClick(false); });
     action("exportall", "Экспорт всей базы в CSV…", [this] { exportClick(true); });
+    action("exportlistexcel", "Экспорт списка для Excel…", [this] { exportClick(false, true); });
+    action("exportallexcel", "Экспорт всей базы для Excel…", [this] { exportClick(true, true); });
     listmenu->addSeparator();
     action("importcsv", "Импорт из CSV…", [this] { importClick(false); });
     action("stocktakecsv", "Инвентаризация из CSV (заменить количества)…", [this] { importClick(true); });
@@ -100,6 +102,10 @@ QString Tbase::fileDialog(FileUse use)
         return QFileDialog::getSaveFileName(this, tr8("Экспорт списка в CSV"), tr8("список.csv"), csv);
     case FileUse::ExportAll:
         return QFileDialog::getSaveFileName(this, tr8("Экспорт всей базы в CSV"), tr8("база.csv"), csv);
+    case FileUse::ExportListExcel:
+        return QFileDialog::getSaveFileName(this, tr8("Экспорт списка для Excel"), tr8("список.csv"), csv);
+    case FileUse::ExportAllExcel:
+        return QFileDialog::getSaveFileName(this, tr8("Экспорт всей базы для Excel"), tr8("база.csv"), csv);
     case FileUse::ImportCsv:
         return QFileDialog::getOpenFileName(this, tr8("Импорт из CSV"), {}, csv);
     case FileUse::LoadBom:
@@ -109,12 +115,13 @@ QString Tbase::fileDialog(FileUse use)
     return {};
 }
 
-void Tbase::exportClick(bool all)
+void Tbase::exportClick(bool all, bool forExcel)
 {
-    const QString path = chooseFile(all ? FileUse::ExportAll : FileUse::ExportList);
+    const QString path = chooseFile(forExcel ? (all ? FileUse::ExportAllExcel : FileUse::ExportListExcel)
+                                             : (all ? FileUse::ExportAll : FileUse::ExportList));
     if (path.isEmpty())
         return;
-    apply(inventory_->exportCsv(pathBytes(path), all));
+    apply(inventory_->exportCsv(pathBytes(path), all, forExcel));
 }
 
 void Tbase::importClick(bool setQuantities)

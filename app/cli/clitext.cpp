@@ -33,9 +33,10 @@ std::string helpText(bool russian)
   take [--partial] РАЗДЕЛ НАЗВАНИЕ КОЛИЧЕСТВО [ОПИСАНИЕ]
         забрать детали (без описания — из единственной записи с этим названием); если
         столько нет, ничего не забирается (код 1), а с --partial забирается, сколько есть
-  export [--all] ФАЙЛ|-
+  export [--all] [--excel] ФАЙЛ|-
         записи, которые показал бы list с теми же параметрами (--all: все), в CSV
-        (UTF-8, заголовок category,category_name,name,quantity,description); «-» — в вывод
+        (UTF-8, заголовок category,category_name,name,quantity,description); «-» — в вывод;
+        --excel: для Excel — с меткой UTF-8 (BOM) и «;»
   import [--dry-run [--json]] [--skip-refused] [--set-quantities [--zero-absent]] [--columns ПОЛЯ] ФАЙЛ|-
         добавить детали из CSV (UTF-8 или Windows-1251, «,» или «;»). Сначала проверяется
         весь файл: что добавится, что дополнится, какие строки не подходят и почему.
@@ -80,9 +81,10 @@ Commands:
   take [--partial] CATEGORY NAME QTY [DESCRIPTION]
         take parts away (without a description: from the only record with that name); when
         there are fewer, nothing is taken (exit 1); --partial takes what there is
-  export [--all] FILE|-
+  export [--all] [--excel] FILE|-
         the records list would show with the same options (--all: every record) as CSV
-        (UTF-8, header category,category_name,name,quantity,description); "-" is stdout
+        (UTF-8, header category,category_name,name,quantity,description); "-" is stdout;
+        --excel: for Excel, with the UTF-8 byte order mark and ";"
   import [--dry-run [--json]] [--skip-refused] [--set-quantities [--zero-absent]] [--columns FIELDS] FILE|-
         add parts from CSV (UTF-8 or Windows-1251, "," or ";"). The whole file is checked
         first: what is added, what is merged, which rows are refused and why. --dry-run only

@@ -281,7 +281,7 @@ int exportCommand(const QCommandLineParser &p, const QStringList &args, const st
     const auto slots = chosen(p, *b, p.isSet("all"));
     if (!slots)
         return kBadInput;
-    const std::string csv = exportCsv(b->store, b->categories, *slots);
+    const std::string csv = exportCsv(b->store, b->categories, *slots, p.isSet("excel"));
     if (args[1] == "-") {
         std::fwrite(csv.data(), 1, csv.size(), stdout);
         return kDone;
@@ -762,6 +762,7 @@ int run(int argc, char **argv)
     p.addOption({"partial", tr("забрать, сколько есть", "take what there is")});
     p.addOption({"set-quantities", tr("инвентаризация: заменить количества", "stocktake: set the quantities")});
     p.addOption({"zero-absent", tr("обнулить записи, которых нет в файле", "empty the records the file lacks")});
+    p.addOption({"excel", tr("CSV для Excel: UTF-8 с BOM и «;»", "CSV for Excel: UTF-8 with a BOM and \";\"")});
     p.addOption({"columns", tr("поля столбцов по порядку", "the columns' fields in order"), tr("ПОЛЯ", "FIELDS")});
     p.addPositionalArgument("command", tr("команда", "command"));
 
@@ -794,7 +795,7 @@ int run(int argc, char **argv)
     // The options each command takes; --folder, --help and --version go with all of them.
     static const std::map<QString, QStringList> takes = {
         {"list", {"category", "find", "exact", "value", "json", "tsv"}},
-        {"export", {"category", "find", "exact", "value", "all"}},
+        {"export", {"category", "find", "exact", "value", "all", "excel"}},
         {"add", {}},
         {"take", {"partial"}},
         {"import", {"dry-run", "skip-refused", "json", "columns", "set-quantities", "zero-absent"}},

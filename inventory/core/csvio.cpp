@@ -142,20 +142,22 @@ std::vector<uint16_t> allSlots(const CompStore &store)
 }
 
 std::string exportCsv(const CompStore &store, const std::vector<std::string> &categories,
-                      const std::vector<uint16_t> &slots)
+                      const std::vector<uint16_t> &slots, bool forExcel)
 {
     TextCodec codec;
-    std::string out = "category,category_name,name,quantity,description\r\n";
+    const char sep = forExcel ? ';' : ',';
+    std::string out = forExcel ? "\xEF\xBB\xBF" "category;category_name;name;quantity;description\r\n"
+                               : "category,category_name,name,quantity,description\r\n";
     for (uint16_t slot : slots) {
         const int cat = store.category[slot];
         out += std::to_string(cat);
-        out += ',';
+        out += sep;
         appendField(out, cat < static_cast<int>(categories.size()) ? codec.toUtf8(categories[cat]) : std::string());
-        out += ',';
+        out += sep;
         appendField(out, codec.toUtf8(store.name[slot]));
-        out += ',';
+        out += sep;
         out += std::to_string(store.quantity[slot]);
-        out += ',';
+        out += sep;
         appendField(out, codec.toUtf8(store.description[slot]));
         out += "\r\n";
     }

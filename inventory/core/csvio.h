@@ -14,8 +14,10 @@ namespace vosk {
 // Stock as a table for spreadsheets (RFC 4180 through libcsv): UTF-8, CR LF, a header
 // `category,category_name,name,quantity,description`, one record a row, names and descriptions
 // exactly as stored. `slots` are the records to write, in that order.
+// `forExcel`: what Excel on a Russian Windows opens right on a double click: the UTF-8 byte
+// order mark first and `;` between the fields (the rest as above).
 std::string exportCsv(const CompStore &store, const std::vector<std::string> &categories,
-                      const std::vector<uint16_t> &slots);
+                      const std::vector<uint16_t> &slots, bool forExcel = false);
 // Every record of the store in store order.
 std::vector<uint16_t> allSlots(const CompStore &store);
 

@@ -199,7 +199,8 @@ public:
     // --- tables in and out (inventoryio.cpp); paths are file system paths (UTF-8)
     // Writes the rows on screen, or every record (`all`), as CSV, replacing the file whole;
     // the status bar says how many rows went where.
-    Outcome exportCsv(const std::string &path, bool all) const;
+    // `forExcel`: UTF-8 with a byte order mark and `;` (see vosk::exportCsv).
+    Outcome exportCsv(const std::string &path, bool all, bool forExcel = false) const;
     // Reads a CSV file piece by piece and plans its import; nothing changes. A path that is
     // no regular file or cannot be read gives a plan with its file error.
     // `columns`: what each column holds, when the user said so (else the header says it);

@@ -73,11 +73,11 @@ std::string stockSpelling(const CompStore &store, int category, const std::strin
 
 // --- CSV
 
-Outcome Inventory::exportCsv(const std::string &path, bool all) const
+Outcome Inventory::exportCsv(const std::string &path, bool all, bool forExcel) const
 {
     Outcome out;
     const std::vector<uint16_t> slots = all ? allSlots(store_) : rows_;
-    const WriteResult written = replaceFileAtomically(path, vosk::exportCsv(store_, categories_, slots));
+    const WriteResult written = replaceFileAtomically(path, vosk::exportCsv(store_, categories_, slots, forExcel));
     if (!written) {
         out.refuse(cp1251("Не удалось записать ") + pathForMessage(path) + (written.reason.empty() ? "" : ": " + written.reason), true);
         return out;

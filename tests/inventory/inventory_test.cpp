@@ -292,6 +292,8 @@ TEST(Inventory, ExportWritesTheRowsOnScreenOrTheWholeStore)
     inv.exportCsv(f.dir.file("all.csv"), true);
     EXPECT_EQ(f.dir.read("all.csv"), exportCsv(inv.store(), inv.categories(), allSlots(inv.store())));
     EXPECT_NE(f.dir.read("all.csv"), f.dir.read("list.csv"));
+    inv.exportCsv(f.dir.file("excel.csv"), false, true); // «для Excel»: the rows on screen
+    EXPECT_EQ(f.dir.read("excel.csv"), exportCsv(inv.store(), inv.categories(), inv.rows(), true));
     // A file that cannot be written: an error, the store and the folder as they were.
     Outcome failed = inv.exportCsv(f.dir.file("no/such/folder.csv"), true);
     EXPECT_TRUE(failed.refused);

@@ -341,3 +341,25 @@ TEST(CsvImport, HeaderWordsAndRowsThatAreNoParts)
     // A needed column missing is asked for as well.
     EXPECT_TRUE(planImport(store, cats, "name,qty\r\nx,1\r\n").needsColumns);
 }
+
+// «Для Excel»: the byte order mark and `;`. What LibreOffice Calc made of the bundled stock's
+// Excel export (tests/io/spreadsheets/stock-excel-calc.csv: opened as UTF-8 split on `;`, saved
+// back as CSV) imports into an empty stock as main.dat byte for byte: every column landed whole.
+TEST(CsvExport, ForExcelTheByteOrderMarkAndSemicolonsAsCalcReadsThem)
+{
+    test::Bundled data;
+    const std::string excel = exportCsv(data.store, data.categories, allSlots(data.store), true);
+    EXPECT_EQ(excel.substr(0, 3), "\xEF\xBB\xBF");
+    EXPECT_EQ(excel.substr(3, excel.find("\r\n") - 3), "category;category_name;name;quantity;description");
+    // Quoted where a comma or a semicolon stands, as in the plain export.
+    EXPECT_NE(excel.find("\r\n1;\"Резисторы 0,125 Вт\";100е;13;\"МЛТ-0,125\"\r\n"), std::string::npos);
+    for (const std::string &csv :
+         {excel, readFileBytes(VOSK_SOURCE_DIR "/tests/io/spreadsheets/stock-excel-calc.csv").bytes}) {
+        CompStore empty;
+        const ImportPlan plan = planImport(empty, data.categories, csv);
+        ASSERT_TRUE(plan.usable()) << u8(plan.fileError);
+        EXPECT_EQ(plan.refusedCount, 0u) << refusals(plan);
+        applyImport(empty, plan);
+        EXPECT_EQ(writeMainFile(empty), data.mainBytes);
+    }
+}

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Writes the spreadsheet corpus again from sheet.fods with LibreOffice Calc (libreoffice-calc-nogui)
 # in a Russian locale (ru-RU set in a fresh profile), as a user saves a sheet from Calc.
-#   make.sh            (run in this folder; needs soffice)
+#   make.sh [VOSKBASE-CLI]   (needs soffice; with the command line built, also the Excel export file)
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 work=$(mktemp -d)
@@ -30,3 +30,13 @@ convert 'xls:MS Excel 97' sheet.xls
 # Calc 7.4 writes UTF-8 without a byte order mark; Excel's «CSV UTF-8» starts with one. This file
 # is Calc's , + UTF-8 file with those three bytes put before it.
 { printf '\xEF\xBB\xBF'; cat "$here/sheet-comma-utf8.csv"; } >"$here/sheet-comma-utf8-bom.csv"
+
+# The bundled stock exported «для Excel» (UTF-8 with a BOM, ;) opened by Calc as such and saved
+# back as , + UTF-8: what Calc makes of the export.
+if [ $# -ge 1 ]; then
+  "$1" --folder "$here/../../../data" export --all --excel "$work/stock-excel.csv" 2>/dev/null
+  rm -rf "$work/out" && mkdir "$work/out"
+  soffice --headless --infilter='Text - txt - csv (StarCalc):59,34,76,1' \
+    --convert-to "$csv:44,34,76,1" --outdir "$work/out" "$work/stock-excel.csv" >/dev/null 2>&1
+  mv "$work/out/stock-excel.csv" "$here/stock-excel-calc.csv"
+fi
