@@ -587,6 +587,12 @@ struct CsvImporter::State {
             if (const auto v = readLooseValue(name, isResistanceCategory(category)))
                 typed = shownominal(*v);
         CanonicalName canonical = canonicalName(category, typed);
+        // What the value search reads is read here too («2,2 кОм», «470 Ом», «0,1 мкФ», «4k7»,
+        // «470R», «100nF»): written as the stock writes that value.
+        if (!canonical.ok() && hasCanonicalNames(category))
+            if (const auto v = readLooseValue(name, isResistanceCategory(category)))
+                if (CanonicalName read = canonicalName(category, shownominal(*v)); read.ok())
+                    canonical = std::move(read);
         if (!canonical.ok()) {
             refuse(line, canonical.refusal);
             return;

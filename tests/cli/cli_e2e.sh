@@ -43,7 +43,7 @@ check "export to stdout is the same file" bash -c "'$CLI' --folder empty export 
 check "the source folder is unchanged" diff -r "$DATA" src
 
 # A file with a refused row changes nothing; --dry-run never writes.
-printf 'category;name;quantity;description\r\n2;4k7;3;\r\n2;4,7k;3;МЛТ-0,25\r\n' >rows.csv
+printf 'category;name;quantity;description\r\n2;4ж7;3;\r\n2;4,7k;3;МЛТ-0,25\r\n' >rows.csv
 before=$(sha1sum <empty/main.dat)
 check "refused row: exit 1" status 1 "$CLI" --folder empty import rows.csv
 check "refused row named with its line" grep -q 'строка 2 не принята' "$OUT/last.err"
@@ -163,8 +163,9 @@ check "import --dry-run --json: the refused row" grep -q '"line":2,"action":"ref
 # spreadsheet files themselves are refused by what they are, with nothing on stdout.
 SHEETS=$(dirname "$0")/../io/spreadsheets
 for f in sheet-semicolon-cp1251.csv sheet-comma-utf8.csv sheet-comma-utf8-bom.csv sheet-tab-utf8.txt; do
-  check "$f: 2 refused rows, exit 1" status 1 "$CLI" --folder src import --dry-run "$SHEETS/$f"
-  check "$f: the counts" grep -q 'Строк: 6; новых записей: 0, дополнить записей: 2, деталей: 5; не принято строк: 2; пропущено: 1 пустая строка, 1 строка «Итого»' "$OUT/last.err"
+  check "$f: a refused row, exit 1" status 1 "$CLI" --folder src import --dry-run "$SHEETS/$f"
+  check "$f: the counts" grep -q 'Строк: 6; новых записей: 0, дополнить записей: 3, деталей: 15; не принято строк: 1; пропущено: 1 пустая строка, 1 строка «Итого»' "$OUT/last.err"
+  check "$f: «2,2 кОм» is the stock's 2,2К" grep -q '^строка 2: 2 2,2К МЛТ-0,25 +10 (было 65, станет 75)' "$OUT/last.out"
   check "$f: the second КТ315Б is row 4" grep -q '^строка 4: 11 КТ315Б npn +2 (было 30, станет 32)' "$OUT/last.out"
 done
 for f in sheet.xlsx sheet.ods sheet.xls; do

@@ -1,6 +1,7 @@
 #include "csvio.h"
 #include "iofixture.h"
 #include "mainfile.h"
+#include "valuetext.h"
 
 using namespace vosk;
 
@@ -291,13 +292,16 @@ TEST(CsvImport, TheSpreadsheetCorpusAsCalcSavedIt)
                                                           ImportField::Quantity, ImportField::Description}));
         EXPECT_EQ(plan.rowsRead, 6u);
         EXPECT_EQ(u8(plan.skippedSummary()), "пропущено: 1 пустая строка, 1 строка «Итого»");
-        // Spreadsheet rows: the cell of two lines (row 3) is one row.
-        EXPECT_EQ(refusedLines(plan), (std::vector<int64_t>{2, 3})) << refusals(plan);
-        ASSERT_EQ(plan.entries.size(), 2u);
-        EXPECT_EQ(plan.entries[0].line, 4);
-        EXPECT_EQ(plan.entries[0].slot, b.slot(11, "КТ315Б", "npn"));
-        EXPECT_EQ(plan.entries[1].line, 6);
-        EXPECT_EQ(plan.entries[1].slot, b.slot(9, "КС156А", "5,6В"));
+        // Spreadsheet rows: the cell of two lines (row 3, refused: a line break cannot be
+        // stored) is one row. «2,2 кОм» is read as the value search reads it: the stock's «2,2К».
+        EXPECT_EQ(refusedLines(plan), (std::vector<int64_t>{3})) << refusals(plan);
+        ASSERT_EQ(plan.entries.size(), 3u);
+        EXPECT_EQ(plan.entries[0].line, 2);
+        EXPECT_EQ(plan.entries[0].slot, b.slot(2, "2,2К", "МЛТ-0,25"));
+        EXPECT_EQ(plan.entries[1].line, 4);
+        EXPECT_EQ(plan.entries[1].slot, b.slot(11, "КТ315Б", "npn"));
+        EXPECT_EQ(plan.entries[2].line, 6);
+        EXPECT_EQ(plan.entries[2].slot, b.slot(9, "КС156А", "5,6В"));
         EXPECT_EQ(plan.skipped.back().line, 7);
     }
     for (const auto &[name, kind] : {std::pair{"sheet.xlsx", "Это книга Excel (.xlsx), а не текст CSV."},
@@ -362,4 +366,26 @@ TEST(CsvExport, ForExcelTheByteOrderMarkAndSemicolonsAsCalcReadsThem)
         applyImport(empty, plan);
         EXPECT_EQ(writeMainFile(empty), data.mainBytes);
     }
+}
+
+// Values as people type them: what the value search reads, import reads as the same value.
+TEST(CsvImport, ValuesAsTheValueSearchReadsThem)
+{
+    const auto cats = test::smallCategories();
+    CompStore store;
+    const std::pair<const char *, const char *> rows[] = {
+        {"2;2,2 кОм", "2,2К"}, {"2;470 Ом", "470е"}, {"2;4k7", "4,7К"},     {"2;470R", "470е"},
+        {"5;0,1 мкФ", "0,1мкф"}, {"5;100nF", "100нф"}, {"5;4.7uF", "4,7мкф"},
+    };
+    for (const auto &[row, stored] : rows) {
+        const std::string typed = std::string(row).substr(2);
+        const ImportPlan plan = planImport(store, cats, "category;name;quantity\r\n" + cp1251(row) + ";1\r\n");
+        ASSERT_EQ(plan.entries.size(), 1u) << row << refusals(plan);
+        EXPECT_EQ(u8(plan.entries[0].key.name), stored) << row;
+        const auto query = readValueQuery(cp1251(typed.c_str()));
+        ASSERT_TRUE(query) << row;
+        EXPECT_TRUE(query->matches(plan.entries[0].key.category, plan.entries[0].key.name)) << row;
+    }
+    // A text no reader takes is refused, as before.
+    EXPECT_EQ(planImport(store, cats, cp1251("category;name;quantity\r\n2;4ж7;1\r\n")).refusedCount, 1u);
 }
