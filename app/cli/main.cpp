@@ -772,8 +772,16 @@ int run(int argc, char **argv)
                      ru ? "Справка:" : "Help:", command.isEmpty() ? "" : (" " + command).toStdString().c_str());
         return kBadInput;
     };
-    if (!p.parse(QCoreApplication::arguments()))
+    if (!p.parse(QCoreApplication::arguments())) {
+        // The parser's own texts are English: the two a user meets, said in the user's language.
+        if (!p.unknownOptionNames().isEmpty())
+            return usage(tr("нет параметра «%1».", "there is no option \"%1\".").arg(p.unknownOptionNames().first()));
+        const QString missing = QStringLiteral("Missing value after '");
+        if (ru && p.errorText().startsWith(missing))
+            return usage(QStringLiteral("после «%1» нужно значение.")
+                             .arg(p.errorText().mid(missing.size()).section(QLatin1Char('\''), 0, 0)));
         return usage(p.errorText());
+    }
     const QStringList args = p.positionalArguments();
     if (p.isSet("version")) {
         std::printf("voskbase-cli %s\n", VOSK_VERSION);
