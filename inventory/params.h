@@ -76,12 +76,18 @@ public:
     std::function<std::optional<QColor>(const QColor &initial)> chooseColor;
     // The files of the list's menu and the bin's bill of materials, and the import preview
     // (true: import); tests put their own in place of the dialogs. An empty path is cancelled.
-    enum class FileUse { ExportList, ExportAll, ImportCsv, LoadBom, Shopping };
+    enum class FileUse { ExportList, ExportAll, ImportCsv, LoadBom, Shopping, ExportListExcel, ExportAllExcel };
     std::function<QString(FileUse use)> chooseFile;
     // The folder the bill of materials and shopping list dialogs open in: the last one a
     // bill was loaded from, at first the installation folder's kicad/ (or the folder itself).
     QString bomFolder() const;
     std::function<bool(const ImportPlan &plan)> previewImport;
+    // The preview of a stocktake: nothing when cancelled, else whether the records the file
+    // does not name are to be emptied («обнулить отсутствующие»).
+    std::function<std::optional<bool>(const ImportPlan &plan)> previewStocktake;
+    // What each column of a table holds, asked when its header does not say (the plan holds
+    // the header and the first rows); nothing when cancelled.
+    std::function<std::optional<std::vector<ImportField>>(const ImportPlan &plan)> chooseColumns;
 
 public Q_SLOTS:
     // Handlers a user's action runs, named after their controls and events.
@@ -215,14 +221,15 @@ private:
     // --- tables in and out (paramsio.cpp)
     void buildIoControls();
     void listMenuRequested(const QPoint &pos);
-    void exportClick(bool all);
-    void importClick();
+    void exportClick(bool all, bool forExcel = false);
+    void importClick(bool setQuantities = false);
     void undoImportClick();
     void loadbomClick();
     void shoppingClick();
     void boardsChanged(int boards);
     QString fileDialog(FileUse use);
-    bool importDialog(const ImportPlan &plan);
+    bool importDialog(const ImportPlan &plan, bool *zeroAbsent = nullptr);
+    std::optional<std::vector<ImportField>> columnsDialog(const ImportPlan &plan);
 
     // --- the highlight of the input controls
     void watchHighlightedControls();

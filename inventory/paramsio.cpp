@@ -5,11 +5,15 @@
 #include "binlist.h"
 #include "codec.h"
 #include "controls.h"
+#include "importcolumns.h"
 #include "messages.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
+#include <QScreen>
+#include <QStyle>
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QFile>
@@ -33,6 +37,24 @@ constexpr size_t kPreviewRows = 5000;
 
 std::string pathBytes(const QString &path) { return QFile::encodeName(path).toStdString(); }
 
+// A dialog around a table opens wide enough for every column of the table, at least 640 × 400,
+// and never larger than the screen's free area (the table scrolls inside it then).
+void fitToTable(QDialog &dialog, const QTableWidget &table)
+{
+    const QScreen *screen = dialog.screen() ? dialog.screen() : QGuiApplication::primaryScreen();
+    const QRect free = screen->availableGeometry();
+    int width = table.verticalHeader()->isVisible() ? table.verticalHeader()->sizeHint().width() : 0;
+    for (int c = 0; c < table.columnCount(); ++c)
+        width += table.columnWidth(c);
+    width += 2 * table.frameWidth() + table.style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    const QMargins margins = dialog.layout()->contentsMargins();
+    width += margins.left() + margins.right();
+    // The window's frame lies outside the dialog's own size.
+    constexpr int kFrame = 16, kTitle = 48;
+    dialog.resize(std::min(std::max(width, 640), free.width() - kFrame),
+                  std::min(std::max(dialog.sizeHint().height(), 400), free.height() - kTitle));
+}
+
 } // namespace
 
 void Tbase::buildIoControls()
@@ -47,8 +69,11 @@ void Tbase::buildIoControls()
     };
     action("exportlist", "Экспорт списка в CSV…", [this] { exportClick(false); });
     action("exportall", "Экспорт всей базы в CSV…", [this] { exportClick(true); });
+    action("exportlistexcel", "Экспорт списка для Excel…", [this] { exportClick(false, true); });
+    action("exportallexcel", "Экспорт всей базы для Excel…", [this] { exportClick(true, true); });
     listmenu->addSeparator();
-    action("importcsv", "Импорт из CSV…", [this] { importClick(); });
+    action("importcsv", "Импорт из CSV…", [this] { importClick(false); });
+    action("stocktakecsv", "Инвентаризация из CSV (заменить количества)…", [this] { importClick(true); });
     undoimport = action("undoimport", "Отменить импорт", [this] { undoImportClick(); });
     undoimport->setEnabled(false);
     list->setContextMenuPolicy(Qt::CustomContextMenu);
@@ -59,6 +84,13 @@ void Tbase::buildIoControls()
 
     chooseFile = [this](FileUse use) { return fileDialog(use); };
     previewImport = [this](const ImportPlan &plan) { return importDialog(plan); };
+    previewStocktake = [this](const ImportPlan &plan) -> std::optional<bool> {
+        bool zeroAbsent = false;
+        if (!importDialog(plan, &zeroAbsent))
+            return std::nullopt;
+        return zeroAbsent;
+    };
+    chooseColumns = [this](const ImportPlan &plan) { return columnsDialog(plan); };
 }
 
 void Tbase::listMenuRequested(const QPoint &pos)
@@ -69,12 +101,16 @@ void Tbase::listMenuRequested(const QPoint &pos)
 
 QString Tbase::fileDialog(FileUse use)
 {
-    const QString csv = tr8("Таблицы CSV (*.csv);;Все файлы (*)");
+    const QString csv = tr8("Таблицы CSV (*.csv *.txt *.tsv);;Все файлы (*)");
     switch (use) {
     case FileUse::ExportList:
         return QFileDialog::getSaveFileName(this, tr8("Экспорт списка в CSV"), tr8("список.csv"), csv);
     case FileUse::ExportAll:
         return QFileDialog::getSaveFileName(this, tr8("Экспорт всей базы в CSV"), tr8("база.csv"), csv);
+    case FileUse::ExportListExcel:
+        return QFileDialog::getSaveFileName(this, tr8("Экспорт списка для Excel"), tr8("список.csv"), csv);
+    case FileUse::ExportAllExcel:
+        return QFileDialog::getSaveFileName(this, tr8("Экспорт всей базы для Excel"), tr8("база.csv"), csv);
     case FileUse::ImportCsv:
         return QFileDialog::getOpenFileName(this, tr8("Импорт из CSV"), {}, csv);
     case FileUse::LoadBom:
@@ -86,26 +122,57 @@ QString Tbase::fileDialog(FileUse use)
     return {};
 }
 
-void Tbase::exportClick(bool all)
+void Tbase::exportClick(bool all, bool forExcel)
 {
-    const QString path = chooseFile(all ? FileUse::ExportAll : FileUse::ExportList);
+    const QString path = chooseFile(forExcel ? (all ? FileUse::ExportAllExcel : FileUse::ExportListExcel)
+                                             : (all ? FileUse::ExportAll : FileUse::ExportList));
     if (path.isEmpty())
         return;
-    apply(inventory_->exportCsv(pathBytes(path), all));
+    apply(inventory_->exportCsv(pathBytes(path), all, forExcel));
 }
 
-void Tbase::importClick()
+void Tbase::importClick(bool setQuantities)
 {
     const QString path = chooseFile(FileUse::ImportCsv);
     if (path.isEmpty())
         return;
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    const ImportPlan plan = inventory_->planImportFile(pathBytes(path));
+    ImportPlan plan = inventory_->planImportFile(pathBytes(path), {}, setQuantities);
     QApplication::restoreOverrideCursor();
+    if (plan.needsColumns) {
+        // The header does not say which column is which: the user's choice for this header
+        // the last time, else asked now (and remembered).
+        std::optional<std::vector<ImportField>> columns = rememberedColumns(plan.header);
+        if (!columns) {
+            columns = chooseColumns(plan);
+            if (!columns)
+                return;
+            rememberColumns(plan.header, *columns);
+        }
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        plan = inventory_->planImportFile(pathBytes(path), *columns, setQuantities);
+        QApplication::restoreOverrideCursor();
+    }
     // A file that cannot be read is refused by the import itself; a readable one is shown
-    // first, and nothing changes unless the user confirms.
-    if (plan.usable() && !previewImport(plan))
+    // first, and nothing changes unless the user confirms, and agrees to leave the refused
+    // rows out (as the command line does only with --skip-refused).
+    std::optional<bool> zeroAbsent = false;
+    if (plan.usable() && setQuantities)
+        zeroAbsent = previewStocktake(plan);
+    else if (plan.usable() && !previewImport(plan))
         return;
+    if (!zeroAbsent)
+        return;
+    if (plan.usable() && plan.refusedCount && !messages_.confirm(plan.refusedQuestion()))
+        return;
+    if (setQuantities) {
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        const Outcome done = changing().stocktake(plan, *zeroAbsent);
+        QApplication::restoreOverrideCursor();
+        apply(done);
+        undoimport->setEnabled(inventory_->canUndoImport());
+        return;
+    }
     QApplication::setOverrideCursor(Qt::WaitCursor);
     const Outcome done = changing().import(plan);
     QApplication::restoreOverrideCursor();
@@ -119,7 +186,7 @@ void Tbase::undoImportClick()
     undoimport->setEnabled(inventory_->canUndoImport());
 }
 
-bool Tbase::importDialog(const ImportPlan &plan)
+bool Tbase::importDialog(const ImportPlan &plan, bool *zeroAbsent)
 {
     QDialog dialog(this);
     dialog.setObjectName(QStringLiteral("importpreview"));
@@ -133,6 +200,16 @@ bool Tbase::importDialog(const ImportPlan &plan)
             .arg(plan.merges())
             .arg(plan.parts())
             .arg(plan.refusedCount);
+    if (plan.setQuantities)
+        summary = tr8("Инвентаризация: количество из файла заменит количество записи. Строк в файле: %1. "
+                      "Записей в файле: %2, количество изменится у %3. Нет в файле записей: %4. Не принято строк: %5.")
+                      .arg(plan.rowsRead)
+                      .arg(plan.entries.size())
+                      .arg(plan.changes())
+                      .arg(plan.absent.size())
+                      .arg(plan.refusedCount);
+    if (plan.skippedCount())
+        summary += QLatin1Char(' ') + fromCp1251(plan.skippedSummary()) + QLatin1Char('.');
     if (plan.refusedCount)
         summary += QLatin1Char('\n') + tr8("Непринятые строки не будут добавлены; остальные будут.");
     if (plan.doubles)
@@ -148,7 +225,8 @@ bool Tbase::importDialog(const ImportPlan &plan)
                                       tr8("Количество"), tr8("Описание / причина")});
     table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     table->verticalHeader()->hide();
-    const size_t shown = std::min(kPreviewRows, plan.refused.size() + plan.entries.size());
+    const size_t shown = std::min(kPreviewRows, plan.refused.size() + plan.skipped.size() + plan.entries.size() +
+                                                    plan.absent.size());
     table->setRowCount(static_cast<int>(shown));
     int row = 0;
     auto put = [&](int column, const QString &text) { table->setItem(row, column, new QTableWidgetItem(text)); };
@@ -162,20 +240,62 @@ bool Tbase::importDialog(const ImportPlan &plan)
         table->item(row, 1)->setForeground(Qt::red);
         ++row;
     }
+    for (const ImportRefusal &r : plan.skipped) {
+        if (static_cast<size_t>(row) >= shown)
+            break;
+        put(0, QString::number(r.line));
+        put(1, tr8("пропущена"));
+        put(5, fromCp1251(r.reason));
+        ++row;
+    }
     for (const ImportEntry &e : plan.entries) {
         if (static_cast<size_t>(row) >= shown)
             break;
         put(0, QString::number(e.line));
-        put(1, e.slot ? tr8("дополнить: было %1").arg(e.before) : tr8("новая запись"));
+        if (plan.setQuantities)
+            put(1, e.before == e.quantity ? tr8("без изменений: %1").arg(e.before)
+                                          : tr8("%1 → %2%3").arg(e.before).arg(e.quantity).arg(e.slot ? QString() : tr8(" (новая запись)")));
+        else
+            put(1, e.slot ? tr8("дополнить: было %1").arg(e.before) : tr8("новая запись"));
         put(2, fromCp1251(inventory_->categoryName(e.key.category)));
         put(3, fromCp1251(e.key.name));
         put(4, QString::number(e.quantity));
         put(5, e.key.description == " " ? QString() : fromCp1251(e.key.description));
         ++row;
     }
+    // Records the file does not name: left as they are unless the box is ticked.
+    const int firstAbsent = row;
+    for (const ImportEntry &e : plan.absent) {
+        if (static_cast<size_t>(row) >= shown)
+            break;
+        put(0, QString());
+        put(2, fromCp1251(inventory_->categoryName(e.key.category)));
+        put(3, fromCp1251(e.key.name));
+        put(4, QString::number(e.before));
+        put(5, e.key.description == " " ? QString() : fromCp1251(e.key.description));
+        ++row;
+    }
+    auto showAbsent = [table, firstAbsent, &plan, row](bool zero) {
+        for (int r = firstAbsent; r < row; ++r) {
+            const uint16_t before = plan.absent[static_cast<size_t>(r - firstAbsent)].before;
+            table->setItem(r, 1, new QTableWidgetItem(zero ? tr8("нет в файле: %1 → 0").arg(before)
+                                                            : tr8("нет в файле: останется %1").arg(before)));
+        }
+    };
+    showAbsent(false);
     table->resizeColumnsToContents();
     layout->addWidget(table);
-    if (shown < plan.refused.size() + plan.entries.size() || plan.refusedCount > plan.refused.size())
+    if (zeroAbsent && !plan.absent.empty()) {
+        auto *zero = new QCheckBox(tr8("обнулить отсутствующие (записей: %1)").arg(plan.absent.size()), &dialog);
+        zero->setObjectName(QStringLiteral("zeroabsent"));
+        connect(zero, &QCheckBox::toggled, &dialog, [zeroAbsent, showAbsent](bool on) {
+            *zeroAbsent = on;
+            showAbsent(on);
+        });
+        layout->addWidget(zero);
+    }
+    if (shown < plan.refused.size() + plan.skipped.size() + plan.entries.size() + plan.absent.size() ||
+        plan.refusedCount > plan.refused.size() || plan.skippedCount() > plan.skipped.size())
         layout->addWidget(new QLabel(tr8("Показаны не все строки: итог выше."), &dialog));
 
     auto *buttons = new QDialogButtonBox(&dialog);
@@ -185,7 +305,7 @@ bool Tbase::importDialog(const ImportPlan &plan)
     connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
     layout->addWidget(buttons);
-    dialog.resize(640, 400);
+    fitToTable(dialog, *table);
     return dialog.exec() == QDialog::Accepted;
 }
 
@@ -210,6 +330,56 @@ void Tbase::shoppingClick()
     if (path.isEmpty())
         return;
     apply(inventory_->writeShopping(pathBytes(path)));
+}
+
+std::optional<std::vector<ImportField>> Tbase::columnsDialog(const ImportPlan &plan)
+{
+    QDialog dialog(this);
+    dialog.setObjectName(QStringLiteral("importcolumns"));
+    dialog.setWindowTitle(tr8("Импорт из CSV: столбцы"));
+    auto *layout = new QVBoxLayout(&dialog);
+    auto *why = new QLabel(fromCp1251(plan.fileError), &dialog);
+    why->setWordWrap(true);
+    layout->addWidget(why);
+    const int columns = static_cast<int>(plan.header.size());
+    auto *table = new QTableWidget(static_cast<int>(plan.sample.size()) + 1, columns, &dialog);
+    table->setObjectName(QStringLiteral("columnrows"));
+    table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    static const std::pair<ImportField, const char *> fields[] = {
+        {ImportField::Name, "название"},           {ImportField::Quantity, "количество"},
+        {ImportField::Description, "описание"},    {ImportField::Category, "раздел"},
+        {ImportField::CategoryName, "название раздела"}, {ImportField::Ignore, "не использовать"},
+    };
+    std::vector<QComboBox *> choosers;
+    for (int c = 0; c < columns; ++c) {
+        table->setHorizontalHeaderItem(c, new QTableWidgetItem(fromCp1251(plan.header[static_cast<size_t>(c)])));
+        auto *box = new QComboBox(table);
+        box->setObjectName(QStringLiteral("column%1").arg(c));
+        for (const auto &[field, caption] : fields)
+            box->addItem(tr8(caption), static_cast<int>(field));
+        // What the header said, where it said anything.
+        const ImportField guess = static_cast<size_t>(c) < plan.columns.size() ? plan.columns[static_cast<size_t>(c)]
+                                                                               : ImportField::Ignore;
+        box->setCurrentIndex(box->findData(static_cast<int>(guess)));
+        table->setCellWidget(0, c, box);
+        choosers.push_back(box);
+        for (size_t r = 0; r < plan.sample.size(); ++r)
+            if (static_cast<size_t>(c) < plan.sample[r].size())
+                table->setItem(static_cast<int>(r) + 1, c, new QTableWidgetItem(fromCp1251(plan.sample[r][static_cast<size_t>(c)])));
+    }
+    table->resizeColumnsToContents();
+    layout->addWidget(table);
+    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
+    connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+    layout->addWidget(buttons);
+    fitToTable(dialog, *table);
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    std::vector<ImportField> chosen;
+    for (QComboBox *box : choosers)
+        chosen.push_back(static_cast<ImportField>(box->currentData().toInt()));
+    return chosen;
 }
 
 void Tbase::loadbomClick()

@@ -1,6 +1,7 @@
 // voskbase-cli: list, add, take, export, import, check the stock and a KiCad bill of materials
 // against it, on the installation folder the program uses, through the same core operations.
 #include "bin.h"
+#include "cliconv.h"
 #include "clitext.h"
 #include "compstore.h"
 #include "cp1251.h"
@@ -29,6 +30,9 @@
 #include <QFileInfo>
 
 #include <cstdio>
+#include <fstream>
+#include <map>
+#include <iostream>
 #include <optional>
 #include <unistd.h>
 
@@ -68,6 +72,7 @@ struct Base {
     std::vector<std::string> categories;
     MainFileReport report;
     std::vector<std::string> categoryProblems; // lines of components.lst cut or not read
+    WaitingJournal journal;
 };
 
 std::string folderName(const std::string &datapath) { return datapath.empty() ? std::string(".") : datapath; }
@@ -94,6 +99,11 @@ std::optional<Base> load(const std::string &datapath, bool quiet = false)
         return std::nullopt;
     }
     b.report = readMainFile(main.bytes, b.store);
+    // A program holding the folder keeps its changes in the journal until it saves: a read
+    // shows them too (in memory only).
+    b.journal = applyWaitingJournal(datapath, main.bytes, b.store);
+    if (!quiet && b.journal.present)
+        errLine(b.journal.note());
     b.dict = readDictionary(strings.bytes);
     CategoryList categories = readCategoryList(comps.bytes);
     b.categories = std::move(categories.names);
@@ -240,13 +250,27 @@ int list(const QCommandLineParser &p, const std::string &datapath)
     if (!slots)
         return kBadInput;
     uint32_t total = 0;
+    const bool json = p.isSet("json");
+    if (p.isSet("tsv"))
+        std::fputs("category\tcategory_name\tname\tquantity\tdescription\n", stdout);
     for (uint16_t s : *slots) {
-        outLine(std::to_string(b->store.category[s]) + "\t" + categoryName(*b, b->store.category[s]) + "\t" +
-                std::string(b->store.name[s]) + "\t" + std::to_string(b->store.quantity[s]) + "\t" +
-                std::string(b->store.description[s]));
+        const int c = b->store.category[s];
+        if (json)
+            std::fputs(JsonLine()
+                           .number("category", c)
+                           .text("category_name", categoryName(*b, c))
+                           .text("name", b->store.name[s])
+                           .number("quantity", b->store.quantity[s])
+                           .text("description", b->store.description[s])
+                           .done()
+                           .c_str(),
+                       stdout);
+        else
+            outLine(std::to_string(c) + "\t" + categoryName(*b, c) + "\t" + std::string(b->store.name[s]) + "\t" +
+                    std::to_string(b->store.quantity[s]) + "\t" + std::string(b->store.description[s]));
         total += b->store.quantity[s];
     }
-    outLine(listSummary(static_cast<uint32_t>(slots->size()), total));
+    errLine(listSummary(static_cast<uint32_t>(slots->size()), total));
     return kDone;
 }
 
@@ -262,7 +286,7 @@ int exportCommand(const QCommandLineParser &p, const QStringList &args, const st
     const auto slots = chosen(p, *b, p.isSet("all"));
     if (!slots)
         return kBadInput;
-    const std::string csv = exportCsv(b->store, b->categories, *slots);
+    const std::string csv = exportCsv(b->store, b->categories, *slots, p.isSet("excel"));
     if (args[1] == "-") {
         std::fwrite(csv.data(), 1, csv.size(), stdout);
         return kDone;
@@ -277,7 +301,7 @@ int exportCommand(const QCommandLineParser &p, const QStringList &args, const st
     return kDone;
 }
 
-int change(const QStringList &args, const std::string &datapath, bool take)
+int change(const QStringList &args, const std::string &datapath, bool take, bool partial)
 {
     if (args.size() < 4 || args.size() > 5) {
         errLine(take ? t("take: нужны РАЗДЕЛ НАЗВАНИЕ КОЛИЧЕСТВО [ОПИСАНИЕ].")
@@ -321,17 +345,73 @@ int change(const QStringList &args, const std::string &datapath, bool take)
             return kRefused;
         }
     }
+    // A take is all or nothing: a shortfall changes nothing unless --partial takes what there is.
+    int amount = *quantity;
+    bool short_ = false;
+    if (take) {
+        ViewList found;
+        findRecords(b->store, nullptr, key, found);
+        const int have = found.viewcount ? b->store.quantity[found.viewlist[1]] : 0;
+        if (found.viewcount == 0) {
+            errLine(t("Нет такой детали: ") + key.name + " " + key.description + t(". Ничего не изменено."));
+            return kRefused;
+        }
+        if (have < amount) {
+            const std::string shortfall = t("Не хватает ") + std::to_string(amount - have) + t(" детали: ") + key.name +
+                                          " " + key.description + t(" (есть ") + std::to_string(have) + t(", нужно ") +
+                                          std::to_string(amount) + ")";
+            if (!partial) {
+                errLine(shortfall + t(". Ничего не изменено; --partial забирает, сколько есть."));
+                return kRefused;
+            }
+            errLine(shortfall + t(": забираю ") + std::to_string(have) + ".");
+            amount = have;
+            short_ = true;
+        }
+    }
     ViewList view;
-    const StockResult r = changeStock(b->store, view, key, *quantity, take);
+    const StockResult r = changeStock(b->store, view, key, amount, take);
     for (const std::string &m : r.messages)
         errLine(m);
     if (r.refused || r.moved == 0)
         return kRefused;
     if (!save(*b))
         return kBadInput;
-    outLine(key.name + " " + key.description + ": " + (take ? "-" : "+") + std::to_string(r.moved) + t("; на складе ") +
+    errLine(key.name + " " + key.description + ": " + (take ? "-" : "+") + std::to_string(r.moved) + t("; на складе ") +
             std::to_string(b->store.totalqty) + t(" деталей"));
-    return r.messages.empty() ? kDone : kRefused;
+    return r.messages.empty() && !short_ ? kDone : kRefused;
+}
+
+void printPlan(const ImportPlan &plan, bool zeroAbsent);
+void printPlanJson(const Base &b, const ImportPlan &plan, bool zeroAbsent);
+
+// A stocktake's plan is printed; this tells what it does and applies it.
+int applyStocktakeCommand(const QCommandLineParser &p, Base &b, const ImportPlan &plan, bool zeroAbsent)
+{
+    errLine(t("Строк: ") + std::to_string(plan.rowsRead) + t("; записей в файле: ") + std::to_string(plan.entries.size()) +
+            t(", количество изменится у ") + std::to_string(plan.changes()) + t("; нет в файле записей: ") +
+            std::to_string(plan.absent.size()) + (zeroAbsent ? t(" (будут обнулены)") : t(" (останутся как есть)")) +
+            t("; не принято строк: ") + std::to_string(plan.refusedCount) +
+            (plan.skippedCount() ? "; " + plan.skippedSummary() : std::string()) + ".");
+    if (p.isSet("dry-run"))
+        return plan.refusedCount ? kRefused : kDone;
+    if (plan.refusedCount && !p.isSet("skip-refused")) {
+        errLine(t("Ничего не изменено: исправьте эти строки или повторите с --skip-refused, чтобы учесть остальные."));
+        return kRefused;
+    }
+    const StocktakeOutcome done = applyStocktake(b.store, plan, zeroAbsent);
+    for (const std::string &m : done.messages)
+        errLine(m);
+    if (!done.complete) {
+        errLine(t("Ничего не изменено: склад изменился во время проверки файла."));
+        return kRefused;
+    }
+    if (!save(b))
+        return kBadInput;
+    errLine(t("Инвентаризация: изменено записей ") + std::to_string(done.changed) + t(", добавлено деталей ") +
+            std::to_string(done.added) + t(", убрано ") + std::to_string(done.taken) + t("; на складе ") +
+            std::to_string(b.store.totalqty) + t(" деталей."));
+    return kDone;
 }
 
 int importCommand(const QCommandLineParser &p, const QStringList &args, const std::string &datapath)
@@ -350,34 +430,84 @@ int importCommand(const QCommandLineParser &p, const QStringList &args, const st
     auto b = load(datapath);
     if (!b)
         return kBadInput;
-    const std::string path = QFile::encodeName(args[1]).toStdString();
-    const ImportPlan plan = planImportFile(b->store, b->categories, path);
-    if (!plan.usable()) {
-        errLine(plan.fileError + t(" Ничего не изменено."));
+    // "-" is the standard input, read piece by piece as a file is, and bounded as a file is.
+    const bool fromStdin = args[1] == "-";
+    const std::string path = fromStdin ? std::string("-") : QFile::encodeName(args[1]).toStdString();
+    std::vector<ImportField> columns;
+    if (p.isSet("columns"))
+        for (const QString &word : p.value("columns").split(',')) {
+            const auto field = importFieldOfWord(word.trimmed().toStdString());
+            if (!field) {
+                errLine(t("--columns: «") + pathForMessage(word.toStdString()) +
+                        t("» не поле; поля: name, quantity, description, category, category_name, ignore."));
+                return kBadInput;
+            }
+            columns.push_back(*field);
+        }
+    CsvImporter importer(b->store, b->categories, columns);
+    const bool stocktake = p.isSet("set-quantities");
+    const bool zeroAbsent = p.isSet("zero-absent");
+    if (zeroAbsent && !stocktake) {
+        errLine(t("--zero-absent бывает только с --set-quantities."));
         return kBadInput;
     }
-    for (const ImportEntry &e : plan.entries) {
-        std::string line = t("строка ") + std::to_string(e.line) + ": " + std::to_string(e.key.category) + " " +
-                           e.key.name + " " + e.key.description + " +" + std::to_string(e.quantity);
-        if (e.slot)
-            line += t(" (было ") + std::to_string(e.before) + t(", станет ") + std::to_string(e.before + e.quantity) + ")";
-        else
-            line += t(" (новая запись)");
-        if (e.rows > 1)
-            line += t(", строк: ") + std::to_string(e.rows);
-        outLine(line);
+    if (stocktake)
+        importer.setQuantities();
+    if (fromStdin) {
+        std::string chunk(1 << 20, '\0');
+        size_t total = 0;
+        while (std::cin) {
+            std::cin.read(chunk.data(), static_cast<std::streamsize>(chunk.size()));
+            const auto got = static_cast<size_t>(std::cin.gcount());
+            total += got;
+            if (total > readlimit::kImport) {
+                errLine(t("Ввод больше ") + std::to_string(readlimit::kImport >> 20) + t(" МБ: ничего не изменено."));
+                return kBadInput;
+            }
+            importer.feed(std::string_view(chunk.data(), got));
+        }
+        if (std::cin.bad()) {
+            errLine(t("Ошибка чтения стандартного ввода."));
+            return kBadInput;
+        }
+    } else {
+        // Only a regular file, read to its end within the bound: a FIFO, a device or a file
+        // past the bound is refused whole.
+        const ReadResult read =
+            readFileChunks(path, readlimit::kImport, [&importer](std::string_view piece) { importer.feed(piece); });
+        if (read.status != ReadStatus::Ok) {
+            errLine((read.status == ReadStatus::Missing ? t("Файл не найден: ") + pathForMessage(path)
+                                                        : readFailureMessage(path, read) + ".") +
+                    t(" Ничего не изменено."));
+            return kBadInput;
+        }
     }
-    for (const ImportRefusal &r : plan.refused)
-        errLine(t("строка ") + std::to_string(r.line) + t(" не принята: ") + r.reason);
-    if (plan.refusedCount > plan.refused.size())
-        errLine(t("и еще не принятых строк: ") + std::to_string(plan.refusedCount - plan.refused.size()));
+    const ImportPlan plan = importer.finish();
+    if (!plan.usable()) {
+        errLine(plan.fileError + t(" Ничего не изменено."));
+        if (plan.needsColumns) {
+            std::string header;
+            for (size_t k = 0; k < plan.header.size(); ++k)
+                header += (k ? ", " : "") + std::to_string(k + 1) + t(" «") + plan.header[k] + t("»");
+            errLine(t("Столбцы: ") + header + t(". Укажите их по порядку, например --columns ") +
+                    t("category,name,quantity,description (ignore — пропустить столбец)."));
+        }
+        return kBadInput;
+    }
+    if (p.isSet("json"))
+        printPlanJson(*b, plan, zeroAbsent);
+    else
+        printPlan(plan, zeroAbsent);
     if (std::string doubles = importDoublesText(plan, b->categories); !doubles.empty()) {
         std::replace(doubles.begin(), doubles.end(), '\r', '\n');
         errLine(doubles);
     }
-    outLine(t("Строк: ") + std::to_string(plan.rowsRead) + t("; новых записей: ") + std::to_string(plan.adds()) +
+    if (stocktake)
+        return applyStocktakeCommand(p, *b, plan, zeroAbsent);
+    errLine(t("Строк: ") + std::to_string(plan.rowsRead) + t("; новых записей: ") + std::to_string(plan.adds()) +
             t(", дополнить записей: ") + std::to_string(plan.merges()) + t(", деталей: ") +
-            std::to_string(plan.parts()) + t("; не принято строк: ") + std::to_string(plan.refusedCount) + ".");
+            std::to_string(plan.parts()) + t("; не принято строк: ") + std::to_string(plan.refusedCount) +
+            (plan.skippedCount() ? "; " + plan.skippedSummary() : std::string()) + ".");
     if (dryRun)
         return plan.refusedCount ? kRefused : kDone;
     if (plan.refusedCount && !p.isSet("skip-refused")) {
@@ -393,10 +523,112 @@ int importCommand(const QCommandLineParser &p, const QStringList &args, const st
     }
     if (!save(*b))
         return kBadInput;
-    outLine(t("Добавлено: новых записей ") + std::to_string(done.added) + t(", дополнено ") +
+    errLine(t("Добавлено: новых записей ") + std::to_string(done.added) + t(", дополнено ") +
             std::to_string(done.merged) + t(", деталей ") + std::to_string(done.parts) + t("; на складе ") +
             std::to_string(b->store.totalqty) + t(" деталей."));
     return kDone;
+}
+
+// The plan, a row of the file a line; the refused rows on stderr.
+void printPlan(const ImportPlan &plan, bool zeroAbsent)
+{
+    for (const ImportEntry &e : plan.entries) {
+        if (plan.setQuantities) {
+            outLine(t("строка ") + std::to_string(e.line) + ": " + std::to_string(e.key.category) + " " + e.key.name + " " +
+                    e.key.description + ": " + std::to_string(e.before) + " -> " + std::to_string(e.quantity) +
+                    (e.slot ? std::string() : t(" (новая запись)")));
+            continue;
+        }
+        std::string line = t("строка ") + std::to_string(e.line) + ": " + std::to_string(e.key.category) + " " +
+                           e.key.name + " " + e.key.description + " +" + std::to_string(e.quantity);
+        if (e.slot)
+            line += t(" (было ") + std::to_string(e.before) + t(", станет ") + std::to_string(e.before + e.quantity) + ")";
+        else
+            line += t(" (новая запись)");
+        if (e.rows > 1)
+            line += t(", строк: ") + std::to_string(e.rows);
+        outLine(line);
+    }
+    for (const ImportEntry &e : plan.absent)
+        outLine(t("нет в файле: ") + std::to_string(e.key.category) + " " + e.key.name + " " + e.key.description + ": " +
+                std::to_string(e.before) + " -> " + std::to_string(zeroAbsent ? 0 : e.before));
+    for (const ImportRefusal &r : plan.refused)
+        errLine(t("строка ") + std::to_string(r.line) + t(" не принята: ") + r.reason);
+    if (plan.refusedCount > plan.refused.size())
+        errLine(t("и еще не принятых строк: ") + std::to_string(plan.refusedCount - plan.refused.size()));
+}
+
+// The plan as JSON Lines on stdout: every planned entry and every refused row.
+void printPlanJson(const Base &b, const ImportPlan &plan, bool zeroAbsent)
+{
+    for (const ImportEntry &e : plan.entries)
+        std::fputs(JsonLine()
+                       .number("line", e.line)
+                       .text("action", plan.setQuantities ? "set" : e.slot ? "merge" : "add")
+                       .number("category", e.key.category)
+                       .text("category_name", categoryName(b, e.key.category))
+                       .text("name", e.key.name)
+                       .text("description", e.key.description == " " ? std::string() : e.key.description)
+                       .number("quantity", e.quantity)
+                       .number("before", e.before)
+                       .number("after", e.after(plan.setQuantities))
+                       .number("rows", e.rows)
+                       .done()
+                       .c_str(),
+                   stdout);
+    for (const ImportRefusal &r : plan.refused)
+        std::fputs(JsonLine().number("line", r.line).text("action", "refused").text("reason", r.reason).done().c_str(),
+                   stdout);
+    for (const ImportEntry &e : plan.absent)
+        std::fputs(JsonLine()
+                       .number("line", 0)
+                       .text("action", "absent")
+                       .number("category", e.key.category)
+                       .text("category_name", categoryName(b, e.key.category))
+                       .text("name", e.key.name)
+                       .text("description", e.key.description == " " ? std::string() : e.key.description)
+                       .number("before", e.before)
+                       .number("after", zeroAbsent ? 0 : e.before)
+                       .done()
+                       .c_str(),
+                   stdout);
+    for (const ImportRefusal &r : plan.skipped)
+        std::fputs(JsonLine().number("line", r.line).text("action", "skipped").text("reason", r.reason).done().c_str(),
+                   stdout);
+}
+
+// The bytes of a small file, or of the standard input for "-"; at most `limit` bytes (a larger
+// input is refused, not read whole).
+std::optional<std::string> readSmall(const QString &arg, size_t limit)
+{
+    if (arg == "-") {
+        std::string bytes;
+        std::string chunk(1 << 16, '\0');
+        while (std::cin) {
+            std::cin.read(chunk.data(), static_cast<std::streamsize>(chunk.size()));
+            bytes.append(chunk.data(), static_cast<size_t>(std::cin.gcount()));
+            if (bytes.size() > limit) {
+                errLine(t("Ввод больше ") + std::to_string(limit >> 20) + t(" МБ: это не список деталей."));
+                return std::nullopt;
+            }
+        }
+        if (std::cin.bad()) {
+            errLine(t("Ошибка чтения стандартного ввода."));
+            return std::nullopt;
+        }
+        return bytes;
+    }
+    const std::string path = QFile::encodeName(arg).toStdString();
+    if (QFileInfo(arg).size() > static_cast<qint64>(limit)) {
+        errLine(t("Файл больше ") + std::to_string(limit >> 20) + t(" МБ: это не список деталей."));
+        return std::nullopt;
+    }
+    const ReadResult file = readFileBytes(path);
+    if (file.status != ReadStatus::Ok) {
+        errLine(t("Не удалось прочитать ") + pathForMessage(path) + (file.reason.empty() ? "" : ": " + file.reason));
+        return std::nullopt;
+    }
+    return file.bytes;
 }
 
 int bom(const QCommandLineParser &p, const QStringList &args, const std::string &datapath)
@@ -417,8 +649,15 @@ int bom(const QCommandLineParser &p, const QStringList &args, const std::string 
     ConsoleMessages messages;
     Inventory inventory(datapath, messages);
     inventory.open();
-    const std::string path = QFile::encodeName(args[1]).toStdString();
-    const BomRead read = inventory.readBomFile(path);
+    BomRead read;
+    if (args[1] == "-") {
+        const auto bytes = readSmall(args[1], Inventory::kBomLimit);
+        if (!bytes)
+            return kBadInput;
+        read = inventory.readBom(*bytes);
+    } else {
+        read = inventory.readBomFile(QFile::encodeName(args[1]).toStdString());
+    }
     if (!read.error.empty()) {
         errLine(read.error);
         return kBadInput;
@@ -438,7 +677,8 @@ int bom(const QCommandLineParser &p, const QStringList &args, const std::string 
     const std::vector<BinRow> &rows = inventory.binRows();
     const char *noColor = std::getenv("NO_COLOR");
     const char *term = std::getenv("TERM");
-    const bool colour = isatty(fileno(stdout)) && !(noColor && *noColor) && !(term && std::string_view(term) == "dumb");
+    const bool json = p.isSet("json");
+    const bool colour = !json && isatty(fileno(stdout)) && !(noColor && *noColor) && !(term && std::string_view(term) == "dumb");
     int green = 0, yellow = 0, red = 0, problems = 0;
     for (size_t k = 0; k < rows.size(); ++k) {
         const BinRow &r = rows[k];
@@ -446,6 +686,23 @@ int bom(const QCommandLineParser &p, const QStringList &args, const std::string 
         const bool problem = !l.problem.empty();
         const char *paint = problem ? "\x1b[35m" : r.status == BinStatus::Green ? "\x1b[32m" : r.status == BinStatus::Yellow ? "\x1b[33m" : "\x1b[31m";
         (problem ? problems : r.status == BinStatus::Green ? green : r.status == BinStatus::Yellow ? yellow : red) += 1;
+        if (json) {
+            std::fputs(JsonLine()
+                           .text("status", problem ? "problem" : statusWord(r.status))
+                           .text("category_name", r.caption)
+                           .text("name", r.name)
+                           .decimal("needed", r.needed)
+                           .decimal("short", r.shortage)
+                           .decimal("found", r.found)
+                           .decimal("in_stock", r.stock)
+                           .text("references", l.references)
+                           .number("line", l.line)
+                           .text("problem", l.problem)
+                           .done()
+                           .c_str(),
+                       stdout);
+            continue;
+        }
         std::string line = std::string(problem ? "problem" : statusWord(r.status)) + "\t" + r.caption + "\t" + r.name + t("\tнадо ") + r.needed + t("\tне хватает ") +
                            r.shortage + t("\tнайдено ") + r.found + t("\tна складе ") + r.stock + "\t" + l.references;
         if (problem)
@@ -457,10 +714,10 @@ int bom(const QCommandLineParser &p, const QStringList &args, const std::string 
             std::fputs("\x1b[0m", stdout);
         std::fputs("\n", stdout);
     }
-    outLine(t("Строк: ") + std::to_string(rows.size()) + t("; хватает: ") + std::to_string(green) +
+    errLine(t("Строк: ") + std::to_string(rows.size()) + t("; хватает: ") + std::to_string(green) +
             t(", мало: ") + std::to_string(yellow) + t(", нет: ") + std::to_string(red) + t("; не распознано: ") +
             std::to_string(problems) + t("; не ставятся (DNP): ") + std::to_string(read.notFitted) + ".");
-    outLine(t("Плат: ") + std::to_string(boards) + "; " + inventory.boardsAnswer() + ".");
+    errLine(t("Плат: ") + std::to_string(boards) + "; " + inventory.boardsAnswer() + ".");
     if (p.isSet("shopping")) {
         const Outcome written = inventory.writeShopping(QFile::encodeName(p.value("shopping")).toStdString());
         for (const Note &n : written.notes)
@@ -468,12 +725,22 @@ int bom(const QCommandLineParser &p, const QStringList &args, const std::string 
         if (written.refused)
             return kBadInput;
         if (written.status)
-            outLine(*written.status);
+            errLine(*written.status);
     }
     return green == static_cast<int>(rows.size()) ? kDone : kRefused;
 }
 
-int check(const std::string &datapath)
+// A finding of check: a line on stdout, or a JSON object with --json.
+void finding(bool json, const char *file, int line, const char *problem, const std::string &text)
+{
+    if (json)
+        std::fputs(JsonLine().text("file", file).number("line", line).text("problem", problem).text("text", text).done().c_str(),
+                   stdout);
+    else
+        outLine(text);
+}
+
+int check(const std::string &datapath, bool json)
 {
     int status = kDone;
     for (const auto &[name, limit] : {std::pair{"main.dat", readlimit::kMainFile},
@@ -481,10 +748,10 @@ int check(const std::string &datapath)
                                       std::pair{"components.lst", readlimit::kCategories}}) {
         const ReadResult r = readFileBytes(datapath + name, limit);
         if (r.status == ReadStatus::Missing) {
-            errLine(t("Нет файла ") + name + t(" (программа создаст его пустым при запуске)."));
+            finding(json, name, 0, "missing", t("Нет файла ") + name + t(" (программа создаст его пустым при запуске)."));
             status = std::max(status, int(kRefused));
         } else if (r.status == ReadStatus::Failed) {
-            errLine(t("Файл ") + name + t(" не читается: ") + r.reason);
+            finding(json, name, 0, "unreadable", t("Файл ") + name + t(" не читается: ") + r.reason);
             status = kBadInput;
         }
     }
@@ -494,19 +761,22 @@ int check(const std::string &datapath)
     if (!b)
         return kBadInput;
     for (int line : b->report.unreadable) {
-        outLine(t("main.dat, строка ") + std::to_string(line) + t(": не читается как запись (сохраняется как есть)"));
+        finding(json, "main.dat", line, "unreadable_line",
+                t("main.dat, строка ") + std::to_string(line) + t(": не читается как запись (сохраняется как есть)"));
         status = std::max(status, int(kRefused));
     }
     if (!b->report.overflow.empty()) {
-        outLine(t("main.dat: записей больше 65535, со строки ") + std::to_string(b->report.overflow.front()) +
-                t(" они не загружаются"));
+        finding(json, "main.dat", b->report.overflow.front(), "too_many_records",
+                t("main.dat: записей больше 65535, со строки ") + std::to_string(b->report.overflow.front()) +
+                    t(" они не загружаются"));
         status = std::max(status, int(kRefused));
     }
     int foreign = 0;
     for (int i = 1; i <= b->store.compcount; ++i)
         foreign += b->store.category[i] >= b->categories.size();
     if (foreign) {
-        outLine(t("main.dat: записей в разделах, которых нет в components.lst: ") + std::to_string(foreign));
+        finding(json, "main.dat", 0, "unknown_category",
+                t("main.dat: записей в разделах, которых нет в components.lst: ") + std::to_string(foreign));
         status = std::max(status, int(kRefused));
     }
     if (!b->dict.cut.empty() || !b->categoryProblems.empty()) {
@@ -517,8 +787,13 @@ int check(const std::string &datapath)
         status = std::max(status, int(kRefused));
     }
     if (b->dict.dictcount > Dictionary::kLines)
-        outLine(t("strings.dat: строк больше 100, лишние не читаются"));
-    outLine(t("Записей: ") + std::to_string(b->store.compcount) + t(", деталей: ") + std::to_string(b->store.totalqty) +
+        finding(json, "strings.dat", Dictionary::kLines + 1, "too_many_lines", t("strings.dat: строк больше 100, лишние не читаются"));
+    // main.dat alone is not the stock while changes wait in the journal.
+    if (b->journal.present) {
+        finding(json, "main.jnl", 0, b->journal.stale ? "journal_not_applicable" : "journal_waiting", b->journal.note());
+        status = std::max(status, int(kRefused));
+    }
+    errLine(t("Записей: ") + std::to_string(b->store.compcount) + t(", деталей: ") + std::to_string(b->store.totalqty) +
             t(", разделов: ") + std::to_string(b->categories.size()) + t(", строк словаря: ") +
             std::to_string(std::min(b->dict.dictcount, Dictionary::kLines)) + ".");
     return status;
@@ -537,6 +812,7 @@ int run(int argc, char **argv)
     p.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     const QCommandLineOption help({"h", "help"}, tr("эта справка", "this help"));
     p.addOption(help);
+    p.addOption({"version", tr("версия", "version")});
     p.addOption({"folder", tr("папка базы", "installation folder"), tr("ПАПКА", "DIR")});
     p.addOption({"category", tr("раздел: номер или название", "category: number or name"), tr("РАЗДЕЛ", "CATEGORY")});
     p.addOption({"find", tr("текст в названии", "text in the name"), tr("ТЕКСТ", "TEXT")});
@@ -547,72 +823,96 @@ int run(int argc, char **argv)
     p.addOption({"skip-refused", tr("добавить принятые строки", "import the accepted rows")});
     p.addOption({"boards", tr("bom: число плат", "bom: number of boards"), tr("N", "N")});
     p.addOption({"shopping", tr("bom: записать список покупок (CSV)", "bom: write a shopping list (CSV)"), tr("ФАЙЛ", "FILE")});
+    p.addOption({"json", tr("JSON, объект на строку", "JSON, an object a line")});
+    p.addOption({"tsv", tr("TSV с заголовком", "TSV with a header")});
+    p.addOption({"partial", tr("забрать, сколько есть", "take what there is")});
+    p.addOption({"set-quantities", tr("инвентаризация: заменить количества", "stocktake: set the quantities")});
+    p.addOption({"zero-absent", tr("обнулить записи, которых нет в файле", "empty the records the file lacks")});
+    p.addOption({"excel", tr("CSV для Excel: UTF-8 с BOM и «;»", "CSV for Excel: UTF-8 with a BOM and \";\"")});
+    p.addOption({"columns", tr("поля столбцов по порядку", "the columns' fields in order"), tr("ПОЛЯ", "FIELDS")});
     p.addPositionalArgument("command", tr("команда", "command"));
 
-    if (!p.parse(QCoreApplication::arguments())) {
-        std::fprintf(stderr, "%s\n\n%s", p.errorText().toStdString().c_str(), helpText(ru).c_str());
+    // A usage error: one line and where the help is, never the whole help.
+    auto usage = [&](const QString &text, const QString &command = {}) {
+        std::fprintf(stderr, "voskbase-cli: %s\n%s voskbase-cli%s --help\n", text.toStdString().c_str(),
+                     ru ? "Справка:" : "Help:", command.isEmpty() ? "" : (" " + command).toStdString().c_str());
         return kBadInput;
+    };
+    if (!p.parse(QCoreApplication::arguments())) {
+        // The parser's own texts are English: the two a user meets, said in the user's language.
+        if (!p.unknownOptionNames().isEmpty())
+            return usage(tr("нет параметра «%1».", "there is no option \"%1\".").arg(p.unknownOptionNames().first()));
+        const QString missing = QStringLiteral("Missing value after '");
+        if (ru && p.errorText().startsWith(missing))
+            return usage(QStringLiteral("после «%1» нужно значение.")
+                             .arg(p.errorText().mid(missing.size()).section(QLatin1Char('\''), 0, 0)));
+        return usage(p.errorText());
     }
     const QStringList args = p.positionalArguments();
-    if (p.isSet(help)) {
-        std::fputs(helpText(ru).c_str(), stdout);
+    if (p.isSet("version")) {
+        std::printf("voskbase-cli %s\n", VOSK_VERSION);
         return kDone;
     }
-    if (args.isEmpty()) {
-        std::fputs(helpText(ru).c_str(), stderr);
-        return kBadInput;
+    if (p.isSet(help)) {
+        const std::string one = args.isEmpty() ? std::string() : commandHelp(args[0].toStdString(), ru);
+        if (!args.isEmpty() && one.empty())
+            return usage(tr("Нет команды «%1».", "There is no command \"%1\".").arg(args[0]));
+        std::fputs((one.empty() ? helpText(ru) : one).c_str(), stdout);
+        return kDone;
     }
+    if (args.isEmpty())
+        return usage(tr("нужна команда: list, add, take, export, import, bom или check.",
+                        "a command is needed: list, add, take, export, import, bom or check."));
     std::string datapath = p.isSet("folder") ? QFile::encodeName(p.value("folder")).toStdString() + "/" : readpath();
 
     const QString command = args[0];
-    const bool filters = p.isSet("category") || p.isSet("find") || p.isSet("value") || p.isSet("exact");
-    auto misplaced = [&](bool wrong) {
-        if (wrong)
-            std::fprintf(stderr, "%s\n", tr("Эти параметры не подходят к команде %1 (см. --help).",
-                                            "These options do not go with %1 (see --help).")
-                                             .arg(command)
-                                             .toStdString()
-                                             .c_str());
-        return wrong;
+    // The options each command takes; --folder, --help and --version go with all of them.
+    static const std::map<QString, QStringList> takes = {
+        {"list", {"category", "find", "exact", "value", "json", "tsv"}},
+        {"export", {"category", "find", "exact", "value", "all", "excel"}},
+        {"add", {}},
+        {"take", {"partial"}},
+        {"import", {"dry-run", "skip-refused", "json", "columns", "set-quantities", "zero-absent"}},
+        {"bom", {"json", "boards", "shopping"}},
+        {"check", {"json"}},
     };
-    if (p.isSet("find") && p.isSet("value")) {
-        std::fprintf(stderr, "%s\n", tr("--find и --value вместе не ищут.", "--find and --value do not go together.")
-                                         .toStdString()
-                                         .c_str());
-        return kBadInput;
+    const auto known = takes.find(command);
+    if (known == takes.end())
+        return usage(tr("Нет команды «%1».", "There is no command \"%1\".").arg(command));
+    for (const QString &name : p.optionNames()) {
+        const QString option = name == "h" ? QString("help") : name;
+        if (option != "folder" && !known->second.contains(option))
+            return usage(tr("--%1 не подходит к команде %2.", "--%1 does not go with %2.").arg(option, command), command);
     }
-    if (misplaced((p.isSet("boards") || p.isSet("shopping")) && command != "bom"))
-        return kBadInput;
-    if (command == "list") {
-        if (misplaced(args.size() != 1 || p.isSet("all") || p.isSet("dry-run") || p.isSet("skip-refused")))
-            return kBadInput;
-        return list(p, datapath);
+    const bool filters = p.isSet("category") || p.isSet("find") || p.isSet("value") || p.isSet("exact");
+    if (p.isSet("find") && p.isSet("value"))
+        return usage(tr("--find и --value вместе не ищут.", "--find and --value do not go together."), command);
+    if (p.isSet("json") && p.isSet("tsv"))
+        return usage(tr("--json и --tsv вместе не выводятся.", "--json and --tsv do not go together."), command);
+    if (p.isSet("all") && filters)
+        return usage(tr("--all и условия отбора вместе не бывают.", "--all and the filters do not go together."), command);
+    if (command == "import" && p.isSet("json") && !p.isSet("dry-run"))
+        return usage(tr("--json выводит план импорта: только вместе с --dry-run.",
+                        "--json prints the import's plan: only with --dry-run."),
+                     command);
+    const int operands = static_cast<int>(args.size()) - 1;
+    if (command == "list" || command == "check") {
+        if (operands != 0)
+            return usage(tr("%1 не принимает аргументов.", "%1 takes no arguments.").arg(command), command);
+        return command == "list" ? list(p, datapath) : check(datapath, p.isSet("json"));
     }
-    if (command == "export") {
-        if (misplaced(p.isSet("dry-run") || p.isSet("skip-refused") || (p.isSet("all") && filters)))
-            return kBadInput;
-        return exportCommand(p, args, datapath);
+    if (command == "export" || command == "import" || command == "bom") {
+        if (operands != 1)
+            return usage(tr("%1: нужен один файл (или «-»).", "%1: one file is needed (or \"-\").").arg(command), command);
+        if (command == "export")
+            return exportCommand(p, args, datapath);
+        return command == "import" ? importCommand(p, args, datapath) : bom(p, args, datapath);
     }
-    const bool others = filters || p.isSet("all");
-    if (command == "add" || command == "take") {
-        if (misplaced(others || p.isSet("dry-run") || p.isSet("skip-refused")))
-            return kBadInput;
-        return change(args, datapath, command == "take");
-    }
-    if (command == "import") {
-        if (misplaced(others))
-            return kBadInput;
-        return importCommand(p, args, datapath);
-    }
-    if (command == "bom" || command == "check") {
-        if (misplaced(others || p.isSet("dry-run") || p.isSet("skip-refused") || (command == "check" && args.size() != 1)))
-            return kBadInput;
-        return command == "bom" ? bom(p, args, datapath) : check(datapath);
-    }
-    std::fprintf(stderr, "%s\n\n%s",
-                 tr("Нет команды «%1».", "There is no command \"%1\".").arg(command).toStdString().c_str(),
-                 helpText(ru).c_str());
-    return kBadInput;
+    if (operands < 3 || operands > 4)
+        return usage(tr("%1: нужны РАЗДЕЛ НАЗВАНИЕ КОЛИЧЕСТВО [ОПИСАНИЕ].", "%1: CATEGORY NAME QTY [DESCRIPTION] are needed.")
+                         .arg(command),
+                     command);
+    return change(args, datapath, command == "take", p.isSet("partial"));
 }
 
 } // namespace vosk::cli

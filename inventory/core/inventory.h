@@ -199,19 +199,33 @@ public:
     // --- tables in and out (inventoryio.cpp); paths are file system paths (UTF-8)
     // Writes the rows on screen, or every record (`all`), as CSV, replacing the file whole;
     // the status bar says how many rows went where.
-    Outcome exportCsv(const std::string &path, bool all) const;
+    // `forExcel`: UTF-8 with a byte order mark and `;` (see vosk::exportCsv).
+    Outcome exportCsv(const std::string &path, bool all, bool forExcel = false) const;
     // Reads a CSV file piece by piece and plans its import; nothing changes. A path that is
     // no regular file or cannot be read gives a plan with its file error.
-    ImportPlan planImportFile(const std::string &path) const;
+    // `columns`: what each column holds, when the user said so (else the header says it);
+    // `setQuantities`: a stocktake's plan (see stocktake).
+    ImportPlan planImportFile(const std::string &path, std::vector<ImportField> columns = {},
+                              bool setQuantities = false) const;
     // Adds a plan's entries one by one through the changing path, as one step that
     // undoImport takes back until the inventory closes.
     Outcome import(const ImportPlan &plan);
-    bool canUndoImport() const { return !lastImport_.empty(); }
+    bool canUndoImport() const { return !lastImport_.empty() || !lastStocktake_.empty(); }
+    // A stocktake plan («Заменить количества», inventorystocktake.cpp) applied through the
+    // changing path, record by record, as one step undoImport takes back: each quantity the
+    // file names becomes its record's; with `zeroAbsent` the records it does not name are
+    // emptied (and leave the store, as an emptied record does).
+    Outcome stocktake(const ImportPlan &plan, bool zeroAbsent);
     // Takes back exactly what the last import added to each record; refused, nothing
     // changed, when a record no longer holds those parts.
     Outcome undoImport();
     // Reads a bill of materials (a small regular file); an unreadable file gives its error.
     BomRead readBomFile(const std::string &path) const;
+    // The same for bytes already read (the command line's standard input), at most kBomLimit.
+    BomRead readBom(std::string_view bytes) const;
+    // The largest bill of materials read, in the window and the command line alike: one is a few
+    // hundred lines, and anything far larger is no such file (its lines are bounded too: kBomRows).
+    static constexpr std::uintmax_t kBomLimit = 16u << 20;
     // The question to ask before a bill of materials replaces the bin's rows, when it has any.
     std::optional<std::string> binLoadQuestion() const;
     // Replaces the bin's rows by a bill of materials' rows, not looked up yet; the rows whose
@@ -294,6 +308,13 @@ private:
         uint32_t added = 0;
     };
     std::vector<Imported> lastImport_;
+    // What the last stocktake changed, record by record (parts added > 0, taken < 0).
+    struct Counted {
+        StockKey key;
+        int delta = 0;
+    };
+    std::vector<Counted> lastStocktake_;
+    Outcome undoStocktake();
 };
 
 } // namespace vosk

@@ -14,9 +14,6 @@
 namespace vosk {
 namespace {
 
-// A bill of materials is a few hundred lines; anything far larger is no such file (its lines
-// are bounded too: kBomRows).
-constexpr std::uintmax_t kBomLimit = 16u << 20;
 // The taking pass pairs its offers with the list: a refill under it would offer wrong parts.
 std::string passBusy()
 {
@@ -50,11 +47,11 @@ std::string recordText(const StockKey &key, const std::string &categoryName)
 
 // --- CSV
 
-Outcome Inventory::exportCsv(const std::string &path, bool all) const
+Outcome Inventory::exportCsv(const std::string &path, bool all, bool forExcel) const
 {
     Outcome out;
     const std::vector<uint16_t> slots = all ? allSlots(store_) : rows_;
-    const WriteResult written = replaceFileAtomically(path, vosk::exportCsv(store_, categories_, slots));
+    const WriteResult written = replaceFileAtomically(path, vosk::exportCsv(store_, categories_, slots, forExcel));
     if (!written) {
         out.refuse(cp1251("Не удалось записать ") + pathForMessage(path) + (written.reason.empty() ? "" : ": " + written.reason), true);
         return out;
@@ -63,9 +60,10 @@ Outcome Inventory::exportCsv(const std::string &path, bool all) const
     return out;
 }
 
-ImportPlan Inventory::planImportFile(const std::string &path) const
+ImportPlan Inventory::planImportFile(const std::string &path, std::vector<ImportField> columns,
+                                     bool setQuantities) const
 {
-    return vosk::planImportFile(store_, categories_, path);
+    return vosk::planImportFile(store_, categories_, path, std::move(columns), setQuantities);
 }
 
 Outcome Inventory::import(const ImportPlan &plan)
@@ -119,6 +117,7 @@ Outcome Inventory::import(const ImportPlan &plan)
         out.inform(importDoublesText(plan, categories_));
     out.refused = false;
     lastImport_ = std::move(added);
+    lastStocktake_.clear();
     out.then(refresh());
     out.status = cp1251("Импорт: новых записей ") + std::to_string(created) + cp1251(", дополнено ") +
         std::to_string(merged) + cp1251(", деталей ") + std::to_string(parts) + cp1251("; не принято строк: ") +
@@ -133,6 +132,8 @@ Outcome Inventory::undoImport()
         out.refuse(passBusy());
         return out;
     }
+    if (!lastStocktake_.empty())
+        return undoStocktake();
     if (lastImport_.empty()) {
         out.refuse(cp1251("Отменять нечего: импорта после открытия окна не было, или он уже отменен."));
         return out;
@@ -197,7 +198,12 @@ BomRead Inventory::readBomFile(const std::string &path) const
             cp1251("Не удалось прочитать ") + pathForMessage(path) + (file.reason.empty() ? "" : ": " + file.reason);
         return failed;
     }
-    return readKicadBom(file.bytes, dictionary_, categories_, store_);
+    return readBom(file.bytes);
+}
+
+BomRead Inventory::readBom(std::string_view bytes) const
+{
+    return readKicadBom(bytes, dictionary_, categories_, store_);
 }
 
 std::optional<std::string> Inventory::binLoadQuestion() const

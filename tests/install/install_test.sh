@@ -105,7 +105,7 @@ cp "$ROOT/share/voskbase/data/strings.dat" "$folder/strings.dat"
 "$ROOT/bin/voskbase-setup" --system "$folder" >>"$OUT/setup.log" 2>&1
 check "voskbase-setup --system wrote the settings file" test -f "$OUT/config/Ferrowind/Vosk.conf"
 check "the installed voskbase-cli finds the folder through the settings file" \
-  bash -c "cd '$OUT' && '$ROOT/bin/voskbase-cli' check | grep -q '^Записей: '"
+  bash -c "cd '$OUT' && '$ROOT/bin/voskbase-cli' check 2>&1 | grep -q '^Записей: '"
 
 # 4. The installed binary on that folder, started elsewhere so that only the settings file
 # can lead it there.

@@ -1,6 +1,7 @@
 // The inventory object on real files: what its operations change and what they return for
 // the window to show.
 #include "cp1251text.h"
+#include "filebytes.h"
 #include "heldmessages.h"
 #include "inventory.h"
 #include "inventoryload.h"
@@ -313,6 +314,8 @@ TEST(Inventory, ExportWritesTheRowsOnScreenOrTheWholeStore)
     inv.exportCsv(f.dir.file("all.csv"), true);
     EXPECT_EQ(f.dir.read("all.csv"), exportCsv(inv.store(), inv.categories(), allSlots(inv.store())));
     EXPECT_NE(f.dir.read("all.csv"), f.dir.read("list.csv"));
+    inv.exportCsv(f.dir.file("excel.csv"), false, true); // «для Excel»: the rows on screen
+    EXPECT_EQ(f.dir.read("excel.csv"), exportCsv(inv.store(), inv.categories(), inv.rows(), true));
     // A file that cannot be written: an error, the store and the folder as they were.
     Outcome failed = inv.exportCsv(f.dir.file("no/such/folder.csv"), true);
     EXPECT_TRUE(failed.refused);
@@ -534,4 +537,80 @@ TEST(Inventory, AReplayAfterAKillGivesTheStoreTheUserSaw)
     ASSERT_EQ(informs.size(), 1u);
     EXPECT_NE(informs[0].find(cp1251("Восстановлено изменений из журнала")), std::string::npos);
     EXPECT_EQ(informs[0].find(cp1251("Не применены")), std::string::npos) << utf8From1251(informs[0]);
+}
+
+// A stocktake on the bundled stock: the export with three quantities edited sets exactly those
+// three, through the journal as typing does; one undo gives main.dat back byte for byte.
+TEST(Inventory, StocktakeSetsTheQuantitiesAndOneUndoTakesItBack)
+{
+    test::TempFolder dir;
+    for (const char *name : {"main.dat", "strings.dat", "components.lst"})
+        dir.write(name, readFileBytes(std::string(VOSK_SOURCE_DATA "/") + name).bytes);
+    const std::string original = dir.read("main.dat");
+    test::RecordingMessages messages;
+    Inventory inv(dir.datapath(), messages);
+    inv.open();
+    const uint32_t total = inv.store().totalqty;
+    ASSERT_FALSE(inv.exportCsv(dir.file("stock.csv"), true).refused);
+    // КТ315Б 30 -> 40, КС156А 23 -> 20, every other record as it is.
+    std::string csv = dir.read("stock.csv");
+    for (const auto &[from, to] : {std::pair{",КТ315Б,30,npn", ",КТ315Б,40,npn"}, std::pair{",КС156А,23,", ",КС156А,20,"}}) {
+        const size_t at = csv.find(from);
+        ASSERT_NE(at, std::string::npos) << from;
+        csv.replace(at, std::string(from).size(), to);
+    }
+    dir.write("stock.csv", csv);
+    const ImportPlan plan = inv.planImportFile(dir.file("stock.csv"), {}, true);
+    ASSERT_TRUE(plan.usable()) << plan.fileError;
+    EXPECT_EQ(plan.refusedCount, 0u);
+    EXPECT_EQ(plan.changes(), 2u);
+    EXPECT_TRUE(plan.absent.empty());
+    EXPECT_EQ(inv.store().totalqty, total); // planning changes nothing
+
+    Outcome done = inv.stocktake(plan, false);
+    EXPECT_FALSE(done.refused);
+    EXPECT_EQ(text(*done.status), text("Инвентаризация: изменено записей 2, добавлено деталей 10, убрано 3; не принято строк: 0"));
+    EXPECT_EQ(inv.store().totalqty, total + 10 - 3);
+    EXPECT_FALSE(dir.read("main.jnl").empty()); // recorded as typing is
+    ASSERT_TRUE(inv.save());
+    EXPECT_NE(dir.read("main.dat"), original);
+    EXPECT_TRUE(inv.canUndoImport());
+    EXPECT_FALSE(inv.undoImport().refused);
+    EXPECT_FALSE(inv.canUndoImport());
+    ASSERT_TRUE(inv.save());
+    EXPECT_EQ(dir.read("main.dat"), original);
+}
+
+TEST(Inventory, StocktakeLeavesAbsentRecordsUnlessAskedAndUndoGivesThemBack)
+{
+    Folder f("2|4,7К|5|a\r\n9|КТ315|3|npn\r\n8|КД522|7| \r\n");
+    Inventory inv(f.dir.datapath(), f.messages);
+    inv.open();
+    ASSERT_TRUE(inv.save());
+    const std::string before = f.mainFile();
+    f.dir.write("count.csv", T("Раздел;Наименование;Кол-во;Примечание\r\n2;4,7к;9;a\r\n9;КТ315;3;npn\r\n\r\nИтого;;12;\r\n"));
+    const ImportPlan plan = inv.planImportFile(f.dir.file("count.csv"), {}, true);
+    ASSERT_TRUE(plan.usable()) << plan.fileError;
+    EXPECT_EQ(plan.changes(), 1u);
+    ASSERT_EQ(plan.absent.size(), 1u);
+    EXPECT_EQ(text(plan.absent[0].key.name), text("КД522"));
+
+    // Absent records left alone: one record changes; undone, main.dat as it was.
+    EXPECT_FALSE(inv.stocktake(plan, false).refused);
+    EXPECT_EQ(inv.store().quantity[1], 9);
+    EXPECT_EQ(inv.store().quantity[3], 7);
+    EXPECT_FALSE(inv.undoImport().refused);
+    ASSERT_TRUE(inv.save());
+    EXPECT_EQ(f.mainFile(), before);
+
+    // «обнулить отсутствующие»: КД522 emptied (and gone); the undo brings it back.
+    EXPECT_FALSE(inv.stocktake(inv.planImportFile(f.dir.file("count.csv"), {}, true), true).refused);
+    EXPECT_EQ(inv.store().compcount, 2);
+    // Parts of a counted record taken since: the undo cannot give them back, nothing changes.
+    inv.change(edit(2, "4,7К", 8, true, "a"));
+    EXPECT_TRUE(inv.undoImport().refused);
+    inv.change(edit(2, "4,7К", 8, false, "a"));
+    EXPECT_FALSE(inv.undoImport().refused);
+    EXPECT_EQ(inv.store().compcount, 3);
+    EXPECT_EQ(inv.store().totalqty, 15u);
 }

@@ -8,6 +8,10 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialog>
+#include <QDir>
+#include <QScreen>
+#include <QSettings>
+#include <QTemporaryDir>
 #include <QLineEdit>
 #include <QDir>
 #include <QPushButton>
@@ -65,6 +69,9 @@ private slots:
     void theRealPreviewListsRefusedRowsAndCancels();
     void billOfMaterialsFillsTheBin();
     void searchByValue();
+    void columnsChosenOnceAndRemembered();
+    void thePreviewShowsEveryColumnWithinTheScreen();
+    void stocktakeShowsBeforeAndAfterAndIsUndone();
 };
 
 void IoWindowTest::importPreviewCancelAndConfirmThenUndo()
@@ -107,15 +114,22 @@ void IoWindowTest::importPreviewCancelAndConfirmThenUndo()
     action(f, "importcsv")->trigger();
     QCOMPARE(previews, 1);
 
-    // Confirmed: added through the changing path, the list refilled.
+    // Confirmed, but not without the refused row: nothing changes.
     f.base->chooseFile = [&](FileUse) { return QString::fromStdString(f.dir.file("in.csv")); };
     answer = true;
+    f.messages.answers = {false};
     action(f, "importcsv")->trigger();
+    QCOMPARE(f.takeMessages(), Strings{"Импортировать 3 строки без 1 отклонённой?"});
+    QCOMPARE(folderFiles(f), files);
+    QCOMPARE(f.records(), before);
+
+    // Confirmed both times: added through the changing path, the list refilled.
+    action(f, "importcsv")->trigger();
+    QCOMPARE(f.takeMessages(), Strings{"Импортировать 3 строки без 1 отклонённой?"});
     QCOMPARE(f.records(), (Strings{"2|4,7К|7|a", "9|КТ315Б|3|npn", "5|100нф|3|x", "9|КТ3102|4|npn"}));
     QCOMPARE(f.listNames(), (Strings{"4,7К", "КТ315Б", "100нф", "КТ3102"}));
     QCOMPARE(f.base->statusText(), u("Импорт: новых записей 1, дополнено 2, деталей 7; не принято строк: 1"));
     QVERIFY(action(f, "undoimport")->isEnabled());
-    QCOMPARE(f.takeMessages(), Strings{});
 
     // Undone: exactly what it added taken back; the created record is gone.
     action(f, "undoimport")->trigger();
@@ -272,6 +286,124 @@ void IoWindowTest::searchByValue()
     const Strings asked = f.takeMessages();
     QCOMPARE(asked.size(), size_t(1));
     QVERIFY(asked[0].find("введите номинал") != std::string::npos);
+}
+
+void IoWindowTest::columnsChosenOnceAndRemembered()
+{
+    QTemporaryDir settings;
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settings.path());
+    WindowFixture f(kStock);
+    f.open();
+    // «Наименование» and «Номинал» can both be the name.
+    f.dir.write("in.csv", "Раздел;Наименование;Номинал;Кол-во\r\n2;Резистор;4,7k;3\r\n\r\nИтого;;;3\r\n");
+    f.base->chooseFile = [&](FileUse) { return QString::fromStdString(f.dir.file("in.csv")); };
+    int asked = 0;
+    const auto realChooser = f.base->chooseColumns;
+    f.base->chooseColumns = [&](const ImportPlan &plan) -> std::optional<std::vector<ImportField>> {
+        ++asked;
+        [&] {
+            QCOMPARE(plan.header.size(), size_t(4));
+            QCOMPARE(plan.sample.size(), size_t(2)); // the total too
+            QCOMPARE(plan.sample[0][2], cp1251("4,7k"));
+        }();
+        return std::vector<ImportField>{ImportField::Category, ImportField::Ignore, ImportField::Name,
+                                        ImportField::Quantity};
+    };
+    Strings summaries;
+    f.base->previewImport = [&](const ImportPlan &plan) {
+        summaries.push_back(utf8From1251(plan.skippedSummary()));
+        return plan.entries.size() == 1 && plan.entries[0].quantity == 3;
+    };
+    action(f, "importcsv")->trigger();
+    QCOMPARE(asked, 1);
+    QCOMPARE(f.records(), (Strings{"2|4,7К|5|a", "9|КТ315Б|3|npn", "5|100нф|2|x", "2|4,7К|3| "}));
+    // The same header again: not asked, the choice is remembered in the user's settings, not
+    // in the folder.
+    action(f, "importcsv")->trigger();
+    QCOMPARE(asked, 1);
+    QCOMPARE(f.records(), (Strings{"2|4,7К|5|a", "9|КТ315Б|3|npn", "5|100нф|2|x", "2|4,7К|6| "}));
+    QCOMPARE(summaries, (Strings{"пропущено: 1 пустая строка, 1 строка «Итого»",
+                                 "пропущено: 1 пустая строка, 1 строка «Итого»"}));
+    QVERIFY(!QDir(QString::fromStdString(f.dir.path())).entryList().join(' ').contains(QStringLiteral(".conf")));
+
+    // The real chooser offers the header's guess for each column; cancelling imports nothing.
+    f.dir.write("in2.csv", "Раздел;Название;Номинал;Кол-во\r\n2;Резистор;4,7k;3\r\n");
+    f.base->chooseFile = [&](FileUse) { return QString::fromStdString(f.dir.file("in2.csv")); };
+    f.base->chooseColumns = realChooser;
+    QString quantityGuess;
+    QTimer::singleShot(0, [&] {
+        auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget());
+        if (!dialog)
+            return;
+        if (auto *box = dialog->findChild<QComboBox *>(QStringLiteral("column3")))
+            quantityGuess = box->currentText();
+        dialog->reject();
+    });
+    const Strings before = f.records();
+    action(f, "importcsv")->trigger();
+    QCOMPARE(quantityGuess, u("количество"));
+    QCOMPARE(f.records(), before);
+}
+
+void IoWindowTest::thePreviewShowsEveryColumnWithinTheScreen()
+{
+    WindowFixture f(kStock);
+    f.open();
+    f.dir.write("in.csv", "category,name,quantity\n2,\"4,7k\",2\n2,xyz,1\n");
+    f.base->chooseFile = [&](FileUse) { return QString::fromStdString(f.dir.file("in.csv")); };
+    QRect dialogRect, freeRect;
+    int tableWidth = 0, viewportWidth = 0;
+    QTimer::singleShot(0, [&] {
+        auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget());
+        if (!dialog)
+            return;
+        auto *table = dialog->findChild<QTableWidget *>(QStringLiteral("importrows"));
+        dialogRect = dialog->geometry();
+        freeRect = dialog->screen()->availableGeometry();
+        for (int c = 0; table && c < table->columnCount(); ++c)
+            tableWidth += table->columnWidth(c);
+        viewportWidth = table ? table->viewport()->width() : 0;
+        dialog->reject();
+    });
+    action(f, "importcsv")->trigger();
+    QVERIFY(dialogRect.isValid());
+    // The reason column is long: the dialog is as wide as the table's columns, or as the
+    // screen's free area when they are wider, and never wider.
+    QVERIFY2(tableWidth <= viewportWidth || dialogRect.width() >= freeRect.width() - 16,
+             qPrintable(QStringLiteral("%1 > %2 in %3").arg(tableWidth).arg(viewportWidth).arg(dialogRect.width())));
+    QVERIFY(dialogRect.width() <= freeRect.width() && dialogRect.height() <= freeRect.height());
+}
+
+void IoWindowTest::stocktakeShowsBeforeAndAfterAndIsUndone()
+{
+    WindowFixture f(kStock);
+    f.open();
+    const Strings files = folderFiles(f);
+    f.dir.write("count.csv", "category,name,quantity,description\n2,\"4,7k\",9,a\n9,КТ315Б,3,npn\n");
+    f.base->chooseFile = [&](FileUse) { return QString::fromStdString(f.dir.file("count.csv")); };
+    Strings shown;
+    QTimer::singleShot(0, [&] {
+        auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget());
+        if (!dialog)
+            return;
+        auto *table = dialog->findChild<QTableWidget *>(QStringLiteral("importrows"));
+        auto *zero = dialog->findChild<QCheckBox *>(QStringLiteral("zeroabsent"));
+        if (zero)
+            zero->click(); // «обнулить отсутствующие»
+        for (int r = 0; table && r < table->rowCount(); ++r)
+            shown.push_back(table->item(r, 1)->text().toStdString() + "|" + table->item(r, 3)->text().toStdString());
+        dialog->accept();
+    });
+    action(f, "stocktakecsv")->trigger();
+    QCOMPARE(shown, (Strings{"5 → 9|4,7К", "без изменений: 3|КТ315Б", "нет в файле: 2 → 0|100нф"}));
+    QCOMPARE(f.records(), (Strings{"2|4,7К|9|a", "9|КТ315Б|3|npn"}));
+    QCOMPARE(f.base->statusText(), u("Инвентаризация: изменено записей 2, добавлено деталей 4, убрано 2; не принято строк: 0"));
+    // One undo takes it all back.
+    QVERIFY(action(f, "undoimport")->isEnabled());
+    action(f, "undoimport")->trigger();
+    QCOMPARE(f.records(), (Strings{"2|4,7К|5|a", "9|КТ315Б|3|npn", "5|100нф|2|x"}));
+    QVERIFY(f.base->savebtnClick());
+    QCOMPARE(folderFiles(f), files);
 }
 
 QTEST_MAIN(IoWindowTest)

@@ -1,6 +1,7 @@
 #include "csvio.h"
 #include "iofixture.h"
 #include "mainfile.h"
+#include "valuetext.h"
 
 using namespace vosk;
 
@@ -92,7 +93,8 @@ TEST(CsvImport, QuotedFieldsSeparatorsEncodingsAndLineNumbers)
     store.append(2, cp1251("4,7К"), 10, cp1251("МЛТ"));
 
     // Quoted commas and a quoted line break: the break is refused (it cannot be stored), and
-    // the rows after it keep their true line numbers.
+    // the rows after it keep the spreadsheet's row numbers (a cell of two lines is one row, an
+    // empty line is a blank row, skipped).
     const std::string csv = "category,category_name,name,quantity,description\r\n"
                             "2,,\"4,7k\",5,МЛТ\r\n"
                             "8,,\"КД522, Б\",2,\"две\r\nстроки\"\r\n"
@@ -101,15 +103,16 @@ TEST(CsvImport, QuotedFieldsSeparatorsEncodingsAndLineNumbers)
                             "8,,КД510А,x,\r\n";
     ImportPlan plan = planImport(store, cats, csv);
     ASSERT_TRUE(plan.usable());
-    EXPECT_EQ(plan.rowsRead, 4u);
-    EXPECT_EQ(refusedLines(plan), (std::vector<int64_t>{3, 7})) << refusals(plan);
+    EXPECT_EQ(plan.rowsRead, 5u);
+    EXPECT_EQ(plan.skippedBlank, 1u);
+    EXPECT_EQ(refusedLines(plan), (std::vector<int64_t>{3, 6})) << refusals(plan);
     ASSERT_EQ(plan.entries.size(), 2u);
     EXPECT_EQ(plan.entries[0].slot, 1); // «4,7k» is the stored «4,7К»
     EXPECT_EQ(plan.entries[0].before, 10);
     EXPECT_EQ(plan.entries[0].line, 2);
     EXPECT_EQ(u8(plan.entries[1].key.name), "КД522 \"А\"");
     EXPECT_EQ(u8(plan.entries[1].key.description), "запятая, внутри");
-    EXPECT_EQ(plan.entries[1].line, 5);
+    EXPECT_EQ(plan.entries[1].line, 4);
 
     // What a spreadsheet on a Russian system writes: `;`, code page 1251, Russian headers in
     // another order, the category by name, an empty description.
@@ -342,4 +345,120 @@ TEST(CsvImport, RecordsHeldMoreThanOnceAreCountedAndNamedOnce)
     CompStore single;
     single.append(8, "KD1", 1, "a");
     EXPECT_EQ(importDoublesText(planImport(single, cats, csv), cats), "");
+}
+
+// The sheet of tests/io/spreadsheets as LibreOffice Calc saved it, against the bundled stock:
+// every text form plans the same; the spreadsheet files themselves are refused by what they are.
+TEST(CsvImport, TheSpreadsheetCorpusAsCalcSavedIt)
+{
+    const test::Bundled b;
+    const std::string dir = VOSK_SOURCE_DIR "/tests/io/spreadsheets/";
+    for (const char *name : {"sheet-semicolon-cp1251.csv", "sheet-comma-utf8.csv", "sheet-comma-utf8-bom.csv",
+                             "sheet-tab-utf8.txt"}) {
+        SCOPED_TRACE(name);
+        const ReadResult file = readFileBytes(dir + name);
+        ASSERT_EQ(file.status, ReadStatus::Ok);
+        const ImportPlan plan = planImport(b.store, b.categories, file.bytes);
+        ASSERT_TRUE(plan.usable()) << u8(plan.fileError);
+        // «Раздел», «Наименование», «Кол-во», «Примечание».
+        EXPECT_EQ(plan.columns, (std::vector<ImportField>{ImportField::Category, ImportField::Name,
+                                                          ImportField::Quantity, ImportField::Description}));
+        EXPECT_EQ(plan.rowsRead, 6u);
+        EXPECT_EQ(u8(plan.skippedSummary()), "пропущено: 1 пустая строка, 1 строка «Итого»");
+        // Spreadsheet rows: the cell of two lines (row 3, refused: a line break cannot be
+        // stored) is one row. «2,2 кОм» is read as the value search reads it: the stock's «2,2К».
+        EXPECT_EQ(refusedLines(plan), (std::vector<int64_t>{3})) << refusals(plan);
+        ASSERT_EQ(plan.entries.size(), 3u);
+        EXPECT_EQ(plan.entries[0].line, 2);
+        EXPECT_EQ(plan.entries[0].slot, b.slot(2, "2,2К", "МЛТ-0,25"));
+        EXPECT_EQ(plan.entries[1].line, 4);
+        EXPECT_EQ(plan.entries[1].slot, b.slot(11, "КТ315Б", "npn"));
+        EXPECT_EQ(plan.entries[2].line, 6);
+        EXPECT_EQ(plan.entries[2].slot, b.slot(9, "КС156А", "5,6В"));
+        EXPECT_EQ(plan.skipped.back().line, 7);
+    }
+    for (const auto &[name, kind] : {std::pair{"sheet.xlsx", "Это книга Excel (.xlsx), а не текст CSV."},
+                                     std::pair{"sheet.ods", "Это таблица OpenDocument (.ods), а не текст CSV."},
+                                     std::pair{"sheet.xls", "Это файл Excel 97–2003 (.xls), а не текст CSV."}}) {
+        const ImportPlan plan = planImport(b.store, b.categories, readFileBytes(dir + name).bytes);
+        EXPECT_EQ(u8(plan.fileError).rfind(kind, 0), 0u) << name << ": " << u8(plan.fileError);
+        EXPECT_NE(u8(plan.fileError).find("Текст CSV (.csv)"), std::string::npos);
+    }
+}
+
+TEST(CsvImport, HeaderWordsAndRowsThatAreNoParts)
+{
+    const auto cats = test::smallCategories();
+    CompStore store;
+    // Case, blanks and punctuation free; a rank-2 word gives way («Корпус» to «Примечание»).
+    ImportPlan plan = planImport(store, cats, cp1251("КАТЕГОРИЯ\tкол. во\t Название \tКорпус\tПримечание\r\n"
+                                                     "8\t2\tКД522Б\tDO-35\tимпульсный\r\n"
+                                                     "Диоды\t\t\t\t\r\n"           // a heading
+                                                     "категория\tкол-во\tназвание\t\t\r\n" // the header again
+                                                     "ВСЕГО:\t2\t\t\t\r\n"));
+    ASSERT_TRUE(plan.usable()) << u8(plan.fileError);
+    EXPECT_EQ(plan.separator, '\t');
+    ASSERT_EQ(plan.entries.size(), 1u);
+    EXPECT_EQ(u8(plan.entries[0].key.description), "импульсный");
+    EXPECT_EQ(u8(plan.skippedSummary()), "пропущено: 1 строка «ВСЕГО:», 2 строки-заголовка");
+    EXPECT_EQ(plan.acceptedRows(), 1u);
+
+    // Two columns for the name cannot be told apart: the user chooses, given the first rows.
+    const std::string both = cp1251("Раздел;Наименование;Номинал;Кол-во\r\n2;Резистор;4,7к;3\r\n");
+    plan = planImport(store, cats, both);
+    EXPECT_FALSE(plan.usable());
+    EXPECT_TRUE(plan.needsColumns);
+    EXPECT_NE(u8(plan.fileError).find("«Наименование» и «Номинал»"), std::string::npos) << u8(plan.fileError);
+    ASSERT_EQ(plan.sample.size(), 1u);
+    EXPECT_EQ(u8(plan.sample[0][2]), "4,7к");
+    plan = planImport(store, cats, both,
+                      {ImportField::Category, ImportField::Ignore, ImportField::Name, ImportField::Quantity});
+    ASSERT_EQ(plan.entries.size(), 1u) << u8(plan.fileError) << refusals(plan);
+    EXPECT_EQ(u8(plan.entries[0].key.name), "4,7К");
+    // A needed column missing is asked for as well.
+    EXPECT_TRUE(planImport(store, cats, "name,qty\r\nx,1\r\n").needsColumns);
+}
+
+// «Для Excel»: the byte order mark and `;`. What LibreOffice Calc made of the bundled stock's
+// Excel export (tests/io/spreadsheets/stock-excel-calc.csv: opened as UTF-8 split on `;`, saved
+// back as CSV) imports into an empty stock as main.dat byte for byte: every column landed whole.
+TEST(CsvExport, ForExcelTheByteOrderMarkAndSemicolonsAsCalcReadsThem)
+{
+    test::Bundled data;
+    const std::string excel = exportCsv(data.store, data.categories, allSlots(data.store), true);
+    EXPECT_EQ(excel.substr(0, 3), "\xEF\xBB\xBF");
+    EXPECT_EQ(excel.substr(3, excel.find("\r\n") - 3), "category;category_name;name;quantity;description");
+    // Quoted where a comma or a semicolon stands, as in the plain export.
+    EXPECT_NE(excel.find("\r\n1;\"Резисторы 0,125 Вт\";100е;13;\"МЛТ-0,125\"\r\n"), std::string::npos);
+    for (const std::string &csv :
+         {excel, readFileBytes(VOSK_SOURCE_DIR "/tests/io/spreadsheets/stock-excel-calc.csv").bytes}) {
+        CompStore empty;
+        const ImportPlan plan = planImport(empty, data.categories, csv);
+        ASSERT_TRUE(plan.usable()) << u8(plan.fileError);
+        EXPECT_EQ(plan.refusedCount, 0u) << refusals(plan);
+        applyImport(empty, plan);
+        EXPECT_EQ(writeMainFile(empty), data.mainBytes);
+    }
+}
+
+// Values as people type them: what the value search reads, import reads as the same value.
+TEST(CsvImport, ValuesAsTheValueSearchReadsThem)
+{
+    const auto cats = test::smallCategories();
+    CompStore store;
+    const std::pair<const char *, const char *> rows[] = {
+        {"2;2,2 кОм", "2,2К"}, {"2;470 Ом", "470е"}, {"2;4k7", "4,7К"},     {"2;470R", "470е"},
+        {"5;0,1 мкФ", "0,1мкф"}, {"5;100nF", "100нф"}, {"5;4.7uF", "4,7мкф"},
+    };
+    for (const auto &[row, stored] : rows) {
+        const std::string typed = std::string(row).substr(2);
+        const ImportPlan plan = planImport(store, cats, "category;name;quantity\r\n" + cp1251(row) + ";1\r\n");
+        ASSERT_EQ(plan.entries.size(), 1u) << row << refusals(plan);
+        EXPECT_EQ(u8(plan.entries[0].key.name), stored) << row;
+        const auto query = readValueQuery(cp1251(typed.c_str()));
+        ASSERT_TRUE(query) << row;
+        EXPECT_TRUE(query->matches(plan.entries[0].key.category, plan.entries[0].key.name)) << row;
+    }
+    // A text no reader takes is refused, as before.
+    EXPECT_EQ(planImport(store, cats, cp1251("category;name;quantity\r\n2;4ж7;1\r\n")).refusedCount, 1u);
 }
