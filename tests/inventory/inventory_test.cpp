@@ -513,6 +513,10 @@ TEST(Inventory, AReplayAfterAKillGivesTheStoreTheUserSaw)
         EXPECT_FALSE(inv.undoImport().refused);
         f.dir.write("b.csv", "category,name,quantity,description\r\n8,d2,3,\r\n9,KT10,6,y\r\n");
         EXPECT_FALSE(inv.import(inv.planImportFile(f.dir.file("b.csv"))).refused);
+        f.dir.write("c.csv", "category,name,quantity,description\r\n8,d2,1,\r\n9,KT10,9,y\r\n");
+        EXPECT_FALSE(inv.stocktake(inv.planImportFile(f.dir.file("c.csv"), {}, true), false).refused);
+        EXPECT_FALSE(inv.undoImport().refused);
+        EXPECT_FALSE(inv.stocktake(inv.planImportFile(f.dir.file("c.csv"), {}, true), false).refused);
         seen = writeMainFile(inv.store());
         EXPECT_TRUE(f.messages.texts(test::RecordingMessages::Entry::Kind::Error).empty());
         // Killed here: nothing saved.
@@ -522,7 +526,7 @@ TEST(Inventory, AReplayAfterAKillGivesTheStoreTheUserSaw)
     // The operations of several entries were written as groups.
     const JournalContents journal = parseJournal(f.dir.read("main.jnl"));
     EXPECT_EQ(journal.damagedLine, 0);
-    for (const char *what : {"move", "pass", "import", "undo"})
+    for (const char *what : {"move", "pass", "import", "undo", "stocktake"})
         EXPECT_NE(f.dir.read("main.jnl").find(journalBeginLine(what)), std::string::npos) << what;
     std::string nameless = cp1251("8\x01\x01" "4\x01 \r\n"), d1 = cp1251("8\x01" "d1\x01" "1\x01 \r\n");
     EXPECT_NE(seen.find(nameless), std::string::npos);
