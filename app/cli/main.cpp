@@ -144,6 +144,13 @@ bool takeFolder(FolderLock &lock, const std::string &datapath)
     // Changes of a program that did not close normally wait in its journal; writing main.dat
     // now would put them on top of a stock they were not made on.
     const QFileInfo journal(QFile::decodeName((datapath + "main.jnl").c_str()));
+    if (journal.exists() && !journal.isFile()) {
+        // A FIFO, a device or a folder in its place: the program cannot read it either, and
+        // leaves it alone; so does a save here.
+        errLine(t("Файл main.jnl в папке базы — не обычный файл (канал, устройство или папка): программа не может "
+                  "прочитать его журнал. Уберите его и повторите; ничего не изменено."));
+        return false;
+    }
     if (journal.exists() && journal.size() > 0) {
         errLine(t("В папке базы есть журнал main.jnl: программа закрылась не как следует, и ее изменения "
                   "еще не записаны. Запустите программу, чтобы она их восстановила, и повторите; ничего не "

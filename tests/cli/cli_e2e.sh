@@ -120,6 +120,10 @@ rm -f held/voskbase.lock
 printf 'x' >held/main.jnl
 check "take refused while main.jnl holds changes" status 1 "$CLI" --folder held take 8 1N4148 1
 check "main.dat untouched with a journal" test "$(sha1sum <held/main.dat)" = "$before"
+rm -f held/main.jnl; mkfifo held/main.jnl
+check "a FIFO main.jnl refuses add, without waiting" status 1 timeout 10 "$CLI" --folder held add 8 1N4148 2 импульсный
+check "and is left where it is" test -p held/main.jnl
+rm -f held/main.jnl
 : >held/main.jnl
 check "an empty journal does not stop add" status 0 "$CLI" --folder held add 8 1N4148 2 импульсный
 check "the add went through the store" bash -c "'$CLI' --folder held list --find 1N4148 --exact | grep -q $'\t1N4148\t25\tимпульсный'"

@@ -3,6 +3,8 @@
 // with --save saves main.dat and ends:
 //
 //   groupdriver FOLDER/ none|move|pass|import [--save]
+//   groupdriver FOLDER/ random SEED COUNT      (see below)
+//   groupdriver FOLDER/ expect SEED COUNT     (see below)
 //
 // The folder holds the records 8 KD1 ×5, 8 KD2 ×3, 9 KT1 ×4 "npn" (and more, untouched):
 //   move    KD1 ×5 from category 8 to 9 (one take, one add)
@@ -10,12 +12,20 @@
 //   import  FOLDER/in.csv (written by the test)
 // Killed by the fault shim after some lines of main.jnl (see eioshim.c), it leaves the journal
 // a kill at that point would leave. Exit status 0 when the operation went as planned.
+//
+// random: COUNT changes drawn from SEED (adds, takes and moves of a few records), each written
+// "ack K" to standard output once the inventory returned from the K-th — by then it is on the
+// disk, as the window shows it done. A test kills it at a random moment; after the recovery the
+// store must be the one after the acknowledged changes, or after one more (the change under
+// way), never anything else. expect: the same changes, the first COUNT of them, on the folder
+// as it is, saved: the store a recovery must give.
 #include "cp1251.h"
 #include "inventory.h"
 #include "messages.h"
 
 #include <cstdio>
 #include <cstring>
+#include <random>
 #include <string>
 
 namespace {
@@ -59,6 +69,28 @@ int main(int argc, char **argv)
             inv.passFinish(true, false);
     } else if (op == "import") {
         ok = !inv.import(inv.planImportFile(folder + "in.csv")).refused;
+    } else if (op == "random" || op == "expect") {
+        if (argc < 5)
+            return 2;
+        std::mt19937 draw(static_cast<unsigned>(std::stoul(argv[3])));
+        const long count = std::stol(argv[4]);
+        const char *names[] = {"KD1", "KD2", "KT1", "KN"};
+        const char *descriptions[] = {"", "npn"};
+        for (long k = 1; k <= count; ++k) {
+            const int kind = static_cast<int>(draw() % 3);
+            const int category = 8 + static_cast<int>(draw() % 2);
+            const vosk::StockEdit edit{category, names[draw() % 4], descriptions[draw() % 2],
+                                       1 + static_cast<int>(draw() % 5), kind == 1};
+            if (kind == 2)
+                (void)inv.move(edit, category == 8 ? 9 : 8);
+            else
+                (void)inv.change(edit);
+            if (op == "random")
+                std::printf("ack %ld\n", k), std::fflush(stdout);
+        }
+        if (op == "expect" && !inv.save())
+            return 1;
+        return 0;
     } else if (op != "none") {
         std::fprintf(stderr, "groupdriver: unknown operation %s\n", op.c_str());
         return 2;
