@@ -13,6 +13,7 @@ packages=(
   zlib1g-dev
   libx11-dev
   libfontconfig-dev
+  python3
 )
 missing=()
 for p in "${packages[@]}"; do
