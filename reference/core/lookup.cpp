@@ -165,8 +165,8 @@ int firstHit(const RefTable &table, int from, std::string_view text)
     return -1;
 }
 
-// The Part's first hit in the book, then in the user's types; a user's type named exactly as
-// the text comes before a book record that only contains it.
+// The first record of the book that the text names, then of the user's types; a user's type
+// named exactly as the text comes before a book record that only contains it.
 int findRecord(const RefTables &tables, int t, std::string_view text)
 {
     const RefTable &table = tables.table(t);
