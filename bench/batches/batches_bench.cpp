@@ -7,6 +7,7 @@
 // database made afresh beforehand (not timed). Wall time, not CPU time: these paths wait for
 // the disk (fdatasync of the journal, SQLite's commit), and that wait is part of what the user
 // sees. The machine may be shared: read the ratios, measured in the same run.
+#include "silentmessages.h"
 #include "benchfail.h"
 #include "benchrecords.h"
 #include "benchsqlite.h"
@@ -33,12 +34,6 @@ using namespace vosk;
 using namespace vosk::bench;
 
 namespace {
-
-struct SilentMessages : Messages {
-    void inform(const std::string &) override {}
-    void error(const std::string &) override {}
-    bool confirm(const std::string &) override { return true; }
-};
 
 int gRuns = 5;
 

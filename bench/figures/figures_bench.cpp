@@ -10,6 +10,7 @@
 // 20 ms or more (--quick: 3 batches of 5 ms), in CPU time of the measuring thread (user and
 // system), so that other work on a shared machine does not count; --wall measures wall time. Before anything is timed, each pair is run once
 // and the results are compared row for row; the run aborts on a difference.
+#include "silentmessages.h"
 #include "benchfail.h"
 #include "benchrecords.h"
 #include "benchsqlite.h"
@@ -48,12 +49,6 @@ using namespace vosk::bench;
 
 namespace {
 
-
-struct SilentMessages : Messages {
-    void inform(const std::string &) override {}
-    void error(const std::string &) override {}
-    bool confirm(const std::string &) override { return true; }
-};
 
 template <class T>
 void keep(const T &value)

@@ -1,5 +1,6 @@
 // Filtering the full store (65,535 records) by name, against a bare memmem scan over the same
 // names, and a whole refresh of the inventory window's list including the model refill.
+#include "silentmessages.h"
 #include "filter.h"
 #include "inventorylist.h"
 #include "mainfile.h"
@@ -17,11 +18,7 @@
 
 namespace {
 
-struct SilentMessages : vosk::Messages {
-    void inform(const std::string &) override {}
-    void error(const std::string &) override {}
-    bool confirm(const std::string &) override { return true; }
-};
+using vosk::bench::SilentMessages;
 
 vosk::CompStore &fullStore()
 {

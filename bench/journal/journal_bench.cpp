@@ -3,6 +3,7 @@
 // disk (fdatasync) before the window shows it done. It must stay well under one frame
 // (16 ms) on an ordinary disk. The folder is VOSK_BENCH_DIR, else the system's temporary
 // folder: run it on the disk the installation folder lives on.
+#include "silentmessages.h"
 #include "datafiles.h"
 #include "filter.h"
 #include "messages.h"
@@ -15,11 +16,7 @@
 
 namespace {
 
-struct SilentMessages : vosk::Messages {
-    void inform(const std::string &) override {}
-    void error(const std::string &) override {}
-    bool confirm(const std::string &) override { return true; }
-};
+using vosk::bench::SilentMessages;
 
 std::string benchFolder()
 {

@@ -1,5 +1,6 @@
 // Loading and saving a full main.dat (65,535 records), against the floor of reading the same
 // file and splitting its lines without parsing, and of writing the same bytes.
+#include "silentmessages.h"
 #include "datafiles.h"
 #include "filebytes.h"
 #include "mainfile.h"
@@ -13,11 +14,7 @@
 
 namespace {
 
-struct SilentMessages : vosk::Messages {
-    void inform(const std::string &) override {}
-    void error(const std::string &) override {}
-    bool confirm(const std::string &) override { return true; }
-};
+using vosk::bench::SilentMessages;
 
 struct Fixture {
     std::string folder;

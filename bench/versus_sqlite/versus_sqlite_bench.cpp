@@ -8,6 +8,7 @@
 //
 // Before any timing, every pair is run once and its results compared row for row; the run
 // aborts on a difference.
+#include "silentmessages.h"
 #include "benchfail.h"
 #include "benchrecords.h"
 #include "benchsqlite.h"
@@ -39,12 +40,6 @@ namespace {
 constexpr int kRecords = CompStore::kMaxRecords;
 constexpr int kSortCategory = 2; // resistors
 
-
-struct SilentMessages : Messages {
-    void inform(const std::string &) override {}
-    void error(const std::string &) override {}
-    bool confirm(const std::string &) override { return true; }
-};
 
 // ---- The records ----------------------------------------------------------------------
 

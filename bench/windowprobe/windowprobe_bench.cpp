@@ -14,6 +14,7 @@
 // paints is the longest the list stood still on screen. For the ordering that runs in a worker
 // (the names with all categories shown) the total from the click to the list reset is given
 // as well. Controls are found by their objectName.
+#include "silentmessages.h"
 #include "codec.h"
 #include "cp1251.h"
 #include "inventorylist.h"
@@ -47,11 +48,7 @@
 
 namespace {
 
-struct SilentMessages : vosk::Messages {
-    void inform(const std::string &) override {}
-    void error(const std::string &) override {}
-    bool confirm(const std::string &) override { return true; }
-};
+using vosk::bench::SilentMessages;
 
 // The records of bench/inventorylist: 65,535 of them, categories 0..15, value-like names.
 vosk::CompStore fullStore()
