@@ -30,7 +30,7 @@
 #include <QFileInfo>
 
 #include <cstdio>
-#include <fstream>
+#include <functional>
 #include <map>
 #include <iostream>
 #include <optional>
@@ -421,6 +421,29 @@ int applyStocktakeCommand(const QCommandLineParser &p, Base &b, const ImportPlan
     return kDone;
 }
 
+// The standard input ("-" for import and bom), piece by piece, at most `limit` bytes: a larger
+// input is refused (the message ends with `refused`), not read whole. False when refused.
+bool readStandardInput(size_t limit, const std::string &refused, const std::function<void(std::string_view)> &piece)
+{
+    std::string chunk(1 << 20, '\0');
+    size_t total = 0;
+    while (std::cin) {
+        std::cin.read(chunk.data(), static_cast<std::streamsize>(chunk.size()));
+        const auto got = static_cast<size_t>(std::cin.gcount());
+        total += got;
+        if (total > limit) {
+            errLine(t("Ввод больше ") + std::to_string(limit >> 20) + t(" МБ: ") + refused);
+            return false;
+        }
+        piece(std::string_view(chunk.data(), got));
+    }
+    if (std::cin.bad()) {
+        errLine(t("Ошибка чтения стандартного ввода."));
+        return false;
+    }
+    return true;
+}
+
 int importCommand(const QCommandLineParser &p, const QStringList &args, const std::string &datapath)
 {
     if (args.size() != 2) {
@@ -461,22 +484,9 @@ int importCommand(const QCommandLineParser &p, const QStringList &args, const st
     if (stocktake)
         importer.setQuantities();
     if (fromStdin) {
-        std::string chunk(1 << 20, '\0');
-        size_t total = 0;
-        while (std::cin) {
-            std::cin.read(chunk.data(), static_cast<std::streamsize>(chunk.size()));
-            const auto got = static_cast<size_t>(std::cin.gcount());
-            total += got;
-            if (total > readlimit::kImport) {
-                errLine(t("Ввод больше ") + std::to_string(readlimit::kImport >> 20) + t(" МБ: ничего не изменено."));
-                return kBadInput;
-            }
-            importer.feed(std::string_view(chunk.data(), got));
-        }
-        if (std::cin.bad()) {
-            errLine(t("Ошибка чтения стандартного ввода."));
+        if (!readStandardInput(readlimit::kImport, t("ничего не изменено."),
+                               [&importer](std::string_view piece) { importer.feed(piece); }))
             return kBadInput;
-        }
     } else {
         // Only a regular file, read to its end within the bound: a FIFO, a device or a file
         // past the bound is refused whole.
@@ -604,39 +614,6 @@ void printPlanJson(const Base &b, const ImportPlan &plan, bool zeroAbsent)
                    stdout);
 }
 
-// The bytes of a small file, or of the standard input for "-"; at most `limit` bytes (a larger
-// input is refused, not read whole).
-std::optional<std::string> readSmall(const QString &arg, size_t limit)
-{
-    if (arg == "-") {
-        std::string bytes;
-        std::string chunk(1 << 16, '\0');
-        while (std::cin) {
-            std::cin.read(chunk.data(), static_cast<std::streamsize>(chunk.size()));
-            bytes.append(chunk.data(), static_cast<size_t>(std::cin.gcount()));
-            if (bytes.size() > limit) {
-                errLine(t("Ввод больше ") + std::to_string(limit >> 20) + t(" МБ: это не список деталей."));
-                return std::nullopt;
-            }
-        }
-        if (std::cin.bad()) {
-            errLine(t("Ошибка чтения стандартного ввода."));
-            return std::nullopt;
-        }
-        return bytes;
-    }
-    const std::string path = QFile::encodeName(arg).toStdString();
-    if (QFileInfo(arg).size() > static_cast<qint64>(limit)) {
-        errLine(t("Файл больше ") + std::to_string(limit >> 20) + t(" МБ: это не список деталей."));
-        return std::nullopt;
-    }
-    const ReadResult file = readFileBytes(path);
-    if (file.status != ReadStatus::Ok) {
-        errLine(t("Не удалось прочитать ") + pathForMessage(path) + (file.reason.empty() ? "" : ": " + file.reason));
-        return std::nullopt;
-    }
-    return file.bytes;
-}
 
 int bom(const QCommandLineParser &p, const QStringList &args, const std::string &datapath)
 {
@@ -658,10 +635,11 @@ int bom(const QCommandLineParser &p, const QStringList &args, const std::string 
     inventory.open();
     BomRead read;
     if (args[1] == "-") {
-        const auto bytes = readSmall(args[1], Inventory::kBomLimit);
-        if (!bytes)
+        std::string bytes;
+        if (!readStandardInput(Inventory::kBomLimit, t("это не список деталей."),
+                               [&bytes](std::string_view piece) { bytes += piece; }))
             return kBadInput;
-        read = inventory.readBom(*bytes);
+        read = inventory.readBom(bytes);
     } else {
         read = inventory.readBomFile(QFile::encodeName(args[1]).toStdString());
     }
