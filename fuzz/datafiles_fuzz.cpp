@@ -6,6 +6,7 @@
 #include "fuzzcheck.h"
 #include "guessmodel.h"
 #include "messages.h"
+#include "textlines.h"
 
 #include <cstdlib>
 #include <fcntl.h>
@@ -67,14 +68,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     std::string status;
     const DataFolder::Loaded loaded = dataFolder.loadbase(store, [&](const std::string &s) { status = s; });
 
-    // strings.dat: the first hundred lines, each word followed by a blank.
+    // strings.dat: the first hundred lines, each cut to its bound and followed by a blank.
     const auto dictLines = modelLines(parts[0]);
     const Dictionary &d = loaded.dictionary;
     const size_t stored = std::min<size_t>(dictLines.lines.size(), Dictionary::kLines);
     FUZZ_CHECK(d.dictcount == static_cast<int>(stored));
     int lastEmpty = 0;
+    std::vector<int> dictCut;
     for (size_t k = 1; k <= stored; ++k) {
-        const std::string &line = dictLines.lines[k - 1];
+        std::string line = dictLines.lines[k - 1];
+        if (line.size() > linelimit::kDictionary) {
+            line.resize(linelimit::kDictionary);
+            dictCut.push_back(static_cast<int>(k));
+        }
         if (line.empty())
             lastEmpty = static_cast<int>(k);
         FUZZ_CHECK(d.dictlines[k] == (line.empty() || line.back() == ' ' ? line : line + ' '));
@@ -82,9 +88,21 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     for (size_t k = stored + 1; k <= Dictionary::kLines; ++k)
         FUZZ_CHECK(d.dictlines[k].empty());
     FUZZ_CHECK(d.dictdefault == lastEmpty);
+    FUZZ_CHECK(d.cut == dictCut);
 
-    // components.lst: every line is a category, empty ones too.
-    FUZZ_CHECK(loaded.categories == modelLines(parts[1]).lines);
+    // components.lst: every line is a category, empty ones too, each cut to its bound, and no
+    // more of them than a record can name.
+    std::vector<std::string> categories = modelLines(parts[1]).lines;
+    bool categoryCut = false;
+    for (std::string &line : categories)
+        if (line.size() > linelimit::kCategory) {
+            line.resize(linelimit::kCategory);
+            categoryCut = true;
+        }
+    const bool tooMany = categories.size() > CategoryList::kMaxCategories;
+    if (tooMany)
+        categories.resize(CategoryList::kMaxCategories);
+    FUZZ_CHECK(loaded.categories == categories);
 
     // main.dat: as read from memory, with one message per kind of trouble.
     const MainFileReport report = readMainFile(parts[2], direct);
@@ -94,7 +112,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     FUZZ_CHECK(writeMainFile(store) == writeMainFile(direct));
     FUZZ_CHECK(status.size() > 0 && status.substr(status.rfind(' ') + 1) == std::to_string(store.totalqty));
     FUZZ_CHECK(messages.informed.empty()); // all three files exist
-    FUZZ_CHECK(messages.errors.size() == size_t(!report.unreadable.empty()) + size_t(!report.overflow.empty()));
+    FUZZ_CHECK(messages.errors.size() == size_t(!report.unreadable.empty()) + size_t(!report.overflow.empty()) +
+                                             size_t(!dictCut.empty()) + size_t(categoryCut) + size_t(tooMany));
     if (!report.unreadable.empty())
         FUZZ_CHECK(messages.errors.front().find(": " + std::to_string(report.unreadable.size()) + " (") !=
                    std::string::npos);
