@@ -246,7 +246,8 @@ public:
     // The rows of a bill that are short or missing, as CSV a distributor's cart takes (UTF-8,
     // one part a row: quantity to buy for the boards, part number, manufacturer, value as the
     // drawing and as the stock writes it, references, footprint, the bill's other order
-    // columns); nothing to buy gives the header only.
+    // columns); rows of one value that name different part numbers are a line each, the stock
+    // serving them in the order of the file; nothing to buy gives the header only.
     std::string shoppingCsv() const;
     // shoppingCsv written to a file, replacing it whole; the status bar says how many rows.
     Outcome writeShopping(const std::string &path) const;

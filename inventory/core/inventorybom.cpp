@@ -59,9 +59,9 @@ Order orderKind(std::string name)
     return Order::None;
 }
 
-std::string orderField(const BomPart &part, Order kind)
+std::string orderField(const BomOrder &order, Order kind)
 {
-    for (const std::string &e : part.extra)
+    for (const std::string &e : order.extra)
         if (const size_t eq = e.find('='); orderKind(e.substr(0, eq)) == kind)
             return e.substr(eq + 1);
     return {};
@@ -162,12 +162,29 @@ std::string Inventory::shoppingCsv() const
             continue;
         const BomPart &p = *r.part;
         const std::string stockName = p.problem.empty() ? r.name : std::string();
-        for (const std::string &field :
-             {std::to_string(short_), orderField(p, Order::Mpn), orderField(p, Order::Manufacturer), p.bomValue,
-              stockName, p.references, p.footprint, orderField(p, Order::Supplier), orderField(p, Order::SupplierPart)})
-            csv += quoted(utf8From1251(field)) + ",";
-        csv.back() = '\r';
-        csv += '\n';
+        // Rows of one value that name different part numbers are bought as a line each. The
+        // stock serves the rows in the order of the file, so what is short falls on the last.
+        std::vector<BomOrder> orders = p.orders;
+        if (orders.empty())
+            orders.push_back({{}, p.references, p.bomValue, p.footprint, p.perBoard});
+        std::vector<long long> buy(orders.size());
+        long long left = short_;
+        for (size_t k = orders.size(); k-- > 0 && left > 0;) {
+            buy[k] = std::min<long long>(left, orders[k].count * boards_);
+            left -= buy[k];
+        }
+        buy.front() += left; // counts that do not add up to the need: the rest on the first
+        for (size_t k = 0; k < orders.size(); ++k) {
+            if (buy[k] <= 0)
+                continue;
+            const BomOrder &o = orders[k];
+            for (const std::string &field :
+                 {std::to_string(buy[k]), orderField(o, Order::Mpn), orderField(o, Order::Manufacturer), o.bomValue,
+                  stockName, o.references, o.footprint, orderField(o, Order::Supplier), orderField(o, Order::SupplierPart)})
+                csv += quoted(utf8From1251(field)) + ",";
+            csv.back() = '\r';
+            csv += '\n';
+        }
     }
     return csv;
 }

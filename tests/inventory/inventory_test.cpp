@@ -431,6 +431,38 @@ TEST(Inventory, ABillOfOnePartALineIsOneNeedAndThePassOffersItOnce)
     EXPECT_EQ(inv.binRows()[0].status, BinStatus::Red);
 }
 
+TEST(Inventory, AShoppingListBuysEachPartNumberOfAJoinedValueAsItsOwnLine)
+{
+    // KiCad's grouped export of StickHub: «0.1uF» (C2, C5–C13, CC0402KRX7R7BB104) and
+    // «0.1uF 100V» (C14–C21, NM0805B104K101CEDN) are one need of 18 ceramic 100нф; twelve
+    // are in stock. What is short is bought under the part number of the rows it is short for.
+    Folder f("4|100нф|12|x\r\n");
+    Inventory inv(f.dir.datapath(), f.messages);
+    inv.open();
+    inv.binLoad(inv.readBomFile(VOSK_SOURCE_DIR "/tests/io/kicad/StickHub.grouped_by_value.csv"));
+    inv.findBin(false);
+    auto linesOf = [&inv](const std::string &value) {
+        std::vector<std::string> out;
+        const std::string csv = inv.shoppingCsv();
+        for (size_t at = 0, end; (end = csv.find("\r\n", at)) != std::string::npos; at = end + 2)
+            if (csv.find("\"" + value + "\"", at) < end)
+                out.push_back(csv.substr(at, end - at));
+        return out;
+    };
+    EXPECT_EQ(linesOf("100нф"), (std::vector<std::string>{
+                                     "\"6\",\"NM0805B104K101CEDN\",\"\",\"0.1uF 100V\",\"100нф\",\"C14–C21\","
+                                     "\"Capacitor_SMD:1608_C\",\"\",\"\""}));
+    inv.setBoards(2, false);
+    EXPECT_EQ(linesOf("100нф"), (std::vector<std::string>{
+                                     "\"8\",\"CC0402KRX7R7BB104\",\"\",\"0.1uF\",\"100нф\",\"C2, C5–C13\","
+                                     "\"Capacitor_SMD:1608_C\",\"\",\"\"",
+                                     "\"16\",\"NM0805B104K101CEDN\",\"\",\"0.1uF 100V\",\"100нф\",\"C14–C21\","
+                                     "\"Capacitor_SMD:1608_C\",\"\",\"\""}));
+    // A value none of whose rows is in stock keeps one line with its own part number.
+    EXPECT_EQ(linesOf("10К").size(), 1u);
+    EXPECT_NE(linesOf("10К").at(0).find("\"2\",\"0402WGF1002TCE\""), std::string::npos);
+}
+
 TEST(Inventory, OpenedOnAnotherThreadSaysItsMessagesOnlyWhenTaken)
 {
     // An unreadable line is reported while loading: held until the window takes the

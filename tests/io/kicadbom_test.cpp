@@ -194,7 +194,14 @@ TEST(KicadBom, KicadsOwnFilesReadAsAPersonReadsThem)
     EXPECT_EQ(hub.lines[1].row.part->categories, uint64_t{1} << 4); // 1608 chips: ceramic only
     EXPECT_EQ(u8(hub.lines[2].row.name), "10мкф");
     EXPECT_EQ(hub.lines[2].row.part->categories, uint64_t{1} << 4); // not the К50-35 electrolytics
-    EXPECT_EQ(hub.lines[0].row.part->extra, std::vector<std::string>{"MPN=FS15B105K100PKG"});
+    ASSERT_EQ(hub.lines[0].row.part->orders.size(), 1u);
+    EXPECT_EQ(hub.lines[0].row.part->orders[0].extra, std::vector<std::string>{"MPN=FS15B105K100PKG"});
+    // The joined 0.1uF rows keep their own part numbers, references and counts.
+    std::vector<std::string> orders;
+    for (const BomOrder &o : hub.lines[1].row.part->orders)
+        orders.push_back(o.extra.at(0) + " " + u8(o.references) + " " + o.bomValue + " " + std::to_string(o.count));
+    EXPECT_EQ(orders, (std::vector<std::string>{"MPN=CC0402KRX7R7BB104 C2, C5–C13 0.1uF 10",
+                                                "MPN=NM0805B104K101CEDN C14–C21 0.1uF 100V 8"}));
     // Electrical drawings: kinds no reference letter names are problems, never guessed.
     const BomRead electric = read("electric.grouped_by_value.csv");
     EXPECT_EQ(electric.unmapped(), electric.lines.size());

@@ -22,6 +22,17 @@ std::string_view statusWord(BinStatus status);
 // whose names hold its value (resistors, capacitors) or are its name with letter case
 // ignored (every other part), leaving out records whose descriptions state a lower voltage
 // or power than the drawing asks for.
+// The rows of a bill joined into one part that name the same order columns (part number,
+// manufacturer, supplier): what is bought of them is a line of its own.
+struct BomOrder {
+    std::vector<std::string> extra; // "Column=text" each, as the bill names its order columns
+    std::string references;         // of these rows, «R1–R4»
+    std::string bomValue;           // the first of these rows' value as the drawing writes it
+    std::string footprint;
+    int64_t count = 0;              // parts of these rows one board needs
+    friend bool operator==(const BomOrder &, const BomOrder &) = default;
+};
+
 struct BomPart {
     uint64_t categories = 0;     // bit c: category c may hold the part
     std::optional<double> value; // ohms or farads; else the part is found by `name`
@@ -33,7 +44,9 @@ struct BomPart {
     std::string references;      // «R1–R7, R12»
     std::string bomValue;        // the value as the drawing writes it
     std::string footprint;
-    std::vector<std::string> extra; // MPN, manufacturer, supplier: "Column=text" each
+    // The rows it was joined from, one entry per distinct set of order columns, in the order
+    // of the file: rows of one value may name different part numbers.
+    std::vector<BomOrder> orders;
     int64_t line = 0;            // line of the file the part first stands on
     int64_t perBoard = 0;        // parts one board needs (the row needs as many per board built)
     friend bool operator==(const BomPart &, const BomPart &) = default;

@@ -492,6 +492,13 @@ std::string notText(std::string_view bytes)
     return {};
 }
 
+// A footprint of another row of the same part, added to the list of them unless it is there.
+void addFootprint(std::string &footprints, const std::string &footprint)
+{
+    if (footprints != footprint && !contains(footprints, footprint))
+        footprints += ", " + footprint;
+}
+
 // Lines of a file, stopping past `limit`.
 size_t countLines(std::string_view bytes, size_t limit)
 {
@@ -576,6 +583,7 @@ BomRead readKicadBom(std::string_view bytes, const Dictionary &dict, const std::
     std::map<std::string, size_t> needOf;
     const PartIndex index(store);
     std::vector<std::vector<Ref>> refsOf;
+    std::vector<std::vector<std::vector<Ref>>> orderRefsOf; // of each need, per BomOrder
     const int count = static_cast<int>(categories.size());
     for (size_t r = static_cast<size_t>(header + 1); r < table.records.size(); ++r) {
         const int64_t line = table.records[r].first;
@@ -644,9 +652,14 @@ BomRead readKicadBom(std::string_view bytes, const Dictionary &dict, const std::
         part.footprint = bl.footprint;
         part.references = bl.references;
         part.line = line;
+        BomOrder order;
         for (const auto &[k, name] : orderColumns)
             if (k < fields.size() && !trimField(fields[k]).empty())
-                part.extra.push_back(name + "=" + toCodePage(codec, trimField(fields[k])));
+                order.extra.push_back(name + "=" + toCodePage(codec, trimField(fields[k])));
+        order.references = bl.references;
+        order.bomValue = bl.value;
+        order.footprint = bl.footprint;
+        order.count = needed;
         std::string name = bl.value;
         int category = -1;
         if (bl.value.empty() || bl.value == "~") {
@@ -724,16 +737,30 @@ BomRead readKicadBom(std::string_view bytes, const Dictionary &dict, const std::
             p.references = same.references;
             p.volts = std::max(p.volts, part.volts);
             p.watts = std::max(p.watts, part.watts);
-            if (p.footprint != part.footprint && !contains(p.footprint, part.footprint))
-                p.footprint += ", " + part.footprint;
+            addFootprint(p.footprint, part.footprint);
             same.footprint = p.footprint;
-            if (p.extra.empty())
-                p.extra = part.extra;
+            // Rows naming other part numbers stay apart within the need: each is bought as
+            // what its rows name.
+            std::vector<std::vector<Ref>> &orderRefs = orderRefsOf[known->second];
+            const auto o = std::find_if(p.orders.begin(), p.orders.end(),
+                                        [&order](const BomOrder &b) { return b.extra == order.extra; });
+            if (o == p.orders.end()) {
+                p.orders.push_back(std::move(order));
+                orderRefs.push_back(refs);
+            } else {
+                std::vector<Ref> &mine = orderRefs[static_cast<size_t>(o - p.orders.begin())];
+                mine.insert(mine.end(), refs.begin(), refs.end());
+                o->references = joinReferences(mine);
+                o->count = std::min<int64_t>(o->count + needed, 999999999L);
+                addFootprint(o->footprint, order.footprint);
+            }
             same.row.part = p;
             ++same.rowsMerged;
             continue;
         }
         needOf.emplace(key, out.lines.size());
+        orderRefsOf.push_back({refs});
+        part.orders.push_back(std::move(order));
         refsOf.push_back(std::move(refs));
         bl.row = addbinrow(BinStatus::Ready, category, categories, name, std::to_string(needed), std::string(), 0, std::string());
         bl.row.part = std::move(part);
