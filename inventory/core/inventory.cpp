@@ -133,9 +133,7 @@ Outcome Inventory::search(const FilterCriteria &given)
         Outcome out;
         out.refuse(criteria.name.empty()
                        ? cp1251("Для поиска по номиналу введите номинал, например 4,7К, 4k7, 100нф или 0,1мкф.")
-                       : cp1251("«") + criteria.name +
-                             cp1251("» не читается как номинал резистора или конденсатора. Введите номинал, "
-                                    "например 4,7К, 4k7, 100нф или 0,1мкф, или снимите флажок «по номиналу»."));
+                       : valueRefusal(criteria.name) + cp1251(" Или снимите флажок «по номиналу»."));
         return out;
     }
     lastfilter_ = criteria;

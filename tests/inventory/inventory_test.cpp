@@ -6,7 +6,9 @@
 #include "inventory.h"
 #include "inventoryload.h"
 #include "recordingmessages.h"
+#include "nominal.h"
 #include "tempfolder.h"
+#include "valuetext.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -429,6 +431,75 @@ TEST(Inventory, ABillOfOnePartALineIsOneNeedAndThePassOffersItOnce)
     EXPECT_TRUE(done.notes.empty());
     EXPECT_EQ(inv.store().quantity[1], 0u);
     EXPECT_EQ(inv.binRows()[0].status, BinStatus::Red);
+}
+
+TEST(Inventory, AValueWordReadsTheSameOnImportValueSearchAndBillOfMaterials)
+{
+    Folder f("2|4,7К|5|a\r\n2|10К|3|b\r\n2|470е|2|c\r\n2|2,2К|1|d\r\n2|4,7е|1|e\r\n2|1,5М|1|f\r\n"
+             "4|100нф|4|x\r\n6|4,7мкф|2|y\r\n4|22пф|3|z\r\n");
+    Inventory inv(f.dir.datapath(), f.messages);
+    inv.open();
+    // What the word is in its scale: ohms or farads, 0 for a jumper, -1 for no value at all
+    // (the words of -1 are no value in the other scale either).
+    const struct {
+        const char *word;
+        bool resistance;
+        double value;
+    } table[] = {
+        {"4k7", true, 4700},     {"4k7R", true, 4700},   {"4,7kR", true, 4700},     {"4K7r", true, 4700},
+        {"10kR", true, 10000},   {"470R", true, 470},    {"2,2 кОм", true, 2200},   {"4R7", true, 4.7},
+        {"1M5R", true, 1.5e6},   {"0R", true, 0},        {"0", true, 0},            {"0е", true, 0},
+        {"4ж7", true, -1},       {"1,2,3К", true, -1},   {"10kRR", true, -1},       {"R", true, -1},
+        {"100n", false, 1e-7},   {"0.1uF", false, 1e-7}, {"4u7", false, 4.7e-6},    {"22pF", false, 22e-12},
+        {"0,1 мкФ", false, 1e-7}, {"4ж7", false, -1},    {"1,2,3К", false, -1},
+    };
+    for (const auto &[word, resistance, value] : table) {
+        const std::string w = T(word), category = resistance ? "2" : "4";
+        SCOPED_TRACE(std::string(word) + (resistance ? " ohms" : " farads"));
+        auto same = [&](const std::optional<double> &v) { return v && (value == 0 ? *v == 0 : sameValue(*v, value)); };
+
+        // The bill of materials.
+        const BomRead bom = inv.readBom(std::string(resistance ? "Reference,Value\r\nR1,\"" : "Reference,Value\r\nC1,\"") +
+                                        word + "\"\r\n");
+        ASSERT_EQ(bom.lines.size(), 1u) << bom.error;
+        const BomLine &line = bom.lines[0];
+        if (value >= 0) {
+            EXPECT_TRUE(line.problem.empty() && same(line.row.part->value)) << utf8From1251(line.problem);
+            if (value == 0) {
+                EXPECT_EQ(text(line.row.name), text("0е"));
+            }
+        } else {
+            EXPECT_EQ(text(line.problem), text(valueRefusal(w)));
+        }
+
+        // The import.
+        f.dir.write("in.csv", T("category;name;quantity\r\n") + category + ";" + w + ";1\r\n");
+        const ImportPlan plan = inv.planImportFile(f.dir.file("in.csv"));
+        if (value > 0) {
+            ASSERT_EQ(plan.entries.size(), 1u) << (plan.refused.empty() ? std::string() : utf8From1251(plan.refused[0].reason));
+            EXPECT_TRUE(same(recordValue(std::stoi(category), plan.entries[0].key.name)));
+        } else {
+            ASSERT_EQ(plan.refused.size(), 1u);
+            EXPECT_EQ(text(plan.refused[0].reason), text(value == 0 ? jumperRefusal(w) : valueRefusal(w)));
+        }
+
+        // The value search: the records of this value in the scale's categories, none for a
+        // jumper; a word read in neither scale is refused in the same words.
+        const Outcome found = inv.search({-1, w, 0, {}, true});
+        std::vector<uint16_t> inScale;
+        for (uint16_t slot : found.refused ? std::vector<uint16_t>() : inv.rows())
+            if (isResistanceCategory(inv.store().category[slot]) == resistance) {
+                inScale.push_back(slot);
+                EXPECT_TRUE(same(recordValue(inv.store().category[slot], inv.store().name[slot])));
+            }
+        if (value >= 0) {
+            EXPECT_FALSE(found.refused);
+            EXPECT_EQ(inScale.empty(), value == 0);
+        } else {
+            ASSERT_TRUE(found.refused);
+            EXPECT_EQ(found.notes.back().text.rfind(valueRefusal(w), 0), 0u) << utf8From1251(found.notes.back().text);
+        }
+    }
 }
 
 TEST(Inventory, AShoppingListBuysEachPartNumberOfAJoinedValueAsItsOwnLine)

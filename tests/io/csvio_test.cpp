@@ -187,7 +187,9 @@ TEST(CsvImport, EveryRowPassesTheRulesOfTyping)
     EXPECT_EQ(plan.entries[0].line, 12);
     EXPECT_EQ(plan.entries[1].slot, 0);
     EXPECT_EQ(plan.entries[1].key.category, 8);
-    EXPECT_EQ(u8(plan.refused[1].reason), "'1,2,3' is not a valid floating point value");
+    // In the words the value search and the bill of materials use for a word they cannot read.
+    EXPECT_EQ(u8(plan.refused[1].reason), "«1,2,3К» не читается как номинал: нужно число и множитель или единица, "
+                                          "например 4,7К, 4k7, 470R, 100нф, 0,1мкф или 100n.");
 
     CompStore after = store;
     const ImportOutcome done = applyImport(after, plan);

@@ -596,17 +596,24 @@ struct CsvImporter::State {
         // A spreadsheet writes «4.7k» with a decimal point, which the typed-name reader does not
         // know as one («47К» would be a tenfold error): such a value is read as a value and
         // written canonically. The program's own names use the comma and never get here.
+        // -1: no value (or no value scale), 0: a jumper.
+        const double value =
+            hasCanonicalNames(category) ? readValueWord(name, isResistanceCategory(category)).value_or(-1.0) : -1.0;
         std::string typed = name;
-        if (hasCanonicalNames(category) && name.find('.') != std::string::npos)
-            if (const auto v = readLooseValue(name, isResistanceCategory(category)))
-                typed = shownominal(*v);
+        if (value > 0 && name.find('.') != std::string::npos)
+            typed = shownominal(value);
         CanonicalName canonical = canonicalName(category, typed);
-        // What the value search reads is read here too («2,2 кОм», «470 Ом», «0,1 мкФ», «4k7»,
-        // «470R», «100nF»): written as the stock writes that value.
-        if (!canonical.ok() && hasCanonicalNames(category))
-            if (const auto v = readLooseValue(name, isResistanceCategory(category)))
-                if (CanonicalName read = canonicalName(category, shownominal(*v)); read.ok())
-                    canonical = std::move(read);
+        // What the value search and the bill of materials read is read here too («2,2 кОм»,
+        // «470 Ом», «0,1 мкФ», «4k7», «470R», «10kR», «100nF»): written as the stock writes that
+        // value. A word no path reads is refused in the words every path uses.
+        if (!canonical.ok() && hasCanonicalNames(category)) {
+            if (value < 0)
+                canonical.refusal = valueRefusal(name);
+            else if (value == 0)
+                canonical.refusal = jumperRefusal(name);
+            else if (CanonicalName read = canonicalName(category, shownominal(value)); read.ok())
+                canonical = std::move(read);
+        }
         const StockKey stockKey = makeStockKey(category, canonical.ok() ? canonical.name : name, description);
         std::string key = keyOf(category, stockKey.name, stockKey.description);
         // A new record takes only what typing would store; a record already holding such

@@ -372,21 +372,10 @@ std::optional<std::pair<double, char>> rating(std::string_view word)
     return std::pair{top / bottom, unit};
 }
 
-// A value of a scale as people write it: the reader of values, and the letter R after a
-// multiplier («10kR», «4k7R»), a lone «0R» or «0».
-std::optional<double> readValueWord(std::string word, bool resistance)
-{
-    if (resistance && word.size() >= 2 && (word.back() == 'R' || word.back() == 'r') && !isDigit(word[word.size() - 2]))
-        word.pop_back();
-    if (resistance && (word == "0" || word == "0R" || word == "0r" || word == "0\xC5" || word == "0\xE5"))
-        return 0.0;
-    return readLooseValue(word, resistance);
-}
-
 ValueWords readValueWords(std::string_view text, bool resistance)
 {
     ValueWords out;
-    if ((out.value = readValueWord(std::string(text), resistance)))
+    if ((out.value = readValueWord(text, resistance)))
         return out; // «100 нФ», «4,7 кОм»: one value with a blank before its unit
     std::vector<std::string> words;
     size_t i = 0;
@@ -681,11 +670,8 @@ BomRead readKicadBom(std::string_view bytes, const Dictionary &dict, const std::
             if (const auto r = rating(std::string(field(kVoltage))); r && r->second == 'V' && part.volts <= 0)
                 part.volts = r->first; // a column of its own, when the value gives none
             category = lowest(kind.categories);
-            if (!words.value || (*words.value <= 0 && !resistance)) {
-                bl.problem = cp1251("Номинал «") + bl.value +
-                             (resistance ? cp1251("» не читается как сопротивление.")
-                              : words.value ? cp1251("»: емкость 0 не бывает.")
-                                            : cp1251("» не читается как емкость."));
+            if (!words.value) {
+                bl.problem = valueRefusal(bl.value);
             } else {
                 part.value = *words.value;
                 name = *words.value == 0 ? cp1251("0е") : shownominal(*words.value);

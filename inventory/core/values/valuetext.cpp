@@ -165,6 +165,34 @@ std::optional<double> readLooseValue(std::string_view text, bool resistance)
     return v;
 }
 
+std::optional<double> readValueWord(std::string_view word, bool resistance)
+{
+    word = trimBlanks(word);
+    if (resistance) {
+        if (word == "0" || word == "0R" || word == "0r" || word == "0\xC5" || word == "0\xE5")
+            return 0.0;
+        // «10kR», «4k7R»: the R after a multiplier is the ohm, not a second multiplier.
+        if (word.size() >= 2 && (word.back() == 'R' || word.back() == 'r') &&
+            word.substr(0, word.size() - 1).find_first_of("KkMmGg\xCA\xEA\xCC\xEC\xC3\xE3") != std::string_view::npos)
+            word.remove_suffix(1);
+    }
+    return readLooseValue(word, resistance);
+}
+
+std::string valueRefusal(std::string_view word)
+{
+    return cp1251("«") + std::string(word) +
+           cp1251("» не читается как номинал: нужно число и множитель или единица, например 4,7К, 4k7, 470R, "
+                  "100нф, 0,1мкф или 100n.");
+}
+
+std::string jumperRefusal(std::string_view word)
+{
+    return cp1251("«") + std::string(word) +
+           cp1251("» — перемычка 0 Ом, а названия в разделах резисторов — номиналы больше 0: запишите ее в "
+                  "раздел без номиналов.");
+}
+
 std::optional<double> recordValue(int category, std::string_view name)
 {
     if (!hasValueScale(category))
@@ -175,7 +203,9 @@ std::optional<double> recordValue(int category, std::string_view name)
             return v;
     } catch (const NumberConversionError &) {
     }
-    return readLooseValue(name, isResistanceCategory(category));
+    if (const auto v = readValueWord(name, isResistanceCategory(category)); v && *v > 0)
+        return v;
+    return std::nullopt;
 }
 
 bool sameValue(double a, double b)
@@ -198,7 +228,7 @@ bool ValueQuery::matches(int category, std::string_view name) const
 
 std::optional<ValueQuery> readValueQuery(std::string_view text)
 {
-    ValueQuery q{readLooseValue(text, true), readLooseValue(text, false)};
+    ValueQuery q{readValueWord(text, true), readValueWord(text, false)};
     if (!q.resistance && !q.capacitance)
         return std::nullopt;
     return q;

@@ -18,8 +18,23 @@ namespace vosk {
 // Nothing when the text is no value of that scale.
 std::optional<double> readLooseValue(std::string_view text, bool resistance);
 
+// A value the user writes, in one scale: the one reader of such a word for the import, the
+// value search and the bill of materials, so that a word reads the same on every path. It
+// reads what readLooseValue reads, the ohm letter after a kilo, mega or giga multiplier
+// («10kR», «4,7kR», «4k7R»: 4,7 kOhm), and for a resistor a lone zero with or without the ohm
+// letter («0», «0R», «0е»): a 0 ohm jumper, value 0. Any other value is above 0. Nothing when
+// the word is no value of that scale; valueRefusal then says so.
+std::optional<double> readValueWord(std::string_view word, bool resistance);
+
+// Why a word is read as no value, the same words on every path (code page 1251).
+std::string valueRefusal(std::string_view word);
+
+// A 0 ohm jumper has no name among resistors, whose names are values above 0: why an import
+// or a typed name does not store one (code page 1251).
+std::string jumperRefusal(std::string_view word);
+
 // The value a record's name stands for in its category: the inventory's own reading, or,
-// for names typed in another spelling (category 7 keeps names as typed), the loose reading.
+// for names typed in another spelling (category 7 keeps names as typed), readValueWord's.
 // Nothing for a category without a value scale and for names that hold no value.
 std::optional<double> recordValue(int category, std::string_view name);
 
