@@ -52,4 +52,11 @@ std::string_view forEachTextLine(std::string_view bytes, F &&f)
     return eof == std::string_view::npos ? std::string_view() : bytes.substr(eof);
 }
 
+// The text without the blanks and tabs around it (a field of a table, a word typed).
+std::string_view trimField(std::string_view s);
+
+// The text with its ASCII capitals made small; every other byte (code page 1251 letters too)
+// as it is. For words of files that are compared without regard to case («Reference», «MPN»).
+std::string lowerAscii(std::string_view s);
+
 } // namespace vosk

@@ -4,6 +4,7 @@
 
 #include "cp1251.h"
 #include "filebytes.h"
+#include "textlines.h"
 
 #include <algorithm>
 #include <limits>
@@ -39,11 +40,9 @@ std::string quoted(const std::string &utf8)
 enum class Order { Mpn, Manufacturer, Supplier, SupplierPart, None };
 
 // What an order column of a bill holds, by its name.
-Order orderKind(std::string name)
+Order orderKind(std::string_view column)
 {
-    for (char &c : name)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
+    const std::string name = lowerAscii(column);
     auto has = [&name](std::initializer_list<const char *> words) {
         return std::any_of(words.begin(), words.end(), [&name](const char *w) { return name.find(w) != std::string::npos; });
     };

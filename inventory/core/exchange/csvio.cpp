@@ -325,6 +325,23 @@ struct CsvImporter::State {
             plan.refused.push_back({line, std::move(reason)});
     }
 
+    // The bytes held until the first line was whole: a UTF-8 byte order mark dropped (and the
+    // text taken as UTF-8), the reader started on them and fed them.
+    void startHeld()
+    {
+        const std::string held = std::move(head);
+        head.clear();
+        std::string_view view = held;
+        if (view.substr(0, 3) == "\xEF\xBB\xBF") {
+            bom = true;
+            plan.utf8 = true;
+            view.remove_prefix(3);
+        }
+        start(view);
+        if (reader && !reader->feed(view))
+            plan.fileError = reader->error();
+    }
+
     void start(std::string_view firstBytes)
     {
         started = true;
@@ -690,19 +707,8 @@ void CsvImporter::feed(std::string_view bytes)
     if (!s.started) {
         s.head.append(bytes);
         // The separator is guessed from the first line: wait for its end (or for enough bytes).
-        if (!firstLineComplete(s.head))
-            return;
-        std::string head = std::move(s.head);
-        s.head.clear();
-        std::string_view view = head;
-        if (view.substr(0, 3) == "\xEF\xBB\xBF") {
-            s.bom = true;
-            s.plan.utf8 = true;
-            view.remove_prefix(3);
-        }
-        s.start(view);
-        if (s.reader && !s.reader->feed(view))
-            s.plan.fileError = s.reader->error();
+        if (firstLineComplete(s.head))
+            s.startHeld();
         return;
     }
     if (!s.reader->feed(bytes))
@@ -712,18 +718,8 @@ void CsvImporter::feed(std::string_view bytes)
 ImportPlan CsvImporter::finish()
 {
     State &s = *s_;
-    if (!s.started && s.plan.fileError.empty()) {
-        std::string head = std::move(s.head);
-        std::string_view view = head;
-        if (view.substr(0, 3) == "\xEF\xBB\xBF") {
-            s.bom = true;
-            s.plan.utf8 = true;
-            view.remove_prefix(3);
-        }
-        s.start(view);
-        if (s.reader && !s.reader->feed(view))
-            s.plan.fileError = s.reader->error();
-    }
+    if (!s.started && s.plan.fileError.empty())
+        s.startHeld();
     if (s.plan.fileError.empty() && !s.reader->finish())
         s.plan.fileError = s.reader->error();
     if (s.plan.fileError.empty() && s.plan.rowsRead == 0)

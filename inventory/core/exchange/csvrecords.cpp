@@ -151,13 +151,4 @@ char guessSeparator(std::string_view bytes, std::string_view candidates)
     return candidates[best];
 }
 
-std::string_view trimField(std::string_view s)
-{
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t'))
-        s.remove_prefix(1);
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t'))
-        s.remove_suffix(1);
-    return s;
-}
-
 } // namespace vosk

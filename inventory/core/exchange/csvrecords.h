@@ -1,4 +1,6 @@
 #pragma once
+#include "textlines.h" // trimField
+
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -53,8 +55,5 @@ char guessSeparator(std::string_view bytes, std::string_view candidates);
 // True when the bytes hold the end of the first line (outside quotes), or as much as
 // guessSeparator looks at: a reader fed piece by piece waits for this before guessing.
 bool firstLineComplete(std::string_view bytes);
-
-// A field without the blanks around it.
-std::string_view trimField(std::string_view s);
 
 } // namespace vosk

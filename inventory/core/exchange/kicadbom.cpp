@@ -15,15 +15,6 @@
 namespace vosk {
 namespace {
 
-std::string lowerAscii(std::string_view s)
-{
-    std::string out(trimField(s));
-    for (char &c : out)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    return out;
-}
-
 enum Column { kRef, kValue, kFootprint, kQty, kDnp, kSymbol, kVoltage, kColumns };
 
 int columnOf(std::string_view header)
@@ -35,7 +26,7 @@ int columnOf(std::string_view header)
         {"libpart", kSymbol}, {"part", kSymbol},   {"cmp name", kSymbol},  {"symbol", kSymbol},
         {"voltage", kVoltage},
     };
-    const std::string h = lowerAscii(header);
+    const std::string h = lowerAscii(trimField(header));
     for (const auto &[word, column] : words)
         if (h == word)
             return column;
@@ -45,7 +36,7 @@ int columnOf(std::string_view header)
 // Columns a distributor's order needs, kept as the file names them.
 bool isOrderColumn(std::string_view header)
 {
-    const std::string h = lowerAscii(header);
+    const std::string h = lowerAscii(trimField(header));
     for (const char *word : {"mpn", "manuf", "mfr", "supplier", "vendor", "part number", "part#", "lcsc", "digikey",
                              "digi-key", "mouser", "farnell", "order"})
         if (h.find(word) != std::string::npos)
@@ -104,7 +95,7 @@ int findHeader(const Table &t, int (&column)[kColumns])
     bool collated = false;
     for (size_t r = 0; r < t.records.size() && r < 200; ++r) {
         const auto &fields = t.records[r].second;
-        if (isSectionTitle(fields) && lowerAscii(fields.front()) == "collated components:")
+        if (isSectionTitle(fields) && lowerAscii(trimField(fields.front())) == "collated components:")
             collated = true;
         int found[kColumns];
         if (!headerColumns(fields, found))

@@ -14,6 +14,29 @@ bool fits(bool exact, std::string_view text, std::string_view pattern)
     return exact ? text == pattern : matchpart(text, pattern);
 }
 
+// The criteria a record must meet, read once for a whole refill.
+class Criteria {
+public:
+    Criteria(const FilterCriteria &c, bool exact)
+        : c_(c), exact_(exact), byCategory_(c.category >= 0), byName_(!c.name.empty()), byQuantity_(c.quantity != 0),
+          byDescription_(!c.description.empty())
+    {
+    }
+    bool byCategoryAlone() const { return !byName_ && !byQuantity_ && !byDescription_; }
+    bool inCategory(const CompStore &store, int i) const { return !byCategory_ || store.category[i] == c_.category; }
+    // True when record i meets them all; `nameMet`: its name is known to match already.
+    bool met(const CompStore &store, int i, bool nameMet) const
+    {
+        return inCategory(store, i) && (nameMet || !byName_ || fits(exact_, store.name[i], c_.name)) &&
+               (!byQuantity_ || store.quantity[i] == c_.quantity) &&
+               (!byDescription_ || fits(exact_, store.description[i], c_.description));
+    }
+
+private:
+    const FilterCriteria &c_;
+    bool exact_, byCategory_, byName_, byQuantity_, byDescription_;
+};
+
 } // namespace
 
 void filterbase(const CompStore &store, const NameIndex &names, const FilterCriteria &criteria, bool exact,
@@ -28,49 +51,30 @@ void filterbase(const CompStore &store, const NameIndex &names, const FilterCrit
         names.find(store, criteria.name, candidates);
     else
         names.findPart(store, criteria.name, candidates);
-    const bool byCategory = criteria.category >= 0;
-    const bool byQuantity = criteria.quantity != 0;
-    const bool byDescription = !criteria.description.empty();
+    const Criteria meets(criteria, exact);
     uint16_t count = 0;
-    for (const uint16_t i : candidates) {
-        if (byCategory && store.category[i] != criteria.category)
-            continue;
-        if (byQuantity && store.quantity[i] != criteria.quantity)
-            continue;
-        if (byDescription && !fits(exact, store.description[i], criteria.description))
-            continue;
-        view.viewlist[++count] = i;
-    }
+    for (const uint16_t i : candidates)
+        if (meets.met(store, i, true))
+            view.viewlist[++count] = i;
     view.viewcount = count;
 }
 
 void filterbase(const CompStore &store, const FilterCriteria &criteria, bool exact, ViewList &view)
 {
-    const bool byCategory = criteria.category >= 0;
-    const bool byName = !criteria.name.empty();
-    const bool byQuantity = criteria.quantity != 0;
-    const bool byDescription = !criteria.description.empty();
+    const Criteria meets(criteria, exact);
     uint16_t count = 0;
-    if (!byName && !byQuantity && !byDescription) {
+    if (meets.byCategoryAlone()) {
         // A refill by category alone (the usual one): nothing but the category to look at.
         for (int i = 1; i <= store.compcount; ++i) {
             view.viewlist[count + 1] = static_cast<uint16_t>(i);
-            count = static_cast<uint16_t>(count + (!byCategory || store.category[i] == criteria.category));
+            count = static_cast<uint16_t>(count + meets.inCategory(store, i));
         }
         view.viewcount = count;
         return;
     }
-    for (int i = 1; i <= store.compcount; ++i) {
-        if (byCategory && store.category[i] != criteria.category)
-            continue;
-        if (byName && !fits(exact, store.name[i], criteria.name))
-            continue;
-        if (byQuantity && store.quantity[i] != criteria.quantity)
-            continue;
-        if (byDescription && !fits(exact, store.description[i], criteria.description))
-            continue;
-        view.viewlist[++count] = static_cast<uint16_t>(i);
-    }
+    for (int i = 1; i <= store.compcount; ++i)
+        if (meets.met(store, i, false))
+            view.viewlist[++count] = static_cast<uint16_t>(i);
     view.viewcount = count;
 }
 

@@ -1,5 +1,7 @@
 #include "nominal.h"
 
+#include "multipliers.h"
+
 #include <algorithm>
 #include <charconv>
 #include <cmath>
@@ -12,32 +14,17 @@ namespace {
 
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
 
-// Multipliers are long double: the product is formed with a 64-bit mantissa and only then
-// rounded to a double, which decides on which side of a band threshold a value lands
-// (100нф must stay below the 1e-7 of the мкф band, 0,1мкф above it).
-struct Suffix {
-    std::string_view bytes;
-    long double multiplier;
-};
+// The suffixes of the inventory's own names: the first entries of the shared tables.
+constexpr std::size_t kResistanceNamed = namedMultipliers(kResistanceMultipliers);
+constexpr std::size_t kCapacitanceNamed = namedMultipliers(kCapacitanceMultipliers);
+static_assert(kResistanceNamed == 12 && kCapacitanceNamed == 9, "the names' suffixes lead their tables");
 
-// Code page 1251. Latin and Cyrillic look-alikes are different bytes and both are listed.
-constexpr Suffix kResistance[] = {
-    {"E", 1.0L},           {"e", 1.0L},           {"\xC5", 1.0L},        {"\xE5", 1.0L},
-    {"K", 1000.0L},        {"k", 1000.0L},        {"\xCA", 1000.0L},     {"\xEA", 1000.0L},
-    {"M", 1000000.0L},     {"m", 1000000.0L},     {"\xCC", 1000000.0L},  {"\xEC", 1000000.0L},
-};
-constexpr Suffix kCapacitance[] = {
-    {"\xEF\xF4", 1e-12L},     {"\xCF\xD4", 1e-12L},     {"\xEF\xD4", 1e-12L},     // пф ПФ пФ
-    {"\xED\xF4", 1e-9L},      {"\xCD\xD4", 1e-9L},      {"\xED\xD4", 1e-9L},      // нф НФ нФ
-    {"\xEC\xEA\xF4", 1e-6L},  {"\xCC\xCA\xD4", 1e-6L},  {"\xEC\xEA\xD4", 1e-6L},  // мкф МКФ мкФ
-};
-
-template <std::size_t N>
-const Suffix *findSuffix(const Suffix (&table)[N], std::string_view suffix)
+const Multiplier *findSuffix(const Multiplier *table, std::size_t count, std::string_view suffix)
 {
     // Suffixes are one to three bytes: compared byte by byte here, a call to memcmp per
     // entry cost more than reading the number.
-    for (const Suffix &s : table) {
+    for (const Multiplier *end = table + count; table != end; ++table) {
+        const Multiplier &s = *table;
         if (s.bytes.size() != suffix.size())
             continue;
         std::size_t k = 0;
@@ -234,10 +221,11 @@ double readnominal(int category, std::string_view text)
         value = convertNumberText(std::move(number));
     }
     const std::string_view suffix = text.substr(suffixFrom);
-    const Suffix *s = resistance ? findSuffix(kResistance, suffix) : findSuffix(kCapacitance, suffix);
+    const Multiplier *s = resistance ? findSuffix(kResistanceMultipliers, kResistanceNamed, suffix)
+                                     : findSuffix(kCapacitanceMultipliers, kCapacitanceNamed, suffix);
     if (!s)
         return 0.0;
-    return static_cast<double>(static_cast<long double>(value) * s->multiplier);
+    return static_cast<double>(static_cast<long double>(value) * s->factor);
 }
 
 std::string shownominal(double value)

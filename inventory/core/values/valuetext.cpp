@@ -1,7 +1,9 @@
 #include "valuetext.h"
 
 #include "cp1251.h"
+#include "multipliers.h"
 #include "nominal.h"
+#include "textlines.h"
 
 #include <charconv>
 #include <cmath>
@@ -10,15 +12,6 @@ namespace vosk {
 namespace {
 
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
-
-std::string_view trimBlanks(std::string_view s)
-{
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t'))
-        s.remove_prefix(1);
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t'))
-        s.remove_suffix(1);
-    return s;
-}
 
 bool endsWith(std::string_view s, std::string_view end)
 {
@@ -29,30 +22,13 @@ bool endsWith(std::string_view s, std::string_view end)
 constexpr std::string_view kOhmUnits[] = {"\xCE\xEC", "\xEE\xEC", "\xCE\xCC", "ohm", "Ohm", "OHM", "ohms", "Ohms"};
 constexpr std::string_view kFaradUnits[] = {"F", "f", "\xD4", "\xF4"};
 
-struct Multiplier {
-    std::string_view bytes;
-    long double factor;
-};
-// The same constants as the inventory's value reader, so that products agree to the bit.
-constexpr Multiplier kResistanceLetters[] = {
-    {"R", 1.0L},         {"r", 1.0L},         {"E", 1.0L},         {"e", 1.0L},
-    {"\xC5", 1.0L},      {"\xE5", 1.0L},      {"K", 1000.0L},      {"k", 1000.0L},
-    {"\xCA", 1000.0L},   {"\xEA", 1000.0L},   {"M", 1000000.0L},   {"m", 1000000.0L},
-    {"\xCC", 1000000.0L}, {"\xEC", 1000000.0L}, {"G", 1e9L},        {"g", 1e9L},
-    {"\xC3", 1e9L},      {"\xE3", 1e9L},
-};
-constexpr Multiplier kCapacitanceLetters[] = {
-    {"p", 1e-12L},    {"P", 1e-12L},    {"\xEF", 1e-12L},     {"\xCF", 1e-12L},     // п П
-    {"n", 1e-9L},     {"N", 1e-9L},     {"\xED", 1e-9L},      {"\xCD", 1e-9L},      // н Н
-    {"u", 1e-6L},     {"U", 1e-6L},     {"\xB5", 1e-6L},      {"\xEC\xEA", 1e-6L},  // µ мк
-    {"\xCC\xCA", 1e-6L}, {"\xEC\xCA", 1e-6L}, {"\xCC\xEA", 1e-6L},                    // МК мК Мк
-};
-
+// The letter of a value as people write it; the inventory's own reader forms its products
+// with the same constants, so that «4К7» gives exactly the value of «4,7К».
 template <std::size_t N>
 const Multiplier *findMultiplier(const Multiplier (&table)[N], std::string_view s)
 {
     for (const Multiplier &m : table)
-        if (m.bytes == s)
+        if (m.loose && m.bytes == s)
             return &m;
     return nullptr;
 }
@@ -79,11 +55,11 @@ bool dropUnit(std::string_view &suffix, bool resistance)
 // The factor of a multiplier text ("" for none) in a scale; nothing when it is not one.
 std::optional<long double> factorOf(std::string_view letters, bool resistance, bool hadUnit)
 {
-    letters = trimBlanks(letters);
+    letters = trimField(letters);
     if (letters.empty())
         return resistance || hadUnit ? 1.0L : 1e-12L; // a bare capacitance is in picofarads
-    const Multiplier *m = resistance ? findMultiplier(kResistanceLetters, letters)
-                                     : findMultiplier(kCapacitanceLetters, letters);
+    const Multiplier *m = resistance ? findMultiplier(kResistanceMultipliers, letters)
+                                     : findMultiplier(kCapacitanceMultipliers, letters);
     if (!m)
         return std::nullopt;
     // "R" and "E" already are the ohm; "100RОм" is not a way to write anything.
@@ -110,7 +86,7 @@ std::optional<double> number(std::string_view intPart, std::string_view fraction
 
 std::optional<double> readLooseValue(std::string_view text, bool resistance)
 {
-    std::string_view s = trimBlanks(text);
+    std::string_view s = trimField(text);
     size_t i = 0;
     while (i < s.size() && isDigit(s[i]))
         ++i;
@@ -139,9 +115,9 @@ std::optional<double> readLooseValue(std::string_view text, bool resistance)
                 return std::nullopt; // only a unit may follow ("4u7F" is not written)
             letters = s.substr(i, j - i);
             fraction = s.substr(j, k - j);
-            if (trimBlanks(letters).empty())
+            if (trimField(letters).empty())
                 return std::nullopt; // "4 7"
-            if (trimBlanks(letters) != letters)
+            if (trimField(letters) != letters)
                 return std::nullopt;
         } else {
             if (intPart.empty())
@@ -151,7 +127,7 @@ std::optional<double> readLooseValue(std::string_view text, bool resistance)
     }
     if (letters.find_first_of("0123456789,.") != std::string_view::npos)
         return std::nullopt;
-    std::string_view multiplier = trimBlanks(letters);
+    std::string_view multiplier = trimField(letters);
     const bool hadUnit = dropUnit(multiplier, resistance);
     const auto factor = factorOf(multiplier, resistance, hadUnit);
     if (!factor)
@@ -167,7 +143,7 @@ std::optional<double> readLooseValue(std::string_view text, bool resistance)
 
 std::optional<double> readValueWord(std::string_view word, bool resistance)
 {
-    word = trimBlanks(word);
+    word = trimField(word);
     if (resistance) {
         if (word == "0" || word == "0R" || word == "0r" || word == "0\xC5" || word == "0\xE5")
             return 0.0;
