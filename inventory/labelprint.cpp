@@ -51,10 +51,10 @@ struct Scale {
 
 void paintCode(QPainter &painter, const QrModules &qr, const QRectF &square)
 {
-    // One module of quiet zone inside the square; the label's margin adds the rest. Dark
+    // Two modules of quiet zone inside the square; the label's margin adds the rest. Dark
     // modules side by side in a row are one rectangle: no hairline between them.
-    const double module = std::min(square.width(), square.height()) / (qr.size + 2);
-    const QPointF origin = square.topLeft() + QPointF(module, module);
+    const double module = std::min(square.width(), square.height()) / (qr.size + 4);
+    const QPointF origin = square.topLeft() + QPointF(2 * module, 2 * module);
     for (int y = 0; y < qr.size; ++y)
         for (int x = 0; x < qr.size;) {
             if (!qr.at(x, y)) {
@@ -70,12 +70,21 @@ void paintCode(QPainter &painter, const QrModules &qr, const QRectF &square)
         }
 }
 
-void paintLine(QPainter &painter, const QString &text, const QRectF &box, bool bold, Qt::TextElideMode elide)
+// A line of text in its box; one too long shrinks down to `shrink` of its size, then loses
+// its end (or middle) to «…».
+void paintLine(QPainter &painter, const QString &text, const QRectF &box, bool bold, Qt::TextElideMode elide,
+               double shrink = 1.0)
 {
     QFont font(QStringLiteral("DejaVu Sans"));
     font.setPixelSize(std::max(1, static_cast<int>(box.height() * 0.72)));
     font.setBold(bold);
     painter.setFont(font);
+    const int wide = painter.fontMetrics().horizontalAdvance(text);
+    if (wide > box.width() && shrink < 1.0) {
+        const double factor = std::max(shrink, box.width() / wide);
+        font.setPixelSize(std::max(1, static_cast<int>(font.pixelSize() * factor)));
+        painter.setFont(font);
+    }
     const QString shown = painter.fontMetrics().elidedText(text, elide, static_cast<int>(box.width()));
     painter.drawText(box, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, shown);
 }
@@ -107,7 +116,7 @@ PaintedLabels paintLabels(QPainter &painter, QPagedPaintDevice &device, const La
             ++done.withoutCode;
         for (std::size_t n = 0; n < label.lines.size(); ++n)
             paintLine(painter, shownText(label.lines[n]), mm(place.lines[n]), n == 0, Qt::ElideRight);
-        paintLine(painter, fromCp1251(label.code), mm(place.codeLine), false, Qt::ElideMiddle);
+        paintLine(painter, fromCp1251(label.code), mm(place.codeLine), false, Qt::ElideMiddle, 0.6);
     }
     done.pages = places.empty() ? 0 : page + 1;
     return done;

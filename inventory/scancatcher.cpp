@@ -62,9 +62,11 @@ bool ScanCatcher::eventFilter(QObject *watched, QEvent *event)
         }
         return false;
     }
-    if (event == lastKey_ && lastReceiver_ && w->isAncestorOf(lastReceiver_))
+    if (event == lastKey_ && key->timestamp() == lastTime_ && lastReceiver_ && w != lastReceiver_ &&
+        w->isAncestorOf(lastReceiver_))
         return false; // passed on by the control it was typed into: seen already
     lastKey_ = event;
+    lastTime_ = key->timestamp();
     lastReceiver_ = w;
     enterEnded_ = false;
     if (w != target_)

@@ -38,6 +38,7 @@ private:
     int beforeCursor_ = 0;
     // A key a control passes on to its parent comes again: it is the same event.
     const QEvent *lastKey_ = nullptr;
+    quint64 lastTime_ = 0;
     QPointer<QWidget> lastReceiver_;
     // The Enter that ended a code: its release is the scanner's too.
     bool enterEnded_ = false;
