@@ -233,6 +233,7 @@ void LabelsWindowTest::aScannedCodeChoosesItsRecord()
     const int slot = chosenSlot(f);
     QVERIFY(slot != 0);
     QCOMPARE(f.record(slot), std::string("9|КТ315Б|10|n-p-n; «малый»"));
+    QVERIFY(f.list->viewport()->rect().contains(f.list->visualRect(f.list->currentIndex()))); // shown
     QCOMPARE(f.pagecontrol->currentIndex(), static_cast<int>(Page::Changing));
     QCOMPARE(f.name->text(), u("КТ315Б"));
     QCOMPARE(f.description->text(), u("n-p-n; «малый»"));
@@ -249,6 +250,7 @@ void LabelsWindowTest::aScannedCodeChoosesItsRecord()
         russian += latin.contains(c) ? cyrillic[latin.indexOf(c)] : c;
     scan(f.list, russian);
     QCOMPARE(f.record(chosenSlot(f)), std::string("9|КТ315Б|4| "));
+    QVERIFY(f.list->viewport()->rect().contains(f.list->visualRect(f.list->currentIndex())));
 
     // Taking after the scan takes from the chosen record.
     f.kolvo->setValue(3);
