@@ -141,6 +141,7 @@ std::optional<LabelJob> labelDialog(QWidget *parent, int count)
     auto *form = new QFormLayout;
     layout->addLayout(form);
     auto *sheets = new QComboBox(&dialog);
+    sheets->setObjectName(QStringLiteral("sheets"));
     for (const LabelSheet &s : commonSheets())
         sheets->addItem(fromCp1251(s.title));
     sheets->addItem(tr8("Свой размер"));
@@ -157,6 +158,7 @@ std::optional<LabelJob> labelDialog(QWidget *parent, int count)
     auto *gapX = millimetres(50), *gapY = millimetres(50);
     auto *columns = new QSpinBox(&dialog), *rows = new QSpinBox(&dialog);
     columns->setRange(1, 50);
+    columns->setObjectName(QStringLiteral("columns"));
     rows->setRange(1, 50);
     form->addRow(tr8("Ширина листа:"), pageWidth);
     form->addRow(tr8("Высота листа:"), pageHeight);
@@ -167,13 +169,17 @@ std::optional<LabelJob> labelDialog(QWidget *parent, int count)
     form->addRow(tr8("Промежуток по горизонтали:"), gapX);
     form->addRow(tr8("Промежуток по вертикали:"), gapY);
     auto *skip = new QSpinBox(&dialog);
+    skip->setObjectName(QStringLiteral("skip"));
     form->addRow(tr8("Уже занято на первом листе:"), skip);
     auto *summary = new QLabel(&dialog);
+    summary->setObjectName(QStringLiteral("summary"));
     summary->setWordWrap(true);
     layout->addWidget(summary);
     auto *buttons = new QDialogButtonBox(&dialog);
     QPushButton *print = buttons->addButton(tr8("Печать…"), QDialogButtonBox::AcceptRole);
     QPushButton *pdf = buttons->addButton(tr8("В PDF…"), QDialogButtonBox::AcceptRole);
+    print->setObjectName(QStringLiteral("print"));
+    pdf->setObjectName(QStringLiteral("pdf"));
     buttons->addButton(tr8("Отмена"), QDialogButtonBox::RejectRole);
     layout->addWidget(buttons);
 

@@ -7,6 +7,10 @@
 #include "windowfixture.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QDialog>
+#include <QLabel>
+#include <QTimer>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
@@ -153,6 +157,7 @@ private slots:
     void aSheetOfLabelsDecodesToTheRecordsCodes();
     void chosenRowsOnlyAndAPartlyUsedSheet();
     void aScannedCodeChoosesItsRecord();
+    void theSheetChooserCountsAndRefuses();
 };
 
 void LabelsWindowTest::aSheetOfLabelsDecodesToTheRecordsCodes()
@@ -268,6 +273,42 @@ void LabelsWindowTest::aScannedCodeChoosesItsRecord()
     scan(f.name, u("VB-9-X"));
     QCOMPARE(f.name->text(), u("VB-9-X"));
     QCOMPARE(f.takeMessages(), Strings{});
+}
+
+void LabelsWindowTest::theSheetChooserCountsAndRefuses()
+{
+    // The dialog as the user meets it: the first common sheet, the pages counted as the used
+    // labels change, a typed grid wider than its page refused with both buttons off.
+    QString first, skipped, refused;
+    bool buttonsOff = false;
+    int skipMax = -1;
+    QTimer::singleShot(0, [&] {
+        auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget());
+        QVERIFY(dialog);
+        auto *summary = dialog->findChild<QLabel *>(QStringLiteral("summary"));
+        first = summary->text();
+        auto *skip = dialog->findChild<QSpinBox *>(QStringLiteral("skip"));
+        skipMax = skip->maximum();
+        skip->setValue(20);
+        skipped = summary->text();
+        auto *sheets = dialog->findChild<QComboBox *>(QStringLiteral("sheets"));
+        sheets->setCurrentIndex(sheets->count() - 1); // «Свой размер»
+        dialog->findChild<QSpinBox *>(QStringLiteral("columns"))->setValue(4);
+        refused = summary->text();
+        buttonsOff = !dialog->findChild<QPushButton *>(QStringLiteral("print"))->isEnabled() &&
+                     !dialog->findChild<QPushButton *>(QStringLiteral("pdf"))->isEnabled();
+        dialog->reject();
+    });
+    QTimer::singleShot(10000, [] { // a dialog not found above must not hang the test
+        if (QWidget *w = QApplication::activeModalWidget())
+            w->close();
+    });
+    QVERIFY(!labelDialog(nullptr, 30));
+    QCOMPARE(first, u("Этикеток: 30, листов: 2."));
+    QCOMPARE(skipMax, 23);
+    QCOMPARE(skipped, u("Этикеток: 30, листов: 3."));
+    QCOMPARE(refused, u("4 этикетки по 70 мм шире листа (210 мм)."));
+    QVERIFY(buttonsOff);
 }
 
 QTEST_MAIN(LabelsWindowTest)
