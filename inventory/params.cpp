@@ -108,6 +108,7 @@ void Tbase::buildFrame()
 
     buildList(central);
     buildIoControls();
+    buildLabelControls();
 
     output = placeLabel(central, "output", {}, 24, 352, 41, 41);
     output->setAutoFillBackground(true);
@@ -142,7 +143,7 @@ void Tbase::buildList(QWidget *central)
     list->setToolTip(tr8("Щелкайте по названию столбца для сортировки"));
     list->setShowGrid(true);
     list->setSelectionBehavior(QAbstractItemView::SelectRows);
-    list->setSelectionMode(QAbstractItemView::SingleSelection);
+    list->setSelectionMode(QAbstractItemView::ExtendedSelection); // labels for several rows
     list->setEditTriggers(QAbstractItemView::NoEditTriggers);
     list->setWordWrap(false);
     list->verticalHeader()->hide();

@@ -3,6 +3,7 @@
 #pragma once
 #include "inventory.h"
 #include "inventoryload.h"
+#include "labelprint.h"
 
 #include <QColor>
 #include <QImage>
@@ -38,6 +39,7 @@ namespace vosk {
 class BinList;
 class InventoryList;
 class Messages;
+class ScanCatcher;
 
 // The tab pages, left to right.
 enum class Page : int { Search = 0, Changing = 1, Options = 2, Bin = 3, Help = 4, About = 5 };
@@ -88,6 +90,9 @@ public:
     // What each column of a table holds, asked when its header does not say (the plan holds
     // the header and the first rows); nothing when cancelled.
     std::function<std::optional<std::vector<ImportField>>(const ImportPlan &plan)> chooseColumns;
+    // «Печать этикеток…»: the sheet and where to (labelDialog); tests put their own in place
+    // of the dialog. Nothing is cancelled.
+    std::function<std::optional<LabelJob>(int count)> chooseLabels;
 
 public Q_SLOTS:
     // Handlers a user's action runs, named after their controls and events.
@@ -231,6 +236,13 @@ private:
     bool importDialog(const ImportPlan &plan, bool *zeroAbsent = nullptr);
     std::optional<std::vector<ImportField>> columnsDialog(const ImportPlan &plan);
 
+    // --- labels and the scanner (paramslabels.cpp)
+    void buildLabelControls();
+    void printLabelsClick();
+    // A record's code typed whole by a scanner (ScanCatcher): its record chosen in the list
+    // and on the changing tab, ready to take.
+    void scannedCode(const QString &code);
+
     // --- the highlight of the input controls
     void watchHighlightedControls();
     std::vector<QWidget *> highlightedControls() const;
@@ -321,6 +333,8 @@ private:
     // the list's menu and the search page's value option
     QMenu *listmenu = nullptr;
     QAction *undoimport = nullptr;
+    QAction *printlabels = nullptr;
+    ScanCatcher *scanCatcher_ = nullptr;
     QCheckBox *byvalue = nullptr;
     // help and about pages
     QTreeWidget *TreeView = nullptr;

@@ -10,6 +10,7 @@ packages=(
   dpkg-dev desktop-file-utils
   clang-14 libclang-rt-14-dev llvm-14
   libcsv-dev
+  libqrencode-dev libzbar-dev poppler-utils
   zlib1g-dev
   libx11-dev
   libfontconfig-dev

@@ -33,6 +33,8 @@ std::string helpText(bool russian)
   take [--partial] РАЗДЕЛ НАЗВАНИЕ КОЛИЧЕСТВО [ОПИСАНИЕ]
         забрать детали (без описания — из единственной записи с этим названием); если
         столько нет, ничего не забирается (код 1), а с --partial забирается, сколько есть
+        take [--partial] --code КОД КОЛИЧЕСТВО: из записи с этим кодом этикетки (VB-…,
+        как его вводит сканер, в любой раскладке)
   export [--all] [--excel] ФАЙЛ|-
         записи, которые показал бы list с теми же параметрами (--all: все), в CSV
         (UTF-8, заголовок category,category_name,name,quantity,description); «-» — в вывод;
@@ -83,6 +85,8 @@ Commands:
   take [--partial] CATEGORY NAME QTY [DESCRIPTION]
         take parts away (without a description: from the only record with that name); when
         there are fewer, nothing is taken (exit 1); --partial takes what there is
+        take [--partial] --code CODE QTY: from the record of a label's code (VB-..., as a
+        scanner types it, in either keyboard layout)
   export [--all] [--excel] FILE|-
         the records list would show with the same options (--all: every record) as CSV
         (UTF-8, header category,category_name,name,quantity,description); "-" is stdout;

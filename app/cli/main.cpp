@@ -15,6 +15,7 @@
 #include "kicadbom.h"
 #include "mainfile.h"
 #include "nominal.h"
+#include "recordcode.h"
 #include "messages.h"
 #include "settingsstore.h"
 #include "standardfds.h"
@@ -308,6 +309,29 @@ int exportCommand(const QCommandLineParser &p, const QStringList &args, const st
     return kDone;
 }
 
+int applyChange(Base &base, StockKey key, int quantity, bool take, bool partial);
+
+// take --code CODE QTY: the record a label's code names (as a scanner typed it).
+int takeByCode(const QString &code, const QString &quantityText, const std::string &datapath, bool partial)
+{
+    const auto typed = argText(code);
+    const auto quantity = quantityArg(quantityText);
+    if (!typed || !quantity)
+        return kBadInput;
+    const auto key = readRecordCode(*typed);
+    if (!key) {
+        errLine(t("Это не код этикетки: код начинается с «VB-» и пишется латинскими буквами, цифрами и дефисами."));
+        return kBadInput;
+    }
+    FolderLock lock(datapath);
+    if (!takeFolder(lock, datapath))
+        return kRefused;
+    auto b = load(datapath);
+    if (!b)
+        return kBadInput;
+    return applyChange(*b, *key, *quantity, true, partial);
+}
+
 int change(const QStringList &args, const std::string &datapath, bool take, bool partial)
 {
     if (args.size() < 4 || args.size() > 5) {
@@ -352,13 +376,19 @@ int change(const QStringList &args, const std::string &datapath, bool take, bool
             return kRefused;
         }
     }
+    return applyChange(*b, std::move(key), *quantity, take, partial);
+}
+
+// The change of a record named whole (its key as stored), with the folder taken.
+int applyChange(Base &base, StockKey key, int quantity, bool take, bool partial)
+{
     // A take is all or nothing: a shortfall changes nothing unless --partial takes what there is.
-    int amount = *quantity;
+    int amount = quantity;
     bool short_ = false;
     if (take) {
         ViewList found;
-        findRecords(b->store, nullptr, key, found);
-        const int have = found.viewcount ? b->store.quantity[found.viewlist[1]] : 0;
+        findRecords(base.store, nullptr, key, found);
+        const int have = found.viewcount ? base.store.quantity[found.viewlist[1]] : 0;
         if (found.viewcount == 0) {
             errLine(t("Нет такой детали: ") + key.name + " " + key.description + t(". Ничего не изменено."));
             return kRefused;
@@ -377,15 +407,15 @@ int change(const QStringList &args, const std::string &datapath, bool take, bool
         }
     }
     ViewList view;
-    const StockResult r = changeStock(b->store, view, key, amount, take);
+    const StockResult r = changeStock(base.store, view, key, amount, take);
     for (const std::string &m : r.messages)
         errLine(m);
     if (r.refused || r.moved == 0)
         return kRefused;
-    if (!save(*b))
+    if (!save(base))
         return kBadInput;
     errLine(key.name + " " + key.description + ": " + (take ? "-" : "+") + std::to_string(r.moved) + t("; на складе ") +
-            std::to_string(b->store.totalqty) + t(" деталей"));
+            std::to_string(base.store.totalqty) + t(" деталей"));
     return r.messages.empty() && !short_ ? kDone : kRefused;
 }
 
@@ -811,6 +841,7 @@ int run(int argc, char **argv)
     p.addOption({"json", tr("JSON, объект на строку", "JSON, an object a line")});
     p.addOption({"tsv", tr("TSV с заголовком", "TSV with a header")});
     p.addOption({"partial", tr("забрать, сколько есть", "take what there is")});
+    p.addOption({"code", tr("take: код этикетки", "take: a label's code"), tr("КОД", "CODE")});
     p.addOption({"set-quantities", tr("инвентаризация: заменить количества", "stocktake: set the quantities")});
     p.addOption({"zero-absent", tr("обнулить записи, которых нет в файле", "empty the records the file lacks")});
     p.addOption({"excel", tr("CSV для Excel: UTF-8 с BOM и «;»", "CSV for Excel: UTF-8 with a BOM and \";\"")});
@@ -856,7 +887,7 @@ int run(int argc, char **argv)
         {"list", {"category", "find", "exact", "value", "json", "tsv"}},
         {"export", {"category", "find", "exact", "value", "all", "excel"}},
         {"add", {}},
-        {"take", {"partial"}},
+        {"take", {"partial", "code"}},
         {"import", {"dry-run", "skip-refused", "json", "columns", "set-quantities", "zero-absent"}},
         {"bom", {"json", "boards", "shopping"}},
         {"check", {"json"}},
@@ -892,6 +923,11 @@ int run(int argc, char **argv)
         if (command == "export")
             return exportCommand(p, args, datapath);
         return command == "import" ? importCommand(p, args, datapath) : bom(p, args, datapath);
+    }
+    if (p.isSet("code")) {
+        if (operands != 1)
+            return usage(tr("take --code: нужно одно КОЛИЧЕСТВО.", "take --code: one QTY is needed."), command);
+        return takeByCode(p.value("code"), args[1], datapath, p.isSet("partial"));
     }
     if (operands < 3 || operands > 4)
         return usage(tr("%1: нужны РАЗДЕЛ НАЗВАНИЕ КОЛИЧЕСТВО [ОПИСАНИЕ].", "%1: CATEGORY NAME QTY [DESCRIPTION] are needed.")

@@ -18,6 +18,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace vosk {
@@ -87,6 +88,19 @@ struct PickedRow {
     std::string name;
     int quantity = 0;
     std::string description;
+};
+
+// What one label says: its text lines top to bottom (code page 1251), and the record's code
+// its QR code holds and its last line prints.
+struct LabelText {
+    std::vector<std::string> lines;
+    std::string code;
+};
+
+// A code typed or scanned: the record's slot, or 0 and the note that says why there is none.
+struct CodeFind {
+    int slot = 0;
+    Outcome outcome;
 };
 
 // The inventory: the record store with its dictionary and categories, what the list shows
@@ -251,6 +265,17 @@ public:
     std::string shoppingCsv() const;
     // shoppingCsv written to a file, replacing it whole; the status bar says how many rows.
     Outcome writeShopping(const std::string &path) const;
+
+    // --- labels and the codes a scanner reads back (inventorylabels.cpp)
+    std::string recordCode(int slot) const;
+    LabelText labelText(int slot) const;
+    // The labels of rows of the list, in the list's order; no rows: every row on screen.
+    std::vector<LabelText> labelTexts(std::vector<int> rows) const;
+    // The record a code names (see readRecordCode); text that is no code, or the code of a
+    // record the stock no longer holds, is refused with a note.
+    CodeFind findCode(std::string_view typed) const;
+    // The first row of the list showing a slot, -1 when none does.
+    int rowOf(int slot) const;
 
 private:
     void applyBoards();

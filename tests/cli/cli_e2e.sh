@@ -243,6 +243,25 @@ check "and nothing taken" test "$(sha1sum <stdin/main.dat)" = "$before"
 check "--partial takes what there is (exit 1)" status 1 "$CLI" --folder stdin take --partial 11 КТ603Б 3
 check "--partial: the record is gone" test -z "$("$CLI" --folder stdin list --find КТ603Б --exact 2>/dev/null)"
 
+# A label's code names its record: base 32 of the stored bytes, typed by a scanner in either
+# keyboard layout.
+cp -r "$DATA" coded
+if command -v python3 >/dev/null; then
+  code=$(python3 -c "import base64; b=lambda s: base64.b32encode(s.encode('cp1251')).decode().rstrip('='); print('VB-11-' + b('КТ315Б') + '-' + b('npn'))")
+  russian=$(python3 -c "import sys; print(sys.argv[1].translate(str.maketrans('QWERTYUIOPASDFGHJKLZXCVBNM', 'ЙЦУКЕНГШЩЗФЫВАПРОЛДЯЧСМИТЬ')))" "$code")
+  check "take --code" status 0 "$CLI" --folder coded take --code "$code" 5
+  check "takes from its record" bash -c "'$CLI' --folder coded list --find КТ315Б --exact | grep -q \$'\tКТ315Б\t25\tnpn'"
+  check "take --code typed in the Russian layout" status 0 "$CLI" --folder coded take --code "$russian" 5
+  check "takes from the same record" bash -c "'$CLI' --folder coded list --find КТ315Б --exact | grep -q \$'\tКТ315Б\t20\tnpn'"
+  snap=$(snapshot coded)
+  check "take --code of no record: 1" status 1 "$CLI" --folder coded take --code "${code%-*}-PB4XU" 1
+  check "said so" grep -q 'Нет такой детали: КТ315Б xyz' "$OUT/last.err"
+  check "no code: 2" status 2 "$CLI" --folder coded take --code "КТ315Б" 1
+  check "said in Russian" grep -q 'Это не код этикетки' "$OUT/last.err"
+  check "take --code with a category: 2" status 2 "$CLI" --folder coded take --code "$code" 11 КТ315Б 1
+  check "neither changed anything" test "$(snapshot coded)" = "$snap"
+fi
+
 # A read while the program holds changes in its journal shows them, never writing.
 cp -r "$DATA" open
 if command -v python3 >/dev/null; then
