@@ -312,7 +312,10 @@ int exportCommand(const QCommandLineParser &p, const QStringList &args, const st
     const auto slots = chosen(p, *b, p.isSet("all"));
     if (!slots)
         return kBadInput;
-    const std::string csv = exportCsv(b->store, b->categories, *slots, p.isSet("excel"));
+    RecordAttributes attributes; // their columns follow when records carry any
+    for (const std::string &message : loadAttributeFile(datapath, attributes).messages)
+        errLine(message);
+    const std::string csv = exportCsv(b->store, b->categories, *slots, p.isSet("excel"), &attributes);
     if (args[1] == "-") {
         std::fwrite(csv.data(), 1, csv.size(), stdout);
         return kDone;
