@@ -77,6 +77,7 @@ void Tbase::showAttributes()
         values = inventory_->attributesOf({categoryIndex(), n, d, 0, false});
     }
     place->setText(fromCp1251(values[Attribute::Place]));
+    place->setCursorPosition(0); // the start of a long place, not its end
     const std::string &least = values[Attribute::Minimum];
     minimum->setValue(least.empty() ? 0 : std::stoi(least));
 }
