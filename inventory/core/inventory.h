@@ -289,6 +289,10 @@ private:
         std::string value;
     };
     std::vector<AttributeBefore> importAttributes_;
+    // The attributes an import's (or a stocktake's) entry gives, set; what they were noted.
+    void setImportedAttributes(const ImportEntry &entry, std::vector<AttributeBefore> &before);
+    // The last import's or stocktake's attributes back to what they were.
+    void restoreImportedAttributes();
     bool quantityOf(const StockKey &key, uint32_t &quantity) const;
 
     void applyBoards();

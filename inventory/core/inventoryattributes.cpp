@@ -136,6 +136,28 @@ bool Inventory::quantityOf(const StockKey &key, uint32_t &quantity) const
     return view.viewcount > 0;
 }
 
+void Inventory::setImportedAttributes(const ImportEntry &entry, std::vector<AttributeBefore> &before)
+{
+    if (!folder_->attributesWritable())
+        return;
+    for (Attribute a : kAllAttributes) {
+        const auto &given = entry.attributes[static_cast<size_t>(a)];
+        if (!given)
+            continue;
+        std::string was = attributes().value(entry.key, a);
+        if (putAttribute(entry.key, a, *given))
+            before.push_back({entry.key, a, std::move(was)});
+    }
+}
+
+void Inventory::restoreImportedAttributes()
+{
+    // Last set first: a record set twice gets its first value back.
+    for (auto it = importAttributes_.rbegin(); it != importAttributes_.rend(); ++it)
+        putAttribute(it->key, it->attribute, it->value);
+    importAttributes_.clear();
+}
+
 size_t Inventory::belowMinimumCount() const
 {
     size_t count = 0;

@@ -111,14 +111,7 @@ Outcome Inventory::import(const ImportPlan &plan)
         (isNew ? created : merged) += 1;
         parts += lastMoved_;
         added.push_back({e.key, lastMoved_});
-        for (Attribute a : kAllAttributes) {
-            const auto &given = e.attributes[static_cast<size_t>(a)];
-            if (!given || !folder_->attributesWritable())
-                continue;
-            std::string before = attributes().value(e.key, a);
-            if (putAttribute(e.key, a, *given))
-                attributesBefore.push_back({e.key, a, std::move(before)});
-        }
+        setImportedAttributes(e, attributesBefore);
     }
     group.reset(); // on the disk before the window shows it done
     batchmode_ = batch;
@@ -181,10 +174,7 @@ Outcome Inventory::undoImport()
         out.then(std::move(step));
         parts += lastMoved_;
     }
-    // The attributes the import set go back to what they were, last set first.
-    for (auto it = importAttributes_.rbegin(); it != importAttributes_.rend(); ++it)
-        putAttribute(it->key, it->attribute, it->value);
-    importAttributes_.clear();
+    restoreImportedAttributes();
     group.reset();
     batchmode_ = batch;
     lastImport_.clear();

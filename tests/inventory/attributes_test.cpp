@@ -202,6 +202,17 @@ TEST(Attributes, ExportedAsColumnsAndImportedBackWithAnUndo)
     EXPECT_EQ(inv->attributes().find(9, T("КТ315"), "npn"), nullptr);
     EXPECT_EQ(inv->attributes().find(9, T("КТ361"), "pnp"), nullptr);
     EXPECT_EQ(place(*inv, 2, "4,7К", "a"), T("ящик 3, ячейка 1"));
+
+    // a stocktake sets them too, and its undo takes them back
+    f.dir.write("count.csv", "category,name,quantity,description,place\r\n9,КТ315,4,npn,C9\r\n2,\"4,7К\",5,a,D1\r\n");
+    const ImportPlan count = inv->planImportFile(f.dir.file("count.csv"), {}, true);
+    ASSERT_TRUE(count.usable()) << count.fileError;
+    ASSERT_FALSE(inv->stocktake(count, false).refused);
+    EXPECT_EQ(place(*inv, 9, "КТ315", "npn"), "C9");
+    EXPECT_EQ(place(*inv, 2, "4,7К", "a"), "D1");
+    ASSERT_FALSE(inv->undoImport().refused);
+    EXPECT_EQ(place(*inv, 9, "КТ315", "npn"), "");
+    EXPECT_EQ(place(*inv, 2, "4,7К", "a"), T("ящик 3, ячейка 1"));
 }
 
 TEST(Attributes, AProgramThatEndsWithoutSavingHasThemReplayedFromTheJournal)
