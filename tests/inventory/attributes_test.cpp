@@ -4,6 +4,7 @@
 #include "cp1251text.h"
 #include "filebytes.h"
 #include "inventory.h"
+#include "journal.h"
 #include "recordingmessages.h"
 #include "tempfolder.h"
 
@@ -239,6 +240,30 @@ TEST(Attributes, AProgramThatEndsWithoutSavingHasThemReplayedFromTheJournal)
     EXPECT_EQ(place(*inv, 8, "КД522"), "");
     EXPECT_EQ(f.dir.read("attrs.dat"), Folder::fields("9|КД522| |place=D\r\n9|КТ315|npn|place=A2|min=8\r\n"));
     EXPECT_FALSE(f.dir.exists("main.jnl"));
+}
+
+TEST(Attributes, AJournalsAttributeLinesAreReplayedOnlyWhole)
+{
+    // A whole line of an unknown attribute is reported, a group cut short is left out whole.
+    Folder f;
+    const std::string main = f.dir.read("main.dat");
+    std::string journal = journalHeaderLine(stampOf(main));
+    journal += journalAttributeLine({9, T("КТ315"), "npn", "place", "A1"});
+    journal += journalAttributeLine({9, T("КТ315"), "npn", "colour", "red"});
+    journal += journalBeginLine(journalgroup::kMove);
+    journal += journalAttributeLine({9, T("КТ315"), "npn", "place", "B2"});
+    journal += journalAttributeLine({9, T("КТ315"), "npn", "min", "7"});
+    f.dir.write("main.jnl", journal);
+    auto inv = f.open();
+    EXPECT_EQ(place(*inv, 9, "КТ315", "npn"), "A1");
+    EXPECT_EQ(inv->attributes().minimum(9, T("КТ315"), "npn"), 0u);
+    const auto informs = f.messages.texts(test::RecordingMessages::Entry::Inform);
+    ASSERT_FALSE(informs.empty());
+    EXPECT_NE(informs.back().find(T("Восстановлено изменений из журнала: 1.\rНе применены (1):\rзадать colour")),
+              std::string::npos)
+        << informs.back();
+    EXPECT_EQ(f.messages.texts(test::RecordingMessages::Entry::Error).size(), 1u); // the cut group
+    EXPECT_EQ(f.dir.read("attrs.dat"), Folder::fields("9|КТ315|npn|place=A1\r\n"));
 }
 
 TEST(Attributes, RecordsBelowTheirMinimumAreMarkedCountedFoundAndBought)
