@@ -2,6 +2,8 @@
 
 #include "codec.h"
 
+#include <QPainter>
+
 namespace vosk {
 
 InventoryList::InventoryList(const Inventory &inventory, QObject *parent)
@@ -11,7 +13,30 @@ InventoryList::InventoryList(const Inventory &inventory, QObject *parent)
 
 int InventoryList::rowCount(const QModelIndex &parent) const { return parent.isValid() ? 0 : count_; }
 
-int InventoryList::columnCount(const QModelIndex &parent) const { return parent.isValid() ? 0 : kListColumns; }
+int InventoryList::columnCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : kListColumns + (places_ ? 1 : 0);
+}
+
+namespace {
+
+// A red dot in the icon's lower right corner: the record holds fewer parts than its minimum.
+QPixmap withShortageMark(const QPixmap &icon)
+{
+    QPixmap out = icon.isNull() ? QPixmap(16, 16) : icon.copy();
+    if (icon.isNull())
+        out.fill(Qt::transparent);
+    QPainter painter(&out);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(QPen(Qt::white, 1));
+    painter.setBrush(QColor(220, 30, 30));
+    const qreal d = std::max<qreal>(6, out.deviceIndependentSize().height() / 2.5);
+    const QSizeF size = out.deviceIndependentSize();
+    painter.drawEllipse(QRectF(size.width() - d - 0.5, size.height() - d - 0.5, d, d));
+    return out;
+}
+
+} // namespace
 
 QVariant InventoryList::data(const QModelIndex &index, int role) const
 {
@@ -20,12 +45,20 @@ QVariant InventoryList::data(const QModelIndex &index, int role) const
     const CompStore &store = inventory_.store();
     const uint16_t slot = inventory_.rows()[static_cast<size_t>(index.row())];
     const auto column = static_cast<ListColumn>(index.column());
+    if (role == Qt::ToolTipRole) {
+        const std::string shortage = inventory_.rowShortage(index.row());
+        return shortage.empty() ? QVariant() : QVariant(fromCp1251(shortage));
+    }
     if (role == Qt::DecorationRole && column == ListColumn::Category) {
         const std::size_t icon = store.category[slot];
+        if (!marked_.empty() && !inventory_.rowShortage(index.row()).empty())
+            return marked_[std::min(icon, marked_.size() - 1)];
         return icon < icons_.size() ? QVariant(icons_[icon]) : QVariant();
     }
     if (role != Qt::DisplayRole)
         return {};
+    if (index.column() == kPlaceColumn)
+        return places_ ? shownText(inventory_.rowAttribute(index.row(), Attribute::Place)) : QVariant();
     switch (column) {
     case ListColumn::Name:
         return shownText(store.name[slot]);
@@ -44,6 +77,8 @@ QVariant InventoryList::headerData(int section, Qt::Orientation orientation, int
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
         return {};
     static const char *captions[kListColumns] = {":)", "Название", "Шт", "Описание"};
+    if (section == kPlaceColumn && places_)
+        return QString::fromUtf8(attributeInfo(Attribute::Place).title);
     return section >= 0 && section < kListColumns ? QString::fromUtf8(captions[section]) : QVariant();
 }
 
@@ -51,6 +86,7 @@ void InventoryList::reset()
 {
     beginResetModel();
     count_ = static_cast<int>(inventory_.rows().size());
+    places_ = inventory_.attributes().anyHas(Attribute::Place);
     endResetModel();
 }
 
@@ -72,8 +108,12 @@ void InventoryList::refreshTexts()
         reset();
         return;
     }
+    if (inventory_.attributes().anyHas(Attribute::Place) != places_) {
+        reset();
+        return;
+    }
     if (count_ > 0)
-        Q_EMIT dataChanged(index(0, 0), index(count_ - 1, kListColumns - 1));
+        Q_EMIT dataChanged(index(0, 0), index(count_ - 1, columnCount() - 1));
 }
 
 ListRow InventoryList::row(int index) const
@@ -95,6 +135,10 @@ std::vector<ListRow> InventoryList::rows() const
 void InventoryList::setIcons(std::vector<QPixmap> icons)
 {
     icons_ = std::move(icons);
+    marked_.clear();
+    for (const QPixmap &icon : icons_)
+        marked_.push_back(withShortageMark(icon));
+    marked_.push_back(withShortageMark({}));
     if (count_ > 0)
         Q_EMIT dataChanged(index(0, 0), index(count_ - 1, 0));
 }

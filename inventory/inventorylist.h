@@ -36,10 +36,17 @@ public:
 
     void setIcons(std::vector<QPixmap> icons);
 
+    // The column of places, after the four of the list while any record has a place.
+    static constexpr int kPlaceColumn = kListColumns;
+    bool showsPlaces() const { return places_; }
+
 private:
     const Inventory &inventory_;
     int count_ = 0;
+    bool places_ = false;
     std::vector<QPixmap> icons_;
+    // The same icons with the mark of a record below its minimum; [icons_.size()]: the mark alone.
+    std::vector<QPixmap> marked_;
 };
 
 } // namespace vosk

@@ -235,6 +235,17 @@ private:
     QString fileDialog(FileUse use);
     bool importDialog(const ImportPlan &plan, bool *zeroAbsent = nullptr);
     std::optional<std::vector<ImportField>> columnsDialog(const ImportPlan &plan);
+    // --- what records carry beside main.dat (paramsattributes.cpp)
+    void buildAttributeInputs(QWidget *page);
+    void buildAttributeCriteria(QWidget *page);
+    std::optional<AttributeCriteria> attributeCriteria();
+    std::string attributeInput(Attribute a) const;
+    // The inputs show what the record typed (or picked) carries.
+    void showAttributes();
+    // What the inputs hold, set on the record typed where it differs; false when refused.
+    bool applyAttributes();
+    void attributeEdited(Attribute a);
+    void minimumShoppingClick();
 
     // --- labels and the scanner (paramslabels.cpp)
     void buildLabelControls();
@@ -284,6 +295,9 @@ private:
     QCheckBox *skolvo = nullptr;
     QLineEdit *finddesc = nullptr;
     QCheckBox *sdesc = nullptr;
+    QLineEdit *findplace = nullptr;
+    QCheckBox *splace = nullptr;
+    QCheckBox *sminimum = nullptr;
     QCheckBox *exactsearch = nullptr;
     QPushButton *findit = nullptr;
     QLabel *labelf = nullptr;
@@ -304,6 +318,8 @@ private:
     QLabel *labelchange = nullptr;
     QPushButton *movecomp = nullptr;
     QComboBox *tomove = nullptr;
+    QLineEdit *place = nullptr;
+    QSpinBox *minimum = nullptr;
     // options page
     QSpinBox *timedelay = nullptr;
     QGroupBox *sortgroup = nullptr;

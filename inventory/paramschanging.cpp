@@ -42,7 +42,7 @@ void Tbase::addClick()
         return;
     const Outcome o = changing().change(*edit);
     apply(o);
-    if (o.refused)
+    if (o.refused || !applyAttributes())
         return;
     delay->start();
     add->setEnabled(false);
@@ -71,6 +71,7 @@ void Tbase::recognisename(const QString &text)
         selectcategory();
     }
     apply(inventory_->understand(categoryIndex(), *bytes));
+    showAttributes();
 }
 
 void Tbase::pickrow()
@@ -88,6 +89,7 @@ void Tbase::pickrow()
     dtype->setText(categoryName(row->category));
     description->setText(pickedDescription_.shown);
     ComboBox->setCurrentIndex(row->category < ComboBox->count() ? row->category : -1);
+    showAttributes();
     Q_EMIT partChosen(name->text());
 }
 

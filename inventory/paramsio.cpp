@@ -76,6 +76,8 @@ void Tbase::buildIoControls()
     action("stocktakecsv", "Инвентаризация из CSV (заменить количества)…", [this] { importClick(true); });
     undoimport = action("undoimport", "Отменить импорт", [this] { undoImportClick(); });
     undoimport->setEnabled(false);
+    listmenu->addSeparator();
+    action("shoppingmin", "Список покупок…", [this] { minimumShoppingClick(); });
     list->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(list, &QWidget::customContextMenuRequested, this, &Tbase::listMenuRequested);
     connect(loadbom, &QPushButton::clicked, this, &Tbase::loadbomClick);

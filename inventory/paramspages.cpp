@@ -58,6 +58,7 @@ void Tbase::buildSearchPage(QWidget *page)
     connect(sdesc, &QCheckBox::toggled, this, &Tbase::sdescClick);
     connect(exactsearch, &QCheckBox::toggled, this, [this](bool on) { changing().setExact(on); });
     connect(findit, &QPushButton::clicked, this, &Tbase::finditClick);
+    buildAttributeCriteria(page);
 }
 
 void Tbase::buildChangingPage(QWidget *page)
@@ -92,6 +93,7 @@ void Tbase::buildChangingPage(QWidget *page)
     connect(movecomp, &QPushButton::clicked, this, &Tbase::movecompClick);
     tomove = placeCombo(page, "tomove", tr8("Компоненты"), 376, 88, 185, 21);
     tomove->setToolTip(tr8("Изменить тип этой детали"));
+    buildAttributeInputs(page);
 }
 
 void Tbase::buildOptionsPage(QWidget *page)

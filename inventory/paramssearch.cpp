@@ -40,7 +40,10 @@ void Tbase::finditClick()
         criteria.description = *text;
     }
     criteria.byValue = sname->isChecked() && byvalue->isChecked();
-    apply(changing().search(criteria));
+    const auto attributes = attributeCriteria();
+    if (!attributes)
+        return;
+    apply(changing().search(criteria, *attributes));
 }
 
 void Tbase::searchShow()

@@ -1,5 +1,6 @@
 // voskbase-cli: list, add, take, export, import, check the stock and a KiCad bill of materials
 // against it, on the installation folder the program uses, through the same core operations.
+#include "attributes.h"
 #include "bin.h"
 #include "cliconv.h"
 #include "clitext.h"
@@ -254,9 +255,27 @@ int list(const QCommandLineParser &p, const std::string &datapath)
     const auto b = load(datapath);
     if (!b)
         return kBadInput;
-    const auto slots = chosen(p, *b, false);
+    auto slots = chosen(p, *b, false);
     if (!slots)
         return kBadInput;
+    if (p.isSet("place") || p.isSet("below-minimum")) {
+        // What records carry beside main.dat narrows the list too.
+        RecordAttributes attributes;
+        for (const std::string &message : loadAttributeFile(datapath, attributes).messages)
+            errLine(message);
+        AttributeCriteria criteria;
+        criteria.belowMinimum = p.isSet("below-minimum");
+        if (p.isSet("place")) {
+            const auto text = argText(p.value("place"));
+            if (!text)
+                return kBadInput;
+            criteria.place = *text;
+        }
+        std::erase_if(*slots, [&](uint16_t s) {
+            return !attributesFit(attributes, criteria, p.isSet("exact"), b->store.category[s], b->store.name[s],
+                                  b->store.description[s], b->store.quantity[s]);
+        });
+    }
     uint32_t total = 0;
     const bool json = p.isSet("json");
     if (p.isSet("tsv"))
@@ -294,7 +313,10 @@ int exportCommand(const QCommandLineParser &p, const QStringList &args, const st
     const auto slots = chosen(p, *b, p.isSet("all"));
     if (!slots)
         return kBadInput;
-    const std::string csv = exportCsv(b->store, b->categories, *slots, p.isSet("excel"));
+    RecordAttributes attributes; // their columns follow when records carry any
+    for (const std::string &message : loadAttributeFile(datapath, attributes).messages)
+        errLine(message);
+    const std::string csv = exportCsv(b->store, b->categories, *slots, p.isSet("excel"), &attributes);
     if (args[1] == "-") {
         std::fwrite(csv.data(), 1, csv.size(), stdout);
         return kDone;
@@ -834,6 +856,8 @@ int run(int argc, char **argv)
     p.addOption({"exact", tr("название и описание целиком", "whole names and descriptions")});
     p.addOption({"value", tr("номинал в любом написании", "value in any spelling"), tr("НОМИНАЛ", "VALUE")});
     p.addOption({"all", tr("все записи", "every record")});
+    p.addOption({"place", tr("текст в месте хранения", "text in the place"), tr("ТЕКСТ", "TEXT")});
+    p.addOption({"below-minimum", tr("записи ниже минимума", "records below their minimum")});
     p.addOption({"dry-run", tr("только показать, что будет", "only show what would happen")});
     p.addOption({"skip-refused", tr("добавить принятые строки", "import the accepted rows")});
     p.addOption({"boards", tr("bom: число плат", "bom: number of boards"), tr("N", "N")});
@@ -884,7 +908,7 @@ int run(int argc, char **argv)
     const QString command = args[0];
     // The options each command takes; --folder, --help and --version go with all of them.
     static const std::map<QString, QStringList> takes = {
-        {"list", {"category", "find", "exact", "value", "json", "tsv"}},
+        {"list", {"category", "find", "exact", "value", "json", "tsv", "place", "below-minimum"}},
         {"export", {"category", "find", "exact", "value", "all", "excel"}},
         {"add", {}},
         {"take", {"partial", "code"}},

@@ -53,6 +53,8 @@ Outcome Inventory::open()
     values_.rebuild(store_);
     // The list starts with every record, in the order chosen for every category change.
     out.then(selectCategory(0));
+    if (const size_t shortages = belowMinimumCount(); shortages > 0 && out.status)
+        *out.status += cp1251("; ниже минимума: ") + std::to_string(shortages);
     return out;
 }
 
@@ -86,6 +88,11 @@ void Inventory::filter()
     else if (!lastfilter_.byValue)
         vosk::filterbase(store_, names_, lastfilter_, exact_, view);
     rows_.assign(view.viewlist.begin() + 1, view.viewlist.begin() + 1 + view.viewcount);
+    if (lastAttributes_.any())
+        std::erase_if(rows_, [this](uint16_t slot) {
+            return !attributesFit(attributes(), lastAttributes_, exact_, store_.category[slot], store_.name[slot],
+                                  store_.description[slot], store_.quantity[slot]);
+        });
     listChanged();
 }
 
@@ -118,16 +125,18 @@ Outcome Inventory::selectCategory(int category)
 Outcome Inventory::reset(int category)
 {
     lastfilter_ = {};
+    lastAttributes_ = {};
     return selectCategory(category);
 }
 
-Outcome Inventory::search(const FilterCriteria &given)
+Outcome Inventory::search(const FilterCriteria &given, const AttributeCriteria &attributes)
 {
     FilterCriteria criteria = given;
     // «по номиналу» qualifies the name criterion: with no name but another criterion
     // (a quantity, a description) there is nothing to read as a value, and the search is
     // made by the others.
-    if (criteria.byValue && criteria.name.empty() && (criteria.quantity != 0 || !criteria.description.empty()))
+    if (criteria.byValue && criteria.name.empty() &&
+        (criteria.quantity != 0 || !criteria.description.empty() || attributes.any()))
         criteria.byValue = false;
     if (criteria.byValue && !readValueQuery(criteria.name)) {
         Outcome out;
@@ -137,6 +146,7 @@ Outcome Inventory::search(const FilterCriteria &given)
         return out;
     }
     lastfilter_ = criteria;
+    lastAttributes_ = attributes;
     return refresh();
 }
 
@@ -286,6 +296,7 @@ Outcome Inventory::move(const StockEdit &source, int target)
     const bool batch = batchmode_;
     batchmode_ = true; // the list is shown once, by the caller, for the target
     JournalGroup group(*folder_, journalgroup::kMove);
+    const std::optional<StockKey> from = storedKey(source.category, source.name, source.description);
     StockEdit take = source;
     take.take = true;
     out.then(change(take));
@@ -306,6 +317,8 @@ Outcome Inventory::move(const StockEdit &source, int target)
             lastMoved_ = 0;
         } else {
             lastMoved_ = taken;
+            if (from)
+                carryAttributes(*from, makeStockKey(target, there.name, source.description), out);
         }
     }
     batchmode_ = batch;
@@ -321,8 +334,9 @@ std::optional<PickedRow> Inventory::pick(int row) const
     if (row < 0 || static_cast<std::size_t>(row) >= rows_.size())
         return std::nullopt;
     const uint16_t slot = rows_[static_cast<std::size_t>(row)];
+    const AttributeValues *values = attributes().find(store_.category[slot], store_.name[slot], store_.description[slot]);
     return PickedRow{store_.category[slot], std::string(store_.name[slot]), store_.quantity[slot],
-                     std::string(store_.description[slot])};
+                     std::string(store_.description[slot]), values ? *values : AttributeValues{}};
 }
 
 // --- the bin

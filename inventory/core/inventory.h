@@ -1,4 +1,5 @@
 #pragma once
+#include "attributes.h"
 #include "bin.h"
 #include "compstore.h"
 #include "csvio.h"
@@ -88,6 +89,7 @@ struct PickedRow {
     std::string name;
     int quantity = 0;
     std::string description;
+    AttributeValues attributes;
 };
 
 // What one label says: its text lines top to bottom (code page 1251), and the record's code
@@ -150,7 +152,9 @@ public:
     // "Сброс": every criterion dropped, then the list for the category.
     Outcome reset(int category);
     // The search tab's criteria (category -1: every category).
-    Outcome search(const FilterCriteria &criteria);
+    // `attributes`: the criteria on the records' attributes, on top of the others.
+    Outcome search(const FilterCriteria &criteria, const AttributeCriteria &attributes = {});
+    const AttributeCriteria &lastAttributeFilter() const { return lastAttributes_; }
     // Orders the rows on screen by a column. One that needs the list's exchange on a long
     // list is not run here: the outcome's sortLater asks the window to run it as a job.
     Outcome sort(ListColumn column);
@@ -276,8 +280,46 @@ public:
     CodeFind findCode(std::string_view typed) const;
     // The first row of the list showing a slot, -1 when none does.
     int rowOf(int slot) const;
+    // --- what records carry beside main.dat (inventoryattributes.cpp)
+    const RecordAttributes &attributes() const { return folder_->attributes(); }
+    // The attributes of a record as typed on the changing tab (its name made canonical).
+    AttributeValues attributesOf(const StockEdit &record) const;
+    // An attribute of the record a row of the list shows (empty for none).
+    std::string rowAttribute(int row, Attribute a) const;
+    // «ниже минимума: 3 из 10» for a row below its minimum, else empty.
+    std::string rowShortage(int row) const;
+    // Sets an attribute of the record typed on the changing tab, recorded in the journal. The
+    // record need not hold parts now: its place and minimum stay for when they come.
+    Outcome setAttribute(const StockEdit &record, Attribute a, std::string value);
+    // Records below their minimum, those taken to nothing (gone from main.dat) included.
+    size_t belowMinimumCount() const;
+    // For every record below its minimum, what to buy to reach it, as CSV in the columns of
+    // shoppingCsv (the description under «Footprint», as the import reads that column).
+    std::string minimumShoppingCsv() const;
+    Outcome writeMinimumShopping(const std::string &path) const;
 
 private:
+    // The key a record typed on the changing tab is stored under; nothing when the name
+    // cannot be stored in the category.
+    std::optional<StockKey> storedKey(int category, const std::string &name, const std::string &description) const;
+    // Sets one attribute and records it in the journal; false when it was so already.
+    bool putAttribute(const StockKey &key, Attribute a, const std::string &value);
+    // A move's attributes: the target keeps its own, takes the source's it lacks, and the
+    // source's go when none of its parts stayed behind.
+    void carryAttributes(const StockKey &from, const StockKey &to, Outcome &out);
+    // Before an import sets attributes, what they were, for its undo.
+    struct AttributeBefore {
+        StockKey key;
+        Attribute attribute;
+        std::string value;
+    };
+    std::vector<AttributeBefore> importAttributes_;
+    // The attributes an import's (or a stocktake's) entry gives, set; what they were noted.
+    void setImportedAttributes(const ImportEntry &entry, std::vector<AttributeBefore> &before);
+    // The last import's or stocktake's attributes back to what they were.
+    void restoreImportedAttributes();
+    bool quantityOf(const StockKey &key, uint32_t &quantity) const;
+
     void applyBoards();
     void filter();
     Outcome showlist();
@@ -315,6 +357,7 @@ private:
 
     std::vector<uint16_t> rows_;
     FilterCriteria lastfilter_;
+    AttributeCriteria lastAttributes_;
     bool exact_ = false;
     std::optional<ListColumn> autoSort_;
     bool batchmode_ = false;

@@ -51,7 +51,7 @@ Outcome Inventory::exportCsv(const std::string &path, bool all, bool forExcel) c
 {
     Outcome out;
     const std::vector<uint16_t> slots = all ? allSlots(store_) : rows_;
-    const WriteResult written = replaceFileAtomically(path, vosk::exportCsv(store_, categories_, slots, forExcel));
+    const WriteResult written = replaceFileAtomically(path, vosk::exportCsv(store_, categories_, slots, forExcel, &attributes()));
     if (!written) {
         out.refuse(cp1251("Не удалось записать ") + pathForMessage(path) + (written.reason.empty() ? "" : ": " + written.reason), true);
         return out;
@@ -82,6 +82,7 @@ Outcome Inventory::import(const ImportPlan &plan)
         return out;
     }
     std::vector<Imported> added;
+    std::vector<AttributeBefore> attributesBefore;
     size_t created = 0, merged = 0;
     uint64_t parts = 0;
     bool doubled = false;
@@ -110,6 +111,7 @@ Outcome Inventory::import(const ImportPlan &plan)
         (isNew ? created : merged) += 1;
         parts += lastMoved_;
         added.push_back({e.key, lastMoved_});
+        setImportedAttributes(e, attributesBefore);
     }
     group.reset(); // on the disk before the window shows it done
     batchmode_ = batch;
@@ -117,6 +119,7 @@ Outcome Inventory::import(const ImportPlan &plan)
         out.inform(importDoublesText(plan, categories_));
     out.refused = false;
     lastImport_ = std::move(added);
+    importAttributes_ = std::move(attributesBefore);
     lastStocktake_.clear();
     out.then(refresh());
     out.status = cp1251("Импорт: новых записей ") + std::to_string(created) + cp1251(", дополнено ") +
@@ -171,6 +174,7 @@ Outcome Inventory::undoImport()
         out.then(std::move(step));
         parts += lastMoved_;
     }
+    restoreImportedAttributes();
     group.reset();
     batchmode_ = batch;
     lastImport_.clear();

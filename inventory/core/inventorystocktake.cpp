@@ -27,6 +27,7 @@ Outcome Inventory::stocktake(const ImportPlan &plan, bool zeroAbsent)
         return out;
     }
     std::vector<Counted> done;
+    std::vector<AttributeBefore> attributesBefore;
     int64_t added = 0, taken = 0;
     const bool batch = batchmode_;
     batchmode_ = true; // the list is refilled once, at the end
@@ -52,9 +53,11 @@ Outcome Inventory::stocktake(const ImportPlan &plan, bool zeroAbsent)
     {
         // One journal group: after a crash the stocktake is replayed whole or not at all.
         JournalGroup group(*folder_, journalgroup::kStocktake);
-        for (const ImportEntry &e : plan.entries)
+        for (const ImportEntry &e : plan.entries) {
             if (!(complete = step(e.key, stocktakeDelta(e))))
                 break;
+            setImportedAttributes(e, attributesBefore);
+        }
         if (complete && zeroAbsent)
             for (const ImportEntry &e : plan.absent)
                 if (!(complete = step(e.key, -static_cast<int>(e.before))))
@@ -63,6 +66,7 @@ Outcome Inventory::stocktake(const ImportPlan &plan, bool zeroAbsent)
     batchmode_ = batch;
     out.refused = false;
     lastStocktake_ = std::move(done);
+    importAttributes_ = std::move(attributesBefore);
     lastImport_.clear();
     out.then(refresh());
     out.status = cp1251("Инвентаризация: изменено записей ") + std::to_string(lastStocktake_.size()) +
@@ -105,6 +109,7 @@ Outcome Inventory::undoStocktake()
             one.status.reset();
             out.then(std::move(one));
         }
+        restoreImportedAttributes();
     }
     batchmode_ = batch;
     const size_t records = net.size();

@@ -282,5 +282,20 @@ PY
   check "reads wrote nothing" test "$(snapshot open)" = "$snap"
 fi
 
+# A place and a minimum kept beside main.dat (attrs.dat) choose the rows of list, and export
+# gives them as columns.
+cp -r "$DATA" places
+if command -v python3 >/dev/null; then
+  python3 - places <<'PY'
+import sys
+lines = ['11\x01КТ315Б\x01npn\x01place=ящик 3 / ячейка 12\x01min=50', '11\x01КТ603Б\x01npn\x01place=ящик 4\x01min=1']
+open(sys.argv[1] + '/attrs.dat', 'wb').write(''.join(l + '\r\n' for l in lines).encode('cp1251'))
+PY
+  check "list --below-minimum: only КТ315Б (30 of 50)" bash -c "'$CLI' --folder places list --below-minimum 2>/dev/null | grep -c . | grep -qx 1 && '$CLI' --folder places list --below-minimum 2>/dev/null | grep -q \$'\tКТ315Б\t30\tnpn'"
+  check "list --place: a part of the place" test "$("$CLI" --folder places list --place ящик 2>/dev/null | wc -l)" -eq 2
+  check "list --place --exact: the whole place" test "$("$CLI" --folder places list --place 'ящик 4' --exact 2>/dev/null | cut -f3)" = КТ603Б
+  check "export: the place and the minimum as columns" bash -c "'$CLI' --folder places export --all - 2>/dev/null | grep -q '^11,Транзисторы биполярные,КТ315Б,30,npn,ящик 3 / ячейка 12,50'"
+fi
+
 echo "$passed passed, $failed failed"
 exit $((failed > 0))

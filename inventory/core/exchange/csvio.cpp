@@ -145,12 +145,18 @@ std::vector<uint16_t> allSlots(const CompStore &store)
 }
 
 std::string exportCsv(const CompStore &store, const std::vector<std::string> &categories,
-                      const std::vector<uint16_t> &slots, bool forExcel)
+                      const std::vector<uint16_t> &slots, bool forExcel, const RecordAttributes *attributes)
 {
     TextCodec codec;
     const char sep = forExcel ? ';' : ',';
-    std::string out = forExcel ? "\xEF\xBB\xBF" "category;category_name;name;quantity;description\r\n"
-                               : "category,category_name,name,quantity,description\r\n";
+    std::string out = forExcel ? "\xEF\xBB\xBF" "category;category_name;name;quantity;description"
+                               : "category,category_name,name,quantity,description";
+    if (attributes && attributes->records() == 0)
+        attributes = nullptr; // the table as it was before records had attributes
+    if (attributes)
+        for (Attribute a : kAllAttributes)
+            out += sep + std::string(attributeInfo(a).key);
+    out += "\r\n";
     for (uint16_t slot : slots) {
         const int cat = store.category[slot];
         out += std::to_string(cat);
@@ -162,6 +168,14 @@ std::string exportCsv(const CompStore &store, const std::vector<std::string> &ca
         out += std::to_string(store.quantity[slot]);
         out += sep;
         appendField(out, codec.toUtf8(store.description[slot]));
+        if (attributes) {
+            const AttributeValues *values = attributes->find(cat, store.name[slot], store.description[slot]);
+            for (Attribute a : kAllAttributes) {
+                out += sep;
+                if (values)
+                    appendField(out, codec.toUtf8((*values)[a]));
+            }
+        }
         out += "\r\n";
     }
     return out;
@@ -284,6 +298,7 @@ struct CsvImporter::State {
     bool bom = false;
     bool headerSeen = false;
     int column[kColumns] = {-1, -1, -1, -1, -1};
+    int attributeColumn[kAttributes];
     size_t newRecords = 0;
     std::vector<ImportField> chosen; // the user's columns, empty for the header's
     std::vector<std::string> headerKeys;
@@ -293,6 +308,7 @@ struct CsvImporter::State {
     State(const CompStore &s, const std::vector<std::string> &c, std::vector<ImportField> columns)
         : store(s), categories(c), chosen(std::move(columns))
     {
+        std::fill(std::begin(attributeColumn), std::end(attributeColumn), -1);
         slotOf.reserve(store.compcount);
         for (int i = store.compcount; i >= 1; --i) {
             int &first = slotOf[keyOf(store.category[i], store.name[i], store.description[i])];
@@ -411,6 +427,11 @@ struct CsvImporter::State {
         for (int c = 0; c < kColumns; ++c)
             if (column[c] >= 0)
                 plan.columns[static_cast<size_t>(column[c])] = static_cast<ImportField>(c);
+        // The columns of the records' attributes, by their own header words.
+        for (size_t k = 0; k < fields.size(); ++k)
+            if (const auto a = attributeOfHeaderKey(headerKeys[k]);
+                a && plan.columns[k] == ImportField::Ignore && attributeColumn[static_cast<int>(*a)] < 0)
+                attributeColumn[static_cast<int>(*a)] = static_cast<int>(k);
         for (int c = 0; c < kColumns; ++c)
             if (tie[c]) {
                 std::string names;
@@ -644,6 +665,28 @@ struct CsvImporter::State {
             refuse(line, canonical.refusal);
             return;
         }
+        std::array<std::optional<std::string>, kAttributes> attributes;
+        for (Attribute a : kAllAttributes) {
+            const int col = attributeColumn[static_cast<int>(a)];
+            if (col < 0 || col >= static_cast<int>(raw.size()) || raw[static_cast<size_t>(col)].empty())
+                continue;
+            std::string text = raw[static_cast<size_t>(col)];
+            if (rowUtf8 && hasHighBytes(text)) {
+                auto converted = codec.toCp1251(text);
+                if (!converted) {
+                    refuse(line, cp1251("В поле ") + std::to_string(col + 1) +
+                                     cp1251(" есть символы, которых нет в кодировке Windows-1251."));
+                    return;
+                }
+                text = std::move(*converted);
+            }
+            if (std::string why = normalizeAttribute(a, text); !why.empty()) {
+                refuse(line, why);
+                return;
+            }
+            if (!text.empty() || attributeInfo(a).count) // a minimum of 0 clears it
+                attributes[static_cast<size_t>(a)] = std::move(text);
+        }
         auto planned = entryOf.find(key);
         if (planned != entryOf.end()) {
             ImportEntry &e = plan.entries[planned->second];
@@ -656,6 +699,9 @@ struct CsvImporter::State {
             }
             e.quantity += quantity;
             ++e.rows;
+            for (size_t a = 0; a < attributes.size(); ++a)
+                if (attributes[a])
+                    e.attributes[a] = std::move(attributes[a]);
             return;
         }
         ImportEntry e;
@@ -663,6 +709,7 @@ struct CsvImporter::State {
         e.rows = 1;
         e.key = stockKey;
         e.quantity = quantity;
+        e.attributes = std::move(attributes);
         if (auto existing = slotOf.find(key); existing != slotOf.end()) {
             e.slot = existing->second;
             e.before = store.quantity[static_cast<size_t>(e.slot)];

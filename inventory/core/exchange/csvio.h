@@ -1,4 +1,5 @@
 #pragma once
+#include "attributes.h"
 #include "compstore.h"
 #include "stock.h"
 
@@ -13,11 +14,13 @@ namespace vosk {
 
 // Stock as a table for spreadsheets (RFC 4180 through libcsv): UTF-8, CR LF, a header
 // `category,category_name,name,quantity,description`, one record a row, names and descriptions
-// exactly as stored. `slots` are the records to write, in that order.
+// exactly as stored. `slots` are the records to write, in that order. When records of the
+// folder carry attributes, a column for each follows (`place,min`).
 // `forExcel`: what Excel on a Russian Windows opens right on a double click: the UTF-8 byte
 // order mark first and `;` between the fields (the rest as above).
 std::string exportCsv(const CompStore &store, const std::vector<std::string> &categories,
-                      const std::vector<uint16_t> &slots, bool forExcel = false);
+                      const std::vector<uint16_t> &slots, bool forExcel = false,
+                      const RecordAttributes *attributes = nullptr);
 // Every record of the store in store order.
 std::vector<uint16_t> allSlots(const CompStore &store);
 
@@ -36,6 +39,9 @@ struct ImportEntry {
     uint32_t quantity = 0; // parts the rows bring together
     int slot = 0;          // the record they are added to, 0 for a new record
     uint16_t before = 0;   // its quantity now
+    // The record's attributes the rows give (a column of the header named for it, a cell
+    // filled; the last row's when several do), normalized; nothing: left as it is.
+    std::array<std::optional<std::string>, kAttributes> attributes;
     // Its quantity after the import: before + quantity, or in a stocktake the quantity.
     uint32_t after(bool setQuantities) const { return setQuantities ? quantity : before + quantity; }
 };

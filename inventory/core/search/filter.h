@@ -9,6 +9,15 @@
 
 namespace vosk {
 
+// The search tab's criteria on a record's attributes (attributes.h), applied by the inventory
+// on top of FilterCriteria: a part of its place's text (the whole of it when exact), and the
+// records below their minimum.
+struct AttributeCriteria {
+    std::string place;
+    bool belowMinimum = false;
+    bool any() const { return !place.empty() || belowMinimum; }
+};
+
 // The criteria the inventory list was last chosen by, re-applied by every refresh.
 // category -1: all categories; empty texts and quantity 0 place no condition. The quantity is
 // kept wider than a stored quantity so that a search for 65536 finds nothing instead of

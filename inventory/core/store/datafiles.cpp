@@ -197,6 +197,13 @@ DataFolder::Loaded DataFolder::loadbase(CompStore &store, const std::function<vo
     }
     loadedComponents_ = bytes;
 
+    const AttributeFileRead attributes = loadAttributeFile(datapath_, attributes_);
+    for (const std::string &message : attributes.messages)
+        messages_.error(message);
+    attributesWritable_ = attributes.writable;
+    attributesSaved_ = attributes_.generation();
+    journal_->setAttributes(attributesWritable() ? &attributes_ : nullptr);
+
     if (!readOnly_) {
         journal_->setProgress(recoveryProgress());
         out.recovered = journal_->recover(store, mainBytes);
@@ -222,6 +229,8 @@ bool DataFolder::record(const JournalEntry &entry)
     return journal_->record(entry);
 }
 
+bool DataFolder::record(const AttributeChange &change) { return readOnly_ || journal_->record(change); }
+
 void DataFolder::beginGroup(std::string_view what)
 {
     if (!readOnly_)
@@ -244,6 +253,9 @@ bool DataFolder::trySave(const CompStore &store, std::string &failure)
 {
     if (readOnly_)
         return true;
+    // attrs.dat first: a journal that still names the old main.dat sets its values again.
+    if (!saveAttributes(failure))
+        return false;
     const std::string path = pathOf("main.dat");
     const std::string bytes = writeMainFile(store);
     const WriteResult written = replaceFileAtomically(path, bytes);
@@ -256,9 +268,23 @@ bool DataFolder::trySave(const CompStore &store, std::string &failure)
     return false;
 }
 
+bool DataFolder::saveAttributes(std::string &failure)
+{
+    if (!attributesChanged())
+        return true;
+    const std::string path = pathOf(RecordAttributes::kFileName);
+    const WriteResult written = replaceFileAtomically(path, attributes_.write());
+    if (!written) {
+        failure = cp1251("Не удалось записать файл ") + pathForMessage(path) + ": " + written.reason;
+        return false;
+    }
+    attributesSaved_ = attributes_.generation();
+    return true;
+}
+
 bool DataFolder::hasChanges(const CompStore &store) const
 {
-    return !readOnly_ && (journal_->unsavedChanges() > 0 || !(stampOf(writeMainFile(store)) == journal_->base()));
+    return !readOnly_ && (journal_->unsavedChanges() > 0 || attributesChanged() || !(stampOf(writeMainFile(store)) == journal_->base()));
 }
 
 void DataFolder::noteMainFile()
@@ -292,7 +318,10 @@ bool DataFolder::saveCopyTo(const std::string &folder, const CompStore &store)
     const std::string base = folder.empty() || folder.back() == '/' ? folder : folder + "/";
     const std::pair<const char *, std::string> files[] = {
         {"main.dat", writeMainFile(store)}, {"strings.dat", loadedStrings_}, {"components.lst", loadedComponents_}};
-    for (const auto &[name, bytes] : files) {
+    std::vector<std::pair<const char *, std::string>> all(std::begin(files), std::end(files));
+    if (!attributes_.empty())
+        all.emplace_back(RecordAttributes::kFileName, attributes_.write());
+    for (const auto &[name, bytes] : all) {
         const WriteResult written = replaceFileAtomically(base + name, bytes);
         if (!written) {
             messages_.error(cp1251("Не удалось записать файл ") + pathForMessage(base + name) + ": " + written.reason);

@@ -1,4 +1,5 @@
 #pragma once
+#include "attributes.h"
 #include "compstore.h"
 #include "dictionary.h"
 #include "filebytes.h"
@@ -81,6 +82,7 @@ public:
     // Records one change in the journal (see Journal::record); true when it is on the disk,
     // and always true when read-only (nothing is kept then).
     [[nodiscard]] bool record(const JournalEntry &entry);
+    [[nodiscard]] bool record(const AttributeChange &change);
     // The changes recorded from beginGroup to endGroup are one group of the journal (see
     // Journal::beginGroup): replayed whole or not at all.
     void beginGroup(std::string_view what);
@@ -113,6 +115,12 @@ public:
     void discardChanges();
 
     bool readOnly() const { return readOnly_; }
+    // The records' attributes, read from attrs.dat by loadbase and written by a save when
+    // they changed. Not writable when attrs.dat could not be read whole: then it is left as
+    // it is, and nothing may change them.
+    RecordAttributes &attributes() { return attributes_; }
+    const RecordAttributes &attributes() const { return attributes_; }
+    bool attributesWritable() const { return !readOnly_ && attributesWritable_; }
     bool folderMissing() const { return folderMissing_; }
     // Changes not yet in main.dat.
     int unsavedChanges() const;
@@ -132,6 +140,11 @@ private:
     // As read, for saveCopyTo.
     std::string loadedStrings_;
     std::string loadedComponents_;
+    RecordAttributes attributes_;
+    bool attributesWritable_ = true;
+    uint64_t attributesSaved_ = 0; // attributes_.generation() as attrs.dat holds it
+    bool attributesChanged() const { return attributesWritable() && attributes_.generation() != attributesSaved_; }
+    bool saveAttributes(std::string &failure);
 };
 
 } // namespace vosk

@@ -1,5 +1,6 @@
 #include "journal.h"
 
+#include "attributes.h"
 #include "cp1251.h"
 #include "crc32.h"
 #include "filebytes.h"
@@ -113,6 +114,22 @@ bool parseEntry(std::string_view body, JournalEntry &e)
     return true;
 }
 
+bool parseAttribute(std::string_view body, AttributeChange &c)
+{
+    std::string_view kind, category, name, attribute, value;
+    if (!field(body, kind) || !field(body, category) || !field(body, name) || !field(body, attribute) ||
+        !field(body, value) || kind != "A" || body.empty() || body.back() != sep)
+        return false;
+    body.remove_suffix(1); // the description is what remains before the CRC's separator
+    if (!decimal(category, c.category) || c.category > 0xFFFF || attribute.empty())
+        return false;
+    c.name.assign(name);
+    c.attribute.assign(attribute);
+    c.value.assign(value);
+    c.description.assign(body);
+    return true;
+}
+
 std::string describe(const JournalEntry &e)
 {
     std::string what = e.kind == JournalEntry::Kind::Add    ? cp1251("добавить ")
@@ -149,13 +166,23 @@ std::string journalEntryLine(const JournalEntry &e)
     return sealed(std::move(body));
 }
 
+std::string journalAttributeLine(const AttributeChange &c)
+{
+    std::string body = std::string("A") + sep + std::to_string(c.category) + sep + c.name + sep + c.attribute + sep +
+                       c.value + sep + c.description + sep;
+    return sealed(std::move(body));
+}
+
 std::string journalBeginLine(std::string_view what) { return sealed(std::string("B") + sep + std::string(what) + sep); }
 
 std::string journalEndLine(size_t entries) { return sealed(std::string("E") + sep + std::to_string(entries) + sep); }
 
 namespace {
 
-enum class LineKind { Header, Entry, Begin, End, Bad };
+enum class LineKind { Header, Entry, Attribute, Begin, End, Bad };
+
+// The attribute line last read by readLine.
+thread_local AttributeChange lastAttribute;
 
 // The line at `pos` (the `lineNo`th): its kind, checked whole (CRC and fields); `entry` is
 // filled for an entry, `word` holds a group's name or count. `next` is where the next
@@ -190,6 +217,8 @@ LineKind readLine(std::string_view bytes, size_t pos, int lineNo, size_t &next, 
         size_t count = 0;
         return decimal(word, count) ? LineKind::End : LineKind::Bad;
     }
+    if (body.size() >= 2 && body[0] == 'A' && body[1] == sep)
+        return parseAttribute(body, lastAttribute) ? LineKind::Attribute : LineKind::Bad;
     return parseEntry(body, entry) ? LineKind::Entry : LineKind::Bad;
 }
 
@@ -210,7 +239,7 @@ JournalScan scanJournal(std::string_view bytes)
         LineKind kind = readLine(bytes, pos, lineNo, next, entry, out.base, word);
         if (kind == LineKind::Header) {
             out.hasHeader = true;
-        } else if (kind == LineKind::Entry) {
+        } else if (kind == LineKind::Entry || kind == LineKind::Attribute) {
             if (inGroup) {
                 ++groupEntries;
             } else {
@@ -242,7 +271,8 @@ JournalScan scanJournal(std::string_view bytes)
     return out;
 }
 
-void forEachJournalEntry(std::string_view bytes, const JournalScan &scan, const std::function<void(const JournalEntry &)> &apply)
+void forEachJournalEntry(std::string_view bytes, const JournalScan &scan, const std::function<void(const JournalEntry &)> &apply,
+                         const std::function<void(const AttributeChange &)> &applyAttribute)
 {
     size_t pos = 0, next = 0;
     int lineNo = 0;
@@ -251,8 +281,11 @@ void forEachJournalEntry(std::string_view bytes, const JournalScan &scan, const 
     std::string_view word;
     while (pos < scan.replayEnd) {
         ++lineNo;
-        if (readLine(bytes, pos, lineNo, next, entry, base, word) == LineKind::Entry)
+        const LineKind kind = readLine(bytes, pos, lineNo, next, entry, base, word);
+        if (kind == LineKind::Entry)
             apply(entry);
+        else if (kind == LineKind::Attribute && applyAttribute)
+            applyAttribute(lastAttribute);
         pos = next;
     }
 }
@@ -272,7 +305,8 @@ struct JournalReplay::Indexes {
     ViewList view;
 };
 
-JournalReplay::JournalReplay(CompStore &store) : store_(store), indexes_(std::make_unique<Indexes>())
+JournalReplay::JournalReplay(CompStore &store, RecordAttributes *attributes)
+    : store_(store), attributes_(attributes), indexes_(std::make_unique<Indexes>())
 {
     indexes_->names.rebuild(store_);
     indexes_->values.rebuild(store_);
@@ -329,6 +363,28 @@ void JournalReplay::apply(const JournalEntry &e)
             report_.notApplied.push_back(describe(e) + ": " + why);
         ++report_.notAppliedCount;
     }
+}
+
+void JournalReplay::apply(const AttributeChange &c)
+{
+    // Applied whether or not the record is in the store now: attributes outlive its parts.
+    const std::optional<Attribute> a = attributeOfKey(c.attribute);
+    std::string value = c.value;
+    std::string why;
+    if (!attributes_)
+        why = cp1251("файл attrs.dat не прочитан целиком");
+    else if (!a || !normalizeAttribute(*a, value).empty())
+        why = cp1251("такого свойства записи эта версия программы не знает");
+    else
+        attributes_->set({c.category, c.name, c.description}, *a, value);
+    if (why.empty()) {
+        ++report_.applied;
+        return;
+    }
+    if (report_.notApplied.size() < ReplayReport::kListed)
+        report_.notApplied.push_back(cp1251("задать ") + c.attribute + " \xAB" + c.value + "\xBB " + c.name + " " +
+                                     c.description + cp1251(" (раздел ") + std::to_string(c.category) + "): " + why);
+    ++report_.notAppliedCount;
 }
 
 ReplayReport replayJournal(CompStore &store, const std::vector<JournalEntry> &entries)
@@ -449,7 +505,7 @@ bool Journal::recover(CompStore &store, std::shared_ptr<const std::string> loade
         ::unlink(path().c_str());
         return false;
     }
-    JournalReplay replay(store);
+    JournalReplay replay(store, attributes_);
     {
         // The share done is told at most a hundred times, by bytes of the journal.
         size_t done = 0, nextTell = 0;
@@ -464,7 +520,7 @@ bool Journal::recover(CompStore &store, std::shared_ptr<const std::string> loade
                 if (percent != lastPercent)
                     progress_(lastPercent = percent);
             }
-        });
+        }, [&replay](const AttributeChange &c) { replay.apply(c); });
         if (progress_)
             progress_(100);
     }
@@ -569,6 +625,16 @@ void Journal::failed(const std::string &reason, int changes)
     changes_ += changes;
 }
 
+bool Journal::record(const AttributeChange &change)
+{
+    std::string reason;
+    if (change.name.find_first_of(std::string_view("\r\x1A\x01", 3)) != std::string::npos ||
+        change.description.find_first_of(std::string_view("\r\x1A", 2)) != std::string::npos ||
+        (change.attribute + change.value).find_first_of(std::string_view("\r\n\x1A\x01", 4)) != std::string::npos)
+        reason = cp1251("название, описание или значение содержит управляющие символы");
+    return recordLine(journalAttributeLine(change), std::move(reason));
+}
+
 bool Journal::record(const JournalEntry &entry)
 {
     std::string reason;
@@ -576,16 +642,21 @@ bool Journal::record(const JournalEntry &entry)
     if (entry.name.find_first_of(std::string_view("\r\x1A\x01", 3)) != std::string::npos ||
         entry.description.find_first_of(std::string_view("\r\x1A", 2)) != std::string::npos)
         reason = cp1251("название или описание содержит управляющие символы");
+    return recordLine(journalEntryLine(entry), std::move(reason));
+}
+
+bool Journal::recordLine(std::string line, std::string reason)
+{
     if (groupDepth_ > 0) {
         // Written with the rest of its group; one entry that cannot be written keeps the
         // whole group out, as a replay would leave out a group cut short.
         if (!reason.empty() && groupFailure_.empty())
             groupFailure_ = reason;
-        group_ += journalEntryLine(entry);
+        group_ += line;
         ++groupEntries_;
         return reason.empty();
     }
-    if (reason.empty() && append(journalEntryLine(entry), reason)) {
+    if (reason.empty() && append(line, reason)) {
         failureShown_ = false;
         ++changes_;
         return true;

@@ -41,6 +41,12 @@ class Messages;
 // whose "E" line is missing, damaged or counts otherwise is left out entirely. Groups do not
 // nest. A single change stands alone, as in journals written before groups existed.
 //
+// A record's attribute set (attrs.dat, see attributes.h) is a line of its own kind, which
+// programs from before attributes never wrote:
+//   A 0x01 <category> 0x01 <name> 0x01 <attribute key> 0x01 <value> 0x01 <description> 0x01 <crc>
+// It sets the value (empty: none) whatever it was, so replaying it twice does no harm. It
+// counts as an entry of its group.
+//
 // A line whose CRC does not match, or the last line without its CR LF (a kill in the middle
 // of an append), ends the readable part: it and everything after it are ignored.
 struct JournalEntry {
@@ -52,6 +58,16 @@ struct JournalEntry {
     uint32_t amount = 0;
 
     bool operator==(const JournalEntry &) const = default;
+};
+
+// An "A" line: an attribute of the record with this category, name and description set.
+struct AttributeChange {
+    int category = 0;
+    std::string name;
+    std::string description;
+    std::string attribute; // its key (attributes.h)
+    std::string value;
+    bool operator==(const AttributeChange &) const = default;
 };
 
 // The names of the operations written as groups.
@@ -74,6 +90,7 @@ BaseStamp stampOf(std::string_view mainFileBytes);
 // One line of the journal, with its CRC and line end.
 std::string journalHeaderLine(const BaseStamp &base);
 std::string journalEntryLine(const JournalEntry &entry);
+std::string journalAttributeLine(const AttributeChange &change);
 std::string journalBeginLine(std::string_view what);
 std::string journalEndLine(size_t entries);
 
@@ -100,7 +117,9 @@ struct JournalScan {
 JournalScan scanJournal(std::string_view bytes);
 // Calls `apply` for each entry to replay, in order: those before `scan.replayEnd`. The entry
 // passed is one object reused from call to call.
-void forEachJournalEntry(std::string_view bytes, const JournalScan &scan, const std::function<void(const JournalEntry &)> &apply);
+// Attribute lines go to `applyAttribute` in their place among the entries (left out without it).
+void forEachJournalEntry(std::string_view bytes, const JournalScan &scan, const std::function<void(const JournalEntry &)> &apply,
+                         const std::function<void(const AttributeChange &)> &applyAttribute = nullptr);
 
 // The scan with the entries to replay gathered (for small journals and tests).
 struct JournalContents : JournalScan {
@@ -120,18 +139,22 @@ struct ReplayReport {
 // Applies entries one by one, in order, each through the store's own changing rules and the
 // one lookup of a record (findRecords, through a name index of its own); an entry that no
 // longer applies changes nothing and is reported.
+class RecordAttributes;
 class JournalReplay {
 public:
-    explicit JournalReplay(CompStore &store);
+    explicit JournalReplay(CompStore &store, RecordAttributes *attributes = nullptr);
     ~JournalReplay();
     JournalReplay(const JournalReplay &) = delete;
     JournalReplay &operator=(const JournalReplay &) = delete;
     void apply(const JournalEntry &entry);
+    // Not applied without attributes to set (attrs.dat could not be read): reported.
+    void apply(const AttributeChange &change);
     const ReplayReport &report() const { return report_; }
 
 private:
     struct Indexes;
     CompStore &store_;
+    RecordAttributes *attributes_;
     std::unique_ptr<Indexes> indexes_;
     ReplayReport report_;
 };
@@ -160,6 +183,8 @@ public:
     bool recover(CompStore &store, std::shared_ptr<const std::string> loadedMainBytes);
     bool recover(CompStore &store, std::string_view loadedMainBytes);
     bool unreadable() const { return unreadable_; }
+    // The records' attributes the replay sets (none: attribute lines are reported not applied).
+    void setAttributes(RecordAttributes *attributes) { attributes_ = attributes; }
     // Called now and then during a long replay with the share done, 0 to 100.
     void setProgress(std::function<void(int percent)> progress) { progress_ = std::move(progress); }
 
@@ -174,6 +199,7 @@ public:
     // Appends the entry and waits until it is on the disk. False when it could not be
     // written; the first failure after a success is reported to the user, later ones not.
     [[nodiscard]] bool record(const JournalEntry &entry);
+    [[nodiscard]] bool record(const AttributeChange &change);
 
     // A group (see above): the entries recorded from beginGroup to the matching endGroup are
     // kept in memory and written at endGroup, between the group's begin and end lines, with
@@ -216,6 +242,8 @@ private:
     int changes_ = 0;
     bool unreadable_ = false;
     std::function<void(int)> progress_;
+    RecordAttributes *attributes_ = nullptr;
+    bool recordLine(std::string line, std::string reason);
     // The group being recorded: its lines so far (from its begin line), its entries, how deep
     // beginGroup was called, and why it cannot be written when one of its entries could not.
     int groupDepth_ = 0;
