@@ -35,6 +35,10 @@ LabelText Inventory::labelText(int slot) const
     label.lines.push_back(categoryName(store_.category[slot]));
     if (const std::string description(store_.description[slot]); !blank(description))
         label.lines.push_back(description);
+    if (const AttributeValues *values =
+            attributes().find(store_.category[slot], store_.name[slot], store_.description[slot]);
+        values && !(*values)[Attribute::Place].empty())
+        label.lines.push_back((*values)[Attribute::Place]);
     label.code = recordCode(slot);
     return label;
 }

@@ -177,6 +177,7 @@ TEST(InventoryCodes, ACodeFindsItsRecordAndAnUnknownOneSaysSo)
     dir.write("components.lst", T("Все\r\nРезисторы\r\nТранзисторы\r\n"));
     dir.write("strings.dat", T("0\r\n0\r\n"));
     dir.write("main.dat", T("2\x01КТ315Б\x01" "5\x01 \r\n2\x01КТ315Б\x01" "3\x01n-p-n\r\n1\x01" "4,7К\x01" "7\x01 \r\n"));
+    dir.write("attrs.dat", T("2\x01КТ315Б\x01n-p-n\x01place=ящик 3\r\n"));
     Inventory inv(dir.datapath(), messages);
     inv.open();
     for (int slot = 1; slot <= 3; ++slot) {
@@ -185,9 +186,9 @@ TEST(InventoryCodes, ACodeFindsItsRecordAndAnUnknownOneSaysSo)
         EXPECT_TRUE(found.outcome.notes.empty());
     }
     const LabelText label = inv.labelText(2);
-    EXPECT_EQ(label.lines, (std::vector<std::string>{T("КТ315Б"), T("Транзисторы"), "n-p-n"}));
+    EXPECT_EQ(label.lines, (std::vector<std::string>{T("КТ315Б"), T("Транзисторы"), "n-p-n", T("ящик 3")}));
     EXPECT_EQ(label.code, inv.recordCode(2));
-    EXPECT_EQ(inv.labelText(1).lines.size(), 2u); // no description, no line for it
+    EXPECT_EQ(inv.labelText(1).lines.size(), 2u); // no description, no place: no lines for them
     EXPECT_EQ(inv.labelTexts({}).size(), 3u);     // nothing chosen: the whole list
     EXPECT_EQ(inv.labelTexts({2, 7}).size(), 1u);
     EXPECT_EQ(inv.rowOf(inv.rows()[1]), 1);
