@@ -71,16 +71,6 @@ struct Outcome {
     void then(Outcome later);
 };
 
-// A change of stock typed on the changing tab (or made by a move, the taking pass or an
-// import): parts of a category, name and description added or taken.
-struct StockEdit {
-    int category = -1;
-    std::string name;        // as typed; made canonical in the value categories
-    std::string description; // as typed; empty means none (stored as one blank)
-    int amount = 0;
-    bool take = false;
-};
-
 // What choosing a row of the list puts into the changing tab.
 struct PickedRow {
     int category = 0;
@@ -161,14 +151,17 @@ public:
     int guessCategory(const std::string &name) const;
     // The value of a name in a category as the label beside the name shows it.
     Outcome understand(int category, const std::string &name) const;
-    // Adds or takes parts; the list is refilled by the last criteria.
-    Outcome change(const StockEdit &edit);
+    // Adds or takes parts; the list is refilled by the last criteria. The change's key is as
+    // typed (its name made canonical in the value categories, an empty description stored as
+    // one blank); what is journaled is the stored key, the parts actually moved and the
+    // change's source.
+    Outcome change(const StockChange &edit);
     // Parts actually added or taken by the last change (0 when refused).
     uint32_t lastMoved() const { return lastMoved_; }
     // Moves parts of a record from its category to another one: taken from the source, and
     // only what was taken arrives in the target. A name the target cannot hold (a value
     // that does not read in the target's scale) is refused before anything changes.
-    Outcome move(const StockEdit &source, int target);
+    Outcome move(const StockChange &source, int target);
     // The record behind a row of the list, and the lookup of its name.
     std::optional<PickedRow> pick(int row) const;
 
@@ -256,7 +249,7 @@ private:
     void filter();
     Outcome showlist();
     Outcome sortRows(ListColumn column);
-    Outcome applyTakes(const std::vector<Take> &takes, bool exactFind);
+    Outcome applyTakes(const std::vector<StockChange> &takes, bool exactFind);
     std::vector<ListRow> listRows() const;
     void listChanged()
     {
@@ -264,12 +257,12 @@ private:
         ++listGeneration_;
     }
     // A change of the store done: recorded in the journal, a note when that failed.
-    void record(JournalEntry::Kind kind, const StockKey &key, uint32_t amount);
+    void record(const StockChange &done);
     // The changes recorded while one lives are one group of the journal (a move, an import,
     // its undo, a taking pass): replayed whole or not at all, written with one flush.
     class JournalGroup {
     public:
-        JournalGroup(DataFolder &folder, const char *what) : folder_(folder) { folder_.beginGroup(what); }
+        JournalGroup(DataFolder &folder, ChangeSource source) : folder_(folder) { folder_.beginGroup(source); }
         ~JournalGroup() { (void)folder_.endGroup(); } // a failure is said by the folder
         JournalGroup(const JournalGroup &) = delete;
         JournalGroup &operator=(const JournalGroup &) = delete;
@@ -293,6 +286,8 @@ private:
     std::optional<ListColumn> autoSort_;
     bool batchmode_ = false;
     uint32_t lastMoved_ = 0;
+    // The last change as made: the stored key, the parts moved (0 when refused), its source.
+    StockChange lastDone_;
 
     std::vector<BinRow> bin_;
     int boards_ = 1;
@@ -302,18 +297,10 @@ private:
     uint64_t listGeneration_ = 0;
     TakePass pass_;
 
-    // What the last import added to each record (category, name, description), for its undo.
-    struct Imported {
-        StockKey key;
-        uint32_t added = 0;
-    };
-    std::vector<Imported> lastImport_;
-    // What the last stocktake changed, record by record (parts added > 0, taken < 0).
-    struct Counted {
-        StockKey key;
-        int delta = 0;
-    };
-    std::vector<Counted> lastStocktake_;
+    // The changes the last import made, record by record, for its undo.
+    std::vector<StockChange> lastImport_;
+    // The changes the last stocktake made, record by record, for its undo.
+    std::vector<StockChange> lastStocktake_;
     Outcome undoStocktake();
 };
 

@@ -48,7 +48,7 @@ std::vector<Cp1251Text> names(const Inventory &inv)
     return texts(out);
 }
 
-StockEdit edit(int category, const char *name, int amount, bool take = false, const char *description = "")
+StockChange edit(int category, const char *name, int amount, bool take = false, const char *description = "")
 {
     return {category, T(name), T(description), amount, take};
 }

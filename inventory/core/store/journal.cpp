@@ -12,6 +12,7 @@
 #include "valuecache.h"
 
 #include <algorithm>
+#include <utility>
 #include <cerrno>
 #include <climits>
 #include <charconv>
@@ -95,32 +96,38 @@ bool parseHeader(std::string_view body, BaseStamp &base)
     return tag == "J" && version == "1" && decimal(size, base.size) && parseHex8(crc, base.crc);
 }
 
-bool parseEntry(std::string_view body, JournalEntry &e)
+// The kind of an entry line: parts added, taken, or an empty record removed (a take of nothing).
+constexpr char kAdd = '+', kTake = '-', kDrop = '0';
+
+// Fills the key, amount and direction of `e` from an entry line's body (its source is its group's).
+bool parseEntry(std::string_view body, StockChange &e)
 {
     std::string_view kind, category, name, amount;
     if (!field(body, kind) || !field(body, category) || !field(body, name) || !field(body, amount))
         return false;
-    if (kind.size() != 1 || (kind[0] != '+' && kind[0] != '-' && kind[0] != '0'))
+    if (kind.size() != 1 || (kind[0] != kAdd && kind[0] != kTake && kind[0] != kDrop))
         return false;
     if (body.empty() || body.back() != sep)
         return false;
     body.remove_suffix(1); // the description is what remains before the CRC's separator
-    e.kind = static_cast<JournalEntry::Kind>(kind[0]);
-    if (!decimal(category, e.category) || e.category > 0xFFFF || !decimal(amount, e.amount) || e.amount > 0xFFFF)
+    uint32_t parts = 0;
+    if (!decimal(category, e.key.category) || e.key.category > 0xFFFF || !decimal(amount, parts) || parts > 0xFFFF)
         return false;
-    e.name.assign(name);
-    e.description.assign(body);
+    e.take = kind[0] != kAdd;
+    e.amount = kind[0] == kDrop ? 0 : static_cast<int>(parts); // a removal takes nothing
+    e.key.name.assign(name);
+    e.key.description.assign(body);
     return true;
 }
 
-std::string describe(const JournalEntry &e)
+bool isDrop(const StockChange &c) { return c.take && c.amount == 0; }
+
+std::string describe(const StockChange &c)
 {
-    std::string what = e.kind == JournalEntry::Kind::Add    ? cp1251("добавить ")
-                       : e.kind == JournalEntry::Kind::Take ? cp1251("взять ")
-                                                            : cp1251("убрать пустую запись ");
-    if (e.kind != JournalEntry::Kind::Drop)
-        what += std::to_string(e.amount) + " ";
-    return what + e.name + " " + e.description + cp1251(" (раздел ") + std::to_string(e.category) + ")";
+    std::string what = isDrop(c) ? cp1251("убрать пустую запись ") : c.take ? cp1251("взять ") : cp1251("добавить ");
+    if (!isDrop(c))
+        what += std::to_string(c.amount) + " ";
+    return what + c.key.name + " " + c.key.description + cp1251(" (раздел ") + std::to_string(c.key.category) + ")";
 }
 
 } // namespace
@@ -132,21 +139,46 @@ std::string journalHeaderLine(const BaseStamp &base)
     return sealed(std::string("J") + sep + "1" + sep + std::to_string(base.size) + sep + hex8(base.crc) + sep);
 }
 
-std::string journalEntryLine(const JournalEntry &e)
+std::string journalEntryLine(const StockChange &c)
 {
     std::string body;
-    body.reserve(e.name.size() + e.description.size() + 32);
-    body += static_cast<char>(e.kind);
+    body.reserve(c.key.name.size() + c.key.description.size() + 32);
+    body += isDrop(c) ? kDrop : c.take ? kTake : kAdd;
     body += sep;
-    body += std::to_string(e.category);
+    body += std::to_string(c.key.category);
     body += sep;
-    body += e.name;
+    body += c.key.name;
     body += sep;
-    body += std::to_string(e.amount);
+    body += std::to_string(c.amount);
     body += sep;
-    body += e.description;
+    body += c.key.description;
     body += sep;
     return sealed(std::move(body));
+}
+
+namespace {
+constexpr std::pair<ChangeSource, std::string_view> kGroupWords[] = {
+    {ChangeSource::Move, journalgroup::kMove},        {ChangeSource::Import, journalgroup::kImport},
+    {ChangeSource::Pass, journalgroup::kPass},        {ChangeSource::Undo, journalgroup::kUndoImport},
+    {ChangeSource::Stocktake, journalgroup::kStocktake}, {ChangeSource::Typing, "typing"},
+    {ChangeSource::CommandLine, "cli"},               {ChangeSource::Replay, "replay"},
+};
+} // namespace
+
+std::string_view journalGroupWord(ChangeSource source)
+{
+    for (const auto &[s, word] : kGroupWords)
+        if (s == source)
+            return word;
+    return "replay";
+}
+
+ChangeSource sourceOfGroupWord(std::string_view word)
+{
+    for (const auto &[s, w] : kGroupWords)
+        if (w == word)
+            return s;
+    return ChangeSource::Replay;
 }
 
 std::string journalBeginLine(std::string_view what) { return sealed(std::string("B") + sep + std::string(what) + sep); }
@@ -160,7 +192,7 @@ enum class LineKind { Header, Entry, Begin, End, Bad };
 // The line at `pos` (the `lineNo`th): its kind, checked whole (CRC and fields); `entry` is
 // filled for an entry, `word` holds a group's name or count. `next` is where the next
 // line starts.
-LineKind readLine(std::string_view bytes, size_t pos, int lineNo, size_t &next, JournalEntry &entry, BaseStamp &base,
+LineKind readLine(std::string_view bytes, size_t pos, int lineNo, size_t &next, StockChange &entry, BaseStamp &base,
                   std::string_view &word)
 {
     const size_t end = bytes.find("\r\n", pos);
@@ -200,7 +232,7 @@ JournalScan scanJournal(std::string_view bytes)
     JournalScan out;
     size_t pos = 0, next = 0;
     int lineNo = 0;
-    JournalEntry entry;
+    StockChange entry;
     std::string_view word;
     bool inGroup = false;
     std::string_view groupWhat;
@@ -242,17 +274,30 @@ JournalScan scanJournal(std::string_view bytes)
     return out;
 }
 
-void forEachJournalEntry(std::string_view bytes, const JournalScan &scan, const std::function<void(const JournalEntry &)> &apply)
+void forEachJournalEntry(std::string_view bytes, const JournalScan &scan, const std::function<void(const StockChange &)> &apply)
 {
     size_t pos = 0, next = 0;
     int lineNo = 0;
-    JournalEntry entry;
+    StockChange entry;
     BaseStamp base;
     std::string_view word;
+    ChangeSource source = ChangeSource::Typing; // a single entry's
     while (pos < scan.replayEnd) {
         ++lineNo;
-        if (readLine(bytes, pos, lineNo, next, entry, base, word) == LineKind::Entry)
+        switch (readLine(bytes, pos, lineNo, next, entry, base, word)) {
+        case LineKind::Entry:
+            entry.source = source;
             apply(entry);
+            break;
+        case LineKind::Begin:
+            source = sourceOfGroupWord(word);
+            break;
+        case LineKind::End:
+            source = ChangeSource::Typing;
+            break;
+        default:
+            break;
+        }
         pos = next;
     }
 }
@@ -262,7 +307,7 @@ JournalContents parseJournal(std::string_view bytes)
     JournalContents out;
     static_cast<JournalScan &>(out) = scanJournal(bytes);
     out.entries.reserve(out.entryCount);
-    forEachJournalEntry(bytes, out, [&out](const JournalEntry &e) { out.entries.push_back(e); });
+    forEachJournalEntry(bytes, out, [&out](const StockChange &e) { out.entries.push_back(e); });
     return out;
 }
 
@@ -280,22 +325,18 @@ JournalReplay::JournalReplay(CompStore &store) : store_(store), indexes_(std::ma
 
 JournalReplay::~JournalReplay() = default;
 
-void JournalReplay::apply(const JournalEntry &e)
+void JournalReplay::apply(const StockChange &e)
 {
-    thread_local StockKey key;
-    key.category = e.category;
-    key.name.assign(e.name);
-    key.description.assign(e.description);
+    const StockKey &key = e.key;
     ViewList &view = indexes_->view;
     StoreIndexes indexes{indexes_->names, indexes_->values};
     std::string why;
-    if (e.kind == JournalEntry::Kind::Add && store_.full() &&
-        (findRecords(store_, &indexes_->names, key, view), view.viewcount == 0)) {
+    if (!e.take && store_.full() && (findRecords(store_, &indexes_->names, key, view), view.viewcount == 0)) {
         // Said once per entry of a long journal of new records: the text is made once.
         static const std::string full = cp1251("в базе уже 65535 записей");
         why = full;
-    } else if (e.kind == JournalEntry::Kind::Add) {
-        const StockResult r = changeStock(store_, view, key, static_cast<int>(e.amount), false, &indexes);
+    } else if (!e.take) {
+        const StockResult r = changeStock(store_, view, key, e.amount, false, &indexes);
         if (r.refused)
             why = r.messages.back();
     } else {
@@ -303,13 +344,12 @@ void JournalReplay::apply(const JournalEntry &e)
         // record must be there and hold what was taken (nothing, for a removal).
         findRecords(store_, &indexes_->names, key, view);
         const int slot = view.viewcount > 0 ? view.viewlist[1] : 0;
-        if (e.kind == JournalEntry::Kind::Take) {
+        if (!isDrop(e)) {
             if (slot == 0)
                 why = cp1251("такой записи нет");
             else if (store_.quantity[slot] < e.amount)
                 why = cp1251("в записи только ") + std::to_string(store_.quantity[slot]);
-            else if (const StockResult r = changeStock(store_, view, key, static_cast<int>(e.amount), true, &indexes);
-                     r.refused)
+            else if (const StockResult r = changeStock(store_, view, key, e.amount, true, &indexes); r.refused)
                 why = r.messages.back();
         } else {
             int empty = 0;
@@ -331,10 +371,10 @@ void JournalReplay::apply(const JournalEntry &e)
     }
 }
 
-ReplayReport replayJournal(CompStore &store, const std::vector<JournalEntry> &entries)
+ReplayReport replayJournal(CompStore &store, const std::vector<StockChange> &entries)
 {
     JournalReplay replay(store);
-    for (const JournalEntry &e : entries)
+    for (const StockChange &e : entries)
         replay.apply(e);
     return replay.report();
 }
@@ -455,9 +495,9 @@ bool Journal::recover(CompStore &store, std::shared_ptr<const std::string> loade
         size_t done = 0, nextTell = 0;
         const size_t step = std::max<size_t>(scan.replayEnd / 100, 1);
         int lastPercent = -1;
-        forEachJournalEntry(file.bytes, scan, [&](const JournalEntry &e) {
+        forEachJournalEntry(file.bytes, scan, [&](const StockChange &e) {
             replay.apply(e);
-            done += e.name.size() + e.description.size() + 24;
+            done += e.key.name.size() + e.key.description.size() + 24;
             if (progress_ && done >= nextTell) {
                 nextTell = done + step;
                 const int percent = static_cast<int>(std::min<size_t>(done * 100 / std::max<size_t>(scan.replayEnd, 1), 99));
@@ -569,12 +609,12 @@ void Journal::failed(const std::string &reason, int changes)
     changes_ += changes;
 }
 
-bool Journal::record(const JournalEntry &entry)
+bool Journal::record(const StockChange &entry)
 {
     std::string reason;
     // The store never holds these (the changing rules refuse them), but a line must stay a line.
-    if (entry.name.find_first_of(std::string_view("\r\x1A\x01", 3)) != std::string::npos ||
-        entry.description.find_first_of(std::string_view("\r\x1A", 2)) != std::string::npos)
+    if (entry.key.name.find_first_of(std::string_view("\r\x1A\x01", 3)) != std::string::npos ||
+        entry.key.description.find_first_of(std::string_view("\r\x1A", 2)) != std::string::npos)
         reason = cp1251("название или описание содержит управляющие символы");
     if (groupDepth_ > 0) {
         // Written with the rest of its group; one entry that cannot be written keeps the
@@ -594,11 +634,11 @@ bool Journal::record(const JournalEntry &entry)
     return false;
 }
 
-void Journal::beginGroup(std::string_view what)
+void Journal::beginGroup(ChangeSource source)
 {
     if (groupDepth_++ > 0)
         return;
-    group_ = journalBeginLine(what);
+    group_ = journalBeginLine(journalGroupWord(source));
     groupEntries_ = 0;
     groupFailure_.clear();
 }
