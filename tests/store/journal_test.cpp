@@ -289,6 +289,21 @@ TEST(Journal, AGroupIsReplayedWholeOrNotAtAll)
     EXPECT_EQ(whole, journalHeaderLine(stampOf(kMain)) + journalEntryLine(entry(JK::Add, 1, "100", " ", 2)) +
                          journalBeginLine("move") + journalEntryLine(entry(JK::Take, 2, "KT315", "desc", 3)) +
                          journalEntryLine(entry(JK::Add, 0, "KT315", "desc", 3)) + journalEndLine(2));
+    // Each entry reads back with where it came from: its group's source, typing when alone,
+    // and Replay for a group word this version does not know (written by a later one).
+    auto sources = [](const std::string &bytes) {
+        std::vector<ChangeSource> out;
+        for (const StockChange &c : parseJournal(bytes).entries)
+            out.push_back(c.source);
+        return out;
+    };
+    using S = ChangeSource;
+    EXPECT_EQ(sources(whole), (std::vector<S>{S::Typing, S::Move, S::Move}));
+    EXPECT_EQ(sources(whole + journalBeginLine("later") + journalEntryLine(entry(JK::Add, 1, "100", " ", 1)) +
+                      journalEndLine(1) + journalEntryLine(entry(JK::Add, 1, "100", " ", 1))),
+              (std::vector<S>{S::Typing, S::Move, S::Move, S::Replay, S::Typing}));
+    for (const S source : {S::Typing, S::Move, S::Pass, S::Import, S::Stocktake, S::Undo, S::CommandLine, S::Replay})
+        EXPECT_EQ(sourceOfGroupWord(journalGroupWord(source)), source);
     const size_t groupStart = whole.find("B\x01");
     for (size_t cut = groupStart; cut <= whole.size(); ++cut) {
         const JournalContents c = parseJournal(whole.substr(0, cut));
