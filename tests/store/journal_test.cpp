@@ -152,6 +152,7 @@ TEST(Journal, AnEntryThatNoLongerAppliesIsReportedNotForced)
     journal += journalEntryLine(entry(JK::Drop, 1, "100", " ", 0));      // not empty
     journal += journalEntryLine(entry(JK::Add, 1, "100", " ", 65535));   // past 65,535
     journal += journalEntryLine(entry(JK::Take, 1, "100", " ", 5));      // applies: empties it
+    journal += journalBeginLine("pass") + journalEntryLine(entry(JK::Take, 0, "gone", "p", 1)) + journalEndLine(1);
     dir.write("main.jnl", journal);
     RecordingMessages messages;
     DataFolder folder(dir.datapath(), messages);
@@ -163,8 +164,10 @@ TEST(Journal, AnEntryThatNoLongerAppliesIsReportedNotForced)
     ASSERT_EQ(messages.texts(Kind::Inform).size(), 1u);
     const std::string text = messages.texts(Kind::Inform)[0];
     EXPECT_TRUE(contains(text, "Восстановлено изменений из журнала: 1.")) << utf8From1251(text);
-    EXPECT_TRUE(contains(text, "Не применены (4)")) << utf8From1251(text);
-    EXPECT_TRUE(contains(text, "взять 9 100")) << utf8From1251(text);
+    EXPECT_TRUE(contains(text, "Не применены (5)")) << utf8From1251(text);
+    EXPECT_TRUE(contains(text, "взять 9 100   (раздел 1)")) << utf8From1251(text);
+    // A change of a group is named with its operation.
+    EXPECT_TRUE(contains(text, "взять 1 gone p (раздел 0; выдача деталей из корзины)")) << utf8From1251(text);
     EXPECT_TRUE(contains(text, "в записи только 5")) << utf8From1251(text);
 
     // A removal of an empty record applies to the empty record, wherever it stands.

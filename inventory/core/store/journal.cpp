@@ -122,12 +122,31 @@ bool parseEntry(std::string_view body, StockChange &e)
 
 bool isDrop(const StockChange &c) { return c.take && c.amount == 0; }
 
+std::string groupText(std::string_view what)
+{
+    if (what == journalgroup::kMove)
+        return cp1251("перевод деталей в другой раздел");
+    if (what == journalgroup::kImport)
+        return cp1251("импорт");
+    if (what == journalgroup::kPass)
+        return cp1251("выдача деталей из корзины");
+    if (what == journalgroup::kUndoImport)
+        return cp1251("отмена импорта");
+    if (what == journalgroup::kStocktake)
+        return cp1251("инвентаризация");
+    return cp1251("групповое изменение «") + std::string(what) + cp1251("»");
+}
+
+// A change as the replay's report names it, with the operation it was part of.
 std::string describe(const StockChange &c)
 {
     std::string what = isDrop(c) ? cp1251("убрать пустую запись ") : c.take ? cp1251("взять ") : cp1251("добавить ");
     if (!isDrop(c))
         what += std::to_string(c.amount) + " ";
-    return what + c.key.name + " " + c.key.description + cp1251(" (раздел ") + std::to_string(c.key.category) + ")";
+    what += c.key.name + " " + c.key.description + cp1251(" (раздел ") + std::to_string(c.key.category);
+    if (c.source != ChangeSource::Typing && c.source != ChangeSource::CommandLine && c.source != ChangeSource::Replay)
+        what += "; " + groupText(journalGroupWord(c.source));
+    return what + ")";
 }
 
 } // namespace
@@ -416,25 +435,6 @@ bool Journal::recover(CompStore &store, std::string_view loadedMainBytes)
 {
     return recover(store, std::make_shared<const std::string>(loadedMainBytes));
 }
-
-namespace {
-
-std::string groupText(std::string_view what)
-{
-    if (what == journalgroup::kMove)
-        return cp1251("перевод деталей в другой раздел");
-    if (what == journalgroup::kImport)
-        return cp1251("импорт");
-    if (what == journalgroup::kPass)
-        return cp1251("выдача деталей из корзины");
-    if (what == journalgroup::kUndoImport)
-        return cp1251("отмена импорта");
-    if (what == journalgroup::kStocktake)
-        return cp1251("инвентаризация");
-    return cp1251("групповое изменение «") + std::string(what) + cp1251("»");
-}
-
-} // namespace
 
 bool Journal::recover(CompStore &store, std::shared_ptr<const std::string> loadedMainBytes)
 {
