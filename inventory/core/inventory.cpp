@@ -250,7 +250,8 @@ Outcome Inventory::change(const StockChange &edit)
     }
     ViewList view;
     StoreIndexes indexes{names_, values_};
-    const StockResult r = changeStock(store_, view, key, edit.amount, edit.take, &indexes);
+    StockChange done{std::move(key), edit.amount, edit.take, edit.source};
+    const StockResult r = changeStock(store_, view, done, &indexes);
     for (const std::string &text : r.messages)
         out.inform(text);
     if (r.refused) {
@@ -258,7 +259,8 @@ Outcome Inventory::change(const StockChange &edit)
         return out;
     }
     lastMoved_ = r.moved;
-    lastDone_ = {std::move(key), static_cast<int>(r.moved), edit.take, edit.source};
+    done.amount = static_cast<int>(r.moved);
+    lastDone_ = std::move(done);
     if (r.moved)
         record(lastDone_);
     if (r.moved || r.createdSlot)

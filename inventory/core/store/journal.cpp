@@ -355,7 +355,7 @@ void JournalReplay::apply(const StockChange &e)
         static const std::string full = cp1251("в базе уже 65535 записей");
         why = full;
     } else if (!e.take) {
-        const StockResult r = changeStock(store_, view, key, e.amount, false, &indexes);
+        const StockResult r = changeStock(store_, view, e, &indexes);
         if (r.refused)
             why = r.messages.back();
     } else {
@@ -368,7 +368,7 @@ void JournalReplay::apply(const StockChange &e)
                 why = cp1251("такой записи нет");
             else if (store_.quantity[slot] < e.amount)
                 why = cp1251("в записи только ") + std::to_string(store_.quantity[slot]);
-            else if (const StockResult r = changeStock(store_, view, key, e.amount, true, &indexes); r.refused)
+            else if (const StockResult r = changeStock(store_, view, e, &indexes); r.refused)
                 why = r.messages.back();
         } else {
             int empty = 0;

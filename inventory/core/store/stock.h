@@ -104,6 +104,11 @@ void findNamed(const CompStore &store, const NameIndex *names, int category, std
 // found through the name index, and the indexes follow the records added and removed.
 StockResult changeStock(CompStore &store, ViewList &view, const StockKey &key, int amount, bool take,
                         StoreIndexes *indexes = nullptr);
+// The same for a change whose key is as stored.
+inline StockResult changeStock(CompStore &store, ViewList &view, const StockChange &change, StoreIndexes *indexes = nullptr)
+{
+    return changeStock(store, view, change.key, change.amount, change.take, indexes);
+}
 
 // Text that cannot be stored in main.dat without breaking it: the field separator, line ends
 // and the end-of-file byte. Empty when the text is fine, else the refusal message.
