@@ -25,11 +25,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     if (c.hasHeader) {
         const JournalContents d = parseJournal(bytes.substr(0, c.replayEnd));
         FUZZ_CHECK(d.damagedLine == 0 && !d.cutGroup && d.hasHeader && d.base == c.base && d.entries == c.entries);
+        // Written again as single lines: the same changes, each read back as typed.
         std::string again = journalHeaderLine(c.base);
-        for (const JournalEntry &e : c.entries)
+        std::vector<StockChange> single = c.entries;
+        for (StockChange &e : single) {
             again += journalEntryLine(e);
+            e.source = ChangeSource::Typing;
+        }
         const JournalContents e = parseJournal(again);
-        FUZZ_CHECK(e.damagedLine == 0 && e.replayEnd == again.size() && e.entries == c.entries);
+        FUZZ_CHECK(e.damagedLine == 0 && e.replayEnd == again.size() && e.entries == single);
     }
 
     static const std::string kMain = "0\x01" "a\x01" "5\x01 \r\n1\x01" "100\x01" "0\x01 \r\n1\x01" "4,7\xCA\x01" "65535\x01 \r\n";

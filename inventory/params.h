@@ -161,7 +161,7 @@ private:
     };
     // The text of an edit of the changing tab: the picked record's own while unchanged.
     std::optional<std::string> fieldText(const QLineEdit *edit, const PickedText &picked);
-    std::optional<StockEdit> editFromFields(bool take);
+    std::optional<StockChange> editFromFields(bool take);
     void recognisename(const QString &text);
 
     // --- handlers

@@ -74,7 +74,7 @@ void Tbase::showAttributes()
         const std::string &d = !pickedDescription_.whole.empty() && description->text() == pickedDescription_.shown
                                    ? pickedDescription_.whole
                                    : *typedDescription;
-        values = inventory_->attributesOf({categoryIndex(), n, d, 0, false});
+        values = inventory_->attributesOf(StockKey{categoryIndex(), n, d});
     }
     place->setText(fromCp1251(values[Attribute::Place]));
     place->setCursorPosition(0); // the start of a long place, not its end
@@ -85,9 +85,9 @@ void Tbase::showAttributes()
 bool Tbase::applyAttributes()
 {
     const auto edit = editFromFields(false);
-    if (!edit || edit->name.empty())
+    if (!edit || edit->key.name.empty())
         return true;
-    const AttributeValues stored = inventory_->attributesOf(*edit);
+    const AttributeValues stored = inventory_->attributesOf(edit->key);
     for (Attribute a : kAllAttributes) {
         if (a == Attribute::Place && !toCp1251(place->text())) {
             (void)typedText(place->text()); // says why
@@ -96,7 +96,7 @@ bool Tbase::applyAttributes()
         const std::string typed = attributeInput(a);
         if (typed == stored[a])
             continue;
-        const Outcome o = changing().setAttribute(*edit, a, typed);
+        const Outcome o = changing().setAttribute(edit->key, a, typed);
         apply(o);
         if (o.refused)
             return false;
@@ -107,9 +107,9 @@ bool Tbase::applyAttributes()
 void Tbase::attributeEdited(Attribute a)
 {
     const auto edit = editFromFields(false);
-    if (!edit || edit->name.empty() || categoryIndex() < 0)
+    if (!edit || edit->key.name.empty() || categoryIndex() < 0)
         return; // nothing to set it on yet: «Добавить» sets it with the parts
-    if (attributeInput(a) != inventory_->attributesOf(*edit)[a])
+    if (attributeInput(a) != inventory_->attributesOf(edit->key)[a])
         applyAttributes();
 }
 

@@ -235,7 +235,7 @@ void Tbase::takeClick()
 void Tbase::finishPass()
 {
     const bool ok = messages_.confirm(inventory_->pass().report());
-    const std::vector<Take> takes = inventory_->pass().takes();
+    const std::vector<StockChange> takes = inventory_->pass().takes();
     const bool applying = ok && !inventory_->pass().nothingToApply();
     exactsearch->setChecked(exactfind->isChecked());
     const Outcome applied = changing().passFinish(ok, exactfind->isChecked());
@@ -243,11 +243,11 @@ void Tbase::finishPass()
         // The takes went through the changing tab's take, which shows the last of them.
         pagecontrol->setCurrentIndex(static_cast<int>(Page::Changing)); // leaving the bin ends take mode
         if (!takes.empty()) {
-            const Take &last = takes.back();
+            const StockKey &last = takes.back().key;
             ComboBox->setCurrentIndex(last.category < ComboBox->count() ? last.category : -1);
             name->setText(fromCp1251(last.name));
             description->setText(fromCp1251(last.description));
-            kolvo->setValue(std::min(last.amount, kolvo->maximum()));
+            kolvo->setValue(std::min(takes.back().amount, kolvo->maximum()));
         }
     }
     apply(applied);

@@ -19,13 +19,13 @@
 
 namespace vosk {
 
-std::optional<StockEdit> Tbase::editFromFields(bool take)
+std::optional<StockChange> Tbase::editFromFields(bool take)
 {
     const auto typedName = fieldText(name, pickedName_);
     const auto typedDescription = fieldText(description, pickedDescription_);
     if (!typedName || !typedDescription)
         return std::nullopt;
-    return StockEdit{categoryIndex(), *typedName, *typedDescription, kolvo->value(), take};
+    return StockChange{categoryIndex(), *typedName, *typedDescription, kolvo->value(), take};
 }
 
 std::optional<std::string> Tbase::fieldText(const QLineEdit *edit, const PickedText &picked)

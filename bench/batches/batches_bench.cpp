@@ -250,16 +250,15 @@ void replay()
     const std::string mainBytes = writeMainFile(*store);
     // Adds and takes of random records, a few new ones, as a day of work leaves them.
     std::mt19937 rng(77);
-    std::vector<JournalEntry> entries;
+    std::vector<StockChange> entries;
     std::string journal = journalHeaderLine(stampOf(mainBytes));
     for (int k = 0; k < kChanges; ++k) {
         const int s = 1 + static_cast<int>(rng() % static_cast<unsigned>(store->compcount - 1));
-        JournalEntry e{JournalEntry::Kind::Add, store->category[s], std::string(store->name[s]),
-                       std::string(store->description[s]), 1};
+        StockChange e{store->category[s], std::string(store->name[s]), std::string(store->description[s]), 1, false};
         if (k % 3 == 1 && store->quantity[s] > 0)
-            e.kind = JournalEntry::Kind::Take;
+            e.take = true;
         if (k % 50 == 0)
-            e.name += "n" + std::to_string(k);
+            e.key.name += "n" + std::to_string(k);
         entries.push_back(e);
         journal += journalEntryLine(e);
     }
@@ -284,9 +283,8 @@ void replay()
         db = std::make_unique<SqliteStock>(dbPath);
     }, [&] {
         exec(db->db.get(), "BEGIN");
-        for (const JournalEntry &e : entries)
-            db->change(e.category, e.name, e.description,
-                       e.kind == JournalEntry::Kind::Take ? -static_cast<int>(e.amount) : static_cast<int>(e.amount));
+        for (const StockChange &e : entries)
+            db->change(e.key.category, e.key.name, e.key.description, e.take ? -e.amount : e.amount);
         exec(db->db.get(), "COMMIT");
     });
     row("replay of 10,000 journaled changes at start-up (`Journal::recover`)", kRecords, ours, sqlite);

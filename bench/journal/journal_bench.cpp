@@ -48,7 +48,7 @@ void BM_JournalRecord(benchmark::State &state)
     const std::string folder = benchFolder();
     vosk::Journal journal(folder, messages);
     journal.setBase("");
-    const vosk::JournalEntry e{vosk::JournalEntry::Kind::Add, 3, "4,7\xCA", "\xEC\xE5\xF2\xE0\xEB\xEB\xEE\xEF\xEB\xB8\xED\xEA\xE0", 10};
+    const vosk::StockChange e{3, "4,7\xCA", "\xEC\xE5\xF2\xE0\xEB\xEB\xEE\xEF\xEB\xB8\xED\xEA\xE0", 10, false};
     for (auto _ : state)
         if (!journal.record(e))
             state.SkipWithError("the journal could not be written");
@@ -70,8 +70,7 @@ void BM_ChangeAndRecord(benchmark::State &state)
     bool take = false;
     for (auto _ : state) {
         const vosk::StockResult r = vosk::changeStock(store, view, key, 1, take);
-        if (!journal.record({take ? vosk::JournalEntry::Kind::Take : vosk::JournalEntry::Kind::Add, key.category, key.name,
-                             key.description, r.moved}))
+        if (!journal.record({key, static_cast<int>(r.moved), take}))
             state.SkipWithError("the journal could not be written");
         take = !take;
     }

@@ -62,11 +62,11 @@ bool Inventory::save() { return folder_->savebase(store_); }
 
 CloseDecision Inventory::close(Messages &messages) { return closeInventory(*folder_, store_, messages); }
 
-void Inventory::record(JournalEntry::Kind kind, const StockKey &key, uint32_t amount)
+void Inventory::record(const StockChange &done)
 {
     // On the disk before the window shows the change; a journal that cannot be written is
     // reported by the folder itself, at the first failure.
-    if (!folder_->record({kind, key.category, key.name, key.description, amount}))
+    if (!folder_->record(done))
         return; // the change stays in memory and is saved at closing as before
 }
 
@@ -228,19 +228,21 @@ Outcome Inventory::understand(int category, const std::string &name) const
     return out;
 }
 
-Outcome Inventory::change(const StockEdit &edit)
+Outcome Inventory::change(const StockChange &edit)
 {
     Outcome out;
     lastMoved_ = 0;
-    if (edit.category < 0 || static_cast<std::size_t>(edit.category) >= categories_.size()) {
+    lastDone_ = {};
+    const int category = edit.key.category;
+    if (category < 0 || static_cast<std::size_t>(category) >= categories_.size()) {
         out.refuse(cp1251("Выберите тип детали в списке разделов: без него деталь некуда записать."));
         return out;
     }
-    StockKey key = makeStockKey(edit.category, edit.name, edit.description);
-    CanonicalName stored = canonicalName(edit.category, edit.name);
+    StockKey key = makeStockKey(category, edit.key.name, edit.key.description);
+    CanonicalName stored = canonicalName(category, edit.key.name);
     if (!stored.ok() && edit.take && !stored.conversionError) {
         // A record stored under such a name before it was refused can still be taken out.
-        stored = {edit.name, {}, false};
+        stored = {edit.key.name, {}, false};
     }
     if (!stored.ok()) {
         if (!stored.conversionError)
@@ -256,7 +258,8 @@ Outcome Inventory::change(const StockEdit &edit)
     }
     ViewList view;
     StoreIndexes indexes{names_, values_};
-    const StockResult r = changeStock(store_, view, key, edit.amount, edit.take, &indexes);
+    StockChange done{std::move(key), edit.amount, edit.take, edit.source};
+    const StockResult r = changeStock(store_, view, done, &indexes);
     for (const std::string &text : r.messages)
         out.inform(text);
     if (r.refused) {
@@ -264,8 +267,10 @@ Outcome Inventory::change(const StockEdit &edit)
         return out;
     }
     lastMoved_ = r.moved;
+    done.amount = static_cast<int>(r.moved);
+    lastDone_ = std::move(done);
     if (r.moved)
-        record(edit.take ? JournalEntry::Kind::Take : JournalEntry::Kind::Add, key, r.moved);
+        record(lastDone_);
     if (r.moved || r.createdSlot)
         listChanged();
     if (r.createdSlot) {
@@ -282,34 +287,35 @@ Outcome Inventory::change(const StockEdit &edit)
     return out;
 }
 
-Outcome Inventory::move(const StockEdit &source, int target)
+Outcome Inventory::move(const StockChange &source, int target)
 {
     Outcome out;
     lastMoved_ = 0;
     // Checked before anything changes: a name the target category cannot read as a value
     // would otherwise arrive there as «повторите ввод» and be lost.
-    const CanonicalName there = canonicalName(target, source.name);
+    const CanonicalName there = canonicalName(target, source.key.name);
     if (!there.ok()) {
         out.refuse(cp1251("Перевести в раздел «") + categoryName(target) + cp1251("» нельзя: ") + there.refusal, true);
         return out;
     }
     const bool batch = batchmode_;
     batchmode_ = true; // the list is shown once, by the caller, for the target
-    JournalGroup group(*folder_, journalgroup::kMove);
-    const std::optional<StockKey> from = storedKey(source.category, source.name, source.description);
-    StockEdit take = source;
+    JournalGroup group(*folder_, ChangeSource::Move);
+    const std::optional<StockKey> from = storedKey(source.key.category, source.key.name, source.key.description);
+    StockChange take = source;
     take.take = true;
+    take.source = ChangeSource::Move;
     out.then(change(take));
     const uint32_t taken = lastMoved_;
     if (!out.refused && taken > 0) {
-        StockEdit arrive = source;
+        StockChange arrive = take;
         arrive.take = false;
-        arrive.category = target;
+        arrive.key.category = target;
         arrive.amount = static_cast<int>(taken);
         out.then(change(arrive));
         if (out.refused) {
             // The target would not take them: they go back where they came from.
-            StockEdit back = source;
+            StockChange back = take;
             back.take = false;
             back.amount = static_cast<int>(taken);
             Outcome returned = change(back);
@@ -318,7 +324,7 @@ Outcome Inventory::move(const StockEdit &source, int target)
         } else {
             lastMoved_ = taken;
             if (from)
-                carryAttributes(*from, makeStockKey(target, there.name, source.description), out);
+                carryAttributes(*from, makeStockKey(target, there.name, source.key.description), out);
         }
     }
     batchmode_ = batch;
@@ -425,7 +431,7 @@ Outcome Inventory::passTake(int amount)
 Outcome Inventory::passFinish(bool confirmed, bool exactFind)
 {
     Outcome out;
-    const std::vector<Take> takes = pass_.takes();
+    const std::vector<StockChange> takes = pass_.takes();
     const bool apply = confirmed && pass_.finished() && !pass_.nothingToApply();
     pass_ = TakePass();
     batchmode_ = false;
@@ -434,14 +440,13 @@ Outcome Inventory::passFinish(bool confirmed, bool exactFind)
     return out;
 }
 
-Outcome Inventory::applyTakes(const std::vector<Take> &takes, bool exactFind)
+Outcome Inventory::applyTakes(const std::vector<StockChange> &takes, bool exactFind)
 {
     Outcome out;
     batchmode_ = true;
-    JournalGroup group(*folder_, journalgroup::kPass);
-    for (const Take &t : takes) {
-        StockEdit edit{t.category, t.name, t.description, t.amount, true};
-        out.then(change(edit));
+    JournalGroup group(*folder_, ChangeSource::Pass);
+    for (const StockChange &t : takes) {
+        out.then(change(t));
         out.refused = false; // a take that cannot be made is reported; the others go on
     }
     batchmode_ = false;

@@ -73,16 +73,6 @@ struct Outcome {
     void then(Outcome later);
 };
 
-// A change of stock typed on the changing tab (or made by a move, the taking pass or an
-// import): parts of a category, name and description added or taken.
-struct StockEdit {
-    int category = -1;
-    std::string name;        // as typed; made canonical in the value categories
-    std::string description; // as typed; empty means none (stored as one blank)
-    int amount = 0;
-    bool take = false;
-};
-
 // What choosing a row of the list puts into the changing tab.
 struct PickedRow {
     int category = 0;
@@ -179,14 +169,17 @@ public:
     int guessCategory(const std::string &name) const;
     // The value of a name in a category as the label beside the name shows it.
     Outcome understand(int category, const std::string &name) const;
-    // Adds or takes parts; the list is refilled by the last criteria.
-    Outcome change(const StockEdit &edit);
+    // Adds or takes parts; the list is refilled by the last criteria. The change's key is as
+    // typed (its name made canonical in the value categories, an empty description stored as
+    // one blank); what is journaled is the stored key, the parts actually moved and the
+    // change's source.
+    Outcome change(const StockChange &edit);
     // Parts actually added or taken by the last change (0 when refused).
     uint32_t lastMoved() const { return lastMoved_; }
     // Moves parts of a record from its category to another one: taken from the source, and
     // only what was taken arrives in the target. A name the target cannot hold (a value
     // that does not read in the target's scale) is refused before anything changes.
-    Outcome move(const StockEdit &source, int target);
+    Outcome move(const StockChange &source, int target);
     // The record behind a row of the list, and the lookup of its name.
     std::optional<PickedRow> pick(int row) const;
 
@@ -283,14 +276,14 @@ public:
     // --- what records carry beside main.dat (inventoryattributes.cpp)
     const RecordAttributes &attributes() const { return folder_->attributes(); }
     // The attributes of a record as typed on the changing tab (its name made canonical).
-    AttributeValues attributesOf(const StockEdit &record) const;
+    AttributeValues attributesOf(const StockKey &record) const;
     // An attribute of the record a row of the list shows (empty for none).
     std::string rowAttribute(int row, Attribute a) const;
     // «ниже минимума: 3 из 10» for a row below its minimum, else empty.
     std::string rowShortage(int row) const;
     // Sets an attribute of the record typed on the changing tab, recorded in the journal. The
     // record need not hold parts now: its place and minimum stay for when they come.
-    Outcome setAttribute(const StockEdit &record, Attribute a, std::string value);
+    Outcome setAttribute(const StockKey &record, Attribute a, std::string value);
     // Records below their minimum, those taken to nothing (gone from main.dat) included.
     size_t belowMinimumCount() const;
     // For every record below its minimum, what to buy to reach it, as CSV in the columns of
@@ -324,7 +317,7 @@ private:
     void filter();
     Outcome showlist();
     Outcome sortRows(ListColumn column);
-    Outcome applyTakes(const std::vector<Take> &takes, bool exactFind);
+    Outcome applyTakes(const std::vector<StockChange> &takes, bool exactFind);
     std::vector<ListRow> listRows() const;
     void listChanged()
     {
@@ -332,12 +325,12 @@ private:
         ++listGeneration_;
     }
     // A change of the store done: recorded in the journal, a note when that failed.
-    void record(JournalEntry::Kind kind, const StockKey &key, uint32_t amount);
+    void record(const StockChange &done);
     // The changes recorded while one lives are one group of the journal (a move, an import,
     // its undo, a taking pass): replayed whole or not at all, written with one flush.
     class JournalGroup {
     public:
-        JournalGroup(DataFolder &folder, const char *what) : folder_(folder) { folder_.beginGroup(what); }
+        JournalGroup(DataFolder &folder, ChangeSource source) : folder_(folder) { folder_.beginGroup(source); }
         ~JournalGroup() { (void)folder_.endGroup(); } // a failure is said by the folder
         JournalGroup(const JournalGroup &) = delete;
         JournalGroup &operator=(const JournalGroup &) = delete;
@@ -362,6 +355,8 @@ private:
     std::optional<ListColumn> autoSort_;
     bool batchmode_ = false;
     uint32_t lastMoved_ = 0;
+    // The last change as made: the stored key, the parts moved (0 when refused), its source.
+    StockChange lastDone_;
 
     std::vector<BinRow> bin_;
     int boards_ = 1;
@@ -371,18 +366,10 @@ private:
     uint64_t listGeneration_ = 0;
     TakePass pass_;
 
-    // What the last import added to each record (category, name, description), for its undo.
-    struct Imported {
-        StockKey key;
-        uint32_t added = 0;
-    };
-    std::vector<Imported> lastImport_;
-    // What the last stocktake changed, record by record (parts added > 0, taken < 0).
-    struct Counted {
-        StockKey key;
-        int delta = 0;
-    };
-    std::vector<Counted> lastStocktake_;
+    // The changes the last import made, record by record, for its undo.
+    std::vector<StockChange> lastImport_;
+    // The changes the last stocktake made, record by record, for its undo.
+    std::vector<StockChange> lastStocktake_;
     Outcome undoStocktake();
 };
 

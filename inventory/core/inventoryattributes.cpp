@@ -35,7 +35,7 @@ std::optional<StockKey> Inventory::storedKey(int category, const std::string &na
     return makeStockKey(category, stored.ok() ? stored.name : name, description);
 }
 
-AttributeValues Inventory::attributesOf(const StockEdit &record) const
+AttributeValues Inventory::attributesOf(const StockKey &record) const
 {
     const std::optional<StockKey> key = storedKey(record.category, record.name, record.description);
     const AttributeValues *values = key ? attributes().find(*key) : nullptr;
@@ -68,7 +68,7 @@ bool Inventory::putAttribute(const StockKey &key, Attribute a, const std::string
     return true;
 }
 
-Outcome Inventory::setAttribute(const StockEdit &record, Attribute a, std::string value)
+Outcome Inventory::setAttribute(const StockKey &record, Attribute a, std::string value)
 {
     Outcome out;
     if (readOnly()) {

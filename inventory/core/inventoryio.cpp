@@ -9,7 +9,6 @@
 #include <filesystem>
 #include <map>
 #include <system_error>
-#include <tuple>
 
 namespace vosk {
 namespace {
@@ -33,14 +32,6 @@ std::string notARegularFile(const std::string &path)
     if (!std::filesystem::is_regular_file(status))
         return cp1251("Это не файл: ") + pathForMessage(path);
     return {};
-}
-
-std::string recordText(const StockKey &key, const std::string &categoryName)
-{
-    std::string text = cp1251("«") + key.name + cp1251("» (") + categoryName;
-    if (key.description != " " && !key.description.empty())
-        text += ", " + key.description;
-    return text + ")";
 }
 
 } // namespace
@@ -81,16 +72,16 @@ Outcome Inventory::import(const ImportPlan &plan)
         out.refuse(plan.fileError + cp1251(" Ничего не изменено."), true);
         return out;
     }
-    std::vector<Imported> added;
+    std::vector<StockChange> added;
     std::vector<AttributeBefore> attributesBefore;
     size_t created = 0, merged = 0;
     uint64_t parts = 0;
     bool doubled = false;
     const bool batch = batchmode_;
     batchmode_ = true; // the list is refilled once, at the end
-    std::optional<JournalGroup> group(std::in_place, *folder_, journalgroup::kImport);
+    std::optional<JournalGroup> group(std::in_place, *folder_, ChangeSource::Import);
     for (const ImportEntry &e : plan.entries) {
-        Outcome step = change({e.key.category, e.key.name, e.key.description, static_cast<int>(e.quantity), false});
+        Outcome step = change({e.key, static_cast<int>(e.quantity), false, ChangeSource::Import});
         const bool refused = step.refused;
         const bool isNew = step.list == ListChange::Appended;
         step.list = ListChange::None; // the list is refilled below
@@ -104,13 +95,13 @@ Outcome Inventory::import(const ImportPlan &plan)
         if (refused) {
             // The store is no longer what the plan was made for: the rest is not added, what
             // was added stays and can be undone.
-            out.error(cp1251("Импорт остановлен: запись ") + recordText(e.key, categoryName(e.key.category)) +
+            out.error(cp1251("Импорт остановлен: запись ") + keyText(e.key, categoryName(e.key.category)) +
                       cp1251(" не принята. Остальные строки не добавлены."));
             break;
         }
         (isNew ? created : merged) += 1;
         parts += lastMoved_;
-        added.push_back({e.key, lastMoved_});
+        added.push_back(lastDone_);
         setImportedAttributes(e, attributesBefore);
     }
     group.reset(); // on the disk before the window shows it done
@@ -143,17 +134,16 @@ Outcome Inventory::undoImport()
     }
     // Checked whole first: either every record gives back what the import added, or
     // nothing changes.
-    std::map<std::tuple<int, std::string, std::string>, uint64_t> wanted;
-    for (const Imported &i : lastImport_)
-        wanted[{i.key.category, i.key.name, i.key.description}] += i.added;
+    // The inverse of each change, summed per record.
+    std::map<StockKey, uint64_t> wanted;
+    for (const StockChange &done : lastImport_)
+        wanted[done.key] += static_cast<uint64_t>(done.amount);
     for (const auto &[key, amount] : wanted) {
-        const auto &[category, name, description] = key;
         ViewList view;
-        findRecords(store_, &names_, {category, name, description}, view);
+        findRecords(store_, &names_, key, view);
         const uint32_t now = view.viewcount ? store_.quantity[view.viewlist[1]] : 0;
         if (now < amount) {
-            out.refuse(cp1251("Импорт отменить нельзя: запись ") +
-                       recordText({category, name, description}, categoryName(category)) +
+            out.refuse(cp1251("Импорт отменить нельзя: запись ") + keyText(key, categoryName(key.category)) +
                        cp1251(" изменена после импорта: в ней ") + std::to_string(now) +
                        cp1251(" деталей, а импорт добавил ") + std::to_string(amount) +
                        cp1251(". Ничего не изменено."));
@@ -163,12 +153,11 @@ Outcome Inventory::undoImport()
     const bool batch = batchmode_;
     batchmode_ = true;
     uint64_t parts = 0;
-    std::optional<JournalGroup> group(std::in_place, *folder_, journalgroup::kUndoImport);
+    std::optional<JournalGroup> group(std::in_place, *folder_, ChangeSource::Undo);
     for (const auto &[key, amount] : wanted) {
-        const auto &[category, name, description] = key;
         if (amount == 0)
             continue;
-        Outcome step = change({category, name, description, static_cast<int>(amount), true});
+        Outcome step = change(StockChange(key, static_cast<int>(amount), false, ChangeSource::Import).inverse());
         step.list = ListChange::None;
         step.status.reset();
         out.then(std::move(step));

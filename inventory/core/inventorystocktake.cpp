@@ -5,7 +5,6 @@
 #include "cp1251.h"
 
 #include <map>
-#include <tuple>
 
 namespace vosk {
 
@@ -26,7 +25,7 @@ Outcome Inventory::stocktake(const ImportPlan &plan, bool zeroAbsent)
                    true);
         return out;
     }
-    std::vector<Counted> done;
+    std::vector<StockChange> done;
     std::vector<AttributeBefore> attributesBefore;
     int64_t added = 0, taken = 0;
     const bool batch = batchmode_;
@@ -34,13 +33,13 @@ Outcome Inventory::stocktake(const ImportPlan &plan, bool zeroAbsent)
     auto step = [&](const StockKey &key, int delta) {
         if (delta == 0)
             return true;
-        Outcome one = change({key.category, key.name, key.description, delta > 0 ? delta : -delta, delta < 0});
+        Outcome one = change({key, delta > 0 ? delta : -delta, delta < 0, ChangeSource::Stocktake});
         const bool refused = one.refused || lastMoved_ != static_cast<uint32_t>(delta > 0 ? delta : -delta);
         one.list = ListChange::None;
         one.status.reset();
         out.then(std::move(one));
         if (lastMoved_)
-            done.push_back({key, delta > 0 ? static_cast<int>(lastMoved_) : -static_cast<int>(lastMoved_)});
+            done.push_back(lastDone_);
         if (refused) {
             out.error(cp1251("Инвентаризация остановлена: запись «") + key.name +
                       cp1251("» изменилась после проверки файла. Остальное не изменено; сделанное можно отменить."));
@@ -52,7 +51,7 @@ Outcome Inventory::stocktake(const ImportPlan &plan, bool zeroAbsent)
     bool complete = true;
     {
         // One journal group: after a crash the stocktake is replayed whole or not at all.
-        JournalGroup group(*folder_, journalgroup::kStocktake);
+        JournalGroup group(*folder_, ChangeSource::Stocktake);
         for (const ImportEntry &e : plan.entries) {
             if (!(complete = step(e.key, stocktakeDelta(e))))
                 break;
@@ -80,18 +79,17 @@ Outcome Inventory::undoStocktake()
     Outcome out;
     // Net change per record; checked whole first: either every record gives back what the
     // stocktake added, or nothing changes.
-    std::map<std::tuple<int, std::string, std::string>, int64_t> net;
-    for (const Counted &c : lastStocktake_)
-        net[{c.key.category, c.key.name, c.key.description}] += c.delta;
+    std::map<StockKey, int64_t> net;
+    for (const StockChange &c : lastStocktake_)
+        net[c.key] += c.take ? -c.amount : c.amount;
     for (const auto &[key, delta] : net) {
         if (delta <= 0)
             continue;
-        const auto &[category, name, description] = key;
         ViewList view;
-        findRecords(store_, &names_, StockKey{category, name, description}, view);
+        findRecords(store_, &names_, key, view);
         const int64_t now = view.viewcount ? store_.quantity[view.viewlist[1]] : 0;
         if (now < delta) {
-            out.refuse(cp1251("Инвентаризацию отменить нельзя: в записи «") + name + cp1251("» теперь ") +
+            out.refuse(cp1251("Инвентаризацию отменить нельзя: в записи «") + key.name + cp1251("» теперь ") +
                        std::to_string(now) + cp1251(" деталей, а инвентаризация добавила ") + std::to_string(delta) +
                        cp1251(". Ничего не изменено."));
             return out;
@@ -100,11 +98,10 @@ Outcome Inventory::undoStocktake()
     const bool batch = batchmode_;
     batchmode_ = true;
     {
-        JournalGroup group(*folder_, journalgroup::kUndoImport);
+        JournalGroup group(*folder_, ChangeSource::Undo);
         // In the stocktake's order, backwards: emptied records come back at the store's end.
         for (auto c = lastStocktake_.rbegin(); c != lastStocktake_.rend(); ++c) {
-            Outcome one = change({c->key.category, c->key.name, c->key.description,
-                                  c->delta > 0 ? c->delta : -c->delta, c->delta > 0});
+            Outcome one = change(c->inverse());
             one.list = ListChange::None;
             one.status.reset();
             out.then(std::move(one));

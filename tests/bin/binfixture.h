@@ -36,16 +36,16 @@ namespace vosk::test {
 
 // Takes every take from the store through the same change as a take typed by hand (the
 // inventory's pass does exactly this); returns the messages the user would see, in order.
-inline std::vector<std::string> applyTakes(CompStore &store, ViewList &view, const std::vector<Take> &takes)
+inline std::vector<std::string> applyTakes(CompStore &store, ViewList &view, const std::vector<StockChange> &takes)
 {
     std::vector<std::string> messages;
-    for (const Take &t : takes) {
-        const CanonicalName stored = canonicalName(t.category, t.name);
+    for (const StockChange &t : takes) {
+        const CanonicalName stored = canonicalName(t.key.category, t.key.name);
         if (!stored.ok()) {
             messages.push_back(stored.refusal);
             continue;
         }
-        const StockKey key{t.category, stored.name, t.description.empty() ? std::string(" ") : t.description};
+        const StockKey key = makeStockKey(t.key.category, stored.name, t.key.description);
         const StockResult r = changeStock(store, view, key, t.amount, true);
         messages.insert(messages.end(), r.messages.begin(), r.messages.end());
     }

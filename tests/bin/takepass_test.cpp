@@ -9,6 +9,12 @@ using vosk::test::T;
 
 namespace {
 
+// A take the pass records: parts of the record as the list shows it, taken once confirmed.
+StockChange taken(int category, std::string name, std::string description, int amount)
+{
+    return {category, std::move(name), std::move(description), amount, true, ChangeSource::Pass};
+}
+
 const std::string kRule(33, '_');
 const std::string kQuestion = T("OK - взять детели,  Отмена - оставить детали");
 
@@ -74,7 +80,7 @@ TEST(TakePass, ThreeOfAStockOfFiveLeaveTwoAndTheRowTurnsYellow)
     EXPECT_TRUE(pass.finished());
     EXPECT_FALSE(pass.active());
     EXPECT_FALSE(pass.offer());
-    EXPECT_EQ(pass.takes(), (std::vector<Take>{{8, T("КТ315"), "npn", 3}}));
+    EXPECT_EQ(pass.takes(), (std::vector<StockChange>{taken(8, T("КТ315"), "npn", 3)}));
     EXPECT_EQ(pass.report(), kRule + T("\r1. Транзисторы КТ315 npn \rТранзисторы КТ315 npn взято: 3;   [3\u00A0из\u00A03]\r") +
                                  kQuestion);
 
@@ -109,7 +115,7 @@ TEST(TakePass, AmountIsHeldWithinTheOffer)
     ASSERT_TRUE(pass.offer());
     EXPECT_EQ(pass.offer()->maximum, 4);
     pass.take(1);
-    EXPECT_EQ(pass.takes(), (std::vector<Take>{{8, T("КТ315"), "npn2", 1}}));
+    EXPECT_EQ(pass.takes(), (std::vector<StockChange>{taken(8, T("КТ315"), "npn2", 1)}));
     EXPECT_EQ(pass.report(),
               kRule + T("\r1. Транзисторы КТ315  \rТранзисторы КТ315 npn2 взято: 1;   [1\u00A0из\u00A04]\r") + kQuestion);
 }
@@ -191,7 +197,7 @@ TEST(TakePass, TwoRecordsOfOneForANeedOfFive)
     EXPECT_EQ(pass.offer()->prompt, T("N1 КТ315  взять: КТ315 b еще надо 4"));
     pass.take(1);
     EXPECT_TRUE(pass.finished());
-    EXPECT_EQ(pass.takes(), (std::vector<Take>{{8, T("КТ315"), "a", 1}, {8, T("КТ315"), "b", 1}}));
+    EXPECT_EQ(pass.takes(), (std::vector<StockChange>{taken(8, T("КТ315"), "a", 1), taken(8, T("КТ315"), "b", 1)}));
     EXPECT_NE(pass.report().find(T("[2\u00A0из\u00A05]\r")), std::string::npos);
 
     ViewList view;
@@ -329,7 +335,7 @@ TEST(TakePass, OneRecordOfferedForTwoRowsRunsShortWhenApplied)
     EXPECT_EQ(pass.offer()->listRow, 1);
     pass.take(3);
     ASSERT_TRUE(pass.finished());
-    EXPECT_EQ(pass.takes(), (std::vector<Take>{{8, T("КТ315"), "npn", 4}, {8, T("КТ315"), "npn", 3}}));
+    EXPECT_EQ(pass.takes(), (std::vector<StockChange>{taken(8, T("КТ315"), "npn", 4), taken(8, T("КТ315"), "npn", 3)}));
 
     ViewList view;
     const auto messages = test::applyTakes(b.store, view, pass.takes());
@@ -428,7 +434,7 @@ TEST(TakePass, EveryTakeIsKeptPastTwoHundredAndFiftySix)
     }
     EXPECT_EQ(offers, 300);
     ASSERT_EQ(pass.takes().size(), 300u);
-    EXPECT_EQ(pass.takes()[299], (Take{8, T("КТ315"), "d299", 1}));
+    EXPECT_EQ(pass.takes()[299], (taken(8, T("КТ315"), "d299", 1)));
     EXPECT_NE(pass.report().find(T("[300\u00A0из\u00A0300]\r")), std::string::npos);
 
     ViewList view;
@@ -452,7 +458,7 @@ TEST(TakePass, TakesKeepTheFullCategory)
     TakePass pass;
     ASSERT_TRUE(startPass(pass, b));
     pass.take(2);
-    EXPECT_EQ(pass.takes(), (std::vector<Take>{{300, "x", "d", 2}}));
+    EXPECT_EQ(pass.takes(), (std::vector<StockChange>{taken(300, "x", "d", 2)}));
     EXPECT_EQ(pass.report(), kRule + "\r1. c300 x  \rc300 x d " + T("взято: 2;   [2\u00A0из\u00A02]\r") + kQuestion);
     ViewList view;
     EXPECT_TRUE(test::applyTakes(b.store, view, pass.takes()).empty());

@@ -79,7 +79,7 @@ int main(int argc, char **argv)
         for (long k = 1; k <= count; ++k) {
             const int kind = static_cast<int>(draw() % 3);
             const int category = 8 + static_cast<int>(draw() % 2);
-            const vosk::StockEdit edit{category, names[draw() % 4], descriptions[draw() % 2],
+            const vosk::StockChange edit{category, names[draw() % 4], descriptions[draw() % 2],
                                        1 + static_cast<int>(draw() % 5), kind == 1};
             if (kind == 2)
                 (void)inv.move(edit, category == 8 ? 9 : 8);

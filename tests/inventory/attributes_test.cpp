@@ -46,7 +46,7 @@ struct Folder {
     Outcome opened;
 };
 
-StockEdit rec(int category, const char *name, const char *description = "") { return {category, T(name), T(description), 0, false}; }
+StockKey rec(int category, const char *name, const char *description = "") { return {category, T(name), T(description)}; }
 
 std::string place(const Inventory &inv, int category, const char *name, const char *description = " ")
 {

@@ -50,9 +50,31 @@ std::vector<Cp1251Text> names(const Inventory &inv)
     return texts(out);
 }
 
-StockEdit edit(int category, const char *name, int amount, bool take = false, const char *description = "")
+StockChange edit(int category, const char *name, int amount, bool take = false, const char *description = "")
 {
     return {category, T(name), T(description), amount, take};
+}
+
+// The records of a store in slot order, as main.dat lists them.
+struct RecordRow {
+    int category;
+    Cp1251Text name;
+    int quantity;
+    Cp1251Text description;
+    friend bool operator==(const RecordRow &, const RecordRow &) = default;
+    friend std::ostream &operator<<(std::ostream &out, const RecordRow &r)
+    {
+        return out << r.category << " " << utf8From1251(r.name.bytes) << " " << r.quantity << " "
+                   << utf8From1251(r.description.bytes);
+    }
+};
+std::vector<RecordRow> records(const CompStore &store)
+{
+    std::vector<RecordRow> out;
+    for (int s = 1; s <= store.compcount; ++s)
+        out.push_back({store.category[s], text(std::string(store.name[s])), store.quantity[s],
+                       text(std::string(store.description[s]))});
+    return out;
 }
 
 } // namespace
@@ -588,14 +610,16 @@ TEST(Inventory, OnlyAFolderThatOpeningWouldNotWriteLoadsAhead)
 }
 
 // Every kind of change the window makes, then a kill (no save): the next opening replays the
-// journal onto main.dat as it was loaded, and the store is byte for byte the one the user saw.
-// An empty name is a name: adding to it makes a nameless record, never a change of another
-// record of the category (the window, the replay and the command line look records up alike).
+// journal onto main.dat as it was loaded, and the store is record for record, and byte for
+// byte, the one the user saw. An empty name is a name: adding to it makes a nameless record,
+// never a change of another record of the category (the window, the replay and the command
+// line look records up alike). Each change reads back with where it came from.
 TEST(Inventory, AReplayAfterAKillGivesTheStoreTheUserSaw)
 {
-    Folder f("8|d1|1| \r\n8|d2|2| \r\n9|КТ315|4|npn\r\n9|КТ361|2|pnp\r\n8|КД521|5|a\r\n");
+    Folder f("8|d1|1| \r\n8|d2|2| \r\n9|КТ315|4|npn\r\n9|КТ361|2|pnp\r\n8|КД521|5|a\r\n8|КТ3102|1|new\r\n");
     const std::string loaded = f.mainFile();
     std::string seen;
+    std::vector<RecordRow> seenRecords;
     {
         Inventory inv(f.dir.datapath(), f.messages);
         inv.open();
@@ -604,7 +628,11 @@ TEST(Inventory, AReplayAfterAKillGivesTheStoreTheUserSaw)
         EXPECT_FALSE(inv.change(edit(9, "КТ315", 1, true, "npn")).refused);   // a part taken
         EXPECT_FALSE(inv.change(edit(9, "КТ361", 5, true, "pnp")).refused);   // more than there: emptied, gone
         EXPECT_FALSE(inv.change(edit(8, "", 4)).refused);                      // a nameless record
-        EXPECT_FALSE(inv.move(edit(9, "КТ3102", 2, false, "new"), 8).refused);
+        EXPECT_FALSE(inv.change(edit(8, "", 2, false, "b")).refused);          // another, described
+        EXPECT_FALSE(inv.change(edit(8, "", 1)).refused);                      // to the first nameless
+        EXPECT_FALSE(inv.change(edit(8, "", 1, true, "b")).refused);           // from the described one
+        EXPECT_FALSE(inv.move(edit(9, "КТ3102", 2, false, "new"), 8).refused); // into a record there
+        EXPECT_FALSE(inv.move(edit(9, "КТ315", 1, false, "npn"), 8).refused);  // a new record there
         inv.binAdd(8, T("КД521"), "2", "");
         inv.findBin(false);
         ASSERT_TRUE(inv.passStart(false));
@@ -621,6 +649,7 @@ TEST(Inventory, AReplayAfterAKillGivesTheStoreTheUserSaw)
         EXPECT_FALSE(inv.undoImport().refused);
         EXPECT_FALSE(inv.stocktake(inv.planImportFile(f.dir.file("c.csv"), {}, true), false).refused);
         seen = writeMainFile(inv.store());
+        seenRecords = records(inv.store());
         EXPECT_TRUE(f.messages.texts(test::RecordingMessages::Entry::Kind::Error).empty());
         // Killed here: nothing saved.
     }
@@ -631,13 +660,24 @@ TEST(Inventory, AReplayAfterAKillGivesTheStoreTheUserSaw)
     EXPECT_EQ(journal.damagedLine, 0);
     for (const char *what : {"move", "pass", "import", "undo", "stocktake"})
         EXPECT_NE(f.dir.read("main.jnl").find(journalBeginLine(what)), std::string::npos) << what;
-    std::string nameless = cp1251("8\x01\x01" "4\x01 \r\n"), d1 = cp1251("8\x01" "d1\x01" "1\x01 \r\n");
+    std::string nameless = cp1251("8\x01\x01" "5\x01 \r\n"), d1 = cp1251("8\x01" "d1\x01" "1\x01 \r\n");
     EXPECT_NE(seen.find(nameless), std::string::npos);
+    EXPECT_NE(seen.find(cp1251("8\x01\x01" "1\x01" "b\r\n")), std::string::npos);
+    EXPECT_NE(seen.find(cp1251("8\x01КТ3102\x01" "3\x01" "new\r\n")), std::string::npos); // merged by the move
     EXPECT_NE(seen.find(d1), std::string::npos);
+    // Where each change came from, in the order made (runs of one source said once).
+    std::vector<ChangeSource> sources;
+    for (const StockChange &c : journal.entries)
+        if (sources.empty() || sources.back() != c.source)
+            sources.push_back(c.source);
+    using S = ChangeSource;
+    EXPECT_EQ(sources, (std::vector<S>{S::Typing, S::Move, S::Pass, S::Import, S::Undo, S::Import, S::Stocktake,
+                                       S::Undo, S::Stocktake}));
 
     test::RecordingMessages messages;
     Inventory again(f.dir.datapath(), messages);
     again.open();
+    EXPECT_EQ(records(again.store()), seenRecords);
     EXPECT_EQ(writeMainFile(again.store()), seen);
     EXPECT_EQ(f.mainFile(), seen); // and saved at once
     const auto informs = messages.texts(test::RecordingMessages::Entry::Kind::Inform);

@@ -100,9 +100,9 @@ TEST(Closing, WhenSavingIsImpossibleTheUserRetriesSavesElsewhereOrGivesUp)
     CompStore s;
     writable.loadbase(s, nullptr);
     s.append(0, "x", 1, " ");
-    ASSERT_TRUE(writable.record({JournalEntry::Kind::Add, 0, "x", " ", 1}));
+    ASSERT_TRUE(writable.record({0, "x", " ", 1, false}));
     s.append(0, "y", 1, " ");
-    ASSERT_TRUE(writable.record({JournalEntry::Kind::Add, 0, "y", " ", 1}));
+    ASSERT_TRUE(writable.record({0, "y", " ", 1, false}));
     ASSERT_TRUE(here.exists("main.jnl"));
     std::filesystem::remove(here.file("main.dat"));
     std::filesystem::create_directories(here.file("main.dat/blocker")); // cannot be replaced

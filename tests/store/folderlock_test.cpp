@@ -195,7 +195,7 @@ TEST(FolderLock, TheLockAndTheJournalBelongToTheFolderGroup)
     DataFolder folder(dir.datapath(), messages);
     CompStore store;
     folder.loadbase(store, nullptr);
-    ASSERT_TRUE(folder.record({JournalEntry::Kind::Add, 0, "x", " ", 1}));
+    ASSERT_TRUE(folder.record({0, "x", " ", 1, false}));
     struct stat st {};
     ASSERT_EQ(::stat(dir.file("main.jnl").c_str(), &st), 0);
     EXPECT_EQ(st.st_gid, group);
@@ -216,7 +216,7 @@ TEST(FolderLock, AJournalThatIsNoRegularFileIsRefusedWithoutWaiting)
     CompStore store;
     folder.loadbase(store, nullptr);
     ASSERT_EQ(::mkfifo(dir.file("main.jnl").c_str(), 0644), 0);
-    EXPECT_FALSE(folder.record({JournalEntry::Kind::Add, 0, "x", " ", 1}));
+    EXPECT_FALSE(folder.record({0, "x", " ", 1, false}));
     ASSERT_EQ(messages.entries.size(), 1u);
     EXPECT_NE(messages.entries[0].text.find(dir.file("main.jnl")), std::string::npos);
     EXPECT_NE(messages.entries[0].text.find(cp1251("не обычный файл")), std::string::npos)

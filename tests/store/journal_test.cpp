@@ -15,9 +15,15 @@ using namespace vosk;
 using vosk::test::RecordingMessages;
 using vosk::test::TempFolder;
 using Kind = RecordingMessages::Entry::Kind;
-using JK = JournalEntry::Kind;
 
 namespace {
+
+// An entry line's kinds: parts added, taken, an empty record removed (a take of nothing).
+enum class JK { Add, Take, Drop };
+StockChange entry(JK kind, int cat, std::string name, std::string desc, int amount)
+{
+    return {cat, std::move(name), std::move(desc), kind == JK::Drop ? 0 : amount, kind != JK::Add};
+}
 
 const std::string kMain = "1\x01" "100\x01" "5\x01 \r\n" "2\x01" "KT315\x01" "3\x01" "desc\r\n";
 
@@ -34,7 +40,7 @@ void change(DataFolder &folder, CompStore &store, JK kind, int cat, const std::s
     ViewList view;
     const StockResult r = changeStock(store, view, {cat, name, desc}, amount, kind == JK::Take);
     ASSERT_FALSE(r.refused);
-    ASSERT_TRUE(folder.record({kind, cat, name, desc, r.moved}));
+    ASSERT_TRUE(folder.record(entry(kind, cat, name, desc, static_cast<int>(r.moved))));
 }
 
 bool contains(const std::string &text, const char *utf8) { return text.find(cp1251(utf8)) != std::string::npos; }
@@ -128,11 +134,11 @@ TEST(Journal, ADamagedTailIsIgnoredWithAMessage)
     CompStore store;
     readMainFile(kMain, store);
     ASSERT_TRUE(journal.recover(store, kMain));
-    ASSERT_TRUE(journal.record({JK::Add, 0, "x", " ", 1}));
+    ASSERT_TRUE(journal.record(entry(JK::Add, 0, "x", " ", 1)));
     const JournalContents c = parseJournal(dir.read("main.jnl"));
     EXPECT_EQ(c.damagedLine, 0);
     ASSERT_EQ(c.entries.size(), 2u);
-    EXPECT_EQ(c.entries[1].name, "x");
+    EXPECT_EQ(c.entries[1].key.name, "x");
     EXPECT_EQ(journal.unsavedChanges(), 2);
 }
 
@@ -141,11 +147,12 @@ TEST(Journal, AnEntryThatNoLongerAppliesIsReportedNotForced)
     TempFolder dir;
     prepare(dir);
     std::string journal = journalHeaderLine(stampOf(kMain));
-    journal += journalEntryLine({JK::Take, 1, "100", " ", 9});      // holds only 5
-    journal += journalEntryLine({JK::Take, 0, "gone", " ", 1});     // no such record
-    journal += journalEntryLine({JK::Drop, 1, "100", " ", 0});      // not empty
-    journal += journalEntryLine({JK::Add, 1, "100", " ", 65535});   // past 65,535
-    journal += journalEntryLine({JK::Take, 1, "100", " ", 5});      // applies: empties it
+    journal += journalEntryLine(entry(JK::Take, 1, "100", " ", 9));      // holds only 5
+    journal += journalEntryLine(entry(JK::Take, 0, "gone", " ", 1));     // no such record
+    journal += journalEntryLine(entry(JK::Drop, 1, "100", " ", 0));      // not empty
+    journal += journalEntryLine(entry(JK::Add, 1, "100", " ", 65535));   // past 65,535
+    journal += journalEntryLine(entry(JK::Take, 1, "100", " ", 5));      // applies: empties it
+    journal += journalBeginLine("pass") + journalEntryLine(entry(JK::Take, 0, "gone", "p", 1)) + journalEndLine(1);
     dir.write("main.jnl", journal);
     RecordingMessages messages;
     DataFolder folder(dir.datapath(), messages);
@@ -157,8 +164,10 @@ TEST(Journal, AnEntryThatNoLongerAppliesIsReportedNotForced)
     ASSERT_EQ(messages.texts(Kind::Inform).size(), 1u);
     const std::string text = messages.texts(Kind::Inform)[0];
     EXPECT_TRUE(contains(text, "Восстановлено изменений из журнала: 1.")) << utf8From1251(text);
-    EXPECT_TRUE(contains(text, "Не применены (4)")) << utf8From1251(text);
-    EXPECT_TRUE(contains(text, "взять 9 100")) << utf8From1251(text);
+    EXPECT_TRUE(contains(text, "Не применены (5)")) << utf8From1251(text);
+    EXPECT_TRUE(contains(text, "взять 9 100   (раздел 1)")) << utf8From1251(text);
+    // A change of a group is named with its operation.
+    EXPECT_TRUE(contains(text, "взять 1 gone p (раздел 0; выдача деталей из корзины)")) << utf8From1251(text);
     EXPECT_TRUE(contains(text, "в записи только 5")) << utf8From1251(text);
 
     // A removal of an empty record applies to the empty record, wherever it stands.
@@ -166,7 +175,7 @@ TEST(Journal, AnEntryThatNoLongerAppliesIsReportedNotForced)
     s.append(1, "a", 0, " ");
     s.append(1, "b", 2, " ");
     s.append(1, "c", 0, " ");
-    const ReplayReport r = replayJournal(s, {{JK::Drop, 1, "c", " ", 0}, {JK::Drop, 1, "b", " ", 0}});
+    const ReplayReport r = replayJournal(s, {entry(JK::Drop, 1, "c", " ", 0), entry(JK::Drop, 1, "b", " ", 0)});
     EXPECT_EQ(r.applied, 1u);
     ASSERT_EQ(s.compcount, 2);
     EXPECT_EQ(s.name[1], "a");
@@ -179,7 +188,7 @@ TEST(Journal, AJournalOfAnotherMainFileOrNoJournalAtAllIsNotReplayed)
     prepare(dir);
     // Left by a save that renamed main.dat but died before emptying the journal: main.dat
     // already holds the change, so replaying it would count the parts twice.
-    dir.write("main.jnl", journalHeaderLine(stampOf("something else")) + journalEntryLine({JK::Add, 1, "100", " ", 7}));
+    dir.write("main.jnl", journalHeaderLine(stampOf("something else")) + journalEntryLine(entry(JK::Add, 1, "100", " ", 7)));
     {
         RecordingMessages messages;
         DataFolder folder(dir.datapath(), messages);
@@ -209,8 +218,8 @@ TEST(Journal, AJournalThatCannotBeWrittenIsToldAtTheFirstChangeOnly)
     folder.loadbase(store, nullptr);
     std::filesystem::create_directory(dir.file("main.jnl")); // cannot be opened for writing
     ASSERT_EQ(messages.texts(Kind::Error).size(), 0u);
-    EXPECT_FALSE(folder.record({JK::Add, 1, "100", " ", 1}));
-    EXPECT_FALSE(folder.record({JK::Add, 1, "100", " ", 1}));
+    EXPECT_FALSE(folder.record(entry(JK::Add, 1, "100", " ", 1)));
+    EXPECT_FALSE(folder.record(entry(JK::Add, 1, "100", " ", 1)));
     ASSERT_EQ(messages.texts(Kind::Error).size(), 1u);
     EXPECT_TRUE(contains(messages.texts(Kind::Error)[0], "Не удалось записать изменение в журнал"));
     EXPECT_TRUE(contains(messages.texts(Kind::Error)[0], "main.jnl"));
@@ -221,14 +230,14 @@ TEST(Journal, AReadOnlyFolderNeitherReplaysNorWrites)
 {
     TempFolder dir;
     prepare(dir);
-    const std::string journal = journalHeaderLine(stampOf(kMain)) + journalEntryLine({JK::Add, 1, "100", " ", 7});
+    const std::string journal = journalHeaderLine(stampOf(kMain)) + journalEntryLine(entry(JK::Add, 1, "100", " ", 7));
     dir.write("main.jnl", journal);
     RecordingMessages messages;
     DataFolder folder(dir.datapath(), messages, true); // another program writes this folder
     CompStore store;
     EXPECT_FALSE(folder.loadbase(store, nullptr).recovered);
     EXPECT_EQ(store.quantity[1], 5);
-    EXPECT_TRUE(folder.record({JK::Add, 1, "100", " ", 1}));
+    EXPECT_TRUE(folder.record(entry(JK::Add, 1, "100", " ", 1)));
     store.quantity[1] = 99;
     EXPECT_TRUE(folder.savebase(store));
     EXPECT_EQ(dir.read("main.dat"), kMain);
@@ -237,9 +246,9 @@ TEST(Journal, AReadOnlyFolderNeitherReplaysNorWrites)
 
 TEST(Journal, LinesReadBackAsWritten)
 {
-    const JournalEntry e{JK::Add, 65535, cp1251("4,7К"), std::string("with \x01 and \n inside", 20), 65535};
+    const StockChange e = entry(JK::Add, 65535, cp1251("4,7К"), std::string("with \x01 and \n inside", 20), 65535);
     const std::string bytes = journalHeaderLine({123456789012ull, 0xdeadbeef}) + journalEntryLine(e) +
-                              journalEntryLine({JK::Drop, 0, "", "", 0});
+                              journalEntryLine(entry(JK::Drop, 0, "", "", 0));
     const JournalContents c = parseJournal(bytes);
     ASSERT_TRUE(c.hasHeader);
     EXPECT_EQ(c.base, (BaseStamp{123456789012ull, 0xdeadbeef}));
@@ -268,21 +277,36 @@ TEST(Journal, AGroupIsReplayedWholeOrNotAtAll)
         CompStore store;
         folder.loadbase(store, nullptr);
         change(folder, store, JK::Add, 1, "100", " ", 2); // alone
-        folder.beginGroup(journalgroup::kMove);
+        folder.beginGroup(ChangeSource::Move);
         change(folder, store, JK::Take, 2, "KT315", "desc", 3);
-        folder.beginGroup(journalgroup::kImport); // an inner pair only counts
+        folder.beginGroup(ChangeSource::Import); // an inner pair only counts
         change(folder, store, JK::Add, 0, "KT315", "desc", 3);
         ASSERT_TRUE(folder.endGroup());
         EXPECT_EQ(parseJournal(dir.read("main.jnl")).entries.size(), 1u); // nothing of the group written yet
         ASSERT_TRUE(folder.endGroup());
-        folder.beginGroup(journalgroup::kPass); // a group of no change writes nothing
+        folder.beginGroup(ChangeSource::Pass); // a group of no change writes nothing
         ASSERT_TRUE(folder.endGroup());
         EXPECT_EQ(folder.unsavedChanges(), 3);
     }
     const std::string whole = dir.read("main.jnl");
-    EXPECT_EQ(whole, journalHeaderLine(stampOf(kMain)) + journalEntryLine({JK::Add, 1, "100", " ", 2}) +
-                         journalBeginLine("move") + journalEntryLine({JK::Take, 2, "KT315", "desc", 3}) +
-                         journalEntryLine({JK::Add, 0, "KT315", "desc", 3}) + journalEndLine(2));
+    EXPECT_EQ(whole, journalHeaderLine(stampOf(kMain)) + journalEntryLine(entry(JK::Add, 1, "100", " ", 2)) +
+                         journalBeginLine("move") + journalEntryLine(entry(JK::Take, 2, "KT315", "desc", 3)) +
+                         journalEntryLine(entry(JK::Add, 0, "KT315", "desc", 3)) + journalEndLine(2));
+    // Each entry reads back with where it came from: its group's source, typing when alone,
+    // and Replay for a group word this version does not know (written by a later one).
+    auto sources = [](const std::string &bytes) {
+        std::vector<ChangeSource> out;
+        for (const StockChange &c : parseJournal(bytes).entries)
+            out.push_back(c.source);
+        return out;
+    };
+    using S = ChangeSource;
+    EXPECT_EQ(sources(whole), (std::vector<S>{S::Typing, S::Move, S::Move}));
+    EXPECT_EQ(sources(whole + journalBeginLine("later") + journalEntryLine(entry(JK::Add, 1, "100", " ", 1)) +
+                      journalEndLine(1) + journalEntryLine(entry(JK::Add, 1, "100", " ", 1))),
+              (std::vector<S>{S::Typing, S::Move, S::Move, S::Replay, S::Typing}));
+    for (const S source : {S::Typing, S::Move, S::Pass, S::Import, S::Stocktake, S::Undo, S::CommandLine, S::Replay})
+        EXPECT_EQ(sourceOfGroupWord(journalGroupWord(source)), source);
     const size_t groupStart = whole.find("B\x01");
     for (size_t cut = groupStart; cut <= whole.size(); ++cut) {
         const JournalContents c = parseJournal(whole.substr(0, cut));
@@ -307,7 +331,7 @@ TEST(Journal, AGroupIsReplayedWholeOrNotAtAll)
     EXPECT_TRUE(contains(messages.texts(Kind::Error)[0], "не применено целиком (ни одно из 1"));
     // An end that counts otherwise, or an end without a beginning, is damage.
     const std::string head = journalHeaderLine({1, 2});
-    EXPECT_EQ(parseJournal(head + journalBeginLine("move") + journalEntryLine({}) + journalEndLine(2)).damagedLine, 4);
+    EXPECT_EQ(parseJournal(head + journalBeginLine("move") + journalEntryLine(entry(JK::Add, 0, "x", " ", 1)) + journalEndLine(2)).damagedLine, 4);
     EXPECT_EQ(parseJournal(head + journalEndLine(0)).damagedLine, 2);
     EXPECT_EQ(parseJournal(head + journalBeginLine("move") + journalBeginLine("move")).damagedLine, 3);
 }
@@ -329,7 +353,7 @@ TEST(Journal, AnUnreadableJournalIsLeftAloneAndTheFolderIsReadOnly)
     const std::string text = messages.texts(Kind::Error)[0];
     EXPECT_TRUE(contains(text, "только для просмотра")) << utf8From1251(text);
     EXPECT_TRUE(contains(text, "запустите программу снова")) << utf8From1251(text);
-    EXPECT_TRUE(folder.record({JK::Add, 1, "100", " ", 1})); // kept nowhere
+    EXPECT_TRUE(folder.record(entry(JK::Add, 1, "100", " ", 1))); // kept nowhere
     EXPECT_TRUE(folder.savebase(store));
     folder.discardChanges();
     EXPECT_TRUE(std::filesystem::is_directory(dir.file("main.jnl")));
@@ -373,9 +397,9 @@ TEST(Journal, ALongReplayToldAsItGoesAndItsFailuresCounted)
     prepare(dir);
     std::string journal = journalHeaderLine(stampOf(kMain));
     for (int i = 0; i < 20000; ++i)
-        journal += journalEntryLine({JK::Add, 3, "n" + std::to_string(i % 5000), " ", 1});
+        journal += journalEntryLine(entry(JK::Add, 3, "n" + std::to_string(i % 5000), " ", 1));
     for (int i = 0; i < 50; ++i)
-        journal += journalEntryLine({JK::Take, 0, "gone", " ", 1});
+        journal += journalEntryLine(entry(JK::Take, 0, "gone", " ", 1));
     dir.write("main.jnl", journal);
     std::vector<int> told;
     setRecoveryProgress([&told](int percent) { told.push_back(percent); });

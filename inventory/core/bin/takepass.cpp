@@ -110,7 +110,7 @@ void TakePass::answer(int v)
     if (v != 0) {
         const ListRow &item = list_[takerec_];
         const int category = listCategories_[takerec_];
-        takes_.push_back({category, item.name, item.description, v});
+        takes_.push_back({category, item.name, item.description, v, true, ChangeSource::Pass});
         const std::string categoryText =
             static_cast<std::size_t>(category) < categories_.size() ? categories_[static_cast<std::size_t>(category)]
                                                                       : std::string();

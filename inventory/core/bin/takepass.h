@@ -3,6 +3,7 @@
 #include "compstore.h"
 #include "filter.h"
 #include "listsort.h"
+#include "stock.h"
 
 #include <cstdint>
 #include <optional>
@@ -10,15 +11,6 @@
 #include <vector>
 
 namespace vosk {
-
-// Parts to take from one record once the pass is confirmed.
-struct Take {
-    int category = 0; // full category index
-    std::string name;
-    std::string description;
-    int32_t amount = 0; // at least 1
-    friend bool operator==(const Take &, const Take &) = default;
-};
 
 // What the pass asks the user now: how many of one inventory row to take for one bin row.
 struct Offer {
@@ -75,8 +67,9 @@ public:
     bool finished() const { return state_ == State::Finished; }
     // The report so far; when finished it ends with the confirmation question.
     const std::string &report() const { return report_; }
-    // Every take the report lists, in recording order.
-    const std::vector<Take> &takes() const { return takes_; }
+    // Every take the report lists, in recording order: parts of a record as the list shows
+    // it, to take once the pass is confirmed (source Pass).
+    const std::vector<StockChange> &takes() const { return takes_; }
     // Finished without any row to offer: the report is shown, but nothing may be applied.
     bool nothingToApply() const { return finished() && rows_.empty(); }
 
@@ -94,7 +87,7 @@ private:
     std::vector<int> listCategories_;
     std::vector<std::string> categories_;
     std::string report_;
-    std::vector<Take> takes_;
+    std::vector<StockChange> takes_;
     std::string lastOffered_;
     std::size_t takerow_ = 0;  // bin row worked on
     std::size_t takeseen_ = 0; // list entries offered for it so far

@@ -290,8 +290,8 @@ struct CsvImporter::State {
     TextCodec codec;
     ImportPlan plan;
     std::unordered_map<std::string, size_t> entryOf; // key -> index into plan.entries
-    std::unordered_map<std::string, int> slotOf;     // key -> first record in store order
-    std::unordered_map<int, int> twins;              // first record of a key held more than once -> records
+    NameIndex names;                                 // the store's records found as every change finds them
+    ViewList found;                                  // the records of the key looked up last
     std::string head;                                // bytes held until the first line is complete
     std::unique_ptr<CsvRecordReader> reader;
     bool started = false;
@@ -309,19 +309,7 @@ struct CsvImporter::State {
         : store(s), categories(c), chosen(std::move(columns))
     {
         std::fill(std::begin(attributeColumn), std::end(attributeColumn), -1);
-        slotOf.reserve(store.compcount);
-        for (int i = store.compcount; i >= 1; --i) {
-            int &first = slotOf[keyOf(store.category[i], store.name[i], store.description[i])];
-            if (first != 0) {
-                auto t = twins.try_emplace(i, 1).first;
-                if (auto later = twins.find(first); later != twins.end()) {
-                    t->second = later->second;
-                    twins.erase(later);
-                }
-                ++t->second;
-            }
-            first = i;
-        }
+        names.rebuild(store);
     }
 
     static std::string keyOf(int category, std::string_view name, std::string_view description)
@@ -654,9 +642,12 @@ struct CsvImporter::State {
         }
         const StockKey stockKey = makeStockKey(category, canonical.ok() ? canonical.name : name, description);
         std::string key = keyOf(category, stockKey.name, stockKey.description);
+        // The record the change will find (the first of its twins), by the one lookup.
+        findRecords(store, &names, stockKey, found);
+        const int slot = found.viewcount ? found.viewlist[1] : 0;
         // A new record takes only what typing would store; a record already holding such
         // text (an older main.dat) may still be added to.
-        if (!slotOf.count(key))
+        if (!slot)
             if (std::string why = newRecordRefusal(stockKey); !why.empty()) {
                 refuse(line, why);
                 return;
@@ -710,8 +701,8 @@ struct CsvImporter::State {
         e.key = stockKey;
         e.quantity = quantity;
         e.attributes = std::move(attributes);
-        if (auto existing = slotOf.find(key); existing != slotOf.end()) {
-            e.slot = existing->second;
+        if (slot) {
+            e.slot = slot;
             e.before = store.quantity[static_cast<size_t>(e.slot)];
             if (!plan.setQuantities && e.before + quantity > 65535) {
                 refuse(line, cp1251("Нельзя хранить больше 65535 деталей одного наименования: сейчас их ") +
@@ -726,7 +717,7 @@ struct CsvImporter::State {
             }
             ++newRecords;
         }
-        if (e.slot && twins.count(e.slot)) {
+        if (found.viewcount > 1) {
             if (plan.doubled.size() < ImportPlan::kListedDoubles)
                 plan.doubled.push_back(plan.entries.size());
             ++plan.doubles;
@@ -830,13 +821,9 @@ std::string importDoublesText(const ImportPlan &plan, const std::vector<std::str
                        std::to_string(plan.doubles) + ".";
     for (const size_t k : plan.doubled) {
         const StockKey &key = plan.entries[k].key;
-        text += cp1251("\r«") + key.name + cp1251("» (") +
-                (key.category >= 0 && static_cast<size_t>(key.category) < categories.size()
-                     ? categories[static_cast<size_t>(key.category)]
-                     : std::to_string(key.category));
-        if (key.description != " ")
-            text += ", " + key.description;
-        text += ")";
+        text += "\r" + keyText(key, key.category >= 0 && static_cast<size_t>(key.category) < categories.size()
+                                        ? categories[static_cast<size_t>(key.category)]
+                                        : std::to_string(key.category));
     }
     if (plan.doubles > plan.doubled.size())
         text += cp1251("\rи еще ") + std::to_string(plan.doubles - plan.doubled.size());

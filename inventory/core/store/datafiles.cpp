@@ -222,19 +222,19 @@ DataFolder::Loaded DataFolder::loadbase(CompStore &store, const std::function<vo
 }
 
 
-bool DataFolder::record(const JournalEntry &entry)
+bool DataFolder::record(const StockChange &change)
 {
     if (readOnly_)
         return true;
-    return journal_->record(entry);
+    return journal_->record(change);
 }
 
 bool DataFolder::record(const AttributeChange &change) { return readOnly_ || journal_->record(change); }
 
-void DataFolder::beginGroup(std::string_view what)
+void DataFolder::beginGroup(ChangeSource source)
 {
     if (!readOnly_)
-        journal_->beginGroup(what);
+        journal_->beginGroup(source);
 }
 
 bool DataFolder::endGroup() { return readOnly_ || journal_->endGroup(); }

@@ -81,11 +81,11 @@ public:
 
     // Records one change in the journal (see Journal::record); true when it is on the disk,
     // and always true when read-only (nothing is kept then).
-    [[nodiscard]] bool record(const JournalEntry &entry);
+    [[nodiscard]] bool record(const StockChange &change);
     [[nodiscard]] bool record(const AttributeChange &change);
     // The changes recorded from beginGroup to endGroup are one group of the journal (see
     // Journal::beginGroup): replayed whole or not at all.
-    void beginGroup(std::string_view what);
+    void beginGroup(ChangeSource source);
     [[nodiscard]] bool endGroup();
 
     // Writes main.dat whole; on failure the error is shown and the file is left as it was.

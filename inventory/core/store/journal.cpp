@@ -1,6 +1,6 @@
 #include "journal.h"
-
 #include "attributes.h"
+
 #include "cp1251.h"
 #include "crc32.h"
 #include "filebytes.h"
@@ -13,6 +13,7 @@
 #include "valuecache.h"
 
 #include <algorithm>
+#include <utility>
 #include <cerrno>
 #include <climits>
 #include <charconv>
@@ -96,21 +97,27 @@ bool parseHeader(std::string_view body, BaseStamp &base)
     return tag == "J" && version == "1" && decimal(size, base.size) && parseHex8(crc, base.crc);
 }
 
-bool parseEntry(std::string_view body, JournalEntry &e)
+// The kind of an entry line: parts added, taken, or an empty record removed (a take of nothing).
+constexpr char kAdd = '+', kTake = '-', kDrop = '0';
+
+// Fills the key, amount and direction of `e` from an entry line's body (its source is its group's).
+bool parseEntry(std::string_view body, StockChange &e)
 {
     std::string_view kind, category, name, amount;
     if (!field(body, kind) || !field(body, category) || !field(body, name) || !field(body, amount))
         return false;
-    if (kind.size() != 1 || (kind[0] != '+' && kind[0] != '-' && kind[0] != '0'))
+    if (kind.size() != 1 || (kind[0] != kAdd && kind[0] != kTake && kind[0] != kDrop))
         return false;
     if (body.empty() || body.back() != sep)
         return false;
     body.remove_suffix(1); // the description is what remains before the CRC's separator
-    e.kind = static_cast<JournalEntry::Kind>(kind[0]);
-    if (!decimal(category, e.category) || e.category > 0xFFFF || !decimal(amount, e.amount) || e.amount > 0xFFFF)
+    uint32_t parts = 0;
+    if (!decimal(category, e.key.category) || e.key.category > 0xFFFF || !decimal(amount, parts) || parts > 0xFFFF)
         return false;
-    e.name.assign(name);
-    e.description.assign(body);
+    e.take = kind[0] != kAdd;
+    e.amount = kind[0] == kDrop ? 0 : static_cast<int>(parts); // a removal takes nothing
+    e.key.name.assign(name);
+    e.key.description.assign(body);
     return true;
 }
 
@@ -130,14 +137,33 @@ bool parseAttribute(std::string_view body, AttributeChange &c)
     return true;
 }
 
-std::string describe(const JournalEntry &e)
+bool isDrop(const StockChange &c) { return c.take && c.amount == 0; }
+
+std::string groupText(std::string_view what)
 {
-    std::string what = e.kind == JournalEntry::Kind::Add    ? cp1251("добавить ")
-                       : e.kind == JournalEntry::Kind::Take ? cp1251("взять ")
-                                                            : cp1251("убрать пустую запись ");
-    if (e.kind != JournalEntry::Kind::Drop)
-        what += std::to_string(e.amount) + " ";
-    return what + e.name + " " + e.description + cp1251(" (раздел ") + std::to_string(e.category) + ")";
+    if (what == journalgroup::kMove)
+        return cp1251("перевод деталей в другой раздел");
+    if (what == journalgroup::kImport)
+        return cp1251("импорт");
+    if (what == journalgroup::kPass)
+        return cp1251("выдача деталей из корзины");
+    if (what == journalgroup::kUndoImport)
+        return cp1251("отмена импорта");
+    if (what == journalgroup::kStocktake)
+        return cp1251("инвентаризация");
+    return cp1251("групповое изменение «") + std::string(what) + cp1251("»");
+}
+
+// A change as the replay's report names it, with the operation it was part of.
+std::string describe(const StockChange &c)
+{
+    std::string what = isDrop(c) ? cp1251("убрать пустую запись ") : c.take ? cp1251("взять ") : cp1251("добавить ");
+    if (!isDrop(c))
+        what += std::to_string(c.amount) + " ";
+    what += c.key.name + " " + c.key.description + cp1251(" (раздел ") + std::to_string(c.key.category);
+    if (c.source != ChangeSource::Typing && c.source != ChangeSource::CommandLine && c.source != ChangeSource::Replay)
+        what += "; " + groupText(journalGroupWord(c.source));
+    return what + ")";
 }
 
 } // namespace
@@ -149,19 +175,19 @@ std::string journalHeaderLine(const BaseStamp &base)
     return sealed(std::string("J") + sep + "1" + sep + std::to_string(base.size) + sep + hex8(base.crc) + sep);
 }
 
-std::string journalEntryLine(const JournalEntry &e)
+std::string journalEntryLine(const StockChange &c)
 {
     std::string body;
-    body.reserve(e.name.size() + e.description.size() + 32);
-    body += static_cast<char>(e.kind);
+    body.reserve(c.key.name.size() + c.key.description.size() + 32);
+    body += isDrop(c) ? kDrop : c.take ? kTake : kAdd;
     body += sep;
-    body += std::to_string(e.category);
+    body += std::to_string(c.key.category);
     body += sep;
-    body += e.name;
+    body += c.key.name;
     body += sep;
-    body += std::to_string(e.amount);
+    body += std::to_string(c.amount);
     body += sep;
-    body += e.description;
+    body += c.key.description;
     body += sep;
     return sealed(std::move(body));
 }
@@ -171,6 +197,31 @@ std::string journalAttributeLine(const AttributeChange &c)
     std::string body = std::string("A") + sep + std::to_string(c.category) + sep + c.name + sep + c.attribute + sep +
                        c.value + sep + c.description + sep;
     return sealed(std::move(body));
+}
+
+namespace {
+constexpr std::pair<ChangeSource, std::string_view> kGroupWords[] = {
+    {ChangeSource::Move, journalgroup::kMove},        {ChangeSource::Import, journalgroup::kImport},
+    {ChangeSource::Pass, journalgroup::kPass},        {ChangeSource::Undo, journalgroup::kUndoImport},
+    {ChangeSource::Stocktake, journalgroup::kStocktake}, {ChangeSource::Typing, "typing"},
+    {ChangeSource::CommandLine, "cli"},               {ChangeSource::Replay, "replay"},
+};
+} // namespace
+
+std::string_view journalGroupWord(ChangeSource source)
+{
+    for (const auto &[s, word] : kGroupWords)
+        if (s == source)
+            return word;
+    return "replay";
+}
+
+ChangeSource sourceOfGroupWord(std::string_view word)
+{
+    for (const auto &[s, w] : kGroupWords)
+        if (w == word)
+            return s;
+    return ChangeSource::Replay;
 }
 
 std::string journalBeginLine(std::string_view what) { return sealed(std::string("B") + sep + std::string(what) + sep); }
@@ -187,7 +238,7 @@ thread_local AttributeChange lastAttribute;
 // The line at `pos` (the `lineNo`th): its kind, checked whole (CRC and fields); `entry` is
 // filled for an entry, `word` holds a group's name or count. `next` is where the next
 // line starts.
-LineKind readLine(std::string_view bytes, size_t pos, int lineNo, size_t &next, JournalEntry &entry, BaseStamp &base,
+LineKind readLine(std::string_view bytes, size_t pos, int lineNo, size_t &next, StockChange &entry, BaseStamp &base,
                   std::string_view &word)
 {
     const size_t end = bytes.find("\r\n", pos);
@@ -229,7 +280,7 @@ JournalScan scanJournal(std::string_view bytes)
     JournalScan out;
     size_t pos = 0, next = 0;
     int lineNo = 0;
-    JournalEntry entry;
+    StockChange entry;
     std::string_view word;
     bool inGroup = false;
     std::string_view groupWhat;
@@ -271,21 +322,35 @@ JournalScan scanJournal(std::string_view bytes)
     return out;
 }
 
-void forEachJournalEntry(std::string_view bytes, const JournalScan &scan, const std::function<void(const JournalEntry &)> &apply,
+void forEachJournalEntry(std::string_view bytes, const JournalScan &scan, const std::function<void(const StockChange &)> &apply,
                          const std::function<void(const AttributeChange &)> &applyAttribute)
 {
     size_t pos = 0, next = 0;
     int lineNo = 0;
-    JournalEntry entry;
+    StockChange entry;
     BaseStamp base;
     std::string_view word;
+    ChangeSource source = ChangeSource::Typing; // a single entry's
     while (pos < scan.replayEnd) {
         ++lineNo;
-        const LineKind kind = readLine(bytes, pos, lineNo, next, entry, base, word);
-        if (kind == LineKind::Entry)
+        switch (readLine(bytes, pos, lineNo, next, entry, base, word)) {
+        case LineKind::Entry:
+            entry.source = source;
             apply(entry);
-        else if (kind == LineKind::Attribute && applyAttribute)
-            applyAttribute(lastAttribute);
+            break;
+        case LineKind::Attribute:
+            if (applyAttribute)
+                applyAttribute(lastAttribute);
+            break;
+        case LineKind::Begin:
+            source = sourceOfGroupWord(word);
+            break;
+        case LineKind::End:
+            source = ChangeSource::Typing;
+            break;
+        default:
+            break;
+        }
         pos = next;
     }
 }
@@ -295,7 +360,7 @@ JournalContents parseJournal(std::string_view bytes)
     JournalContents out;
     static_cast<JournalScan &>(out) = scanJournal(bytes);
     out.entries.reserve(out.entryCount);
-    forEachJournalEntry(bytes, out, [&out](const JournalEntry &e) { out.entries.push_back(e); });
+    forEachJournalEntry(bytes, out, [&out](const StockChange &e) { out.entries.push_back(e); });
     return out;
 }
 
@@ -314,22 +379,18 @@ JournalReplay::JournalReplay(CompStore &store, RecordAttributes *attributes)
 
 JournalReplay::~JournalReplay() = default;
 
-void JournalReplay::apply(const JournalEntry &e)
+void JournalReplay::apply(const StockChange &e)
 {
-    thread_local StockKey key;
-    key.category = e.category;
-    key.name.assign(e.name);
-    key.description.assign(e.description);
+    const StockKey &key = e.key;
     ViewList &view = indexes_->view;
     StoreIndexes indexes{indexes_->names, indexes_->values};
     std::string why;
-    if (e.kind == JournalEntry::Kind::Add && store_.full() &&
-        (findRecords(store_, &indexes_->names, key, view), view.viewcount == 0)) {
+    if (!e.take && store_.full() && (findRecords(store_, &indexes_->names, key, view), view.viewcount == 0)) {
         // Said once per entry of a long journal of new records: the text is made once.
         static const std::string full = cp1251("в базе уже 65535 записей");
         why = full;
-    } else if (e.kind == JournalEntry::Kind::Add) {
-        const StockResult r = changeStock(store_, view, key, static_cast<int>(e.amount), false, &indexes);
+    } else if (!e.take) {
+        const StockResult r = changeStock(store_, view, e, &indexes);
         if (r.refused)
             why = r.messages.back();
     } else {
@@ -337,13 +398,12 @@ void JournalReplay::apply(const JournalEntry &e)
         // record must be there and hold what was taken (nothing, for a removal).
         findRecords(store_, &indexes_->names, key, view);
         const int slot = view.viewcount > 0 ? view.viewlist[1] : 0;
-        if (e.kind == JournalEntry::Kind::Take) {
+        if (!isDrop(e)) {
             if (slot == 0)
                 why = cp1251("такой записи нет");
             else if (store_.quantity[slot] < e.amount)
                 why = cp1251("в записи только ") + std::to_string(store_.quantity[slot]);
-            else if (const StockResult r = changeStock(store_, view, key, static_cast<int>(e.amount), true, &indexes);
-                     r.refused)
+            else if (const StockResult r = changeStock(store_, view, e, &indexes); r.refused)
                 why = r.messages.back();
         } else {
             int empty = 0;
@@ -387,10 +447,10 @@ void JournalReplay::apply(const AttributeChange &c)
     ++report_.notAppliedCount;
 }
 
-ReplayReport replayJournal(CompStore &store, const std::vector<JournalEntry> &entries)
+ReplayReport replayJournal(CompStore &store, const std::vector<StockChange> &entries)
 {
     JournalReplay replay(store);
-    for (const JournalEntry &e : entries)
+    for (const StockChange &e : entries)
         replay.apply(e);
     return replay.report();
 }
@@ -432,25 +492,6 @@ bool Journal::recover(CompStore &store, std::string_view loadedMainBytes)
 {
     return recover(store, std::make_shared<const std::string>(loadedMainBytes));
 }
-
-namespace {
-
-std::string groupText(std::string_view what)
-{
-    if (what == journalgroup::kMove)
-        return cp1251("перевод деталей в другой раздел");
-    if (what == journalgroup::kImport)
-        return cp1251("импорт");
-    if (what == journalgroup::kPass)
-        return cp1251("выдача деталей из корзины");
-    if (what == journalgroup::kUndoImport)
-        return cp1251("отмена импорта");
-    if (what == journalgroup::kStocktake)
-        return cp1251("инвентаризация");
-    return cp1251("групповое изменение «") + std::string(what) + cp1251("»");
-}
-
-} // namespace
 
 bool Journal::recover(CompStore &store, std::shared_ptr<const std::string> loadedMainBytes)
 {
@@ -511,9 +552,9 @@ bool Journal::recover(CompStore &store, std::shared_ptr<const std::string> loade
         size_t done = 0, nextTell = 0;
         const size_t step = std::max<size_t>(scan.replayEnd / 100, 1);
         int lastPercent = -1;
-        forEachJournalEntry(file.bytes, scan, [&](const JournalEntry &e) {
+        forEachJournalEntry(file.bytes, scan, [&](const StockChange &e) {
             replay.apply(e);
-            done += e.name.size() + e.description.size() + 24;
+            done += e.key.name.size() + e.key.description.size() + 24;
             if (progress_ && done >= nextTell) {
                 nextTell = done + step;
                 const int percent = static_cast<int>(std::min<size_t>(done * 100 / std::max<size_t>(scan.replayEnd, 1), 99));
@@ -635,12 +676,12 @@ bool Journal::record(const AttributeChange &change)
     return recordLine(journalAttributeLine(change), std::move(reason));
 }
 
-bool Journal::record(const JournalEntry &entry)
+bool Journal::record(const StockChange &entry)
 {
     std::string reason;
     // The store never holds these (the changing rules refuse them), but a line must stay a line.
-    if (entry.name.find_first_of(std::string_view("\r\x1A\x01", 3)) != std::string::npos ||
-        entry.description.find_first_of(std::string_view("\r\x1A", 2)) != std::string::npos)
+    if (entry.key.name.find_first_of(std::string_view("\r\x1A\x01", 3)) != std::string::npos ||
+        entry.key.description.find_first_of(std::string_view("\r\x1A", 2)) != std::string::npos)
         reason = cp1251("название или описание содержит управляющие символы");
     return recordLine(journalEntryLine(entry), std::move(reason));
 }
@@ -665,11 +706,11 @@ bool Journal::recordLine(std::string line, std::string reason)
     return false;
 }
 
-void Journal::beginGroup(std::string_view what)
+void Journal::beginGroup(ChangeSource source)
 {
     if (groupDepth_++ > 0)
         return;
-    group_ = journalBeginLine(what);
+    group_ = journalBeginLine(journalGroupWord(source));
     groupEntries_ = 0;
     groupFailure_.clear();
 }

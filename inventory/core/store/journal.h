@@ -1,5 +1,6 @@
 #pragma once
 #include "compstore.h"
+#include "stock.h"
 
 #include <cstdint>
 #include <functional>
@@ -28,9 +29,10 @@ class Messages;
 //
 // The first line names the main.dat the entries apply to (its size and CRC-32 in decimal and
 // hex): a journal written before the last successful save no longer applies and is not
-// replayed. <kind> is "+" (parts added; a record is created when none has this category,
-// name and description), "-" (parts taken; the record goes when it empties) or "0" (an empty
-// record removed); <amount> counts the parts actually added or taken, 0 for "0". The name
+// replayed. An entry line is one StockChange: <kind> is "+" (parts added; a record is
+// created when none has this category, name and description), "-" (parts taken; the record
+// goes when it empties) or "0" (an empty record removed: a take of nothing, written by older
+// versions only); <amount> counts the parts actually added or taken, 0 for "0". The name
 // never holds 0x01, so the description is everything between the amount and the CRC.
 //
 // An operation made of several entries is one group: its entries stand between a "B" line,
@@ -46,19 +48,12 @@ class Messages;
 //   A 0x01 <category> 0x01 <name> 0x01 <attribute key> 0x01 <value> 0x01 <description> 0x01 <crc>
 // It sets the value (empty: none) whatever it was, so replaying it twice does no harm. It
 // counts as an entry of its group.
+// Where a change came from is written by its group: an entry read back has the source its
+// group's word names (Replay for a word this version does not know), and a single entry is
+// typing (the command line writes its changes as typing does).
 //
 // A line whose CRC does not match, or the last line without its CR LF (a kill in the middle
 // of an append), ends the readable part: it and everything after it are ignored.
-struct JournalEntry {
-    enum class Kind : char { Add = '+', Take = '-', Drop = '0' };
-    Kind kind = Kind::Add;
-    int category = 0;
-    std::string name;
-    std::string description;
-    uint32_t amount = 0;
-
-    bool operator==(const JournalEntry &) const = default;
-};
 
 // An "A" line: an attribute of the record with this category, name and description set.
 struct AttributeChange {
@@ -70,7 +65,7 @@ struct AttributeChange {
     bool operator==(const AttributeChange &) const = default;
 };
 
-// The names of the operations written as groups.
+// The words of the operations written as groups.
 namespace journalgroup {
 constexpr const char *kMove = "move";
 constexpr const char *kImport = "import";
@@ -78,6 +73,11 @@ constexpr const char *kPass = "pass";
 constexpr const char *kUndoImport = "undo";
 constexpr const char *kStocktake = "stocktake";
 } // namespace journalgroup
+// The group word of a source of changes, and the source a group word names. Typing and the
+// command line write single entries; should one of them begin a group, its word is "typing"
+// or "cli", and a "replay" group is one a replay passes on.
+std::string_view journalGroupWord(ChangeSource source);
+ChangeSource sourceOfGroupWord(std::string_view word);
 
 // What identifies the bytes of main.dat the journal applies to.
 struct BaseStamp {
@@ -89,7 +89,7 @@ BaseStamp stampOf(std::string_view mainFileBytes);
 
 // One line of the journal, with its CRC and line end.
 std::string journalHeaderLine(const BaseStamp &base);
-std::string journalEntryLine(const JournalEntry &entry);
+std::string journalEntryLine(const StockChange &change);
 std::string journalAttributeLine(const AttributeChange &change);
 std::string journalBeginLine(std::string_view what);
 std::string journalEndLine(size_t entries);
@@ -115,15 +115,15 @@ struct JournalScan {
 };
 // Reads the bytes of a journal file; never fails, whatever the bytes.
 JournalScan scanJournal(std::string_view bytes);
-// Calls `apply` for each entry to replay, in order: those before `scan.replayEnd`. The entry
+// Calls `apply` for each entry to replay, in order: those before `scan.replayEnd`. The change
 // passed is one object reused from call to call.
 // Attribute lines go to `applyAttribute` in their place among the entries (left out without it).
-void forEachJournalEntry(std::string_view bytes, const JournalScan &scan, const std::function<void(const JournalEntry &)> &apply,
+void forEachJournalEntry(std::string_view bytes, const JournalScan &scan, const std::function<void(const StockChange &)> &apply,
                          const std::function<void(const AttributeChange &)> &applyAttribute = nullptr);
 
 // The scan with the entries to replay gathered (for small journals and tests).
 struct JournalContents : JournalScan {
-    std::vector<JournalEntry> entries;
+    std::vector<StockChange> entries;
 };
 JournalContents parseJournal(std::string_view bytes);
 
@@ -146,7 +146,7 @@ public:
     ~JournalReplay();
     JournalReplay(const JournalReplay &) = delete;
     JournalReplay &operator=(const JournalReplay &) = delete;
-    void apply(const JournalEntry &entry);
+    void apply(const StockChange &change);
     // Not applied without attributes to set (attrs.dat could not be read): reported.
     void apply(const AttributeChange &change);
     const ReplayReport &report() const { return report_; }
@@ -158,7 +158,7 @@ private:
     std::unique_ptr<Indexes> indexes_;
     ReplayReport report_;
 };
-ReplayReport replayJournal(CompStore &store, const std::vector<JournalEntry> &entries);
+ReplayReport replayJournal(CompStore &store, const std::vector<StockChange> &entries);
 
 // The journal of one installation folder.
 class Journal {
@@ -196,16 +196,17 @@ public:
     void setBase(std::string_view mainFileBytes);
     void setBase(std::shared_ptr<const std::string> mainFileBytes);
 
-    // Appends the entry and waits until it is on the disk. False when it could not be
+    // Appends the change's line and waits until it is on the disk. False when it could not be
     // written; the first failure after a success is reported to the user, later ones not.
-    [[nodiscard]] bool record(const JournalEntry &entry);
+    [[nodiscard]] bool record(const StockChange &change);
     [[nodiscard]] bool record(const AttributeChange &change);
 
     // A group (see above): the entries recorded from beginGroup to the matching endGroup are
     // kept in memory and written at endGroup, between the group's begin and end lines, with
     // one flush. An inner begin/end pair only counts. endGroup is false when the group could
     // not be written (said as record says it); its changes stay in memory, as record's do.
-    void beginGroup(std::string_view what);
+    // `source` names the group (journalGroupWord).
+    void beginGroup(ChangeSource source);
     [[nodiscard]] bool endGroup();
 
     // main.dat was replaced with these bytes: the journal is emptied (its file removed).

@@ -88,6 +88,14 @@ std::string newRecordRefusal(const StockKey &key)
     return {};
 }
 
+std::string keyText(const StockKey &key, std::string_view categoryName)
+{
+    std::string text = cp1251("«") + key.name + cp1251("» (") + std::string(categoryName);
+    if (key.description != " " && !key.description.empty())
+        text += ", " + key.description;
+    return text + ")";
+}
+
 StockKey makeStockKey(int category, std::string name, std::string description)
 {
     if (description.empty())

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace vosk {
@@ -15,7 +16,52 @@ struct StockKey {
     int category = -1;
     std::string name;
     std::string description;
+    friend bool operator==(const StockKey &, const StockKey &) = default;
+    friend auto operator<=>(const StockKey &, const StockKey &) = default;
 };
+
+// Where a change of stock came from.
+enum class ChangeSource : char {
+    Typing,      // the changing tab
+    Move,        // a move of parts to another category: a take and an add
+    Pass,        // the taking pass of the bin
+    Import,      // a CSV import, one add per record
+    Stocktake,   // a stocktake, the quantities of a table set record by record
+    Undo,        // the undo of an import or a stocktake: the inverse of what they did
+    CommandLine, // voskbase-cli
+    Replay,      // read back from a journal group this version has no name for
+};
+
+// A change of stock: parts of one record added or taken. Every path that changes quantities
+// makes one; the journal writes it and the replay reads it back, and an undo applies its
+// inverse. The key is as typed until the changing path makes it canonical; what is
+// recorded (the journal, an import's undo) is always the stored key and the parts actually
+// moved. A take of nothing is the removal of an empty record (journals of older versions
+// hold such removals).
+struct StockChange {
+    StockKey key;
+    int amount = 0;
+    bool take = false;
+    ChangeSource source = ChangeSource::Typing;
+
+    StockChange() = default;
+    StockChange(StockKey key, int amount, bool take, ChangeSource source = ChangeSource::Typing)
+        : key(std::move(key)), amount(amount), take(take), source(source)
+    {
+    }
+    StockChange(int category, std::string name, std::string description, int amount, bool take,
+                ChangeSource source = ChangeSource::Typing)
+        : StockChange(StockKey{category, std::move(name), std::move(description)}, amount, take, source)
+    {
+    }
+    // The same parts of the same record the other way, as an undo makes it.
+    StockChange inverse() const { return {key, amount, !take, ChangeSource::Undo}; }
+    friend bool operator==(const StockChange &, const StockChange &) = default;
+};
+
+// The record of a key as messages name it: «name» (category, description), the description
+// left out when there is none.
+std::string keyText(const StockKey &key, std::string_view categoryName);
 
 // Said before the outcome of a change when the store holds its record more than once.
 constexpr const char *kDetectedDouble = "Detected double";
@@ -58,6 +104,11 @@ void findNamed(const CompStore &store, const NameIndex *names, int category, std
 // found through the name index, and the indexes follow the records added and removed.
 StockResult changeStock(CompStore &store, ViewList &view, const StockKey &key, int amount, bool take,
                         StoreIndexes *indexes = nullptr);
+// The same for a change whose key is as stored.
+inline StockResult changeStock(CompStore &store, ViewList &view, const StockChange &change, StoreIndexes *indexes = nullptr)
+{
+    return changeStock(store, view, change.key, change.amount, change.take, indexes);
+}
 
 // Text that cannot be stored in main.dat without breaking it: the field separator, line ends
 // and the end-of-file byte. Empty when the text is fine, else the refusal message.
