@@ -4,7 +4,6 @@
 #include "codec.h"
 #include "controls.h"
 #include "cp1251.h"
-#include "filebytes.h"
 #include "imagery.h"
 #include "placement.h"
 #include "pictures.h"
@@ -353,8 +352,9 @@ void Tmain::userBookChanged()
     if (listsbuilt_)
         fillTypes();
     // What is drawn follows the user's figures; before the first lookup nothing is drawn yet.
+    // Called directly, not through the button: a figure typed meanwhile is kept as ever.
     if (looked_)
-        showLookup();
+        FindClick();
 }
 
 const CellBox *Tmain::cellAt(const QPoint &pos) const

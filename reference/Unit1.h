@@ -103,7 +103,7 @@ private:
     void buildLists();
     void fillTypes();
     // The lookup of the text in the type box, drawn: what FindClick runs once a typed figure
-    // is kept, and what follows every change of the user's records.
+    // is kept.
     void showLookup();
     // After a change of the user's records: the type list, and a new lookup.
     void userBookChanged();
