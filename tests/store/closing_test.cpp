@@ -282,14 +282,14 @@ TEST(Closing, AFileBesideTheDataFilesIsSavedRetriedCopiedAndCountedWithThem)
     EXPECT_TRUE(contains(told, "(файлы main.dat, strings.dat, components.lst, note.dat; папки bmp/, txt/)"))
         << utf8From1251(told);
 
-    // Copied again where the parts are already: what is there is kept; a folder without them
+    // Copied again where the folders are already: what is there is kept; a folder without them
     // says so.
     other.write("bmp/00.bmp", "mine");
-    const PartsCopied again = copyInstallationParts(dir.datapath(), other.datapath());
+    const FoldersCopied again = copyInstallationFolders(dir.datapath(), other.datapath());
     EXPECT_EQ(again.copied, (std::vector<std::string>{"bmp/", "txt/"}));
     EXPECT_EQ(other.read("bmp/00.bmp"), "mine");
     TempFolder bare;
-    const PartsCopied none = copyInstallationParts(bare.datapath(), other.datapath());
+    const FoldersCopied none = copyInstallationFolders(bare.datapath(), other.datapath());
     EXPECT_TRUE(none.copied.empty());
     EXPECT_TRUE(contains(none.failure, "Папки bmp/ в ")) << utf8From1251(none.failure);
 }

@@ -18,20 +18,20 @@ std::string withSeparator(const std::string &folder)
 
 } // namespace
 
-PartsCopied copyInstallationParts(const std::string &from, const std::string &to)
+FoldersCopied copyInstallationFolders(const std::string &from, const std::string &to)
 {
     namespace fs = std::filesystem;
-    PartsCopied out;
-    for (const char *part : {"bmp", "txt"}) {
-        const std::string name = std::string(part) + "/";
-        const fs::path source = (from.empty() ? std::string("./") : withSeparator(from)) + part;
+    FoldersCopied out;
+    for (const char *sub : {"bmp", "txt"}) {
+        const std::string name = std::string(sub) + "/";
+        const fs::path source = (from.empty() ? std::string("./") : withSeparator(from)) + sub;
         std::error_code ec;
         if (!fs::is_directory(source, ec)) {
             out.failure += (out.failure.empty() ? "" : "\r") + cp1251("Папки ") + name + cp1251(" в ") +
                            pathForMessage(from.empty() ? std::string("./") : from) + cp1251(" нет: она не скопирована.");
             continue;
         }
-        const fs::path target = (to.empty() ? std::string("./") : withSeparator(to)) + part;
+        const fs::path target = (to.empty() ? std::string("./") : withSeparator(to)) + sub;
         fs::copy(source, target, fs::copy_options::recursive | fs::copy_options::skip_existing, ec);
         if (ec) {
             out.failure += (out.failure.empty() ? "" : "\r") + cp1251("Папка ") + name + cp1251(" скопирована не вся: ") +
@@ -121,15 +121,15 @@ CloseDecision closeInventory(DataFolder &folder, const CompStore &store, Message
                 if (!written.empty())
                     files += ", " + written;
             }
-            const PartsCopied parts = copyInstallationParts(folder.datapath(), withSeparator(*chosen));
+            const FoldersCopied copies = copyInstallationFolders(folder.datapath(), withSeparator(*chosen));
             std::string folders;
-            for (const std::string &part : parts.copied)
-                folders += (folders.empty() ? cp1251("; папки ") : ", ") + part;
+            for (const std::string &name : copies.copied)
+                folders += (folders.empty() ? cp1251("; папки ") : ", ") + name;
             messages.inform(cp1251("База сохранена в папку ") + pathForMessage(*chosen) + cp1251(" (файлы ") + files +
                             folders +
                             cp1251("). Чтобы работать с ней, укажите эту папку в файле настроек или запускайте "
                                    "программу в ней.") +
-                            (parts.failure.empty() ? std::string() : "\r" + parts.failure));
+                            (copies.failure.empty() ? std::string() : "\r" + copies.failure));
             return CloseDecision::Close;
         }
         case 2: {

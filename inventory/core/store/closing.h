@@ -44,10 +44,10 @@ CloseDecision closeInventory(DataFolder &folder, const CompStore &store, Message
 
 // The folder's icons and help texts (bmp/, txt/) copied into another folder (both with their
 // trailing separators; empty for the current folder), whatever is there already kept.
-struct PartsCopied {
+struct FoldersCopied {
     std::vector<std::string> copied; // "bmp/", "txt/"
     std::string failure;             // what was not, and why (code page 1251); empty when all were
 };
-PartsCopied copyInstallationParts(const std::string &from, const std::string &to);
+FoldersCopied copyInstallationFolders(const std::string &from, const std::string &to);
 
 } // namespace vosk
