@@ -68,8 +68,11 @@ public:
     InventoryList &listRows() const { return *listModel_; }
     QString statusText() const;
 
-    // Writes main.dat; false (message shown, nothing lost) when that is not possible.
+    // Writes main.dat (and the companion's file); false (message shown, nothing lost) when
+    // that is not possible.
     bool savebtnClick();
+    // Another file kept in the installation folder, saved and closed with the data files.
+    void setCompanion(FolderCompanion *companion) { inventory_->setCompanion(companion); }
 
     // The input highlight: the background of the highlighted control that has the focus.
     QColor highlight = QColor(245, 245, 255);
@@ -107,7 +110,8 @@ Q_SIGNALS:
     void referenceRequested();
     // The inventory window shows or closes: the reference and picture windows hide.
     void referenceDismissed();
-    // main.dat is being written: whatever else the program keeps in the folder is too.
+    // main.dat is about to be written (saved or closing): what is still being typed elsewhere
+    // goes where it is saved from.
     void saving();
 
 protected:

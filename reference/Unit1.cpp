@@ -4,7 +4,6 @@
 #include "codec.h"
 #include "controls.h"
 #include "cp1251.h"
-#include "filebytes.h"
 #include "imagery.h"
 #include "placement.h"
 #include "pictures.h"
@@ -125,9 +124,8 @@ Tmain::Tmain(TImages *images, QWidget *parent)
 void Tmain::FormCreate()
 {
     listsbuilt_ = false;
-    book_ = RefTables::create(embedded(":/reference/marking.txt"), embedded(":/reference/params.txt"),
-                              embedded(":/reference/params2.txt"));
-    tables_ = userFile_.book().merged(book_);
+    book_ = ReferenceBook(RefTables::create(embedded(":/reference/marking.txt"), embedded(":/reference/params.txt"),
+                                            embedded(":/reference/params2.txt")));
 }
 
 void Tmain::lookupFrom(const QString &text)
@@ -138,21 +136,27 @@ void Tmain::lookupFrom(const QString &text)
 
 void Tmain::FindClick()
 {
-    // A figure being typed is kept, as Enter keeps it, before the tables are drawn anew
-    // (keeping it draws them, for the text now in Edit1). Refused, its box stays open with
-    // the message, and nothing else is looked up.
-    if (editing_ && !celledit->isHidden() && celledit->isModified()) {
-        cellEditKeep();
-        return;
+    // A figure being typed is kept, as Enter keeps it, before the tables are drawn anew.
+    // Refused, its box stays open with the message, and nothing else is looked up.
+    if (figureTyped()) {
+        if (!storeFigure())
+            return;
+        if (listsbuilt_)
+            fillTypes();
     }
     cellEditCancel();
+    showLookup();
+}
+
+void Tmain::showLookup()
+{
     const auto text = toCp1251(Edit1->text());
     const FontMeasure measure(font());
     // A designation that code page 1251 cannot hold matches no key.
     const std::string designation = text.value_or(std::string(1, '\0'));
     static const NoFrames noFrames;
     const FrameSizes &frames = images_ ? static_cast<const FrameSizes &>(*images_) : noFrames;
-    last_ = lookup(tables_, fields_, designation, measure, frames, width(), height(),
+    last_ = book_.lookup(fields_, designation, measure, frames, width(), height(),
                    images_ ? images_->state() : PictureState{});
     lastText_ = Edit1->text();
     looked_ = true;
@@ -238,7 +242,7 @@ void Tmain::fillTypes()
 {
     const QString text = allcomps->currentText();
     allcomps->clear();
-    for (const std::string &type : allTypes(tables_))
+    for (const std::string &type : allTypes(book_.tables()))
         allcomps->addItem(fromCp1251(type));
     allcomps->setCurrentIndex(-1);
     allcomps->setEditText(text);
@@ -312,7 +316,7 @@ Messages &Tmain::messages() { return messages_ ? *messages_ : static_cast<Messag
 void Tmain::setDataFolder(std::string datapath, Messages &messages, bool readOnly)
 {
     messages_ = &messages;
-    userFile_.open(std::move(datapath), readOnly, book_, messages);
+    book_.open(std::move(datapath), readOnly, messages);
     if (readOnly && !windowTitle().endsWith(tr8(" — только просмотр")))
         setWindowTitle(windowTitle() + tr8(" — только просмотр"));
     userBookChanged();
@@ -321,27 +325,36 @@ void Tmain::setDataFolder(std::string datapath, Messages &messages, bool readOnl
 bool Tmain::saveUserBook()
 {
     // The program may be ending with a figure still in its box: kept first, when it can be.
-    if (editing_ && !celledit->isHidden() && celledit->isModified())
-        cellEditKeep();
-    return userFile_.save(messages());
+    keepTypedFigure();
+    return book_.save(messages());
 }
 
-bool Tmain::changesAllowed()
+bool Tmain::said(const std::string &refusal)
 {
-    if (userFile_.changeRefusal().empty())
+    if (refusal.empty())
         return true;
-    messages().error(userFile_.changeRefusal());
+    messages().error(refusal);
     return false;
 }
 
+void Tmain::say(const BookNote &note)
+{
+    if (note.kind == BookNote::Kind::Error)
+        messages().error(note.text);
+    else if (note.kind == BookNote::Kind::Inform)
+        messages().inform(note.text);
+}
+
+bool Tmain::changesAllowed() { return said(book_.changeRefusal()); }
+
 void Tmain::userBookChanged()
 {
-    tables_ = userFile_.book().merged(book_);
     if (listsbuilt_)
         fillTypes();
     // What is drawn follows the user's figures; before the first lookup nothing is drawn yet.
+    // Called directly, not through the button: a figure typed meanwhile is kept as ever.
     if (looked_)
-        find->click();
+        FindClick();
 }
 
 const CellBox *Tmain::cellAt(const QPoint &pos) const
@@ -352,18 +365,14 @@ const CellBox *Tmain::cellAt(const QPoint &pos) const
     return nullptr;
 }
 
-std::string Tmain::cellKey(const CellBox &cell) const
-{
-    const auto key = linekey(tables_.table(cell.table).line(cell.line));
-    return key ? std::string(*key) : std::string();
-}
+std::string Tmain::cellKey(const CellBox &cell) const { return book_.keyAt(cell.table, cell.line); }
 
 void Tmain::editCell(const CellBox &cell)
 {
     if (cell.field < 2)
         return; // the designation is the record's name, not one of its figures
     Fields current;
-    const int n = splitrecord(tables_.table(cell.table).line(cell.line), current);
+    const int n = splitrecord(book_.tables().table(cell.table).line(cell.line), current);
     if (cell.field > n || !changesAllowed())
         return;
     editing_ = cell;
@@ -376,23 +385,38 @@ void Tmain::editCell(const CellBox &cell)
     celledit->setFocus();
 }
 
+bool Tmain::figureTyped() const { return editing_ && !celledit->isHidden() && celledit->isModified(); }
+
+bool Tmain::keepTypedFigure()
+{
+    if (!figureTyped())
+        return true;
+    if (!storeFigure())
+        return false;
+    userBookChanged();
+    return true;
+}
+
+bool Tmain::storeFigure()
+{
+    const auto text = toCp1251(celledit->text());
+    if (!text) {
+        messages().error(cp1251(kOutsideCodePage));
+        return false; // the box stays open for another try
+    }
+    const CellBox cell = *editing_;
+    if (!said(book_.setFigure(cell.table, cellKey(cell), cell.field, *text)))
+        return false;
+    cellEditCancel();
+    return true;
+}
+
 void Tmain::cellEditKeep()
 {
     if (!editing_ || celledit->isHidden())
         return;
-    const auto text = toCp1251(celledit->text());
-    if (!text) {
-        messages().error(cp1251(kOutsideCodePage));
-        return; // the box stays open for another try
-    }
-    const CellBox cell = *editing_;
-    const std::string why = userFile_.book().setField(book_, cell.table, cellKey(cell), cell.field, *text);
-    if (!why.empty()) {
-        messages().error(why);
-        return;
-    }
-    cellEditCancel();
-    userBookChanged();
+    if (storeFigure())
+        userBookChanged();
 }
 
 void Tmain::cellEditCancel()
@@ -429,9 +453,8 @@ void Tmain::contextMenuEvent(QContextMenuEvent *event)
 {
     const CellBox *cell = cellAt(event->pos());
     menuCell_ = cell ? std::optional<CellBox>(*cell) : std::nullopt;
-    const bool ownType = cell && cell->line >= tables_.firstUserLine(cell->table);
-    resetfield_->setEnabled(cell && !ownType && cell->field >= 2 &&
-                            (tables_.userFields(cell->table, cell->line) >> (cell->field - 1) & 1u));
+    const bool ownType = cell && book_.isOwnType(cell->table, cell->line);
+    resetfield_->setEnabled(cell && !ownType && cell->field >= 2 && book_.isUserField(cell->table, cell->line, cell->field));
     removetype_->setEnabled(ownType);
     cellmenu->popup(event->globalPos());
 }
@@ -440,22 +463,23 @@ void Tmain::resetfieldClick()
 {
     if (!menuCell_ || !changesAllowed())
         return;
-    userFile_.book().resetField(book_, menuCell_->table, cellKey(*menuCell_), menuCell_->field);
+    const CellBox cell = *menuCell_;
     menuCell_.reset();
-    userBookChanged();
+    if (said(book_.restoreFigure(cell.table, cellKey(cell), cell.field)))
+        userBookChanged();
 }
 
 void Tmain::removetypeClick()
 {
-    if (!menuCell_ || menuCell_->line < tables_.firstUserLine(menuCell_->table) || !changesAllowed())
+    if (!menuCell_ || !book_.isOwnType(menuCell_->table, menuCell_->line) || !changesAllowed())
         return;
     const std::string key = cellKey(*menuCell_);
     const int t = menuCell_->table;
     menuCell_.reset();
     if (!messages().confirm(cp1251("Удалить ваш тип ") + key + cp1251(" со всеми его данными?")))
         return;
-    userFile_.book().removeType(t, key);
-    userBookChanged();
+    if (said(book_.removeType(t, key)))
+        userBookChanged();
 }
 
 void Tmain::addtypeClick()
@@ -465,11 +489,7 @@ void Tmain::addtypeClick()
     NewType suggested;
     // The text looked up names no type: it is the one to add.
     const auto text = toCp1251(Edit1->text());
-    bool known = false;
-    for (int t = 1; t <= 3 && text; ++t)
-        for (int i = RefTables::firstRecord[t]; i < tables_.table(t).count(); ++i)
-            known = known || linekey(tables_.table(t).line(i)) == *text;
-    if (text && !known)
+    if (text && !book_.knows(*text))
         suggested.key = Edit1->text();
     const int chosen = combopic->findText(combopic->currentText(), Qt::MatchExactly | Qt::MatchCaseSensitive);
     suggested.drawing = chosen + 1;
@@ -481,14 +501,8 @@ void Tmain::addtypeClick()
         messages().error(cp1251(kOutsideCodePage));
         return;
     }
-    // The package drawing of a parameter table; a marking drawing number is typed in place.
-    const std::string drawing =
-        wanted->table != 1 && wanted->drawing > 0 ? std::to_string(wanted->drawing) : std::string();
-    const std::string why = userFile_.book().addType(book_, wanted->table, *key, drawing);
-    if (!why.empty()) {
-        messages().error(why);
+    if (!said(book_.addType(wanted->table, *key, wanted->drawing)))
         return;
-    }
     Edit1->setText(fromCp1251(*key));
     userBookChanged();
     // Its figures are typed in place, the first one now.
@@ -501,23 +515,13 @@ void Tmain::addtypeClick()
 
 void Tmain::exportbookClick()
 {
-    const std::string bytes = userFile_.book().exportBytes();
-    if (bytes.empty()) {
-        messages().inform(cp1251("Своих данных в справочнике пока нет: сохранять нечего."));
+    if (const BookNote nothing = book_.exportCheck(); nothing.kind != BookNote::Kind::None) {
+        say(nothing);
         return;
     }
     const QString name = chooseFile(true);
-    if (name.isEmpty())
-        return;
-    const std::string path = localPath(name);
-    const WriteResult written = replaceFileAtomically(path, bytes);
-    if (!written) {
-        messages().error(cp1251("Не удалось записать файл ") + pathForMessage(path) + ": " + written.reason);
-        return;
-    }
-    const auto count = std::count(bytes.begin(), bytes.end(), '\n');
-    messages().inform(cp1251("Записей сохранено: ") + std::to_string(count) + cp1251(", в файл ") +
-                      pathForMessage(path) + ".");
+    if (!name.isEmpty())
+        say(book_.exportTo(localPath(name)));
 }
 
 void Tmain::importbookClick()
@@ -527,38 +531,13 @@ void Tmain::importbookClick()
     const QString name = chooseFile(false);
     if (name.isEmpty())
         return;
-    const std::string path = localPath(name);
-    const ReadResult r = readFileBytes(path, kUserBookMax);
-    if (r.status != ReadStatus::Ok) {
-        messages().error(cp1251("Не удалось прочитать файл ") + pathForMessage(path) + ": " +
-                         (r.status == ReadStatus::Missing ? cp1251("его нет")
-                          : r.tooLarge ? cp1251("он больше ") + std::to_string(kUserBookMax >> 20) +
-                                             cp1251(" МБ, а данных справочника столько не бывает; он не загружен")
-                                       : r.reason));
+    const ImportOffer offer = book_.offerImport(localPath(name));
+    if (!offer.offered()) {
+        say(offer.note);
         return;
     }
-    const UserBookText text = userBookText(r.bytes);
-    if (text.encoding == UserBookText::Encoding::Utf8Unconvertible) {
-        messages().error(cp1251("Файл ") + pathForMessage(path) + cp1251(" записан в кодировке UTF-8, и в его строке ") +
-                         std::to_string(text.badLine) +
-                         cp1251(" есть знаки, которых нет в кодировке Windows-1251: он не загружен."));
-        return;
-    }
-    const UserImportPlan plan = userFile_.book().planImport(text.bytes, book_);
-    const std::string unread =
-        plan.unreadable ? cp1251("\rНе прочитано строк: ") + std::to_string(plan.unreadable) + cp1251(" (они пропущены).")
-                        : std::string();
-    if (plan.adds.empty() && plan.changes.empty()) {
-        messages().inform(cp1251("В файле ") + pathForMessage(path) + cp1251(" нет новых или изменённых записей.") +
-                          unread);
-        return;
-    }
-    const std::string question = cp1251("Из файла ") + pathForMessage(path) + ":" +
-                                 userFile_.book().describeImport(plan, book_) + unread + cp1251("\rЗагрузить?");
-    if (!messages().confirm(question))
-        return;
-    userFile_.book().applyImport(plan);
-    userBookChanged();
+    if (messages().confirm(offer.question) && said(book_.applyImport(offer.plan)))
+        userBookChanged();
 }
 
 std::optional<NewType> Tmain::askNewTypeDialog(const NewType &suggested)
@@ -590,7 +569,7 @@ std::optional<NewType> Tmain::askNewTypeDialog(const NewType &suggested)
 QString Tmain::chooseFileDialog(bool save)
 {
     const QString filter = tr8("Данные справочника (*.dat);;Все файлы (*)");
-    const QString folder = QFile::decodeName(QByteArray::fromStdString(userFile_.datapath()));
+    const QString folder = QFile::decodeName(QByteArray::fromStdString(book_.datapath()));
     return save ? QFileDialog::getSaveFileName(this, tr8("Сохранить свои данные справочника"),
                                                folder + QStringLiteral("refbook-export.dat"), filter)
                 : QFileDialog::getOpenFileName(this, tr8("Загрузить данные справочника"), folder, filter);

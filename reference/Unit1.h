@@ -2,8 +2,7 @@
 #pragma once
 #include "boxmessages.h"
 #include "lookup.h"
-#include "tables.h"
-#include "userbook.h"
+#include "refbook.h"
 
 #include <QWidget>
 #include <functional>
@@ -49,10 +48,15 @@ public:
     // from its refbook.dat now and written there by saveUserBook(). A folder opened only for
     // viewing is never written: every change of the user's records is refused with the reason.
     void setDataFolder(std::string datapath, Messages &messages, bool readOnly = false);
-    // Writes refbook.dat when the user's records changed; false (after a message) when that
-    // failed. The window calls it when it closes; the inventory window when it saves.
+    // A figure still in its edit box goes into the book, as Enter keeps it; false (after the
+    // message why, the box staying open) when it cannot.
+    bool keepTypedFigure();
+    // Keeps a typed figure, then writes refbook.dat when the user's records changed; false
+    // (after a message) when that failed. The window calls it when it closes.
     bool saveUserBook();
-    const UserBook &userBook() const { return userFile_.book(); }
+    // The book this window shows: the folder's owner saves it with the data files.
+    ReferenceBook &book() { return book_; }
+    const ReferenceBook &book() const { return book_; }
 
     // The user's own figures: the field of a shown record opens in an edit box in its place.
     void editCell(const CellBox &cell);
@@ -70,7 +74,7 @@ public:
     std::function<QString(bool save)> chooseFile;
 
     const LookupResult &lastLookup() const { return last_; }
-    const RefTables &tables() const { return tables_; }
+    const RefTables &tables() const { return book_.tables(); }
     bool listsbuilt() const { return listsbuilt_; }
     // Places the picture window directly below this one, right edges aligned.
     void placeImages();
@@ -98,20 +102,28 @@ private:
     void FormShow();
     void buildLists();
     void fillTypes();
-    // The book with the user's records merged in again, the type list, and a new lookup.
+    // The lookup of the text in the type box, drawn: what FindClick runs once a typed figure
+    // is kept.
+    void showLookup();
+    // After a change of the user's records: the type list, and a new lookup.
     void userBookChanged();
     const CellBox *cellAt(const QPoint &pos) const;
     std::string cellKey(const CellBox &cell) const;
+    // A figure typed into the open edit box and not yet kept.
+    bool figureTyped() const;
+    // The text of the edit box into the book (the box closes); false after saying why not.
+    bool storeFigure();
     // False, after saying why, when the user's records cannot change now.
     bool changesAllowed();
+    // Shows a refusal or a note; true when there was none.
+    bool said(const std::string &refusal);
+    void say(const BookNote &note);
     Messages &messages();
     std::optional<NewType> askNewTypeDialog(const NewType &suggested);
     QString chooseFileDialog(bool save);
 
     TImages *images_;
-    RefTables book_;   // the book as it comes with the program
-    RefTables tables_; // the book with the user's records
-    UserBookFile userFile_;
+    ReferenceBook book_;
     Messages *messages_ = nullptr;
     BoxMessages boxes_;
     std::optional<CellBox> editing_;

@@ -58,9 +58,17 @@ Outcome Inventory::open()
     return out;
 }
 
-bool Inventory::save() { return folder_->savebase(store_); }
+bool Inventory::save()
+{
+    bool saved = folder_->savebase(store_);
+    if (std::string failure; companion_ && !companion_->save(failure)) {
+        messages_.error(failure);
+        saved = false;
+    }
+    return saved;
+}
 
-CloseDecision Inventory::close(Messages &messages) { return closeInventory(*folder_, store_, messages); }
+CloseDecision Inventory::close(Messages &messages) { return closeInventory(*folder_, store_, messages, companion_); }
 
 void Inventory::record(const StockChange &done)
 {

@@ -109,10 +109,14 @@ public:
     // Reads the three data files (their failures are reported through the messages) and
     // shows every record. The status bar shows the stock, then the list.
     Outcome open();
-    // Writes main.dat; false (error shown, nothing lost) when that is not possible.
+    // Writes main.dat, and the companion's file; false (error shown, nothing lost) when that
+    // is not possible.
     [[nodiscard]] bool save();
     // Closing: saved, or what the user chose when saving is impossible.
     CloseDecision close(Messages &messages);
+    // Another file kept in the folder (the reference book's), saved and closed with the data
+    // files from now on; null for none.
+    void setCompanion(FolderCompanion *companion) { companion_ = companion; }
     // Another program writes the folder, or main.dat could not be read whole: nothing is
     // changed or written in this run.
     bool readOnly() const { return folder_->readOnly(); }
@@ -342,6 +346,7 @@ private:
     std::string datapath_;
     Messages &messages_;
     std::unique_ptr<DataFolder> folder_;
+    FolderCompanion *companion_ = nullptr;
     CompStore store_;
     NameIndex names_;
     ValueCache values_;

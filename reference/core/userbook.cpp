@@ -196,8 +196,9 @@ std::string UserBook::setField(const RefTables &book, int t, std::string_view ke
     }
     if (static_cast<size_t>(k) > line->fields.size())
         return cp1251("В этой записи нет такого поля.");
+    if (line->fields[static_cast<size_t>(k - 1)] != text)
+        ++changes_; // the same text kept again is no change
     line->fields[static_cast<size_t>(k - 1)].assign(text);
-    dirty_ = true;
     // A changed record that reads as the book's again is no change any more.
     if (bookLine >= 0 && line->fields == bookFields)
         lines_.erase(lines_.begin() + (line - lines_.data()));
@@ -237,7 +238,7 @@ std::string UserBook::addType(const RefTables &book, int t, std::string_view key
     if (!drawing.empty())
         line.fields.back().assign(drawing);
     lines_.push_back(std::move(line));
-    dirty_ = true;
+    ++changes_;
     return {};
 }
 
@@ -247,7 +248,7 @@ bool UserBook::removeType(int t, std::string_view key)
     if (!line)
         return false;
     lines_.erase(lines_.begin() + (line - lines_.data()));
-    dirty_ = true;
+    ++changes_;
     return true;
 }
 
@@ -291,7 +292,7 @@ void UserBook::applyImport(const UserImportPlan &plan)
     for (const UserLine &line : plan.adds)
         if (ours.emplace(std::pair(line.table, line.fields[0]), lines_.size()).second)
             lines_.push_back(line);
-    dirty_ = dirty_ || !plan.adds.empty() || !plan.changes.empty();
+    changes_ += static_cast<int>(plan.adds.size() + plan.changes.size());
 }
 
 namespace {
@@ -427,6 +428,7 @@ void UserBookFile::open(std::string datapath, bool readOnly, const RefTables &bo
     datapath_ = std::move(datapath);
     user_ = UserBook();
     convert_ = false;
+    unread_ = false;
     open_ = true;
     refusal_ = readOnly ? cp1251("База открыта только для просмотра: ваши данные справочника не изменяются "
                                  "(файл refbook.dat не записывается).")
@@ -449,6 +451,7 @@ void UserBookFile::open(std::string datapath, bool readOnly, const RefTables &bo
         if (datapath_.empty() || (::stat(datapath_.c_str(), &folder) == 0 && S_ISDIR(folder.st_mode)))
             messages.error(cp1251("Файл ") + file + cp1251(" не прочитан: ") + why + "." + leftAlone);
         refusal_ = refusal_.empty() ? unread : refusal_;
+        unread_ = true;
         return;
     }
     const UserBookText text = userBookText(r.bytes);
@@ -459,6 +462,7 @@ void UserBookFile::open(std::string datapath, bool readOnly, const RefTables &bo
                               "текст. Файл не прочитан.") +
                        leftAlone + cp1251(" Сохраните его в кодировке Windows-1251 без этих знаков."));
         refusal_ = refusal_.empty() ? unread : refusal_;
+        unread_ = true;
         return;
     }
     user_ = UserBook::parse(text.bytes, book);
@@ -488,26 +492,59 @@ void UserBookFile::open(std::string datapath, bool readOnly, const RefTables &bo
 
 bool UserBookFile::save(Messages &messages)
 {
+    std::string failure;
+    if (trySave(failure))
+        return true;
+    messages.error(failure);
+    return false;
+}
+
+bool UserBookFile::trySave(std::string &failure)
+{
     if (!user_.dirty() && !convert_)
         return true;
     // Changes are refused while this is so; should one have been made all the same, the file
     // still stays as it is.
     if (!refusal_.empty()) {
         if (user_.dirty())
-            messages.error(cp1251("Ваши данные справочника не записаны. ") + refusal_);
+            failure = cp1251("Ваши данные справочника не записаны. ") + refusal_;
         return !user_.dirty();
     }
     if (!open_) {
-        messages.error(cp1251("Папка установки не задана: ваши данные справочника не записаны."));
+        failure = cp1251("Папка установки не задана: ваши данные справочника не записаны.");
         return false;
     }
     const WriteResult written = replaceFileAtomically(path(), user_.bytes());
     if (!written) {
-        messages.error(cp1251("Не удалось записать файл ") + pathForMessage(path()) + ": " + written.reason);
+        failure = cp1251("Не удалось записать файл ") + pathForMessage(path()) + ": " + written.reason;
         return false;
     }
     user_.markSaved();
     convert_ = false;
+    return true;
+}
+
+bool UserBookFile::saveCopyTo(const std::string &folder, std::string &written, std::string &failure) const
+{
+    const std::string base = folder.empty() || folder.back() == '/' ? folder : folder + "/";
+    const std::string target = base + kUserBookFile;
+    written.clear();
+    std::string bytes = user_.bytes();
+    if (unread_) {
+        // Not read, so not ours to rewrite: its bytes go along when they can be had at all.
+        const ReadResult r = readFileBytes(path(), kUserBookMax);
+        if (r.status != ReadStatus::Ok)
+            return true;
+        bytes = r.bytes;
+    }
+    if (bytes.empty())
+        return true;
+    const WriteResult result = replaceFileAtomically(target, bytes);
+    if (!result) {
+        failure = cp1251("Не удалось записать файл ") + pathForMessage(target) + ": " + result.reason;
+        return false;
+    }
+    written = kUserBookFile;
     return true;
 }
 

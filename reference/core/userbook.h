@@ -53,8 +53,11 @@ public:
     const std::vector<UserLine> &lines() const { return lines_; }
     // Line numbers (from 1) of the lines that could not be read.
     std::vector<int> unreadable() const;
-    bool dirty() const { return dirty_; }
-    void markSaved() { dirty_ = false; }
+    bool dirty() const { return changes_ > 0; }
+    // Changes made since the records were read or last written: figures set or brought back,
+    // types added or removed, records taken from another's file.
+    int changes() const { return changes_; }
+    void markSaved() { changes_ = 0; }
 
     // The user's record of a key in table t, or null.
     const UserLine *find(int t, std::string_view key) const;
@@ -88,7 +91,7 @@ private:
     UserLine *findMutable(int t, std::string_view key);
 
     std::vector<UserLine> lines_;
-    bool dirty_ = false;
+    int changes_ = 0;
 };
 
 // The book's first record of exactly this key in table t (its line), or -1.
@@ -127,6 +130,12 @@ public:
     // written in code page 1251; true when nothing needed writing or it was written, false
     // after a message.
     bool save(Messages &messages);
+    // The same, saying why not in `failure` instead.
+    bool trySave(std::string &failure);
+    // The user's records into refbook.dat of another folder (with its trailing separator), as
+    // they would be written here; a file that could not be read is copied as it is. `written`
+    // names the file, left empty when there was nothing to write. False with `failure` set.
+    bool saveCopyTo(const std::string &folder, std::string &written, std::string &failure) const;
     bool needsSaving() const { return refusal_.empty() && (user_.dirty() || convert_); }
 
 private:
@@ -135,6 +144,7 @@ private:
     std::string refusal_;
     bool open_ = false;
     bool convert_ = false; // read as UTF-8: written back in code page 1251
+    bool unread_ = false;  // there, but could not be read
 };
 
 } // namespace vosk

@@ -16,6 +16,7 @@
 #include <QPushButton>
 #include <QTableView>
 #include <QtTest>
+#include <filesystem>
 #include <sys/stat.h>
 
 using namespace vosk;
@@ -39,6 +40,7 @@ private slots:
     void editingACellAndAddingAType();
     void aTypedFigureIsKeptWhenAnotherLookupRuns();
     void aReadOnlyFolderRefusesEveryChangeAndWritesNothing();
+    void aTypedFigureSurvivesEveryWayOfClosingTheFolder();
 };
 
 void ReferenceWindowTest::listsAreFilledOnceOnTheFirstShowing()
@@ -561,6 +563,95 @@ void ReferenceWindowTest::aReadOnlyFolderRefusesEveryChangeAndWritesNothing()
     QCOMPARE(after.st_mtim.tv_nsec, before.st_mtim.tv_nsec);
     QCOMPARE(after.st_ino, before.st_ino);
     QCOMPARE(messages.texts(RecordingMessages::Entry::Error).size(), size_t(4));
+}
+
+// Closing saves the four files of the folder together: a figure typed in the reference window
+// is written with main.dat when the folder is back («Повторить»), and goes along to another
+// folder («Сохранить в другую папку…»), which gets the icons and help texts too.
+void ReferenceWindowTest::aTypedFigureSurvivesEveryWayOfClosingTheFolder()
+{
+    const std::string records = cp1251("1\x01Д9Б\x01" "2\x01 \r\n");
+    const auto installation = [&](TempFolder &dir) {
+        dir.write("components.lst", cp1251("Все\r\nДиоды\r\n"));
+        dir.write("strings.dat", "");
+        dir.write("main.dat", records);
+        std::filesystem::create_directories(dir.file("bmp"));
+        std::filesystem::create_directories(dir.file("txt"));
+        dir.write("bmp/01.bmp", "icon");
+        dir.write("txt/adding.txt", "help");
+    };
+    const auto typeFigure = [](Tmain &main, int field, const char *text) {
+        main.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&main));
+        main.lookupFrom(u("Д9Б"));
+        QTest::mouseDClick(&main, Qt::LeftButton, {}, centre(*cellOf(main, 2, field)));
+        QVERIFY(main.celledit->isVisible());
+        main.celledit->selectAll();
+        typeInto(main.celledit, u(text)); // left in its box: closing keeps it
+    };
+    {
+        // The whole folder gone while the program runs: back when the user retries.
+        TempFolder dir;
+        installation(dir);
+        struct BringsTheFolderBack : RecordingMessages {
+            std::string folder;
+            int choose(const std::string &text, const std::vector<std::string> &buttons) override
+            {
+                std::filesystem::rename(folder + "-away", folder);
+                return RecordingMessages::choose(text, buttons);
+            }
+        } messages;
+        messages.folder = dir.path();
+        TImages images;
+        Tmain main(&images);
+        Tbase base(messages, dir.datapath());
+        linkWindows(base, main, images, messages);
+        base.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&base));
+        typeFigure(main, 2, "12 В");
+        std::filesystem::rename(dir.path(), dir.path() + "-away");
+        messages.choices = {0};
+        QVERIFY(base.close());
+        QCOMPARE(messages.texts(RecordingMessages::Entry::Choose).size(), size_t(1));
+        QVERIFY(messages.texts(RecordingMessages::Entry::Error).empty());
+        QCOMPARE(dir.read("refbook.dat"), cp1251("2@Д9Б@12 В@90 мА@250@100@3@\r\n"));
+        QCOMPARE(dir.read("main.dat"), records);
+    }
+    // Neither main.dat nor refbook.dat can be written (folders in their places): the other
+    // folder becomes a working installation folder with the user's figures.
+    TempFolder dir;
+    installation(dir);
+    dir.write("refbook.dat", cp1251("2@1N4007@1000@1 А@5@н/д@1@\r\n"));
+    RecordingMessages messages;
+    TImages images;
+    Tmain main(&images);
+    Tbase base(messages, dir.datapath());
+    linkWindows(base, main, images, messages);
+    base.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&base));
+    typeFigure(main, 3, "80 мА");
+    QTest::keyClick(main.celledit, Qt::Key_Return);
+    for (const char *name : {"main.dat", "refbook.dat"}) {
+        std::filesystem::remove(dir.file(name));
+        std::filesystem::create_directories(dir.file(name) + "/blocker");
+    }
+    TempFolder other;
+    messages.choices = {2, 1};
+    messages.answers = {false};
+    messages.folders = {other.path()};
+    QVERIFY(base.close());
+    // «Закрыть без сохранения» first, declined: the reference changes are counted.
+    const auto asked = messages.texts(RecordingMessages::Entry::Confirm);
+    QCOMPARE(asked.size(), size_t(1));
+    QVERIFY2(utf8From1251(asked[0]).find("справочника (refbook.dat):\u00A01.") != std::string::npos,
+             utf8From1251(asked[0]).c_str());
+    QCOMPARE(other.read("main.dat"), records);
+    QCOMPARE(other.read("components.lst"), cp1251("Все\r\nДиоды\r\n"));
+    QCOMPARE(other.read("refbook.dat"),
+             cp1251("2@1N4007@1000@1 А@5@н/д@1@\r\n2@Д9Б@10@80 мА@250@100@3@\r\n"));
+    QCOMPARE(other.read("bmp/01.bmp"), std::string("icon"));
+    QCOMPARE(other.read("txt/adding.txt"), std::string("help"));
+    QVERIFY(std::filesystem::is_directory(dir.file("refbook.dat")));
 }
 
 QTEST_MAIN(ReferenceWindowTest)

@@ -2,6 +2,7 @@
 #include "closing.h"
 #include "cp1251.h"
 #include "datafiles.h"
+#include "filebytes.h"
 #include "recordingmessages.h"
 #include "tempfolder.h"
 
@@ -172,4 +173,123 @@ TEST(Closing, AMainDatGoneOrReplacedMeanwhileIsNoticedAndOfferedToBeWrittenAgain
     messages.entries.clear();
     EXPECT_EQ(closeInventory(folder, store, messages), CloseDecision::Close);
     EXPECT_TRUE(messages.entries.empty());
+}
+
+namespace {
+
+// Another file of the folder, as the reference book's is: written in place on save, counted
+// while its changes are not.
+struct NoteFile : FolderCompanion {
+    std::string folder;
+    std::string text = "note\r\n";
+    int changes = 0;
+    int unsavedChanges() const override { return changes; }
+    bool save(std::string &failure) override
+    {
+        if (!changes)
+            return true;
+        const WriteResult w = replaceFileAtomically(folder + "note.dat", text);
+        if (!w) {
+            failure = "note.dat: " + w.reason;
+            return false;
+        }
+        changes = 0;
+        return true;
+    }
+    bool saveCopyTo(const std::string &other, std::string &written, std::string &failure) override
+    {
+        const WriteResult w = replaceFileAtomically(other + "note.dat", text);
+        failure = w.reason;
+        written = w ? "note.dat" : "";
+        return bool(w);
+    }
+};
+
+} // namespace
+
+TEST(Closing, AFileBesideTheDataFilesIsSavedRetriedCopiedAndCountedWithThem)
+{
+    TempFolder dir;
+    dir.write("main.dat", "");
+    dir.write("strings.dat", "");
+    dir.write("components.lst", "A\r\n");
+    std::filesystem::create_directories(dir.file("bmp"));
+    std::filesystem::create_directories(dir.file("txt"));
+    dir.write("bmp/00.bmp", "icon");
+    dir.write("txt/adding.txt", "help");
+    RecordingMessages messages;
+    DataFolder folder(dir.datapath(), messages);
+    CompStore store;
+    folder.loadbase(store, nullptr);
+
+    // Nothing changed in the store, but the note's folder is missing: the choices, saying why;
+    // «Повторить» once it is back writes the note.
+    NoteFile note;
+    note.folder = dir.file("notes/");
+    note.changes = 2;
+    struct MakesTheFolder : RecordingMessages {
+        std::string folder;
+        int choose(const std::string &text, const std::vector<std::string> &buttons) override
+        {
+            std::filesystem::create_directory(folder);
+            return RecordingMessages::choose(text, buttons);
+        }
+    } retrying;
+    retrying.folder = note.folder;
+    retrying.choices = {0};
+    EXPECT_EQ(closeInventory(folder, store, retrying, &note), CloseDecision::Close);
+    ASSERT_EQ(retrying.texts(Kind::Choose).size(), 1u);
+    EXPECT_TRUE(contains(retrying.texts(Kind::Choose)[0], "note.dat: ")) << utf8From1251(retrying.texts(Kind::Choose)[0]);
+    EXPECT_EQ(dir.read("notes/note.dat"), "note\r\n");
+    EXPECT_EQ(note.changes, 0);
+    // Nothing of its own to lose: it never asks.
+    std::filesystem::remove_all(note.folder);
+    messages.entries.clear();
+    EXPECT_EQ(closeInventory(folder, store, messages, &note), CloseDecision::Close);
+    EXPECT_TRUE(messages.entries.empty());
+
+    // «Закрыть без сохранения» with only the note's changes: those are the ones counted.
+    note.changes = 3;
+    messages.choices = {2};
+    EXPECT_EQ(closeInventory(folder, store, messages, &note), CloseDecision::Close);
+    ASSERT_EQ(messages.texts(Kind::Confirm).size(), 1u);
+    const std::string lost = messages.texts(Kind::Confirm)[0];
+    EXPECT_TRUE(contains(lost, "справочника (refbook.dat):\u00A03.")) << utf8From1251(lost);
+    EXPECT_FALSE(contains(lost, "после запуска программы")) << utf8From1251(lost);
+
+    // Both changed and main.dat cannot be written: both counted; then «Сохранить в другую
+    // папку…» takes the three files, the note, and the icons and help texts along.
+    store.append(0, "part", 3, " ");
+    ASSERT_TRUE(folder.record({JournalEntry::Kind::Add, 0, "part", " ", 3}));
+    std::filesystem::remove(dir.file("main.dat"));
+    std::filesystem::create_directories(dir.file("main.dat/blocker"));
+    TempFolder other;
+    messages.entries.clear();
+    messages.choices = {2, 1};
+    messages.answers = {false};
+    messages.folders = {other.path()};
+    EXPECT_EQ(closeInventory(folder, store, messages, &note), CloseDecision::Close);
+    const std::string both = messages.texts(Kind::Confirm).at(0);
+    EXPECT_TRUE(contains(both, "после запуска программы:\u00A01.\rБудут потеряны изменения ваших данных справочника "
+                               "(refbook.dat):\u00A03."))
+        << utf8From1251(both);
+    EXPECT_EQ(other.read("main.dat"), writeMainFile(store));
+    EXPECT_EQ(other.read("note.dat"), "note\r\n");
+    EXPECT_EQ(other.read("bmp/00.bmp"), "icon");
+    EXPECT_EQ(other.read("txt/adding.txt"), "help");
+    ASSERT_EQ(messages.texts(Kind::Inform).size(), 1u);
+    const std::string told = messages.texts(Kind::Inform)[0];
+    EXPECT_TRUE(contains(told, "(файлы main.dat, strings.dat, components.lst, note.dat; папки bmp/, txt/)"))
+        << utf8From1251(told);
+
+    // Copied again where the folders are already: what is there is kept; a folder without them
+    // says so.
+    other.write("bmp/00.bmp", "mine");
+    const FoldersCopied again = copyInstallationFolders(dir.datapath(), other.datapath());
+    EXPECT_EQ(again.copied, (std::vector<std::string>{"bmp/", "txt/"}));
+    EXPECT_EQ(other.read("bmp/00.bmp"), "mine");
+    TempFolder bare;
+    const FoldersCopied none = copyInstallationFolders(bare.datapath(), other.datapath());
+    EXPECT_TRUE(none.copied.empty());
+    EXPECT_TRUE(contains(none.failure, "Папки bmp/ в ")) << utf8From1251(none.failure);
 }
