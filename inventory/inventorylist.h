@@ -3,6 +3,7 @@
 
 #include <QAbstractTableModel>
 #include <QPixmap>
+#include <optional>
 #include <vector>
 
 namespace vosk {
@@ -36,10 +37,18 @@ public:
 
     void setIcons(std::vector<QPixmap> icons);
 
+    // While a batch changes the store on another thread the list shows a copy of its rows
+    // taken before, and reads nothing of the inventory until `release`, after which the
+    // window says at once how the rows changed (reset, appended, texts).
+    void hold();
+    void release();
+    bool held() const { return held_.has_value(); }
+
 private:
     const Inventory &inventory_;
     int count_ = 0;
     std::vector<QPixmap> icons_;
+    std::optional<std::vector<ListRow>> held_;
 };
 
 } // namespace vosk
