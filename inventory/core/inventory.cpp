@@ -246,7 +246,7 @@ Outcome Inventory::change(const StockEdit &edit)
         out.refuse(cp1251("База открыта только для просмотра: изменения не сохраняются."));
         return out;
     }
-    ViewList view;
+    ViewList &view = changeView_;
     StoreIndexes indexes{names_, values_};
     const StockResult r = changeStock(store_, view, key, edit.amount, edit.take, &indexes);
     for (const std::string &text : r.messages)

@@ -305,6 +305,9 @@ private:
     bool listIsLastFind_ = false;
     uint64_t listGeneration_ = 0;
     TakePass pass_;
+    // The records a change found, kept from one change to the next: a list of 65,537 slots
+    // zeroed at every change cost an import more than its changes did.
+    ViewList changeView_;
 
     // What the last import added to each record (category, name, description), for its undo.
     struct Imported {
