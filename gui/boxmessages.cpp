@@ -14,7 +14,9 @@
 #include <QShowEvent>
 #include <QTimer>
 #include <QScreen>
+#include <QThread>
 #include <QVBoxLayout>
+#include <functional>
 #include <cstdio>
 
 namespace vosk {
@@ -110,10 +112,25 @@ bool longBox(QWidget *parent, const QString &text, bool question)
     return box.exec() == QDialog::Accepted;
 }
 
+// A batch run on a worker thread may have something to say (a journal that cannot be
+// written): the box is shown by the thread that owns the windows, and the worker waits.
+bool offWindowThread()
+{
+    const QCoreApplication *app = QCoreApplication::instance();
+    return app && QThread::currentThread() != app->thread();
+}
+
+void onWindowThread(const std::function<void()> &say)
+{
+    QMetaObject::invokeMethod(QCoreApplication::instance(), say, Qt::BlockingQueuedConnection);
+}
+
 } // namespace
 
 void BoxMessages::inform(const std::string &text)
 {
+    if (offWindowThread())
+        return onWindowThread([&] { inform(text); });
     if (silent_)
         return toStderr(text);
     if (isLong(messageText(text))) {
@@ -125,6 +142,8 @@ void BoxMessages::inform(const std::string &text)
 
 void BoxMessages::error(const std::string &text)
 {
+    if (offWindowThread())
+        return onWindowThread([&] { error(text); });
     if (silent_)
         return toStderr(text);
     if (isLong(messageText(text))) {
@@ -136,6 +155,11 @@ void BoxMessages::error(const std::string &text)
 
 bool BoxMessages::confirm(const std::string &text)
 {
+    if (offWindowThread()) {
+        bool answer = false;
+        onWindowThread([&] { answer = confirm(text); });
+        return answer;
+    }
     if (silent_) {
         toStderr(text);
         return false;
@@ -150,6 +174,11 @@ int BoxMessages::choose(const std::string &text, const std::vector<std::string> 
 {
     if (buttons.empty())
         return -1;
+    if (offWindowThread()) {
+        int answer = -1;
+        onWindowThread([&] { answer = choose(text, buttons); });
+        return answer;
+    }
     if (silent_) {
         toStderr(text);
         return static_cast<int>(buttons.size()) - 1;
@@ -170,6 +199,11 @@ int BoxMessages::choose(const std::string &text, const std::vector<std::string> 
 
 std::optional<std::string> BoxMessages::chooseFolder(const std::string &caption)
 {
+    if (offWindowThread()) {
+        std::optional<std::string> answer;
+        onWindowThread([&] { answer = chooseFolder(caption); });
+        return answer;
+    }
     if (silent_)
         return std::nullopt;
     const QString folder = QFileDialog::getExistingDirectory(parent_, fromCp1251(caption));

@@ -5,7 +5,9 @@ class QWidget;
 
 namespace vosk {
 
-// Messages shown as real message boxes, captioned with the program's title.
+// Messages shown as real message boxes, captioned with the program's title. Said on another
+// thread (a batch run away from the window), a box is shown by the thread of the windows
+// while the caller waits for its answer.
 class BoxMessages : public Messages {
 public:
     explicit BoxMessages(QWidget *parent = nullptr) : parent_(parent) {}

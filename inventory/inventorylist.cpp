@@ -40,6 +40,36 @@ QPixmap withShortageMark(const QPixmap &icon)
 
 QVariant InventoryList::data(const QModelIndex &index, int role) const
 {
+    if (held_) {
+        if (!index.isValid() || index.row() >= count_ || static_cast<size_t>(index.row()) >= held_->size())
+            return {};
+        const ListRow &r = (*held_)[static_cast<size_t>(index.row())];
+        const HeldAttributes *extra =
+            static_cast<size_t>(index.row()) < heldAttributes_.size() ? &heldAttributes_[static_cast<size_t>(index.row())] : nullptr;
+        const auto column = static_cast<ListColumn>(index.column());
+        if (role == Qt::ToolTipRole)
+            return extra && !extra->shortage.empty() ? QVariant(fromCp1251(extra->shortage)) : QVariant();
+        if (role == Qt::DecorationRole && column == ListColumn::Category) {
+            if (extra && !extra->shortage.empty() && !marked_.empty())
+                return marked_[std::min<std::size_t>(r.icon, marked_.size() - 1)];
+            return r.icon < icons_.size() ? QVariant(icons_[r.icon]) : QVariant();
+        }
+        if (role != Qt::DisplayRole)
+            return {};
+        if (index.column() == kPlaceColumn)
+            return places_ && extra ? shownText(extra->place) : QVariant();
+        switch (column) {
+        case ListColumn::Name:
+            return shownText(r.name);
+        case ListColumn::Quantity:
+            return QString::fromLatin1(r.quantity.c_str());
+        case ListColumn::Description:
+            return shownText(r.description);
+        case ListColumn::Category:
+            break;
+        }
+        return {};
+    }
     if (!index.isValid() || index.row() >= count_ || index.row() >= static_cast<int>(inventory_.rows().size()))
         return {};
     const CompStore &store = inventory_.store();
@@ -85,8 +115,9 @@ QVariant InventoryList::headerData(int section, Qt::Orientation orientation, int
 void InventoryList::reset()
 {
     beginResetModel();
-    count_ = static_cast<int>(inventory_.rows().size());
-    places_ = inventory_.attributes().anyHas(Attribute::Place);
+    count_ = held_ ? static_cast<int>(held_->size()) : static_cast<int>(inventory_.rows().size());
+    if (!held_)
+        places_ = inventory_.attributes().anyHas(Attribute::Place);
     endResetModel();
 }
 
@@ -118,6 +149,8 @@ void InventoryList::refreshTexts()
 
 ListRow InventoryList::row(int index) const
 {
+    if (held_)
+        return held_->at(static_cast<size_t>(index));
     const CompStore &store = inventory_.store();
     const uint16_t slot = inventory_.rows().at(static_cast<size_t>(index));
     return {store.category[slot], std::string(store.name[slot]), std::to_string(store.quantity[slot]),
@@ -126,10 +159,36 @@ ListRow InventoryList::row(int index) const
 
 std::vector<ListRow> InventoryList::rows() const
 {
+    if (held_)
+        return std::vector<ListRow>(held_->begin(), held_->begin() + std::min<std::ptrdiff_t>(count_, static_cast<std::ptrdiff_t>(held_->size())));
     std::vector<ListRow> out;
     for (int i = 0; i < count_; ++i)
         out.push_back(row(i));
     return out;
+}
+
+void InventoryList::hold()
+{
+    if (held_)
+        return;
+    std::vector<ListRow> copy;
+    copy.reserve(static_cast<size_t>(count_));
+    for (int i = 0; i < count_; ++i)
+        copy.push_back(row(i));
+    // The places and shortages shown go with the rows: the batch may change them meanwhile.
+    heldAttributes_.clear();
+    if (inventory_.attributes().records() > 0) {
+        heldAttributes_.reserve(static_cast<size_t>(count_));
+        for (int i = 0; i < count_; ++i)
+            heldAttributes_.push_back({inventory_.rowAttribute(i, Attribute::Place), inventory_.rowShortage(i)});
+    }
+    held_ = std::move(copy);
+}
+
+void InventoryList::release()
+{
+    held_.reset();
+    heldAttributes_.clear();
 }
 
 void InventoryList::setIcons(std::vector<QPixmap> icons)

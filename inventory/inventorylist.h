@@ -3,6 +3,7 @@
 
 #include <QAbstractTableModel>
 #include <QPixmap>
+#include <optional>
 #include <vector>
 
 namespace vosk {
@@ -39,6 +40,12 @@ public:
     // The column of places, after the four of the list while any record has a place.
     static constexpr int kPlaceColumn = kListColumns;
     bool showsPlaces() const { return places_; }
+    // While a batch changes the store on another thread the list shows a copy of its rows
+    // taken before, and reads nothing of the inventory until `release`, after which the
+    // window says at once how the rows changed (reset, appended, texts).
+    void hold();
+    void release();
+    bool held() const { return held_.has_value(); }
 
 private:
     const Inventory &inventory_;
@@ -47,6 +54,11 @@ private:
     std::vector<QPixmap> icons_;
     // The same icons with the mark of a record below its minimum; [icons_.size()]: the mark alone.
     std::vector<QPixmap> marked_;
+    std::optional<std::vector<ListRow>> held_;
+    struct HeldAttributes {
+        std::string place, shortage;
+    };
+    std::vector<HeldAttributes> heldAttributes_; // beside held_, empty when no record has attributes
 };
 
 } // namespace vosk

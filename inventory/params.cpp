@@ -2,6 +2,7 @@
 // showing what the inventory returns.
 #include "params.h"
 
+#include "batchworker.h"
 #include "closing.h"
 #include "codec.h"
 #include "controls.h"
@@ -22,6 +23,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
 #include <QSpinBox>
@@ -133,6 +135,13 @@ void Tbase::buildFrame()
     statusPanel_->setObjectName(QStringLiteral("StatusBar"));
     statusBar()->addWidget(statusPanel_, 1);
     statusBar()->setFixedHeight(19);
+    // How far a batch run away from the window got; shown only while one runs.
+    batchProgress_ = new QProgressBar;
+    batchProgress_->setObjectName(QStringLiteral("batchprogress"));
+    batchProgress_->setFixedSize(160, 14);
+    batchProgress_->setTextVisible(false);
+    batchProgress_->hide();
+    statusBar()->addPermanentWidget(batchProgress_);
 }
 
 void Tbase::buildList(QWidget *central)
@@ -252,6 +261,12 @@ void Tbase::apply(const Outcome &outcome, NotesAt notesAt)
 void Tbase::closeEvent(QCloseEvent *event)
 {
     cancelSort();
+    // A batch ends first (what it says meanwhile is still shown); one that only read shows
+    // nothing more.
+    closing_ = true;
+    while (batch_)
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    closing_ = false;
     Q_EMIT saving();
     // A window that cannot write the store stays open unless the user chooses otherwise.
     if (inventory_->close(messages_) == CloseDecision::StayOpen) {
@@ -295,7 +310,7 @@ bool Tbase::eventFilter(QObject *watched, QEvent *event)
         binMouseMove();
     if ((watched == pagecontrol || watched == pagecontrol->tabBar()) && event->type() == QEvent::MouseButtonPress)
         pagecontrolMouseDown();
-    if (list && ((watched == list->viewport() && event->type() == QEvent::MouseButtonRelease) ||
+    if (list && !batch_ && ((watched == list->viewport() && event->type() == QEvent::MouseButtonRelease) ||
                  (watched == list && event->type() == QEvent::KeyRelease)))
         pickrow();
     if (name && watched == name && event->type() == QEvent::KeyRelease)

@@ -9,6 +9,7 @@
 #include <QImage>
 #include <QMainWindow>
 #include <QPixmap>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -26,6 +27,7 @@ class QMenu;
 class QAction;
 class QPoint;
 class QPlainTextEdit;
+class QProgressBar;
 class QPushButton;
 class QSpinBox;
 class QTabWidget;
@@ -96,6 +98,17 @@ public:
     // «Печать этикеток…»: the sheet and where to (labelDialog); tests put their own in place
     // of the dialog. Nothing is cancelled.
     std::function<std::optional<LabelJob>(int count)> chooseLabels;
+
+    // A batch long enough to stop the window for more than a frame (an import's plan, an
+    // import or stocktake, an export) runs on a thread of its own: the status bar shows how
+    // far it got, the controls that would read or change the store wait, disabled, with the
+    // reason in their tooltip, and the list shows the rows it had.
+    bool batchRunning() const { return batch_ != nullptr; }
+    // From these sizes on a batch runs away from the window: a CSV file of this many bytes,
+    // an import of this many entries, an export of this many rows.
+    static constexpr std::uintmax_t kBatchFileBytes = 64 * 1024;
+    static constexpr std::size_t kBatchEntries = 2000;
+    static constexpr std::size_t kBatchRows = 8000;
 
 public Q_SLOTS:
     // Handlers a user's action runs, named after their controls and events.
@@ -238,6 +251,21 @@ private:
     void boardsChanged(int boards);
     QString fileDialog(FileUse use);
     bool importDialog(const ImportPlan &plan, bool *zeroAbsent = nullptr);
+    // The steps of an import after its plan was read (paramsio.cpp).
+    void importPlanned(const QString &path, bool setQuantities, ImportPlan plan, bool columnsAsked);
+    void importConfirmed(ImportPlan plan, bool setQuantities, bool zeroAbsent);
+    void planInBatch(const QString &path, std::vector<ImportField> columns, bool setQuantities,
+                     std::function<void(ImportPlan)> then);
+
+    // --- batches away from the window (paramsbatch.cpp)
+    struct BatchWorker;
+    // Runs `work` on a worker thread when `away`, then `finish` on the window's thread; else
+    // both here and now. `changesStore`: the list holds a copy of its rows meanwhile.
+    void runBatch(const QString &what, bool away, bool changesStore, std::function<void(BatchWorker &)> work,
+                  std::function<void()> finish);
+    void batchFinished();
+    void holdControls(const QString &reason);
+    void releaseControls();
     std::optional<std::vector<ImportField>> columnsDialog(const ImportPlan &plan);
     // --- what records carry beside main.dat (paramsattributes.cpp)
     void buildAttributeInputs(QWidget *page);
@@ -279,6 +307,10 @@ private:
     QLabel *statusPanel_ = nullptr;
     struct SortWorker;
     std::unique_ptr<SortWorker> sortWorker_;
+    std::unique_ptr<BatchWorker> batch_;
+    QProgressBar *batchProgress_ = nullptr;
+    // Closing waits for a batch and drops what a batch that only read would still show.
+    bool closing_ = false;
 
     // Controls, named as everywhere in the program (objectName is the same).
     QTabWidget *pagecontrol = nullptr;

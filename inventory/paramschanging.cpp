@@ -1,6 +1,7 @@
 // params (`Tbase`): the changing tab: adding, taking and moving parts, and picking a record from the list.
 #include "params.h"
 
+#include "batchworker.h"
 #include "codec.h"
 #include "controls.h"
 #include "cp1251.h"
@@ -52,7 +53,12 @@ void Tbase::removeClick() { add->setText(remove->isChecked() ? tr8("Убрать
 
 void Tbase::delayTimer()
 {
-    add->setEnabled(true);
+    if (batch_) // a batch holds the button: it gets its pause's end when the batch is done
+        for (BatchWorker::Held &h : batch_->held)
+            if (h.widget == add)
+                h.enabled = true;
+    if (!batch_)
+        add->setEnabled(true);
     delay->stop();
 }
 

@@ -2,6 +2,7 @@
 // undo of the import) and a KiCad bill of materials loaded into the bin.
 #include "params.h"
 
+#include "batchworker.h"
 #include "binlist.h"
 #include "codec.h"
 #include "controls.h"
@@ -28,6 +29,9 @@
 #include <QTableView>
 #include <QTableWidget>
 #include <QVBoxLayout>
+#include <filesystem>
+#include <memory>
+#include <system_error>
 
 namespace vosk {
 namespace {
@@ -97,6 +101,8 @@ void Tbase::buildIoControls()
 
 void Tbase::listMenuRequested(const QPoint &pos)
 {
+    if (batch_)
+        return; // the menu waits for the batch
     undoimport->setEnabled(inventory_->canUndoImport());
     listmenu->popup(list->viewport()->mapToGlobal(pos));
 }
@@ -130,7 +136,28 @@ void Tbase::exportClick(bool all, bool forExcel)
                                              : (all ? FileUse::ExportAll : FileUse::ExportList));
     if (path.isEmpty())
         return;
-    apply(inventory_->exportCsv(pathBytes(path), all, forExcel));
+    const std::size_t rows = all ? store().compcount : inventory_->rows().size();
+    auto done = std::make_shared<Outcome>();
+    runBatch(
+        tr8("экспорт"), rows >= kBatchRows, false,
+        [this, done, file = pathBytes(path), all, forExcel](BatchWorker &) {
+            *done = inventory_->exportCsv(file, all, forExcel);
+        },
+        [this, done] { apply(*done); });
+}
+
+void Tbase::planInBatch(const QString &path, std::vector<ImportField> columns, bool setQuantities,
+                        std::function<void(ImportPlan)> then)
+{
+    std::error_code ec;
+    const std::uintmax_t size = std::filesystem::file_size(pathBytes(path), ec);
+    auto plan = std::make_shared<ImportPlan>();
+    runBatch(
+        tr8("чтение файла для импорта"), !ec && size >= kBatchFileBytes, false,
+        [this, plan, file = pathBytes(path), columns = std::move(columns), setQuantities](BatchWorker &) {
+            *plan = inventory_->planImportFile(file, columns, setQuantities);
+        },
+        [plan, then = std::move(then)] { then(std::move(*plan)); });
 }
 
 void Tbase::importClick(bool setQuantities)
@@ -138,10 +165,13 @@ void Tbase::importClick(bool setQuantities)
     const QString path = chooseFile(FileUse::ImportCsv);
     if (path.isEmpty())
         return;
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    ImportPlan plan = inventory_->planImportFile(pathBytes(path), {}, setQuantities);
-    QApplication::restoreOverrideCursor();
-    if (plan.needsColumns) {
+    planInBatch(path, {}, setQuantities,
+                [this, path, setQuantities](ImportPlan plan) { importPlanned(path, setQuantities, std::move(plan), false); });
+}
+
+void Tbase::importPlanned(const QString &path, bool setQuantities, ImportPlan plan, bool columnsAsked)
+{
+    if (plan.needsColumns && !columnsAsked) {
         // The header does not say which column is which: the user's choice for this header
         // the last time, else asked now (and remembered).
         std::optional<std::vector<ImportField>> columns = rememberedColumns(plan.header);
@@ -151,9 +181,10 @@ void Tbase::importClick(bool setQuantities)
                 return;
             rememberColumns(plan.header, *columns);
         }
-        QApplication::setOverrideCursor(Qt::WaitCursor);
-        plan = inventory_->planImportFile(pathBytes(path), *columns, setQuantities);
-        QApplication::restoreOverrideCursor();
+        planInBatch(path, *columns, setQuantities, [this, path, setQuantities](ImportPlan again) {
+            importPlanned(path, setQuantities, std::move(again), true);
+        });
+        return;
     }
     // A file that cannot be read is refused by the import itself; a readable one is shown
     // first, and nothing changes unless the user confirms, and agrees to leave the refused
@@ -167,19 +198,26 @@ void Tbase::importClick(bool setQuantities)
         return;
     if (plan.usable() && plan.refusedCount && !messages_.confirm(plan.refusedQuestion()))
         return;
-    if (setQuantities) {
-        QApplication::setOverrideCursor(Qt::WaitCursor);
-        const Outcome done = changing().stocktake(plan, *zeroAbsent);
-        QApplication::restoreOverrideCursor();
-        apply(done);
-        undoimport->setEnabled(inventory_->canUndoImport());
-        return;
-    }
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    const Outcome done = changing().import(plan);
-    QApplication::restoreOverrideCursor();
-    apply(done);
-    undoimport->setEnabled(inventory_->canUndoImport());
+    importConfirmed(std::move(plan), setQuantities, *zeroAbsent);
+}
+
+void Tbase::importConfirmed(ImportPlan plan, bool setQuantities, bool zeroAbsent)
+{
+    const std::size_t size = plan.entries.size() + plan.absent.size();
+    auto confirmed = std::make_shared<const ImportPlan>(std::move(plan));
+    auto done = std::make_shared<Outcome>();
+    Inventory &inventory = changing();
+    runBatch(
+        setQuantities ? tr8("инвентаризация") : tr8("импорт"),
+        size >= kBatchEntries, true,
+        [&inventory, confirmed, done, setQuantities, zeroAbsent](BatchWorker &w) {
+            *done = setQuantities ? inventory.stocktake(*confirmed, zeroAbsent)
+                                  : inventory.import(*confirmed, w.reporter());
+        },
+        [this, done] {
+            apply(*done);
+            undoimport->setEnabled(inventory_->canUndoImport());
+        });
 }
 
 void Tbase::undoImportClick()

@@ -1,6 +1,7 @@
 // params (`Tbase`): the inventory list: which records it shows, how, and the category selector.
 #include "params.h"
 
+#include "batchworker.h"
 #include "codec.h"
 #include "controls.h"
 #include "cp1251.h"
@@ -163,6 +164,8 @@ void Tbase::getparamsClick() { Q_EMIT referenceRequested(); }
 
 void Tbase::listColumnClick(int column)
 {
+    if (batch_)
+        return; // the list orders once the batch is done
     if (column >= 0 && column < kListColumns)
         sortlist(static_cast<ListColumn>(column));
 }

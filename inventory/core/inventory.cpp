@@ -264,7 +264,7 @@ Outcome Inventory::change(const StockChange &edit)
         out.refuse(cp1251("База открыта только для просмотра: изменения не сохраняются."));
         return out;
     }
-    ViewList view;
+    ViewList &view = changeView_;
     StoreIndexes indexes{names_, values_};
     StockChange done{std::move(key), edit.amount, edit.take, edit.source};
     const StockResult r = changeStock(store_, view, done, &indexes);

@@ -16,6 +16,7 @@
 #include "valuecache.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -222,9 +223,12 @@ public:
     // `setQuantities`: a stocktake's plan (see stocktake).
     ImportPlan planImportFile(const std::string &path, std::vector<ImportField> columns = {},
                               bool setQuantities = false) const;
+    // How far a long batch got: entries done of all, said now and then by the thread that
+    // runs it (the window runs a long import away from its own thread and shows this).
+    using BatchProgress = std::function<void(std::size_t done, std::size_t total)>;
     // Adds a plan's entries one by one through the changing path, as one step that
     // undoImport takes back until the inventory closes.
-    Outcome import(const ImportPlan &plan);
+    Outcome import(const ImportPlan &plan, const BatchProgress &progress = {});
     bool canUndoImport() const { return !lastImport_.empty() || !lastStocktake_.empty(); }
     // A stocktake plan («Заменить количества», inventorystocktake.cpp) applied through the
     // changing path, record by record, as one step undoImport takes back: each quantity the
@@ -370,6 +374,9 @@ private:
     bool listIsLastFind_ = false;
     uint64_t listGeneration_ = 0;
     TakePass pass_;
+    // The records a change found, kept from one change to the next: a list of 65,537 slots
+    // zeroed at every change cost an import more than its changes did.
+    ViewList changeView_;
 
     // The changes the last import made, record by record, for its undo.
     std::vector<StockChange> lastImport_;

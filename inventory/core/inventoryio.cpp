@@ -57,7 +57,7 @@ ImportPlan Inventory::planImportFile(const std::string &path, std::vector<Import
     return vosk::planImportFile(store_, categories_, path, std::move(columns), setQuantities);
 }
 
-Outcome Inventory::import(const ImportPlan &plan)
+Outcome Inventory::import(const ImportPlan &plan, const BatchProgress &progress)
 {
     Outcome out;
     if (readOnly()) {
@@ -80,7 +80,11 @@ Outcome Inventory::import(const ImportPlan &plan)
     const bool batch = batchmode_;
     batchmode_ = true; // the list is refilled once, at the end
     std::optional<JournalGroup> group(std::in_place, *folder_, ChangeSource::Import);
+    constexpr std::size_t kProgressEvery = 1024;
+    std::size_t done = 0;
     for (const ImportEntry &e : plan.entries) {
+        if (progress && done++ % kProgressEvery == 0)
+            progress(done - 1, plan.entries.size());
         Outcome step = change({e.key, static_cast<int>(e.quantity), false, ChangeSource::Import});
         const bool refused = step.refused;
         const bool isNew = step.list == ListChange::Appended;
@@ -106,6 +110,8 @@ Outcome Inventory::import(const ImportPlan &plan)
     }
     group.reset(); // on the disk before the window shows it done
     batchmode_ = batch;
+    if (progress)
+        progress(plan.entries.size(), plan.entries.size());
     if (doubled)
         out.inform(importDoublesText(plan, categories_));
     out.refused = false;

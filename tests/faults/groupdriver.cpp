@@ -9,6 +9,7 @@
 // The folder holds the records 8 KD1 ×5, 8 KD2 ×3, 9 KT1 ×4 "npn" (and more, untouched):
 //   move    KD1 ×5 from category 8 to 9 (one take, one add)
 //   pass    the bin asks for "KD" ×7 in category 8: every offer taken whole (KD1 5, KD2 2)
+//   passall the bin asks for "KD" ×9999 in category 8: every record of that name taken whole
 //   import  FOLDER/in.csv (written by the test)
 // Killed by the fault shim after some lines of main.jnl (see eioshim.c), it leaves the journal
 // a kill at that point would leave. Exit status 0 when the operation went as planned.
@@ -58,8 +59,8 @@ int main(int argc, char **argv)
     bool ok = true;
     if (op == "move") {
         ok = !inv.move({8, "KD1", "", 5, false}, 9).refused && inv.lastMoved() == 5;
-    } else if (op == "pass") {
-        ok = !inv.binAdd(8, "KD", "7", "").refused;
+    } else if (op == "pass" || op == "passall") {
+        ok = !inv.binAdd(8, "KD", op == "pass" ? "7" : "9999", "").refused;
         inv.findBin(false);
         ok = ok && inv.passStart(false).has_value();
         while (ok && inv.passActive() && !inv.passFinished())

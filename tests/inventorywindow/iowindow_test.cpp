@@ -1,8 +1,10 @@
 // The inventory window's tables in and out: the import preview and its undo, a KiCad
 // bill of materials in the bin, and the search by value; dialogs through the window's seams.
+#include "codec.h"
 #include "cp1251.h"
 #include "windowfixture.h"
 
+#include <QAbstractItemModelTester>
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
@@ -19,7 +21,11 @@
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QTimer>
+#include <QElapsedTimer>
+#include <QProgressBar>
 #include <QtTest>
+#include <ctime>
+#include <functional>
 
 using namespace vosk;
 using namespace vosk::test;
@@ -27,6 +33,14 @@ using Strings = std::vector<std::string>;
 using FileUse = Tbase::FileUse;
 
 namespace {
+
+// Processor time of the calling thread, in milliseconds.
+double threadCpuMs()
+{
+    timespec t{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return static_cast<double>(t.tv_sec) * 1e3 + static_cast<double>(t.tv_nsec) / 1e6;
+}
 
 const char *kStock = "2|4,7К|5|a\n9|КТ315Б|3|npn\n5|100нф|2|x\n";
 
@@ -72,6 +86,7 @@ private slots:
     void columnsChosenOnceAndRemembered();
     void thePreviewShowsEveryColumnWithinTheScreen();
     void stocktakeShowsBeforeAndAfterAndIsUndone();
+    void aFullImportAndExportLeaveTheWindowAnswering();
 };
 
 void IoWindowTest::importPreviewCancelAndConfirmThenUndo()
@@ -408,3 +423,106 @@ void IoWindowTest::stocktakeShowsBeforeAndAfterAndIsUndone()
 
 QTEST_MAIN(IoWindowTest)
 #include "iowindow_test.moc"
+
+// A 65,535-row import and the export of the full store run away from the window: its event
+// loop keeps turning, the changing actions wait disabled and come back after, and the store
+// and the file are what the same work done at once gives.
+void IoWindowTest::aFullImportAndExportLeaveTheWindowAnswering()
+{
+    std::string csv = "category,category_name,name,quantity,description\n";
+    for (int i = 1; i <= CompStore::kMaxRecords; ++i)
+        csv += "10,,P" + std::to_string(i) + "," + std::to_string(i % 97 + 1) + ",d" + std::to_string(i % 13) + "\n";
+    WindowFixture f;
+    f.dir.write("in.csv", csv);
+    f.open();
+    WindowFixture reference; // the same folder, for the same work done synchronously
+    reference.dir.write("in.csv", csv);
+    f.base->chooseFile = [&](FileUse use) {
+        return QString::fromStdString(f.dir.file(use == FileUse::ImportCsv ? "in.csv" : "out.csv"));
+    };
+    int previews = 0;
+    f.base->previewImport = [&](const ImportPlan &plan) {
+        ++previews;
+        [&] { QCOMPARE(plan.adds(), size_t(CompStore::kMaxRecords)); }();
+        return true;
+    };
+    auto *add = f.base->findChild<QPushButton *>(QStringLiteral("add"));
+    auto *findit = f.base->findChild<QPushButton *>(QStringLiteral("findit"));
+    auto *progress = f.base->findChild<QProgressBar *>(QStringLiteral("batchprogress"));
+    QVERIFY(add && findit && progress);
+    const QString addTip = add->toolTip();
+    // The fixture's model checkers walk every row at each reset: not the window's own time.
+    qDeleteAll(f.base->findChildren<QAbstractItemModelTester *>());
+    f.base->show(); // the list is painted meanwhile, as on a screen
+    QVERIFY(QTest::qWaitForWindowExposed(f.base.get()));
+    QVERIFY(add->isEnabled() && findit->isEnabled() && !progress->isVisible());
+
+    // The longest time between two ticks of a 10 ms timer while the batch runs: on the clock,
+    // and in processor time of the window's thread (other programs loading the machine
+    // stretch the first, not the second). A window waiting for the worker stretches the first.
+    QElapsedTimer clock;
+    qint64 last = 0, longest = 0;
+    double lastCpu = 0, longestCpu = 0;
+    QTimer ticks;
+    ticks.setInterval(10);
+    QObject::connect(&ticks, &QTimer::timeout, [&] {
+        const qint64 now = clock.elapsed();
+        const double cpu = threadCpuMs();
+        longest = std::max(longest, now - last);
+        longestCpu = std::max(longestCpu, cpu - lastCpu);
+        last = now;
+        lastCpu = cpu;
+    });
+    auto checkHeld = [&] {
+        QVERIFY(f.base->batchRunning());
+        QVERIFY(!add->isEnabled() && !findit->isEnabled());
+        QVERIFY(add->toolTip().startsWith(u("Подождите")));
+        QVERIFY(progress->isVisible());
+    };
+    auto runAndWait = [&](const char *name, const std::function<bool()> &started) {
+        clock.start();
+        last = 0;
+        lastCpu = threadCpuMs();
+        longest = 0;
+        longestCpu = 0;
+        ticks.start();
+        action(f, name)->trigger();
+        QTRY_VERIFY_WITH_TIMEOUT(started(), 60000);
+        checkHeld();
+        QTRY_VERIFY_WITH_TIMEOUT(!f.base->batchRunning(), 60000);
+        ticks.stop();
+    };
+    // The plan is read away from the window, then the import made.
+    runAndWait("importcsv", [&] { return previews == 1; });
+    const qint64 importBlock = longest;
+    const double importCpu = longestCpu;
+    QCOMPARE(previews, 1);
+    QVERIFY(add->isEnabled() && findit->isEnabled() && progress->isHidden());
+    QCOMPARE(add->toolTip(), addTip);
+
+    // The same import, at once through the inventory.
+    Inventory same(reference.dir.datapath(), reference.messages);
+    same.open();
+    const Outcome done = same.import(same.planImportFile(reference.dir.file("in.csv")));
+    QCOMPARE(f.base->statusText(), fromCp1251(*done.status));
+    QCOMPARE(f.base->store().compcount, same.store().compcount);
+    for (int slot = 1; slot <= same.store().compcount; ++slot)
+        QVERIFY(f.base->store().name[slot] == same.store().name[slot] &&
+                f.base->store().quantity[slot] == same.store().quantity[slot] &&
+                f.base->store().description[slot] == same.store().description[slot]);
+    QCOMPARE(f.listNames().size(), size_t(CompStore::kMaxRecords));
+    QCOMPARE(f.dir.read("main.jnl"), reference.dir.read("main.jnl"));
+
+    runAndWait("exportall", [] { return true; });
+    const qint64 exportBlock = longest;
+    const double exportCpu = longestCpu;
+    QVERIFY(f.base->inventory().exportCsv(reference.dir.file("out.csv"), true).status.has_value());
+    QCOMPARE(f.dir.read("out.csv"), reference.dir.read("out.csv"));
+    QVERIFY(add->isEnabled());
+
+    qInfo("longest gap of a 10 ms timer: import %lld ms (window thread busy %.1f ms), export %lld ms (%.1f ms)",
+          importBlock, importCpu, exportBlock, exportCpu);
+    QVERIFY2(importCpu <= 50 && exportCpu <= 50, qPrintable(QStringLiteral("%1 %2").arg(importCpu).arg(exportCpu)));
+    // Never waiting for the worker (an import takes far longer), whatever else loads the machine.
+    QVERIFY2(importBlock <= 250 && exportBlock <= 250, qPrintable(QStringLiteral("%1 %2").arg(importBlock).arg(exportBlock)));
+}

@@ -260,7 +260,7 @@ TEST(Closing, AFileBesideTheDataFilesIsSavedRetriedCopiedAndCountedWithThem)
     // Both changed and main.dat cannot be written: both counted; then «Сохранить в другую
     // папку…» takes the three files, the note, and the icons and help texts along.
     store.append(0, "part", 3, " ");
-    ASSERT_TRUE(folder.record({JournalEntry::Kind::Add, 0, "part", " ", 3}));
+    ASSERT_TRUE(folder.record(StockChange{0, "part", " ", 3, false}));
     std::filesystem::remove(dir.file("main.dat"));
     std::filesystem::create_directories(dir.file("main.dat/blocker"));
     TempFolder other;
