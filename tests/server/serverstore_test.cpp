@@ -96,24 +96,30 @@ TEST_F(ServerStore, HostileFolderComesBackByteForByte)
                              "x\r\n"                                                        // short, kept
                              "\r\n"
                              "3\x01" "N\0ul\x01" "1\x01\x98 bare\nLF\x01more\x01seps\r\n"s // NUL, 0x98, LF, 0x01
+                             "1\x01" "R4k\x01" "2\x01lone CR\r"                          // a CR alone ends a line
                              "4\x01last\x01" "9\x01no line end";
-    writeAll(dir / "in/strings.dat", "0\r\n\xFF\xFE\r\n\n");
+    const std::string strings = "0\r\n\xFF\xFE\r\n\n\x1A\r\nafter the end of text\r\n";
+    writeAll(dir / "in/strings.dat", strings);
     importMain(main);
     const auto out = exportFolder(*c, (dir / "out").string());
     ASSERT_TRUE(out) << c->error();
-    EXPECT_EQ(out->records, 3);
+    EXPECT_EQ(out->records, 5);
     EXPECT_EQ(out->keptLines, 5);
     EXPECT_EQ(readAll(dir / "out/main.dat"), main);
-    EXPECT_EQ(readAll(dir / "out/strings.dat"), "0\r\n\xFF\xFE\r\n\n");
+    EXPECT_EQ(readAll(dir / "out/strings.dat"), strings);
     EXPECT_EQ(readAll(dir / "out/components.lst"), readAll(dir / "in/components.lst"));
     // The changeable records are the ones that read back the same; a kept line is not one.
     EXPECT_EQ(quantityOf(2), 7);
     EXPECT_EQ(changeQuantity(*c, 3, 1).kind, ChangeResult::NoRecord);
     EXPECT_EQ(changeQuantity(*c, 8, 1).kind, ChangeResult::Done);
+    // Numbered as the folder's readers number lines: after a lone CR, and the last line.
+    EXPECT_EQ(quantityOf(9), 2);
+    EXPECT_EQ(changeQuantity(*c, 10, 1).quantity, 10);
     const auto after = exportFolder(*c, (dir / "out2").string());
     ASSERT_TRUE(after) << c->error();
     std::string changed = main;
     changed.replace(changed.find("\x01" "1\x01\x98"), 3, "\x01" "2\x01");
+    changed.replace(changed.find("\x01" "9\x01no"), 3, "\x01" "10\x01");
     EXPECT_EQ(readAll(dir / "out2/main.dat"), changed);
 }
 

@@ -6,6 +6,7 @@
 
 #include <libpq-fe.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <string_view>
 
@@ -102,12 +103,14 @@ private:
 // Each step brings the schema from the version before it to its own number.
 const char *const kSteps[] = {
     // 1: the three files of a folder. Line numbers are 1-based and keep the file's order;
-    // `tail` is what follows the last CR LF of a file (usually nothing).
+    // `line_end` is the line's own end (CR LF, a lone CR, or nothing on a last line); `tail`
+    // is what follows the 0x1A that ends a file's text (usually nothing).
     R"(CREATE TABLE schema_version (version integer NOT NULL);
        INSERT INTO schema_version VALUES (0);
        CREATE TABLE stock_file (name text PRIMARY KEY, tail bytea NOT NULL);
        CREATE TABLE main_line (
          line integer PRIMARY KEY CHECK (line > 0),
+         line_end bytea NOT NULL,
          kept bytea,
          category integer CHECK (category BETWEEN 0 AND 65535),
          name bytea,
@@ -116,25 +119,43 @@ const char *const kSteps[] = {
          CHECK (CASE WHEN kept IS NULL
                      THEN category IS NOT NULL AND name IS NOT NULL AND quantity IS NOT NULL AND description IS NOT NULL
                      ELSE category IS NULL AND name IS NULL AND quantity IS NULL AND description IS NULL END));
-       CREATE TABLE category (line integer PRIMARY KEY CHECK (line > 0), name bytea NOT NULL);
-       CREATE TABLE dictionary_line (line integer PRIMARY KEY CHECK (line > 0), text bytea NOT NULL);)",
+       CREATE TABLE category (line integer PRIMARY KEY CHECK (line > 0), line_end bytea NOT NULL, name bytea NOT NULL);
+       CREATE TABLE dictionary_line (line integer PRIMARY KEY CHECK (line > 0), line_end bytea NOT NULL,
+                                     text bytea NOT NULL);)",
 };
 constexpr int kWanted = int(sizeof kSteps / sizeof kSteps[0]);
 // Held by whoever changes the schema, so that two upgrades at once run one after the other.
 constexpr const char *kSchemaLock = "SELECT pg_advisory_xact_lock(7164031)";
 
-// The lines of a file cut at CR LF, and what follows the last one.
+// The lines of a file as the folder's readers see them (a CR ends a line, an LF right after it
+// belongs to that end, 0x1A ends the text), each with its own line end so that the file comes
+// back byte for byte, and everything from the 0x1A on.
+struct Line {
+    std::string_view text, end;
+};
 struct Lines {
-    std::vector<std::string_view> lines;
+    std::vector<Line> lines;
     std::string_view tail;
 };
 Lines splitLines(std::string_view bytes)
 {
     Lines l;
-    size_t from = 0;
-    for (size_t at; (at = bytes.find("\r\n", from)) != std::string_view::npos; from = at + 2)
-        l.lines.push_back(bytes.substr(from, at - from));
-    l.tail = bytes.substr(from);
+    const size_t eof = std::min(bytes.find('\x1A'), bytes.size());
+    size_t pos = 0;
+    while (pos < eof) {
+        size_t cr = bytes.find('\r', pos);
+        if (cr == std::string_view::npos || cr > eof)
+            cr = eof;
+        size_t next = cr;
+        if (next < eof) {
+            ++next;
+            if (next < eof && bytes[next] == '\n')
+                ++next;
+        }
+        l.lines.push_back({bytes.substr(pos, cr - pos), bytes.substr(cr, next - cr)});
+        pos = next;
+    }
+    l.tail = bytes.substr(eof);
     return l;
 }
 
@@ -296,27 +317,29 @@ std::optional<FolderCounts> importFolder(Connection &c, const std::string &folde
         if (!exec(c, "INSERT INTO stock_file (name, tail) VALUES ($1, $2)", {{kFiles[i], false}, bytes(l.tail)})->ok())
             return std::nullopt;
         long line = 0;
-        for (std::string_view text : l.lines) {
+        for (const auto &[text, end] : l.lines) {
             ++line;
             bool done = false;
             if (i == 0) {
                 if (const auto r = recordLine(text)) {
                     done = exec(c,
-                                "INSERT INTO main_line (line, category, name, quantity, description) "
-                                "VALUES ($1::integer, $2::integer, $3, $4::integer, $5)",
-                                {num(line), num(r->category), bytes(r->name), num(r->quantity), bytes(r->description)})
+                                "INSERT INTO main_line (line, line_end, category, name, quantity, description) "
+                                "VALUES ($1::integer, $6, $2::integer, $3, $4::integer, $5)",
+                                {num(line), num(r->category), bytes(r->name), num(r->quantity), bytes(r->description),
+                                 bytes(end)})
                                ->ok();
                     ++n.records;
                 } else {
-                    done = exec(c, "INSERT INTO main_line (line, kept) VALUES ($1::integer, $2)", {num(line), bytes(text)})
+                    done = exec(c, "INSERT INTO main_line (line, line_end, kept) VALUES ($1::integer, $3, $2)",
+                                {num(line), bytes(text), bytes(end)})
                                ->ok();
                     ++n.keptLines;
                 }
             } else {
                 done = exec(c,
-                            i == 1 ? "INSERT INTO dictionary_line (line, text) VALUES ($1::integer, $2)"
-                                   : "INSERT INTO category (line, name) VALUES ($1::integer, $2)",
-                            {num(line), bytes(text)})
+                            i == 1 ? "INSERT INTO dictionary_line (line, line_end, text) VALUES ($1::integer, $3, $2)"
+                                   : "INSERT INTO category (line, line_end, name) VALUES ($1::integer, $3, $2)",
+                            {num(line), bytes(text), bytes(end)})
                            ->ok();
                 ++(i == 1 ? n.dictionaryLines : n.categories);
             }
@@ -359,9 +382,9 @@ std::optional<FolderCounts> exportFolder(Connection &c, const std::string &folde
         if (i == 3)
             continue;
         std::string &bytes = out[i];
-        const char *sql = i == 0   ? "SELECT kept, category, name, quantity, description FROM main_line ORDER BY line"
-                          : i == 1 ? "SELECT text FROM dictionary_line ORDER BY line"
-                                   : "SELECT name FROM category ORDER BY line";
+        const char *sql = i == 0   ? "SELECT kept, category, name, quantity, description, line_end FROM main_line ORDER BY line"
+                          : i == 1 ? "SELECT text, line_end FROM dictionary_line ORDER BY line"
+                                   : "SELECT name, line_end FROM category ORDER BY line";
         auto rows = exec(c, sql);
         if (!rows->ok())
             return std::nullopt;
@@ -379,7 +402,7 @@ std::optional<FolderCounts> exportFolder(Connection &c, const std::string &folde
                 bytes += rows->bytes(r, 0);
                 ++(i == 0 ? n.keptLines : i == 1 ? n.dictionaryLines : n.categories);
             }
-            bytes += "\r\n";
+            bytes += rows->bytes(r, i == 0 ? 5 : 1);
         }
         bytes += filesHeld->bytes(f, 1);
         const std::string path = folder + "/" + kFiles[i];

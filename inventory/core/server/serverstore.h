@@ -11,7 +11,8 @@
 // database's encoding (a WIN1251 database would refuse byte 0x98 and the client's encoding
 // would convert on the way; bytea passes every byte, NUL included, untouched). A line of
 // main.dat that reads back to the same bytes is a record with its own columns; any other
-// line (unreadable, a quantity written "007", a bare LF inside) is kept whole in its place.
+// line (unreadable, a quantity written "007") is kept whole in its place. Lines are cut as the
+// folder's readers cut them, so a record's number is its line number there.
 
 typedef struct pg_conn PGconn;
 
