@@ -50,8 +50,9 @@ std::optional<long> number(const std::string &s, long lo, long hi)
 
 std::string counts(const server::FolderCounts &n)
 {
-    return t("записей: ") + std::to_string(n.records) + t(", нечитаемых строк сохранено: ") + std::to_string(n.keptLines) +
-           t(", разделов: ") + std::to_string(n.categories) + t(", строк словаря: ") + std::to_string(n.dictionaryLines);
+    return t("записей: ") + std::to_string(n.records) + t(", нечитаемых строк сохранено: ") +
+        std::to_string(n.keptLines) + t(", разделов: ") + std::to_string(n.categories) + t(", строк словаря: ") +
+        std::to_string(n.dictionaryLines);
 }
 
 } // namespace
@@ -102,8 +103,10 @@ int dbCommand(int argc, char **argv)
             say(stderr, c.error());
             return 1;
         }
-        say(stdout, t("Схема склада: версия ") + std::to_string(server::schemaVersionWanted()) +
-                        (*before == server::schemaVersionWanted() ? t(" (уже была).") : t(" (была ") + std::to_string(*before) + ")."));
+        say(stdout,
+            t("Схема склада: версия ") + std::to_string(server::schemaVersionWanted()) +
+                (*before == server::schemaVersionWanted() ? t(" (уже была).")
+                                                          : t(" (была ") + std::to_string(*before) + ")."));
         return 0;
     }
     if (folderCommand) {
@@ -128,8 +131,9 @@ int dbCommand(int argc, char **argv)
         say(stdout, t("Осталось: ") + std::to_string(r.quantity) + ".");
         return 0;
     case server::ChangeResult::OutOfBounds:
-        say(stderr, delta < 0 ? t("Уже взяли: осталось ") + std::to_string(r.quantity) + "."
-                              : t("Больше 65535 не бывает: сейчас ") + std::to_string(r.quantity) + ".");
+        say(stderr,
+            delta < 0 ? t("Уже взяли: осталось ") + std::to_string(r.quantity) + "."
+                      : t("Больше 65535 не бывает: сейчас ") + std::to_string(r.quantity) + ".");
         return 1;
     case server::ChangeResult::NoRecord:
         say(stderr, t("Нет записи в строке ") + std::to_string(*record) + ".");

@@ -28,8 +28,9 @@ protected:
         ASSERT_FALSE(db.conninfo().empty()) << "no test server: run through ctest (VOSK_TEST_PG)";
         c = std::make_unique<Connection>(db.conninfo());
         ASSERT_TRUE(c->ok()) << c->error();
-        dir = fs::temp_directory_path() / ("vosk-server-" + std::to_string(getpid()) + "-" +
-                                           ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        dir = fs::temp_directory_path() /
+            ("vosk-server-" + std::to_string(getpid()) + "-" +
+             ::testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::remove_all(dir);
         fs::create_directories(dir / "in");
     }
@@ -88,16 +89,28 @@ TEST_F(ServerStore, BundledFolderComesBackByteForByte)
 TEST_F(ServerStore, HostileFolderComesBackByteForByte)
 {
     using namespace std::string_literals;
-    const std::string main = "1\x01R1 \xEE\xEC\x01" "5\x01\xEE\xEF\xE8\xF1\xE0\xED\xE8\xE5\r\n"s // a record
-                             "2\x01" "C'); DROP TABLE main_line;--\x01" "7\x01\\x00 $1\r\n"  // quoting in the text
-                             "1\x01" "R2\x01" "007\x01zero-padded\r\n"                      // kept: 007 reads as 7
-                             "1\x01" "R3\x01" "70000\x01too many\r\n"                       // kept: past 65535
+    const std::string main = "1\x01R1 \xEE\xEC\x01"
+                             "5\x01\xEE\xEF\xE8\xF1\xE0\xED\xE8\xE5\r\n"s // a record
+                             "2\x01"
+                             "C'); DROP TABLE main_line;--\x01"
+                             "7\x01\\x00 $1\r\n" // quoting in the text
+                             "1\x01"
+                             "R2\x01"
+                             "007\x01zero-padded\r\n" // kept: 007 reads as 7
+                             "1\x01"
+                             "R3\x01"
+                             "70000\x01too many\r\n" // kept: past 65535
                              "garbage line without separators\r\n"
-                             "x\r\n"                                                        // short, kept
+                             "x\r\n" // short, kept
                              "\r\n"
-                             "3\x01" "N\0ul\x01" "1\x01\x98 bare\nLF\x01more\x01seps\r\n"s // NUL, 0x98, LF, 0x01
-                             "1\x01" "R4k\x01" "2\x01lone CR\r"                          // a CR alone ends a line
-                             "4\x01last\x01" "9\x01no line end";
+                             "3\x01"
+                             "N\0ul\x01"
+                             "1\x01\x98 bare\nLF\x01more\x01seps\r\n"s // NUL, 0x98, LF, 0x01
+                             "1\x01"
+                             "R4k\x01"
+                             "2\x01lone CR\r" // a CR alone ends a line
+                             "4\x01last\x01"
+                             "9\x01no line end";
     const std::string strings = "0\r\n\xFF\xFE\r\n\n\x1A\r\nafter the end of text\r\n";
     writeAll(dir / "in/strings.dat", strings);
     importMain(main);
@@ -118,14 +131,24 @@ TEST_F(ServerStore, HostileFolderComesBackByteForByte)
     const auto after = exportFolder(*c, (dir / "out2").string());
     ASSERT_TRUE(after) << c->error();
     std::string changed = main;
-    changed.replace(changed.find("\x01" "1\x01\x98"), 3, "\x01" "2\x01");
-    changed.replace(changed.find("\x01" "9\x01no"), 3, "\x01" "10\x01");
+    changed.replace(changed.find("\x01"
+                                 "1\x01\x98"),
+                    3,
+                    "\x01"
+                    "2\x01");
+    changed.replace(changed.find("\x01"
+                                 "9\x01no"),
+                    3,
+                    "\x01"
+                    "10\x01");
     EXPECT_EQ(readAll(dir / "out2/main.dat"), changed);
 }
 
 TEST_F(ServerStore, FolderWithoutCompanionFilesStaysSo)
 {
-    writeAll(dir / "in/main.dat", "1\x01R1k\x01" "5\x01\r\n");
+    writeAll(dir / "in/main.dat",
+             "1\x01R1k\x01"
+             "5\x01\r\n");
     ASSERT_TRUE(initSchema(*c)) << c->error();
     ASSERT_TRUE(importFolder(*c, (dir / "in").string())) << c->error();
     ASSERT_TRUE(exportFolder(*c, (dir / "out").string())) << c->error();
@@ -136,7 +159,9 @@ TEST_F(ServerStore, FolderWithoutCompanionFilesStaysSo)
 
 TEST_F(ServerStore, ChangesStayWithinBounds)
 {
-    importMain("1\x01R1k\x01" "5\x01\r\n1\x01R2k\x01" "65530\x01\r\n");
+    importMain("1\x01R1k\x01"
+               "5\x01\r\n1\x01R2k\x01"
+               "65530\x01\r\n");
     EXPECT_EQ(changeQuantity(*c, 1, -5).kind, ChangeResult::Done);
     ChangeResult r = changeQuantity(*c, 1, -1);
     EXPECT_EQ(r.kind, ChangeResult::OutOfBounds);
@@ -156,7 +181,10 @@ TEST_F(ServerStore, ChangesStayWithinBounds)
 
 TEST_F(ServerStore, TakingPassIsAllOrNothing)
 {
-    importMain("1\x01R1k\x01" "5\x01\r\n1\x01R2k\x01" "3\x01\r\n1\x01R3k\x01" "9\x01\r\n");
+    importMain("1\x01R1k\x01"
+               "5\x01\r\n1\x01R2k\x01"
+               "3\x01\r\n1\x01R3k\x01"
+               "9\x01\r\n");
     auto refused = takePass(*c, {{1, 2}, {3, 4}, {2, 4}, {1, 1}});
     ASSERT_TRUE(refused);
     EXPECT_EQ(refused->index, 2u);
@@ -175,6 +203,27 @@ TEST_F(ServerStore, TakingPassIsAllOrNothing)
     EXPECT_EQ(quantityOf(3), 5);
     // The connection is usable after a refused pass (no transaction left open).
     EXPECT_EQ(changeQuantity(*c, 3, 1).quantity, 6);
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(ServerStore, FailedImportLeavesNothing)
+{
+    ASSERT_TRUE(initSchema(*c)) << c->error();
+    // The server refuses the 3rd category line: the statements sent before it are undone too.
+    ASSERT_TRUE(c->command("ALTER TABLE category ADD CHECK (line < 3)"));
+    writeAll(dir / "in/main.dat", "1\x01R1k\x01" "5\x01\r\n");
+    writeAll(dir / "in/components.lst", "a\r\nb\r\nc\r\nd\r\n");
+    EXPECT_FALSE(importFolder(*c, (dir / "in").string()));
+    EXPECT_NE(c->error().find("category"), std::string::npos) << c->error();
+    const auto left = quantities(*c);
+    ASSERT_TRUE(left) << c->error();
+    EXPECT_TRUE(left->empty());
+    EXPECT_FALSE(exportFolder(*c, (dir / "out").string())) << "an empty database has no stock to export";
+    ASSERT_TRUE(c->command("ALTER TABLE category DROP CONSTRAINT category_line_check1"));
+    EXPECT_TRUE(importFolder(*c, (dir / "in").string())) << c->error();
 }
 
 } // namespace

@@ -38,7 +38,10 @@ struct Result {
     }
     int rows() const { return PQntuples(r); }
     bool null(int row, int col) const { return PQgetisnull(r, row, col); }
-    std::string_view text(int row, int col) const { return {PQgetvalue(r, row, col), size_t(PQgetlength(r, row, col))}; }
+    std::string_view text(int row, int col) const
+    {
+        return {PQgetvalue(r, row, col), size_t(PQgetlength(r, row, col))};
+    }
     long number(int row, int col) const { return std::stol(std::string(text(row, col))); }
     // A bytea column, sent by the server as hex text.
     std::string bytes(int row, int col) const
@@ -69,12 +72,87 @@ std::unique_ptr<Result> exec(Connection &c, const char *sql, const std::vector<P
         lengths.push_back(p.value ? int(p.value->size()) : 0);
         formats.push_back(p.binary ? 1 : 0);
     }
-    auto r = std::make_unique<Result>(PQexecParams(c.raw(), sql, int(params.size()), nullptr, values.data(),
-                                                   lengths.data(), formats.data(), 0));
+    auto r = std::make_unique<Result>(
+        PQexecParams(c.raw(), sql, int(params.size()), nullptr, values.data(), lengths.data(), formats.data(), 0));
     if (!r->ok())
         c.setError(t("Ошибка базы данных: ") + serverText(PQerrorMessage(c.raw())));
     return r;
 }
+
+// Many statements sent without waiting for each answer (libpq's pipeline mode), inside the
+// caller's transaction: an import of a full store then takes seconds instead of a round trip
+// per line. The answers are read every kBatch statements, so neither side's buffer fills up.
+class Pipeline {
+public:
+    explicit Pipeline(Connection &c) : c_(c) { ok_ = PQenterPipelineMode(c.raw()) == 1; }
+    ~Pipeline()
+    {
+        if (pending_)
+            drain();
+        PQexitPipelineMode(c_.raw());
+    }
+    void send(const char *sql, const std::vector<Param> &params)
+    {
+        if (!ok_)
+            return;
+        std::vector<const char *> values;
+        std::vector<int> lengths, formats;
+        for (const Param &p : params) {
+            values.push_back(p.value ? p.value->data() : nullptr);
+            lengths.push_back(p.value ? int(p.value->size()) : 0);
+            formats.push_back(p.binary ? 1 : 0);
+        }
+        if (PQsendQueryParams(c_.raw(), sql, int(params.size()), nullptr, values.data(), lengths.data(), formats.data(),
+                              0) != 1) {
+            fail();
+            return;
+        }
+        if (++pending_ == kBatch)
+            drain();
+    }
+    // Reads every answer sent for; false (the connection's error set) when one failed.
+    bool finish()
+    {
+        if (pending_)
+            drain();
+        return ok_;
+    }
+
+private:
+    static constexpr int kBatch = 1000;
+    void fail()
+    {
+        if (ok_)
+            c_.setError(t("Ошибка базы данных: ") + serverText(PQerrorMessage(c_.raw())));
+        ok_ = false;
+    }
+    void drain()
+    {
+        if (PQpipelineSync(c_.raw()) != 1) {
+            fail();
+            pending_ = 0;
+            return;
+        }
+        // Each statement's answer ends with a null result; the sync point comes last.
+        for (; pending_ > 0; --pending_)
+            while (PGresult *r = PQgetResult(c_.raw())) {
+                const ExecStatusType st = PQresultStatus(r);
+                if (st != PGRES_COMMAND_OK && st != PGRES_TUPLES_OK) {
+                    if (ok_ && st == PGRES_FATAL_ERROR)
+                        c_.setError(t("Ошибка базы данных: ") + serverText(PQresultErrorMessage(r)));
+                    ok_ = ok_ && st != PGRES_FATAL_ERROR && st != PGRES_PIPELINE_ABORTED;
+                }
+                PQclear(r);
+            }
+        PGresult *sync = PQgetResult(c_.raw());
+        if (PQresultStatus(sync) != PGRES_PIPELINE_SYNC)
+            fail();
+        PQclear(sync);
+    }
+    Connection &c_;
+    bool ok_ = false;
+    int pending_ = 0;
+};
 
 // Rolls back an open transaction unless committed.
 class Transaction {
@@ -263,13 +341,14 @@ std::optional<int> upgradeSchema(Connection &c)
         if (!v)
             return std::nullopt;
         if (*v > kWanted) {
-            c.setError(t("Схема базы новее этой программы (версия ") + std::to_string(*v) + t("): обновите программу."));
+            c.setError(t("Схема базы новее этой программы (версия ") + std::to_string(*v) +
+                       t("): обновите программу."));
             return std::nullopt;
         }
         if (*v == kWanted)
             return tx.commit() ? std::optional<int>(*v) : std::nullopt;
-        if (!c.command(kSteps[*v]) || !exec(c, "UPDATE schema_version SET version = $1::integer", {num(*v + 1)})->ok() ||
-            !tx.commit())
+        if (!c.command(kSteps[*v]) ||
+            !exec(c, "UPDATE schema_version SET version = $1::integer", {num(*v + 1)})->ok() || !tx.commit())
             return std::nullopt;
     }
 }
@@ -310,44 +389,41 @@ std::optional<FolderCounts> importFolder(Connection &c, const std::string &folde
         return std::nullopt;
     }
     FolderCounts n;
-    for (int i = 0; i < 3; ++i) {
-        if (files[i].status != ReadStatus::Ok)
-            continue;
-        const Lines l = splitLines(files[i].bytes);
-        if (!exec(c, "INSERT INTO stock_file (name, tail) VALUES ($1, $2)", {{kFiles[i], false}, bytes(l.tail)})->ok())
-            return std::nullopt;
-        long line = 0;
-        for (const auto &[text, end] : l.lines) {
-            ++line;
-            bool done = false;
-            if (i == 0) {
-                if (const auto r = recordLine(text)) {
-                    done = exec(c,
-                                "INSERT INTO main_line (line, line_end, category, name, quantity, description) "
-                                "VALUES ($1::integer, $6, $2::integer, $3, $4::integer, $5)",
-                                {num(line), num(r->category), bytes(r->name), num(r->quantity), bytes(r->description),
-                                 bytes(end)})
-                               ->ok();
-                    ++n.records;
+    bool sent = false;
+    {
+        Pipeline batch(c);
+        for (int i = 0; i < 3; ++i) {
+            if (files[i].status != ReadStatus::Ok)
+                continue;
+            const Lines l = splitLines(files[i].bytes);
+            batch.send("INSERT INTO stock_file (name, tail) VALUES ($1, $2)", {{kFiles[i], false}, bytes(l.tail)});
+            long line = 0;
+            for (const auto &[text, end] : l.lines) {
+                ++line;
+                if (i == 0) {
+                    if (const auto r = recordLine(text)) {
+                        batch.send("INSERT INTO main_line (line, line_end, category, name, quantity, description) "
+                                   "VALUES ($1::integer, $6, $2::integer, $3, $4::integer, $5)",
+                                   {num(line), num(r->category), bytes(r->name), num(r->quantity),
+                                    bytes(r->description), bytes(end)});
+                        ++n.records;
+                    } else {
+                        batch.send("INSERT INTO main_line (line, line_end, kept) VALUES ($1::integer, $3, $2)",
+                                   {num(line), bytes(text), bytes(end)});
+                        ++n.keptLines;
+                    }
                 } else {
-                    done = exec(c, "INSERT INTO main_line (line, line_end, kept) VALUES ($1::integer, $3, $2)",
-                                {num(line), bytes(text), bytes(end)})
-                               ->ok();
-                    ++n.keptLines;
-                }
-            } else {
-                done = exec(c,
-                            i == 1 ? "INSERT INTO dictionary_line (line, line_end, text) VALUES ($1::integer, $3, $2)"
+                    batch.send(i == 1
+                                   ? "INSERT INTO dictionary_line (line, line_end, text) VALUES ($1::integer, $3, $2)"
                                    : "INSERT INTO category (line, line_end, name) VALUES ($1::integer, $3, $2)",
-                            {num(line), bytes(text), bytes(end)})
-                           ->ok();
-                ++(i == 1 ? n.dictionaryLines : n.categories);
+                               {num(line), bytes(text), bytes(end)});
+                    ++(i == 1 ? n.dictionaryLines : n.categories);
+                }
             }
-            if (!done)
-                return std::nullopt;
         }
+        sent = batch.finish();
     }
-    if (!tx.commit())
+    if (!sent || !tx.commit())
         return std::nullopt;
     return n;
 }
@@ -382,9 +458,10 @@ std::optional<FolderCounts> exportFolder(Connection &c, const std::string &folde
         if (i == 3)
             continue;
         std::string &bytes = out[i];
-        const char *sql = i == 0   ? "SELECT kept, category, name, quantity, description, line_end FROM main_line ORDER BY line"
-                          : i == 1 ? "SELECT text, line_end FROM dictionary_line ORDER BY line"
-                                   : "SELECT name, line_end FROM category ORDER BY line";
+        const char *sql = i == 0
+            ? "SELECT kept, category, name, quantity, description, line_end FROM main_line ORDER BY line"
+            : i == 1 ? "SELECT text, line_end FROM dictionary_line ORDER BY line"
+                     : "SELECT name, line_end FROM category ORDER BY line";
         auto rows = exec(c, sql);
         if (!rows->ok())
             return std::nullopt;
