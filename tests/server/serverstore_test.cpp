@@ -227,3 +227,53 @@ TEST_F(ServerStore, FailedImportLeavesNothing)
 }
 
 } // namespace
+
+#include <csignal>
+#include <sys/wait.h>
+#include <thread>
+
+namespace {
+
+TEST_F(ServerStore, KilledPassLeavesNothingTaken)
+{
+    importMain("1\x01R1k\x01" "5\x01\r\n1\x01R2k\x01" "5\x01\r\n1\x01R3k\x01" "5\x01\r\n");
+    // Record 3 is held by another bench, so the pass stops there with 1 and 2 already taken.
+    Connection holder(db.conninfo());
+    ASSERT_TRUE(holder.command("BEGIN"));
+    ASSERT_TRUE(holder.command("SELECT quantity FROM main_line WHERE line = 3 FOR UPDATE"));
+    const pid_t pid = fork();
+    ASSERT_NE(pid, -1);
+    if (pid == 0) {
+        Connection bench(db.conninfo());
+        takePass(bench, {{1, 2}, {2, 2}, {3, 2}});
+        _exit(0);
+    }
+    // Wait until the pass waits for the lock, then kill it there.
+    bool waiting = false;
+    for (int i = 0; i < 200 && !waiting; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        Connection probe(db.conninfo());
+        waiting = probe.command("DO $$ BEGIN IF NOT EXISTS (SELECT 1 FROM pg_stat_activity WHERE wait_event_type = "
+                                "'Lock' AND datname = current_database()) THEN RAISE 'not yet'; END IF; END $$");
+    }
+    kill(pid, SIGKILL);
+    int status = 0;
+    waitpid(pid, &status, 0);
+    ASSERT_TRUE(waiting) << "the pass never reached the held record";
+    EXPECT_TRUE(WIFSIGNALED(status));
+    ASSERT_TRUE(holder.command("COMMIT"));
+    // The server ends the killed session's transaction: its first two takes are gone with it.
+    for (int wait = 0; wait < 100; ++wait) {
+        Connection probe(db.conninfo());
+        if (probe.command("DO $$ BEGIN IF EXISTS (SELECT 1 FROM pg_stat_activity WHERE datname = current_database() "
+                          "AND pid <> pg_backend_pid() AND state <> 'idle' AND backend_type = 'client backend' "
+                          "AND query LIKE 'UPDATE%') THEN RAISE 'busy'; END IF; END $$"))
+            break;
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    EXPECT_EQ(quantityOf(1), 5);
+    EXPECT_EQ(quantityOf(2), 5);
+    EXPECT_EQ(quantityOf(3), 5);
+}
+
+} // namespace
