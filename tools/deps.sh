@@ -15,6 +15,7 @@ packages=(
   libx11-dev
   libfontconfig-dev
   python3
+  libpq-dev postgresql-15 postgresql-client-15
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -55,6 +55,8 @@ std::string helpText(bool russian)
         можно собрать. --shopping: записать CSV того, что надо купить; «-» — стандартный ввод
   check [--json]
         прочитать три файла базы и назвать нечитаемые строки с их номерами; ничего не пишет
+  db КОМАНДА ...
+        склад на сервере PostgreSQL (init, upgrade, import, export, add, take): db --help
 
 Параметры:
   --folder ПАПКА   папка базы; без него — из /etc/xdg/Ferrowind/Vosk.conf (path=),
@@ -107,6 +109,8 @@ Commands:
         boards can be built. --shopping: write CSV of what to buy; "-" is the standard input
   check [--json]
         read the three data files and name unreadable lines by number; never writes
+  db COMMAND ...
+        the stock on a PostgreSQL server (init, upgrade, import, export, add, take): db --help
 
 Options:
   --folder DIR     the installation folder; without it the one in

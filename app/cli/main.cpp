@@ -4,6 +4,7 @@
 #include "bin.h"
 #include "cliconv.h"
 #include "clitext.h"
+#include "dbcommands.h"
 #include "compstore.h"
 #include "cp1251.h"
 #include "csvio.h"
@@ -965,5 +966,7 @@ int run(int argc, char **argv)
 int main(int argc, char **argv)
 {
     vosk::openClosedStandardDescriptors();
+    if (argc > 1 && std::string_view(argv[1]) == "db")
+        return vosk::cli::dbCommand(argc, argv);
     return vosk::cli::run(argc, argv);
 }
