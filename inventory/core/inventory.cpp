@@ -1,6 +1,7 @@
 #include "inventory.h"
 
 #include "cp1251.h"
+#include "folderlock.h"
 #include "messages.h"
 #include "names.h"
 #include "nominal.h"

@@ -784,7 +784,7 @@ std::string importDoublesText(const ImportPlan &plan, const std::vector<std::str
                 (key.category >= 0 && static_cast<size_t>(key.category) < categories.size()
                      ? categories[static_cast<size_t>(key.category)]
                      : std::to_string(key.category));
-        if (key.description != " ")
+        if (!shownDescription(key.description).empty())
             text += ", " + key.description;
         text += ")";
     }

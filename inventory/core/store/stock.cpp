@@ -90,9 +90,7 @@ std::string newRecordRefusal(const StockKey &key)
 
 StockKey makeStockKey(int category, std::string name, std::string description)
 {
-    if (description.empty())
-        description = " ";
-    return {category, std::move(name), std::move(description)};
+    return {category, std::move(name), storedDescription(std::move(description))};
 }
 
 StockResult changeStock(CompStore &store, ViewList &view, const StockKey &key, int amount, bool take,
