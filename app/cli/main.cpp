@@ -53,6 +53,18 @@ public:
 
 std::string folderName(const std::string &datapath) { return datapath.empty() ? std::string(".") : datapath; }
 
+// A command's changes saved, or given up whole: main.dat as it was and no journal left for the
+// program to replay later (exit 2 then).
+bool saveOrGiveUp(Inventory &inventory)
+{
+    std::string failure;
+    if (inventory.trySave(failure))
+        return true;
+    inventory.discardChanges();
+    errLine(failure + t("; ничего не изменено."));
+    return false;
+}
+
 // Notes on stderr, one after another; the status last when asked.
 void say(const Outcome &o, bool status = true)
 {
@@ -252,7 +264,7 @@ int change(const QStringList &args, const std::string &datapath, bool take, bool
     say(done, false);
     if (done.refused)
         return kRefused;
-    if (!inventory.save())
+    if (!saveOrGiveUp(inventory))
         return kBadInput;
     if (done.status)
         errLine(*done.status); // what moved, once it is saved
@@ -279,7 +291,7 @@ int applyPlan(Inventory &inventory, const ImportPlan &plan, bool stocktake, bool
         errLine(t("Ничего не изменено."));
         return kRefused;
     }
-    if (!inventory.save())
+    if (!saveOrGiveUp(inventory))
         return kBadInput;
     errLine(done.status.value_or(std::string()) + t("; на складе ") + std::to_string(inventory.store().totalqty) +
             t(" деталей."));

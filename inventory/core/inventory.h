@@ -295,6 +295,8 @@ public:
                                          bool setQuantities = false) const;
     // exportCsv's bytes, for a caller that writes them itself.
     std::string exportText(bool all, bool forExcel) const;
+    // Writes main.dat as save does but says nothing: false with the reason in `failure`.
+    [[nodiscard]] bool trySave(std::string &failure);
     // Gives up the changes since the last save (their journal goes).
     void discardChanges();
     // The category a caption names, as the bin reads one (-1 for none).

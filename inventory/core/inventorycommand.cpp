@@ -195,6 +195,8 @@ std::string Inventory::exportText(bool all, bool forExcel) const
     return vosk::exportCsv(store_, categories_, all ? allSlots(store_) : rows_, forExcel);
 }
 
+bool Inventory::trySave(std::string &failure) { return folder_->trySave(store_, failure); }
+
 void Inventory::discardChanges() { folder_->discardChanges(); }
 
 int Inventory::categoryOf(std::string_view caption) const { return captionCategory(caption, categories_); }

@@ -151,4 +151,15 @@ TEST(InventoryCommand, AChangeNamedWholeAsksNothingAndIsSavedAsTheWindowsChanges
         if (c == '|')
             c = '\x01';
     EXPECT_EQ(text(dir.read("main.dat")), text(expected));
+
+    // A save that fails, given up: no journal is left for the program to replay later.
+    ASSERT_FALSE(inv.changeNamed({9, T("КТ315"), "", 1, false}, true, false).refused);
+    EXPECT_TRUE(dir.exists("main.jnl"));
+    std::filesystem::remove(dir.file("main.dat"));
+    std::filesystem::create_directory(dir.file("main.dat"));
+    std::string failure;
+    EXPECT_FALSE(inv.trySave(failure));
+    EXPECT_NE(failure.find("main.dat"), std::string::npos);
+    inv.discardChanges();
+    EXPECT_FALSE(dir.exists("main.jnl"));
 }
