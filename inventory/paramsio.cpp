@@ -300,7 +300,7 @@ bool Tbase::importDialog(const ImportPlan &plan, bool *zeroAbsent)
         put(2, fromCp1251(inventory_->categoryName(e.key.category)));
         put(3, fromCp1251(e.key.name));
         put(4, QString::number(e.quantity));
-        put(5, e.key.description == " " ? QString() : fromCp1251(e.key.description));
+        put(5, fromCp1251(shownDescription(e.key.description)));
         ++row;
     }
     // Records the file does not name: left as they are unless the box is ticked.
@@ -312,7 +312,7 @@ bool Tbase::importDialog(const ImportPlan &plan, bool *zeroAbsent)
         put(2, fromCp1251(inventory_->categoryName(e.key.category)));
         put(3, fromCp1251(e.key.name));
         put(4, QString::number(e.before));
-        put(5, e.key.description == " " ? QString() : fromCp1251(e.key.description));
+        put(5, fromCp1251(shownDescription(e.key.description)));
         ++row;
     }
     auto showAbsent = [table, firstAbsent, &plan, row](bool zero) {

@@ -2,8 +2,6 @@
 
 #include "clitext.h"
 #include "cp1251.h"
-#include "filebytes.h"
-#include "journal.h"
 
 #include <cstdio>
 
@@ -79,42 +77,6 @@ std::string commandHelp(const std::string &command, bool russian)
     return (russian ? "Использование: voskbase-cli [--folder ПАПКА] " : "Usage: voskbase-cli [--folder DIR] ") +
            lines.substr(2) + (russian ? "\nВсе команды и параметры: voskbase-cli --help\n"
                                       : "\nEvery command and option: voskbase-cli --help\n");
-}
-
-WaitingJournal applyWaitingJournal(const std::string &datapath, std::string_view mainBytes, CompStore &store)
-{
-    WaitingJournal w;
-    const ReadResult file = readFileBytes(datapath + Journal::kFileName);
-    if (file.status != ReadStatus::Ok || file.bytes.empty())
-        return w;
-    w.present = true;
-    const JournalContents journal = parseJournal(file.bytes);
-    w.damaged = journal.damagedLine != 0;
-    if (!journal.hasHeader || journal.base != stampOf(mainBytes)) {
-        w.stale = true;
-        return w;
-    }
-    const ReplayReport report = replayJournal(store, journal.entries);
-    w.applied = report.applied;
-    w.notApplied = static_cast<int>(report.notApplied.size());
-    return w;
-}
-
-std::string WaitingJournal::note() const
-{
-    if (!present)
-        return {};
-    if (stale)
-        return cp1251("В папке есть журнал main.jnl, но он не относится к этому main.dat: показано то, что "
-                      "записано при последнем сохранении.");
-    std::string text = cp1251("Учтены изменения из журнала main.jnl, еще не записанные в main.dat (программа "
-                              "открыта или закрылась не как следует): ") +
-                       std::to_string(applied) + ".";
-    if (notApplied)
-        text += cp1251(" Не применились: ") + std::to_string(notApplied) + ".";
-    if (damaged)
-        text += cp1251(" Конец журнала поврежден и не учтен.");
-    return text;
 }
 
 } // namespace vosk::cli

@@ -1,8 +1,6 @@
 #pragma once
-// The conventions scripts rely on: machine-readable rows (JSON Lines, TSV), the help of one
-// command, and the changes a running program keeps in its journal applied to a read.
-#include "compstore.h"
-
+// The conventions scripts rely on: machine-readable rows (JSON Lines, TSV) and the help of
+// one command.
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -28,19 +26,5 @@ private:
 // The help of one command (its lines of the whole help, under a usage line); empty when
 // there is no such command.
 std::string commandHelp(const std::string &command, bool russian);
-
-// The journal main.jnl a program keeps while it has the folder open (or left behind when it
-// did not close normally) holds changes main.dat does not hold yet. A read applies them to
-// its copy of the store in memory, never writing anything.
-struct WaitingJournal {
-    bool present = false;  // a non-empty main.jnl
-    int applied = 0;       // changes applied in memory
-    int notApplied = 0;    // changes that no longer apply
-    bool stale = false;    // it belongs to another main.dat: not applied
-    bool damaged = false;  // a damaged tail was ignored
-    // What to tell the user (code page 1251), empty when no journal waits.
-    std::string note() const;
-};
-WaitingJournal applyWaitingJournal(const std::string &datapath, std::string_view mainBytes, CompStore &store);
 
 } // namespace vosk::cli

@@ -1,36 +1,20 @@
 // voskbase-cli: list, add, take, export, import, check the stock and a KiCad bill of materials
-// against it, on the installation folder the program uses, through the same core operations.
-#include "attributes.h"
-#include "bin.h"
+// against it, on the installation folder the program uses. An Inventory owns the folder here as
+// in the window: its lock, its reading, every change (recorded and saved) and every search.
 #include "cliconv.h"
 #include "clitext.h"
 #include "dbcommands.h"
-#include "compstore.h"
 #include "cp1251.h"
-#include "csvio.h"
-#include "datafiles.h"
-#include "dictionary.h"
 #include "filebytes.h"
-#include "filter.h"
-#include "folderlock.h"
 #include "inventory.h"
-#include "kicadbom.h"
-#include "mainfile.h"
-#include "nominal.h"
-#include "recordcode.h"
 #include "messages.h"
 #include "settingsstore.h"
 #include "standardfds.h"
-#include "stock.h"
-#include "textcodec.h"
-#include "textlines.h"
-#include "valuetext.h"
 
 #include <algorithm>
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QFile>
-#include <QFileInfo>
 
 #include <cstdio>
 #include <functional>
@@ -68,106 +52,62 @@ public:
     }
 };
 
-struct Base {
-    std::string datapath;
-    CompStore store;
-    Dictionary dict;
-    std::vector<std::string> categories;
-    MainFileReport report;
-    std::vector<std::string> categoryProblems; // lines of components.lst cut or not read
-    WaitingJournal journal;
-};
-
 std::string folderName(const std::string &datapath) { return datapath.empty() ? std::string(".") : datapath; }
 
-// Reads the three files as the program does, but never creates one: a terminal command run in
-// the wrong folder must not leave empty data files behind.
-std::optional<Base> load(const std::string &datapath, bool quiet = false)
+// A command's changes saved, or given up whole: main.dat as it was and no journal left for the
+// program to replay later (exit 2 then).
+bool saveOrGiveUp(Inventory &inventory)
 {
-    Base b;
-    b.datapath = datapath;
-    const ReadResult main = readFileBytes(datapath + "main.dat", readlimit::kMainFile);
-    const ReadResult strings = readFileBytes(datapath + "strings.dat", readlimit::kDictionary);
-    const ReadResult comps = readFileBytes(datapath + "components.lst", readlimit::kCategories);
-    for (const auto &[r, name] : {std::pair{&main, "main.dat"}, std::pair{&strings, "strings.dat"},
-                                  std::pair{&comps, "components.lst"}})
-        if (r->status == ReadStatus::Failed) {
-            errLine(readFailureMessage(datapath + name, *r));
-            return std::nullopt;
-        }
-    if (main.status == ReadStatus::Missing && strings.status == ReadStatus::Missing &&
-        comps.status == ReadStatus::Missing) {
-        errLine(t("В папке ") + pathForMessage(folderName(datapath)) +
+    std::string failure;
+    if (inventory.trySave(failure))
+        return true;
+    inventory.discardChanges();
+    errLine(failure + t("; ничего не изменено."));
+    return false;
+}
+
+// Notes on stderr, one after another; the status last when asked.
+void say(const Outcome &o, bool status = true)
+{
+    for (const Note &n : o.notes)
+        errLine(n.text);
+    if (status && o.status)
+        errLine(*o.status);
+}
+
+// Opens the folder for a command: read-only unless it changes the stock (then its lock is
+// taken and the change saved). Never creates a file: a terminal command run in the wrong
+// folder must not leave empty data files behind. `quiet` leaves out what a read tells besides
+// (the waiting journal, lines that are no records): check tells them as findings.
+// nullopt with the exit status when the folder cannot be had.
+std::optional<int> open(Inventory &inventory, Inventory::CommandRead &read, bool write, bool quiet = false)
+{
+    read = inventory.openForCommand(write);
+    switch (read.result) {
+    case Inventory::CommandRead::Result::Read:
+        break;
+    case Inventory::CommandRead::Result::Refused:
+        return kRefused;
+    case Inventory::CommandRead::Result::NoFiles:
+        errLine(t("В папке ") + pathForMessage(folderName(inventory.datapath())) +
                 t(" нет файлов базы (main.dat, strings.dat, components.lst). Укажите папку: --folder ПАПКА."));
-        return std::nullopt;
+        return kBadInput;
+    case Inventory::CommandRead::Result::Unreadable:
+        for (const auto &f : read.files)
+            if (!f.failure.empty()) {
+                errLine(f.failure);
+                break;
+            }
+        return kBadInput;
     }
-    b.report = readMainFile(main.bytes, b.store);
     // A program holding the folder keeps its changes in the journal until it saves: a read
     // shows them too (in memory only).
-    b.journal = applyWaitingJournal(datapath, main.bytes, b.store);
-    if (!quiet && b.journal.present)
-        errLine(b.journal.note());
-    b.dict = readDictionary(strings.bytes);
-    CategoryList categories = readCategoryList(comps.bytes);
-    b.categories = std::move(categories.names);
-    b.categoryProblems = std::move(categories.problems);
-    if (!quiet && !b.report.unreadable.empty())
-        errLine(t("В main.dat строк, которые не читаются как записи: ") + std::to_string(b.report.unreadable.size()) +
+    if (!quiet && read.waiting.present)
+        errLine(read.waiting.note());
+    if (!quiet && !read.report.unreadable.empty())
+        errLine(t("В main.dat строк, которые не читаются как записи: ") + std::to_string(read.report.unreadable.size()) +
                 t(" (подробнее: voskbase-cli check); они сохраняются без изменений."));
-    return b;
-}
-
-// Held while a command changes the stock: the program holds the same lock while it runs, and
-// a lock left behind is taken over by the same rule (only when its holder is provably gone).
-bool takeFolder(FolderLock &lock, const std::string &datapath)
-{
-    switch (const FolderLock::State state = lock.tryAcquire()) {
-    case FolderLock::State::Acquired:
-        break;
-    case FolderLock::State::Stale:
-    case FolderLock::State::Abandoned:
-        if (!lock.takeOver()) {
-            errLine(t("Не удалось снять блокировку ") + pathForMessage(lock.path()) + ": " + lock.reason() +
-                    t("; ничего не изменено."));
-            return false;
-        }
-        errLine(folderTakenOverText(lock, state));
-        break;
-    case FolderLock::State::Held:
-        errLine(folderHeldText(lock, state) + t(" Закройте программу и повторите; ничего не изменено."));
-        return false;
-    case FolderLock::State::Unknown:
-        errLine(folderHeldText(lock, state) + t(" Ничего не изменено."));
-        return false;
-    case FolderLock::State::Failed:
-        errLine(t("Не удалось занять папку базы (файл voskbase.lock) в ") + pathForMessage(folderName(datapath)) +
-                ": " + lock.reason() + t("; ничего не изменено."));
-        return false;
-    }
-    // Changes of a program that did not close normally wait in its journal; writing main.dat
-    // now would put them on top of a stock they were not made on.
-    const QFileInfo journal(QFile::decodeName((datapath + "main.jnl").c_str()));
-    if (journal.exists() && !journal.isFile()) {
-        // A FIFO, a device or a folder in its place: the program cannot read it either, and
-        // leaves it alone; so does a save here.
-        errLine(t("Файл main.jnl в папке базы — не обычный файл (канал, устройство или папка): программа не может "
-                  "прочитать его журнал. Уберите его и повторите; ничего не изменено."));
-        return false;
-    }
-    if (journal.exists() && journal.size() > 0) {
-        errLine(t("В папке базы есть журнал main.jnl: программа закрылась не как следует, и ее изменения "
-                  "еще не записаны. Запустите программу, чтобы она их восстановила, и повторите; ничего не "
-                  "изменено."));
-        return false;
-    }
-    return true;
-}
-
-bool save(const Base &b)
-{
-    ConsoleMessages messages;
-    DataFolder folder(b.datapath, messages);
-    return folder.savebase(b.store);
+    return std::nullopt;
 }
 
 std::optional<std::string> argText(const QString &arg)
@@ -181,21 +121,22 @@ std::optional<std::string> argText(const QString &arg)
     }
 }
 
-std::optional<int> categoryArg(const QString &arg, const Base &b)
+std::optional<int> categoryArg(const QString &arg, const Inventory &inventory)
 {
     const auto text = argText(arg);
     if (!text)
         return std::nullopt;
+    const std::vector<std::string> &categories = inventory.categories();
     bool isNumber = !text->empty() && text->find_first_not_of("0123456789") == std::string::npos;
     int c = -1;
     if (isNumber && text->size() < 7)
         c = std::stoi(*text);
     else if (!isNumber)
-        c = captionCategory(*text, b.categories);
-    if (c < 0 || c >= static_cast<int>(b.categories.size())) {
+        c = inventory.categoryOf(*text);
+    if (c < 0 || c >= static_cast<int>(categories.size())) {
         errLine(t("Нет раздела «") + *text + t("». Разделы (номер и название):"));
-        for (size_t k = 0; k < b.categories.size(); ++k)
-            errLine("  " + std::to_string(k) + " " + b.categories[k]);
+        for (size_t k = 0; k < categories.size(); ++k)
+            errLine("  " + std::to_string(k) + " " + categories[k]);
         return std::nullopt;
     }
     return c;
@@ -212,93 +153,80 @@ std::optional<int> quantityArg(const QString &arg)
     return q;
 }
 
-std::string categoryName(const Base &b, int c)
+// The list the records list and export show: every criterion given narrows it, as the search
+// tab's criteria do. The list summary, or nullopt when refused (said).
+std::optional<std::string> choose(const QCommandLineParser &p, Inventory &inventory, bool all)
 {
-    return c >= 0 && c < static_cast<int>(b.categories.size()) ? b.categories[static_cast<size_t>(c)] : std::string();
-}
-
-// The records list and export show: every criterion given narrows them.
-std::optional<std::vector<uint16_t>> chosen(const QCommandLineParser &p, const Base &b, bool all)
-{
-    FilterCriteria criteria{-1, {}, 0, {}};
+    FilterCriteria criteria;
+    criteria.category = -1; // every category
     if (!all && p.isSet("category")) {
-        const auto c = categoryArg(p.value("category"), b);
+        const auto c = categoryArg(p.value("category"), inventory);
         if (!c)
             return std::nullopt;
         // The first category stands for all of them, as in the window's category selector.
         criteria.category = *c == 0 ? -1 : *c;
     }
-    ViewList view;
-    if (!all && p.isSet("value")) {
-        const auto text = argText(p.value("value"));
+    if (!all && (p.isSet("value") || p.isSet("find"))) {
+        const auto text = argText(p.value(p.isSet("value") ? "value" : "find"));
         if (!text)
             return std::nullopt;
-        const auto query = readValueQuery(*text);
-        if (!query) {
-            errLine(t("«") + *text + t("» не читается как номинал (например 4,7К, 4k7, 100нф, 0.1uF)."));
-            return std::nullopt;
-        }
-        filterByValue(b.store, criteria, p.isSet("exact"), *query, view);
-    } else {
-        if (!all && p.isSet("find")) {
-            const auto text = argText(p.value("find"));
+        criteria.name = *text;
+        criteria.byValue = p.isSet("value");
+    }
+    // What records carry beside main.dat narrows the list too.
+    AttributeCriteria attributes;
+    if (!all) {
+        attributes.belowMinimum = p.isSet("below-minimum");
+        if (p.isSet("place")) {
+            const auto text = argText(p.value("place"));
             if (!text)
                 return std::nullopt;
-            criteria.name = *text;
+            attributes.place = *text;
         }
-        filterbase(b.store, criteria, p.isSet("exact"), view);
     }
-    return std::vector<uint16_t>(view.viewlist.begin() + 1, view.viewlist.begin() + 1 + view.viewcount);
+    inventory.setExact(p.isSet("exact"));
+    const Outcome found = inventory.search(criteria, attributes);
+    if (found.refused) {
+        // The search tab's refusal names its check box; here the option is the value itself.
+        if (criteria.byValue)
+            errLine(Inventory::valueWordRefusal(criteria.name));
+        else
+            say(found, false);
+        return std::nullopt;
+    }
+    return found.status.value_or(std::string());
 }
 
 int list(const QCommandLineParser &p, const std::string &datapath)
 {
-    const auto b = load(datapath);
-    if (!b)
+    ConsoleMessages messages;
+    Inventory inventory(datapath, messages);
+    Inventory::CommandRead read;
+    if (const auto failed = open(inventory, read, false))
+        return *failed;
+    const auto summary = choose(p, inventory, false);
+    if (!summary)
         return kBadInput;
-    auto slots = chosen(p, *b, false);
-    if (!slots)
-        return kBadInput;
-    if (p.isSet("place") || p.isSet("below-minimum")) {
-        // What records carry beside main.dat narrows the list too.
-        RecordAttributes attributes;
-        for (const std::string &message : loadAttributeFile(datapath, attributes).messages)
-            errLine(message);
-        AttributeCriteria criteria;
-        criteria.belowMinimum = p.isSet("below-minimum");
-        if (p.isSet("place")) {
-            const auto text = argText(p.value("place"));
-            if (!text)
-                return kBadInput;
-            criteria.place = *text;
-        }
-        std::erase_if(*slots, [&](uint16_t s) {
-            return !attributesFit(attributes, criteria, p.isSet("exact"), b->store.category[s], b->store.name[s],
-                                  b->store.description[s], b->store.quantity[s]);
-        });
-    }
-    uint32_t total = 0;
     const bool json = p.isSet("json");
     if (p.isSet("tsv"))
         std::fputs("category\tcategory_name\tname\tquantity\tdescription\n", stdout);
-    for (uint16_t s : *slots) {
-        const int c = b->store.category[s];
+    for (int k = 0; k < static_cast<int>(inventory.rows().size()); ++k) {
+        const PickedRow r = *inventory.pick(k);
         if (json)
             std::fputs(JsonLine()
-                           .number("category", c)
-                           .text("category_name", categoryName(*b, c))
-                           .text("name", b->store.name[s])
-                           .number("quantity", b->store.quantity[s])
-                           .text("description", b->store.description[s])
+                           .number("category", r.category)
+                           .text("category_name", inventory.categoryName(r.category))
+                           .text("name", r.name)
+                           .number("quantity", r.quantity)
+                           .text("description", r.description)
                            .done()
                            .c_str(),
                        stdout);
         else
-            outLine(std::to_string(c) + "\t" + categoryName(*b, c) + "\t" + std::string(b->store.name[s]) + "\t" +
-                    std::to_string(b->store.quantity[s]) + "\t" + std::string(b->store.description[s]));
-        total += b->store.quantity[s];
+            outLine(std::to_string(r.category) + "\t" + inventory.categoryName(r.category) + "\t" + r.name + "\t" +
+                    std::to_string(r.quantity) + "\t" + r.description);
     }
-    errLine(listSummary(static_cast<uint32_t>(slots->size()), total));
+    errLine(*summary);
     return kDone;
 }
 
@@ -308,51 +236,35 @@ int exportCommand(const QCommandLineParser &p, const QStringList &args, const st
         errLine(t("export: нужен один файл (или «-» для вывода)."));
         return kBadInput;
     }
-    const auto b = load(datapath);
-    if (!b)
+    ConsoleMessages messages;
+    Inventory inventory(datapath, messages);
+    Inventory::CommandRead read;
+    if (const auto failed = open(inventory, read, false))
+        return *failed;
+    const bool all = p.isSet("all");
+    if (!choose(p, inventory, all))
         return kBadInput;
-    const auto slots = chosen(p, *b, p.isSet("all"));
-    if (!slots)
-        return kBadInput;
-    RecordAttributes attributes; // their columns follow when records carry any
-    for (const std::string &message : loadAttributeFile(datapath, attributes).messages)
-        errLine(message);
-    const std::string csv = exportCsv(b->store, b->categories, *slots, p.isSet("excel"), &attributes);
     if (args[1] == "-") {
+        const std::string csv = inventory.exportText(all, p.isSet("excel"));
         std::fwrite(csv.data(), 1, csv.size(), stdout);
         return kDone;
     }
-    const std::string path = QFile::encodeName(args[1]).toStdString();
-    const WriteResult written = replaceFileAtomically(path, csv);
-    if (!written) {
-        errLine(t("Не удалось записать ") + pathForMessage(path) + ": " + written.reason);
-        return kBadInput;
-    }
-    errLine(t("Записей выгружено: ") + std::to_string(slots->size()));
-    return kDone;
+    const Outcome written = inventory.exportCsv(QFile::encodeName(args[1]).toStdString(), all, p.isSet("excel"));
+    say(written);
+    return written.refused ? kBadInput : kDone;
 }
 
-int applyChange(Base &base, StockKey key, int quantity, bool take, bool partial);
-
-// take --code CODE QTY: the record a label's code names (as a scanner typed it).
-int takeByCode(const QString &code, const QString &quantityText, const std::string &datapath, bool partial)
+// A change made: said, saved (or given up whole), and what moved told once it is saved.
+int finishChange(Inventory &inventory, const Outcome &done)
 {
-    const auto typed = argText(code);
-    const auto quantity = quantityArg(quantityText);
-    if (!typed || !quantity)
-        return kBadInput;
-    const auto key = readRecordCode(*typed);
-    if (!key) {
-        errLine(t("Это не код этикетки: код начинается с «VB-» и пишется латинскими буквами, цифрами и дефисами."));
-        return kBadInput;
-    }
-    FolderLock lock(datapath);
-    if (!takeFolder(lock, datapath))
+    say(done, false);
+    if (done.refused)
         return kRefused;
-    auto b = load(datapath);
-    if (!b)
+    if (!saveOrGiveUp(inventory))
         return kBadInput;
-    return applyChange(*b, *key, *quantity, true, partial);
+    if (done.status)
+        errLine(*done.status); // what moved, once it is saved
+    return done.notes.empty() ? kDone : kRefused;
 }
 
 int change(const QStringList &args, const std::string &datapath, bool take, bool partial)
@@ -362,115 +274,66 @@ int change(const QStringList &args, const std::string &datapath, bool take, bool
                      : t("add: нужны РАЗДЕЛ НАЗВАНИЕ КОЛИЧЕСТВО [ОПИСАНИЕ]."));
         return kBadInput;
     }
-    FolderLock lock(datapath);
-    if (!takeFolder(lock, datapath))
-        return kRefused;
-    auto b = load(datapath);
-    if (!b)
-        return kBadInput;
-    const auto category = categoryArg(args[1], *b);
+    ConsoleMessages messages;
+    Inventory inventory(datapath, messages);
+    Inventory::CommandRead read;
+    if (const auto failed = open(inventory, read, true))
+        return *failed;
+    const auto category = categoryArg(args[1], inventory);
     const auto name = argText(args[2]);
     const auto quantity = quantityArg(args[3]);
     const auto description = args.size() == 5 ? argText(args[4]) : std::optional<std::string>(std::string());
     if (!category || !name || !quantity || !description)
         return kBadInput;
-    const CanonicalName canonical = canonicalName(*category, *name);
-    if (!canonical.ok()) {
-        // The rule of typing holds here too, but a spelling the stock does not use can be named.
-        std::string hint;
-        if (const auto v = readLooseValue(*name, isResistanceCategory(*category)))
-            if (CanonicalName c = canonicalName(*category, shownominal(*v)); c.ok())
-                hint = t(" Может быть, «") + c.name + t("»?");
-        errLine(canonical.refusal + hint);
-        return kRefused;
-    }
-    StockKey key = makeStockKey(*category, canonical.name, *description);
-    if (take && args.size() == 4) {
-        // No description given: the record is the only one with this category and name.
-        ViewList view;
-        findNamed(b->store, nullptr, *category, key.name, view);
-        if (view.viewcount == 1) {
-            key.description = b->store.description[view.viewlist[1]];
-        } else if (view.viewcount > 1) {
-            errLine(t("Записей с таким названием несколько; укажите описание:"));
-            for (int k = 1; k <= view.viewcount; ++k)
-                errLine("  " + std::string(b->store.description[view.viewlist[k]]) + " (" +
-                        std::to_string(b->store.quantity[view.viewlist[k]]) + ")");
-            return kRefused;
-        }
-    }
-    return applyChange(*b, std::move(key), *quantity, take, partial);
+    const Outcome done = inventory.changeNamed({*category, *name, *description, *quantity, take}, args.size() == 5, partial);
+    return finishChange(inventory, done);
 }
 
-// The change of a record named whole (its key as stored), with the folder taken.
-int applyChange(Base &base, StockKey key, int quantity, bool take, bool partial)
+// take --code CODE QTY: the record a label's code names (as a scanner typed it).
+int takeByCode(const QString &code, const QString &quantityText, const std::string &datapath, bool partial)
 {
-    // A take is all or nothing: a shortfall changes nothing unless --partial takes what there is.
-    int amount = quantity;
-    bool short_ = false;
-    if (take) {
-        ViewList found;
-        findRecords(base.store, nullptr, key, found);
-        const int have = found.viewcount ? base.store.quantity[found.viewlist[1]] : 0;
-        if (found.viewcount == 0) {
-            errLine(t("Нет такой детали: ") + key.name + " " + key.description + t(". Ничего не изменено."));
-            return kRefused;
-        }
-        if (have < amount) {
-            const std::string shortfall = t("Не хватает ") + std::to_string(amount - have) + t(" детали: ") + key.name +
-                                          " " + key.description + t(" (есть ") + std::to_string(have) + t(", нужно ") +
-                                          std::to_string(amount) + ")";
-            if (!partial) {
-                errLine(shortfall + t(". Ничего не изменено; --partial забирает, сколько есть."));
-                return kRefused;
-            }
-            errLine(shortfall + t(": забираю ") + std::to_string(have) + ".");
-            amount = have;
-            short_ = true;
-        }
-    }
-    ViewList view;
-    const StockResult r = changeStock(base.store, view, key, amount, take);
-    for (const std::string &m : r.messages)
-        errLine(m);
-    if (r.refused || r.moved == 0)
-        return kRefused;
-    if (!save(base))
+    const auto typed = argText(code);
+    const auto quantity = quantityArg(quantityText);
+    if (!typed || !quantity)
         return kBadInput;
-    errLine(key.name + " " + key.description + ": " + (take ? "-" : "+") + std::to_string(r.moved) + t("; на складе ") +
-            std::to_string(base.store.totalqty) + t(" деталей"));
-    return r.messages.empty() && !short_ ? kDone : kRefused;
+    ConsoleMessages messages;
+    Inventory inventory(datapath, messages);
+    Inventory::CommandRead read;
+    if (const auto failed = open(inventory, read, true))
+        return *failed;
+    const CodeFind found = inventory.findCode(*typed);
+    if (found.slot == 0) {
+        say(found.outcome, false);
+        return found.code ? kRefused : kBadInput;
+    }
+    const Outcome done = inventory.changeNamed({found.key, *quantity, true, ChangeSource::CommandLine}, true, partial);
+    return finishChange(inventory, done);
 }
 
 void printPlan(const ImportPlan &plan, bool zeroAbsent);
-void printPlanJson(const Base &b, const ImportPlan &plan, bool zeroAbsent);
+void printPlanJson(const Inventory &inventory, const ImportPlan &plan, bool zeroAbsent);
 
-// A stocktake's plan is printed; this tells what it does and applies it.
-int applyStocktakeCommand(const QCommandLineParser &p, Base &b, const ImportPlan &plan, bool zeroAbsent)
+// An import or a stocktake applied through the inventory, record by record as the window
+// applies one, then saved. One that stops half way (a record refused: the stock is no longer
+// what the plan was made for; said as an error) is given up whole. `said`: a note told already.
+int applyPlan(Inventory &inventory, const ImportPlan &plan, bool stocktake, bool zeroAbsent, const std::string &said)
 {
-    errLine(t("Строк: ") + std::to_string(plan.rowsRead) + t("; записей в файле: ") + std::to_string(plan.entries.size()) +
-            t(", количество изменится у ") + std::to_string(plan.changes()) + t("; нет в файле записей: ") +
-            std::to_string(plan.absent.size()) + (zeroAbsent ? t(" (будут обнулены)") : t(" (останутся как есть)")) +
-            t("; не принято строк: ") + std::to_string(plan.refusedCount) +
-            (plan.skippedCount() ? "; " + plan.skippedSummary() : std::string()) + ".");
-    if (p.isSet("dry-run"))
-        return plan.refusedCount ? kRefused : kDone;
-    if (plan.refusedCount && !p.isSet("skip-refused")) {
-        errLine(t("Ничего не изменено: исправьте эти строки или повторите с --skip-refused, чтобы учесть остальные."));
+    const Outcome done = stocktake ? inventory.stocktake(plan, zeroAbsent) : inventory.import(plan);
+    bool stopped = done.refused;
+    for (const Note &n : done.notes) {
+        stopped = stopped || n.kind == Note::Kind::Error;
+        if (n.text != said)
+            errLine(n.text);
+    }
+    if (stopped) {
+        inventory.discardChanges();
+        errLine(t("Ничего не изменено."));
         return kRefused;
     }
-    const StocktakeOutcome done = applyStocktake(b.store, plan, zeroAbsent);
-    for (const std::string &m : done.messages)
-        errLine(m);
-    if (!done.complete) {
-        errLine(t("Ничего не изменено: склад изменился во время проверки файла."));
-        return kRefused;
-    }
-    if (!save(b))
+    if (!saveOrGiveUp(inventory))
         return kBadInput;
-    errLine(t("Инвентаризация: изменено записей ") + std::to_string(done.changed) + t(", добавлено деталей ") +
-            std::to_string(done.added) + t(", убрано ") + std::to_string(done.taken) + t("; на складе ") +
-            std::to_string(b.store.totalqty) + t(" деталей."));
+    errLine(done.status.value_or(std::string()) + t("; на складе ") + std::to_string(inventory.store().totalqty) +
+            t(" деталей."));
     return kDone;
 }
 
@@ -504,18 +367,11 @@ int importCommand(const QCommandLineParser &p, const QStringList &args, const st
         return kBadInput;
     }
     const bool dryRun = p.isSet("dry-run");
-    std::optional<FolderLock> lock;
-    if (!dryRun) {
-        lock.emplace(datapath);
-        if (!takeFolder(*lock, datapath))
-            return kRefused;
-    }
-    auto b = load(datapath);
-    if (!b)
-        return kBadInput;
-    // "-" is the standard input, read piece by piece as a file is, and bounded as a file is.
-    const bool fromStdin = args[1] == "-";
-    const std::string path = fromStdin ? std::string("-") : QFile::encodeName(args[1]).toStdString();
+    ConsoleMessages messages;
+    Inventory inventory(datapath, messages);
+    Inventory::CommandRead read;
+    if (const auto failed = open(inventory, read, !dryRun))
+        return *failed;
     std::vector<ImportField> columns;
     if (p.isSet("columns"))
         for (const QString &word : p.value("columns").split(',')) {
@@ -527,32 +383,26 @@ int importCommand(const QCommandLineParser &p, const QStringList &args, const st
             }
             columns.push_back(*field);
         }
-    CsvImporter importer(b->store, b->categories, columns);
     const bool stocktake = p.isSet("set-quantities");
     const bool zeroAbsent = p.isSet("zero-absent");
     if (zeroAbsent && !stocktake) {
         errLine(t("--zero-absent бывает только с --set-quantities."));
         return kBadInput;
     }
-    if (stocktake)
-        importer.setQuantities();
-    if (fromStdin) {
-        if (!readStandardInput(readlimit::kImport, t("ничего не изменено."),
-                               [&importer](std::string_view piece) { importer.feed(piece); }))
-            return kBadInput;
-    } else {
-        // Only a regular file, read to its end within the bound: a FIFO, a device or a file
-        // past the bound is refused whole.
-        const ReadResult read =
-            readFileChunks(path, readlimit::kImport, [&importer](std::string_view piece) { importer.feed(piece); });
-        if (read.status != ReadStatus::Ok) {
-            errLine((read.status == ReadStatus::Missing ? t("Файл не найден: ") + pathForMessage(path)
-                                                        : readFailureMessage(path, read) + ".") +
-                    t(" Ничего не изменено."));
-            return kBadInput;
-        }
-    }
-    const ImportPlan plan = importer.finish();
+    // "-" is the standard input, read piece by piece as a file is, and bounded as a file is;
+    // a file is read only when it is a regular one, to its end within the bound.
+    std::optional<ImportPlan> planned;
+    if (args[1] == "-")
+        planned = inventory.planImport(
+            [](const std::function<void(std::string_view)> &piece) {
+                return readStandardInput(readlimit::kImport, t("ничего не изменено."), piece);
+            },
+            std::move(columns), stocktake);
+    else
+        planned = inventory.planImportFile(QFile::encodeName(args[1]).toStdString(), std::move(columns), stocktake);
+    if (!planned)
+        return kBadInput;
+    const ImportPlan &plan = *planned;
     if (!plan.usable()) {
         errLine(plan.fileError + t(" Ничего не изменено."));
         if (plan.needsColumns) {
@@ -565,38 +415,34 @@ int importCommand(const QCommandLineParser &p, const QStringList &args, const st
         return kBadInput;
     }
     if (p.isSet("json"))
-        printPlanJson(*b, plan, zeroAbsent);
+        printPlanJson(inventory, plan, zeroAbsent);
     else
         printPlan(plan, zeroAbsent);
-    if (std::string doubles = importDoublesText(plan, b->categories); !doubles.empty()) {
-        std::replace(doubles.begin(), doubles.end(), '\r', '\n');
+    const std::string doubles = importDoublesText(plan, inventory.categories());
+    if (!doubles.empty())
         errLine(doubles);
-    }
     if (stocktake)
-        return applyStocktakeCommand(p, *b, plan, zeroAbsent);
-    errLine(t("Строк: ") + std::to_string(plan.rowsRead) + t("; новых записей: ") + std::to_string(plan.adds()) +
-            t(", дополнить записей: ") + std::to_string(plan.merges()) + t(", деталей: ") +
-            std::to_string(plan.parts()) + t("; не принято строк: ") + std::to_string(plan.refusedCount) +
-            (plan.skippedCount() ? "; " + plan.skippedSummary() : std::string()) + ".");
+        errLine(t("Строк: ") + std::to_string(plan.rowsRead) + t("; записей в файле: ") +
+                std::to_string(plan.entries.size()) + t(", количество изменится у ") + std::to_string(plan.changes()) +
+                t("; нет в файле записей: ") + std::to_string(plan.absent.size()) +
+                (zeroAbsent ? t(" (будут обнулены)") : t(" (останутся как есть)")) + t("; не принято строк: ") +
+                std::to_string(plan.refusedCount) + (plan.skippedCount() ? "; " + plan.skippedSummary() : std::string()) +
+                ".");
+    else
+        errLine(t("Строк: ") + std::to_string(plan.rowsRead) + t("; новых записей: ") + std::to_string(plan.adds()) +
+                t(", дополнить записей: ") + std::to_string(plan.merges()) + t(", деталей: ") +
+                std::to_string(plan.parts()) + t("; не принято строк: ") + std::to_string(plan.refusedCount) +
+                (plan.skippedCount() ? "; " + plan.skippedSummary() : std::string()) + ".");
     if (dryRun)
         return plan.refusedCount ? kRefused : kDone;
     if (plan.refusedCount && !p.isSet("skip-refused")) {
-        errLine(t("Ничего не изменено: исправьте эти строки или повторите с --skip-refused, чтобы добавить остальные."));
+        errLine(stocktake ? t("Ничего не изменено: исправьте эти строки или повторите с --skip-refused, чтобы учесть "
+                              "остальные.")
+                          : t("Ничего не изменено: исправьте эти строки или повторите с --skip-refused, чтобы добавить "
+                              "остальные."));
         return kRefused;
     }
-    const ImportOutcome done = applyImport(b->store, plan);
-    for (const std::string &m : done.messages)
-        errLine(m);
-    if (!done.complete) {
-        errLine(t("Ничего не изменено: склад изменился во время проверки файла."));
-        return kRefused;
-    }
-    if (!save(*b))
-        return kBadInput;
-    errLine(t("Добавлено: новых записей ") + std::to_string(done.added) + t(", дополнено ") +
-            std::to_string(done.merged) + t(", деталей ") + std::to_string(done.parts) + t("; на складе ") +
-            std::to_string(b->store.totalqty) + t(" деталей."));
-    return kDone;
+    return applyPlan(inventory, plan, stocktake, zeroAbsent, doubles);
 }
 
 // The plan, a row of the file a line; the refused rows on stderr.
@@ -629,16 +475,16 @@ void printPlan(const ImportPlan &plan, bool zeroAbsent)
 }
 
 // The plan as JSON Lines on stdout: every planned entry and every refused row.
-void printPlanJson(const Base &b, const ImportPlan &plan, bool zeroAbsent)
+void printPlanJson(const Inventory &inventory, const ImportPlan &plan, bool zeroAbsent)
 {
     for (const ImportEntry &e : plan.entries)
         std::fputs(JsonLine()
                        .number("line", e.line)
                        .text("action", plan.setQuantities ? "set" : e.slot ? "merge" : "add")
                        .number("category", e.key.category)
-                       .text("category_name", categoryName(b, e.key.category))
+                       .text("category_name", inventory.categoryName(e.key.category))
                        .text("name", e.key.name)
-                       .text("description", e.key.description == " " ? std::string() : e.key.description)
+                       .text("description", shownDescription(e.key.description))
                        .number("quantity", e.quantity)
                        .number("before", e.before)
                        .number("after", e.after(plan.setQuantities))
@@ -654,9 +500,9 @@ void printPlanJson(const Base &b, const ImportPlan &plan, bool zeroAbsent)
                        .number("line", 0)
                        .text("action", "absent")
                        .number("category", e.key.category)
-                       .text("category_name", categoryName(b, e.key.category))
+                       .text("category_name", inventory.categoryName(e.key.category))
                        .text("name", e.key.name)
-                       .text("description", e.key.description == " " ? std::string() : e.key.description)
+                       .text("description", shownDescription(e.key.description))
                        .number("before", e.before)
                        .number("after", zeroAbsent ? 0 : e.before)
                        .done()
@@ -676,16 +522,16 @@ int bom(const QCommandLineParser &p, const QStringList &args, const std::string 
     }
     // The window's own path: the folder read (never written) by an Inventory, the file read,
     // put into the bin and looked up by it.
-    for (const char *name : {"main.dat", "strings.dat", "components.lst"})
-        if (!QFileInfo::exists(QFile::decodeName((datapath + name).c_str()))) {
-            if (load(datapath, true)) // says what is missing when the whole folder is
-                errLine(t("В папке ") + pathForMessage(folderName(datapath)) + t(" нет файла ") + name + ".");
-            return kBadInput;
-        }
-    setFoldersReadOnly(true);
     ConsoleMessages messages;
     Inventory inventory(datapath, messages);
-    inventory.open();
+    Inventory::CommandRead folder;
+    if (const auto failed = open(inventory, folder, false))
+        return *failed;
+    for (const auto &f : folder.files)
+        if (f.missing) {
+            errLine(t("В папке ") + pathForMessage(folderName(datapath)) + t(" нет файла ") + f.name + ".");
+            return kBadInput;
+        }
     BomRead read;
     if (args[1] == "-") {
         std::string bytes;
@@ -780,60 +626,57 @@ void finding(bool json, const char *file, int line, const char *problem, const s
 
 int check(const std::string &datapath, bool json)
 {
+    ConsoleMessages messages;
+    Inventory inventory(datapath, messages);
+    Inventory::CommandRead read;
+    const auto failed = open(inventory, read, false, true);
     int status = kDone;
-    for (const auto &[name, limit] : {std::pair{"main.dat", readlimit::kMainFile},
-                                      std::pair{"strings.dat", readlimit::kDictionary},
-                                      std::pair{"components.lst", readlimit::kCategories}}) {
-        const ReadResult r = readFileBytes(datapath + name, limit);
-        if (r.status == ReadStatus::Missing) {
-            finding(json, name, 0, "missing", t("Нет файла ") + name + t(" (программа создаст его пустым при запуске)."));
+    for (const auto &f : read.files) {
+        if (f.missing) {
+            finding(json, f.name, 0, "missing", t("Нет файла ") + f.name + t(" (программа создаст его пустым при запуске)."));
             status = std::max(status, int(kRefused));
-        } else if (r.status == ReadStatus::Failed) {
-            finding(json, name, 0, "unreadable", t("Файл ") + name + t(" не читается: ") + r.reason);
+        } else if (!f.failure.empty()) {
+            finding(json, f.name, 0, "unreadable", t("Файл ") + f.name + t(" не читается: ") + f.reason);
             status = kBadInput;
         }
     }
-    if (status == kBadInput)
-        return status;
-    const auto b = load(datapath, true);
-    if (!b)
+    if (failed)
         return kBadInput;
-    for (int line : b->report.unreadable) {
+    for (int line : read.report.unreadable) {
         finding(json, "main.dat", line, "unreadable_line",
                 t("main.dat, строка ") + std::to_string(line) + t(": не читается как запись (сохраняется как есть)"));
         status = std::max(status, int(kRefused));
     }
-    if (!b->report.overflow.empty()) {
-        finding(json, "main.dat", b->report.overflow.front(), "too_many_records",
-                t("main.dat: записей больше 65535, со строки ") + std::to_string(b->report.overflow.front()) +
+    if (!read.report.overflow.empty()) {
+        finding(json, "main.dat", read.report.overflow.front(), "too_many_records",
+                t("main.dat: записей больше 65535, со строки ") + std::to_string(read.report.overflow.front()) +
                     t(" они не загружаются"));
         status = std::max(status, int(kRefused));
     }
+    const CompStore &store = inventory.store();
+    const Dictionary &dict = inventory.dictionary();
     int foreign = 0;
-    for (int i = 1; i <= b->store.compcount; ++i)
-        foreign += b->store.category[i] >= b->categories.size();
+    for (int i = 1; i <= store.compcount; ++i)
+        foreign += store.category[i] >= inventory.categories().size();
     if (foreign) {
         finding(json, "main.dat", 0, "unknown_category",
                 t("main.dat: записей в разделах, которых нет в components.lst: ") + std::to_string(foreign));
         status = std::max(status, int(kRefused));
     }
-    if (!b->dict.cut.empty() || !b->categoryProblems.empty()) {
-        if (!b->dict.cut.empty())
-            outLine(longLinesMessage("strings.dat", linelimit::kDictionary, b->dict.cut));
-        for (const std::string &problem : b->categoryProblems)
-            outLine(problem);
+    for (const std::string &problem : read.problems) {
+        outLine(problem);
         status = std::max(status, int(kRefused));
     }
-    if (b->dict.dictcount > Dictionary::kLines)
+    if (dict.dictcount > Dictionary::kLines)
         finding(json, "strings.dat", Dictionary::kLines + 1, "too_many_lines", t("strings.dat: строк больше 100, лишние не читаются"));
     // main.dat alone is not the stock while changes wait in the journal.
-    if (b->journal.present) {
-        finding(json, "main.jnl", 0, b->journal.stale ? "journal_not_applicable" : "journal_waiting", b->journal.note());
+    if (read.waiting.present) {
+        finding(json, "main.jnl", 0, read.waiting.stale ? "journal_not_applicable" : "journal_waiting", read.waiting.note());
         status = std::max(status, int(kRefused));
     }
-    errLine(t("Записей: ") + std::to_string(b->store.compcount) + t(", деталей: ") + std::to_string(b->store.totalqty) +
-            t(", разделов: ") + std::to_string(b->categories.size()) + t(", строк словаря: ") +
-            std::to_string(std::min(b->dict.dictcount, Dictionary::kLines)) + ".");
+    errLine(t("Записей: ") + std::to_string(store.compcount) + t(", деталей: ") + std::to_string(store.totalqty) +
+            t(", разделов: ") + std::to_string(inventory.categories().size()) + t(", строк словаря: ") +
+            std::to_string(std::min(dict.dictcount, Dictionary::kLines)) + ".");
     return status;
 }
 

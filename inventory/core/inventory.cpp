@@ -1,6 +1,7 @@
 #include "inventory.h"
 
 #include "cp1251.h"
+#include "folderlock.h"
 #include "messages.h"
 #include "names.h"
 #include "nominal.h"
@@ -136,6 +137,8 @@ Outcome Inventory::reset(int category)
     lastAttributes_ = {};
     return selectCategory(category);
 }
+
+std::string Inventory::valueWordRefusal(std::string_view word) { return valueRefusal(word); }
 
 Outcome Inventory::search(const FilterCriteria &given, const AttributeCriteria &attributes)
 {

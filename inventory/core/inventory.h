@@ -25,6 +25,7 @@
 
 namespace vosk {
 
+class FolderLock;
 class Messages;
 
 // The columns of the inventory list, left to right; a column is also the key the list is
@@ -93,6 +94,8 @@ struct LabelText {
 // A code typed or scanned: the record's slot, or 0 and the note that says why there is none.
 struct CodeFind {
     int slot = 0;
+    bool code = false; // the text reads as a code (of a record held or not)
+    StockKey key;      // the record it names, when it reads
     Outcome outcome;
 };
 
@@ -149,6 +152,8 @@ public:
     // The search tab's criteria (category -1: every category).
     // `attributes`: the criteria on the records' attributes, on top of the others.
     Outcome search(const FilterCriteria &criteria, const AttributeCriteria &attributes = {});
+    // Why a word is no value, as the import, the value search and a bill of materials say it.
+    static std::string valueWordRefusal(std::string_view word);
     const AttributeCriteria &lastAttributeFilter() const { return lastAttributes_; }
     // Orders the rows on screen by a column. One that needs the list's exchange on a long
     // list is not run here: the outcome's sortLater asks the window to run it as a job.
@@ -298,6 +303,54 @@ public:
     // shoppingCsv (the description under «Footprint», as the import reads that column).
     std::string minimumShoppingCsv() const;
     Outcome writeMinimumShopping(const std::string &path) const;
+    // --- one command that asks nothing (the command line; inventorycommand.cpp)
+    // What opening the folder for one command found.
+    struct CommandRead {
+        enum class Result {
+            Read,       // read: go on
+            Refused,    // the folder is not this command's to write now (said through the messages)
+            NoFiles,    // none of the three data files is there (nothing said)
+            Unreadable, // a data file cannot be read (files[k].failure says which and why)
+        };
+        Result result = Result::Refused;
+        std::vector<DataFolder::DataFileState> files;
+        MainFileReport report;
+        std::vector<std::string> problems; // lines of strings.dat and components.lst cut or not read
+        // Read-only: the changes a program holding the folder keeps in its journal, shown.
+        WaitingJournal waiting;
+    };
+    // Reads the folder for one command; nothing is created, and no journal is replayed onto
+    // main.dat. Without `write` the folder is read-only for this inventory, and the changes
+    // waiting in a journal are applied in memory only. With `write` the folder's lock is
+    // taken first, by the one rule of both programs but without asking: a lock whose holder
+    // is provably gone (a process of this host that no longer runs, or no holder named) is
+    // taken over and said so; a live holder, or one that cannot be known from here (another
+    // host), refuses, as does a journal a program left behind (the program replays it when
+    // it starts). The lock is held until the inventory goes. Every change is then recorded
+    // and saved as the window's are.
+    CommandRead openForCommand(bool write);
+    // A change named by its whole key, as from the changing tab (the same path: change), for
+    // a caller that cannot be asked: a refused name is refused naming the stock's spelling
+    // when there is one («Может быть, «4,7К»?»); a take without a description (`described`
+    // false) takes from the only record of that category and name and is refused, listing
+    // them, when there are several; a take of more than a record holds changes nothing
+    // unless `partial`, which takes what there is and says so. The status says what moved
+    // and the stock after it.
+    Outcome changeNamed(const StockChange &edit, bool described, bool partial);
+    // The plan of an import read piece by piece from elsewhere (the standard input): `read`
+    // hands each piece to the function it is given and is false when it gave up (nothing
+    // planned then).
+    using PieceReader = std::function<bool(const std::function<void(std::string_view)> &)>;
+    std::optional<ImportPlan> planImport(const PieceReader &read, std::vector<ImportField> columns = {},
+                                         bool setQuantities = false) const;
+    // exportCsv's bytes, for a caller that writes them itself.
+    std::string exportText(bool all, bool forExcel) const;
+    // Writes main.dat as save does but says nothing: false with the reason in `failure`.
+    [[nodiscard]] bool trySave(std::string &failure);
+    // Gives up the changes since the last save (their journal goes).
+    void discardChanges();
+    // The category a caption names, as the bin reads one (-1 for none).
+    int categoryOf(std::string_view caption) const;
 
 private:
     // The key a record typed on the changing tab is stored under; nothing when the name
@@ -349,6 +402,7 @@ private:
 
     std::string datapath_;
     Messages &messages_;
+    std::unique_ptr<FolderLock> lock_; // held by a command that writes (openForCommand)
     std::unique_ptr<DataFolder> folder_;
     FolderCompanion *companion_ = nullptr;
     CompStore store_;

@@ -41,13 +41,13 @@ std::string notARegularFile(const std::string &path)
 Outcome Inventory::exportCsv(const std::string &path, bool all, bool forExcel) const
 {
     Outcome out;
-    const std::vector<uint16_t> slots = all ? allSlots(store_) : rows_;
-    const WriteResult written = replaceFileAtomically(path, vosk::exportCsv(store_, categories_, slots, forExcel, &attributes()));
+    const WriteResult written = replaceFileAtomically(path, exportText(all, forExcel));
     if (!written) {
         out.refuse(cp1251("Не удалось записать ") + pathForMessage(path) + (written.reason.empty() ? "" : ": " + written.reason), true);
         return out;
     }
-    out.status = cp1251("Записано строк: ") + std::to_string(slots.size()) + cp1251(" в ") + pathForMessage(path);
+    out.status = cp1251("Записано строк: ") + std::to_string(all ? static_cast<size_t>(store_.compcount) : rows_.size()) + cp1251(" в ") +
+                 pathForMessage(path);
     return out;
 }
 
@@ -188,7 +188,8 @@ BomRead Inventory::readBomFile(const std::string &path) const
         return failed;
     std::error_code ec;
     if (std::filesystem::file_size(path, ec) > kBomLimit && !ec) {
-        failed.error = cp1251("Файл больше 16 МБ: это не список деталей. ") + pathForMessage(path);
+        failed.error = cp1251("Файл больше ") + std::to_string(kBomLimit >> 20) + cp1251(" МБ: это не список деталей. ") +
+                       pathForMessage(path);
         return failed;
     }
     const ReadResult file = readFileBytes(path, kBomLimit);

@@ -64,6 +64,8 @@ CodeFind Inventory::findCode(std::string_view typed) const
                                     "цифрами и дефисами."));
         return found;
     }
+    found.code = true;
+    found.key = *key;
     ViewList view;
     findRecords(store_, &names_, *key, view);
     if (view.viewcount > 0) {

@@ -255,7 +255,7 @@ if command -v python3 >/dev/null; then
   check "takes from the same record" bash -c "'$CLI' --folder coded list --find КТ315Б --exact | grep -q \$'\tКТ315Б\t20\tnpn'"
   snap=$(snapshot coded)
   check "take --code of no record: 1" status 1 "$CLI" --folder coded take --code "${code%-*}-PB4XU" 1
-  check "said so" grep -q 'Нет такой детали: КТ315Б xyz' "$OUT/last.err"
+  check "said so" grep -q 'Нет записи с кодом VB-11-' "$OUT/last.err"
   check "no code: 2" status 2 "$CLI" --folder coded take --code "КТ315Б" 1
   check "said in Russian" grep -q 'Это не код этикетки' "$OUT/last.err"
   check "take --code with a category: 2" status 2 "$CLI" --folder coded take --code "$code" 11 КТ315Б 1

@@ -3,6 +3,7 @@
 #include "cp1251.h"
 #include "datafiles.h"
 #include "folderlock.h"
+#include "inventory.h"
 #include "recordingmessages.h"
 #include "tempfolder.h"
 
@@ -224,4 +225,59 @@ TEST(FolderLock, AJournalThatIsNoRegularFileIsRefusedWithoutWaiting)
     struct stat st {};
     ASSERT_EQ(::stat(dir.file("main.jnl").c_str(), &st), 0);
     EXPECT_TRUE(S_ISFIFO(st.st_mode));
+}
+
+// The command line takes the lock through its Inventory, by the same rule and without a
+// question: a live holder, or one of another host, keeps the folder; a dead one of this host
+// does not.
+TEST(FolderLock, ACommandWritesOnlyWhenTheHolderIsProvablyGone)
+{
+    TempFolder dir;
+    dir.write("components.lst", "0\r\n1\r\n2\r\n3\r\n4\r\n5\r\n6\r\n7\r\n8\r\n9\r\n");
+    dir.write("strings.dat", "");
+    dir.write("main.dat", "9\x01" "d\x01" "1\x01 \r\n"); // category 9 holds names, not values
+    const std::string mainBytes = dir.read("main.dat");
+    using Result = Inventory::CommandRead::Result;
+
+    const pid_t live = holderProcess(dir.datapath(), true);
+    ASSERT_GT(live, 0);
+    const std::string liveLock = dir.read("voskbase.lock");
+    {
+        RecordingMessages messages;
+        Inventory writer(dir.datapath(), messages);
+        EXPECT_EQ(writer.openForCommand(true).result, Result::Refused);
+        ASSERT_FALSE(messages.entries.empty());
+        EXPECT_NE(messages.entries.back().text.find(std::to_string(live)), std::string::npos);
+        Inventory reader(dir.datapath(), messages); // reading needs no lock
+        EXPECT_EQ(reader.openForCommand(false).result, Result::Read);
+    }
+    EXPECT_EQ(dir.read("voskbase.lock"), liveLock);
+
+    // Killed: the lock it leaves names a process gone from this host.
+    endProcess(live);
+    {
+        RecordingMessages messages;
+        Inventory writer(dir.datapath(), messages);
+        EXPECT_EQ(writer.openForCommand(true).result, Result::Read);
+        ASSERT_EQ(messages.entries.size(), 1u);
+        EXPECT_NE(messages.entries[0].text.find(cp1251("снята")), std::string::npos);
+        EXPECT_NE(messages.entries[0].text.find(std::to_string(live)), std::string::npos);
+        EXPECT_EQ(firstNumber(dir.read("voskbase.lock")), ::getpid());
+        ASSERT_FALSE(writer.changeNamed({9, "d", "", 2, false}, true, false).refused);
+        ASSERT_TRUE(writer.save());
+    }
+    EXPECT_FALSE(dir.exists("voskbase.lock")); // given up when the inventory goes
+    EXPECT_NE(dir.read("main.dat"), mainBytes);
+
+    // Another host's lock names a process that cannot be seen from here: never displaced.
+    const std::string foreign = std::to_string(::getpid() + 1) + "\nvoskbase\nelsewhere-" + host() + "\n";
+    dir.write("voskbase.lock", foreign);
+    const std::string saved = dir.read("main.dat");
+    RecordingMessages messages;
+    Inventory writer(dir.datapath(), messages);
+    EXPECT_EQ(writer.openForCommand(true).result, Result::Refused);
+    ASSERT_FALSE(messages.entries.empty());
+    EXPECT_NE(messages.entries.back().text.find("elsewhere-"), std::string::npos);
+    EXPECT_EQ(dir.read("voskbase.lock"), foreign);
+    EXPECT_EQ(dir.read("main.dat"), saved);
 }

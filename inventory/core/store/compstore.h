@@ -71,4 +71,16 @@ private:
 // "0" for numbers below 10 (negative ones included), else empty: builds icon names 00..09.
 std::string zeropad(int n);
 
+// A record without a description holds one blank in its place (no field of main.dat is
+// empty): a description typed or read empty is stored so, and that blank is shown as nothing.
+constexpr std::string_view kNoDescription = " ";
+inline std::string storedDescription(std::string description)
+{
+    return description.empty() ? std::string(kNoDescription) : description;
+}
+inline std::string_view shownDescription(std::string_view stored)
+{
+    return stored == kNoDescription ? std::string_view() : stored;
+}
+
 } // namespace vosk

@@ -197,12 +197,10 @@ DataFolder::Loaded DataFolder::loadbase(CompStore &store, const std::function<vo
     }
     loadedComponents_ = bytes;
 
-    const AttributeFileRead attributes = loadAttributeFile(datapath_, attributes_);
-    for (const std::string &message : attributes.messages)
+    std::vector<std::string> problems;
+    loadAttributes(problems);
+    for (const std::string &message : problems)
         messages_.error(message);
-    attributesWritable_ = attributes.writable;
-    attributesSaved_ = attributes_.generation();
-    journal_->setAttributes(attributesWritable() ? &attributes_ : nullptr);
 
     if (!readOnly_) {
         journal_->setProgress(recoveryProgress());
@@ -221,6 +219,94 @@ DataFolder::Loaded DataFolder::loadbase(CompStore &store, const std::function<vo
     return out;
 }
 
+void DataFolder::loadAttributes(std::vector<std::string> &problems)
+{
+    AttributeFileRead attributes = loadAttributeFile(datapath_, attributes_);
+    problems.insert(problems.end(), attributes.messages.begin(), attributes.messages.end());
+    attributesWritable_ = attributes.writable;
+    attributesSaved_ = attributes_.generation();
+    journal_->setAttributes(attributesWritable() ? &attributes_ : nullptr);
+}
+
+DataFolder::Read DataFolder::readbase(CompStore &store)
+{
+    Read out;
+    store.clear();
+    std::string bytes[3];
+    const std::pair<const char *, size_t> names[] = {
+        {"main.dat", readlimit::kMainFile}, {"strings.dat", readlimit::kDictionary}, {"components.lst", readlimit::kCategories}};
+    bool failed = false;
+    int missing = 0;
+    for (size_t k = 0; k < 3; ++k) {
+        DataFileState state;
+        state.name = names[k].first;
+        ReadResult r = readFileBytes(pathOf(state.name), names[k].second);
+        if (r.status == ReadStatus::Failed) {
+            state.failure = readFailureMessage(pathOf(state.name), r);
+            state.reason = r.reason;
+            failed = true;
+        }
+        state.missing = r.status == ReadStatus::Missing;
+        missing += state.missing;
+        bytes[k] = std::move(r.bytes);
+        out.files.push_back(std::move(state));
+    }
+    if (failed || missing == 3)
+        return out;
+    out.read = true;
+    noteMainFile();
+    const auto mainBytes = std::make_shared<const std::string>(std::move(bytes[0]));
+    out.loaded.report = readMainFile(mainBytes, store);
+    if (readOnly_)
+        out.waiting = applyWaitingJournal(*mainBytes, store);
+    journal_->setBase(mainBytes);
+    out.loaded.dictionary = readDictionary(bytes[1]);
+    if (!out.loaded.dictionary.cut.empty())
+        out.problems.push_back(longLinesMessage("strings.dat", linelimit::kDictionary, out.loaded.dictionary.cut));
+    loadedStrings_ = std::move(bytes[1]);
+    CategoryList categories = readCategoryList(bytes[2]);
+    out.loaded.categories = std::move(categories.names);
+    out.problems.insert(out.problems.end(), categories.problems.begin(), categories.problems.end());
+    loadedComponents_ = std::move(bytes[2]);
+    loadAttributes(out.problems);
+    return out;
+}
+
+WaitingJournal DataFolder::applyWaitingJournal(std::string_view mainBytes, CompStore &store) const
+{
+    WaitingJournal w;
+    const ReadResult file = readFileBytes(pathOf(Journal::kFileName), readlimit::kJournal);
+    if (file.status != ReadStatus::Ok || file.bytes.empty())
+        return w;
+    w.present = true;
+    const JournalContents journal = parseJournal(file.bytes);
+    w.damaged = journal.damagedLine != 0;
+    if (!journal.hasHeader || journal.base != stampOf(mainBytes)) {
+        w.stale = true;
+        return w;
+    }
+    const ReplayReport report = replayJournal(store, journal.entries);
+    w.applied = static_cast<int>(report.applied);
+    w.notApplied = static_cast<int>(report.notAppliedCount);
+    return w;
+}
+
+std::string WaitingJournal::note() const
+{
+    if (!present)
+        return {};
+    if (stale)
+        return cp1251("В папке есть журнал main.jnl, но он не относится к этому main.dat: показано то, что "
+                      "записано при последнем сохранении.");
+    std::string text = cp1251("Учтены изменения из журнала main.jnl, еще не записанные в main.dat (программа "
+                              "открыта или закрылась не как следует): ") +
+                       std::to_string(applied) + ".";
+    if (notApplied)
+        text += cp1251(" Не применились: ") + std::to_string(notApplied) + ".";
+    if (damaged)
+        text += cp1251(" Конец журнала поврежден и не учтен.");
+    return text;
+}
 
 bool DataFolder::record(const StockChange &change)
 {

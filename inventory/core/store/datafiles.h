@@ -40,6 +40,19 @@ struct CategoryList {
 };
 CategoryList readCategoryList(std::string_view bytes);
 
+// The journal main.jnl a program keeps while it has the folder open (or left behind when it
+// did not close normally) holds changes main.dat does not hold yet. A reading that may not
+// write applies them to its copy of the store in memory, never writing anything.
+struct WaitingJournal {
+    bool present = false;  // a non-empty main.jnl
+    int applied = 0;       // changes applied in memory
+    int notApplied = 0;    // changes that no longer apply
+    bool stale = false;    // it belongs to another main.dat: not applied
+    bool damaged = false;  // a damaged tail was ignored
+    // What to tell the user (code page 1251), empty when no journal waits.
+    std::string note() const;
+};
+
 // The installation folder and its three data files. `datapath` is the folder followed by
 // one '/', or empty for the current folder; every data file name is appended to it.
 //
@@ -75,6 +88,27 @@ public:
     // normally left behind is replayed onto the store, the user is told how many changes
     // were recovered, and the result is saved (`recovered` in the result).
     Loaded loadbase(CompStore &store, const std::function<void(const std::string &)> &setstatus);
+    // A reading for one command that asks nothing (the command line): the three files as
+    // they are, none created, no journal replayed onto main.dat. `files` tells of each data
+    // file (in the order above) whether it is missing or why it cannot be read; when one
+    // cannot be read, or none of them is there, nothing is loaded (`read` false). Read-only,
+    // the changes waiting in a journal are applied to the store in memory (`waiting`);
+    // otherwise the journal of this run is to apply to main.dat as read.
+    struct DataFileState {
+        const char *name = "";
+        bool missing = false;
+        std::string failure; // the whole message naming the file, or empty
+        std::string reason;  // why, fit to follow the file's name
+    };
+    struct Read {
+        bool read = false;
+        std::vector<DataFileState> files;
+        Loaded loaded;
+        // Lines of strings.dat and components.lst cut or not read, a message each.
+        std::vector<std::string> problems;
+        WaitingJournal waiting;
+    };
+    Read readbase(CompStore &store);
     // True when loadbase would only read the folder: it and its three data files exist,
     // and no journal waits to be replayed. Whatever loadbase says then changes nothing.
     static bool loadOnlyReads(const std::string &datapath);
@@ -126,6 +160,9 @@ public:
     int unsavedChanges() const;
 
 private:
+    // attrs.dat read into attributes_ (what could not be read said in `problems`).
+    void loadAttributes(std::vector<std::string> &problems);
+    WaitingJournal applyWaitingJournal(std::string_view mainBytes, CompStore &store) const;
     bool readData(const std::string &name, std::string &bytes, size_t limit, std::string &failure);
 
     std::string datapath_;

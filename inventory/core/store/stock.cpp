@@ -91,16 +91,14 @@ std::string newRecordRefusal(const StockKey &key)
 std::string keyText(const StockKey &key, std::string_view categoryName)
 {
     std::string text = cp1251("«") + key.name + cp1251("» (") + std::string(categoryName);
-    if (key.description != " " && !key.description.empty())
+    if (!shownDescription(key.description).empty())
         text += ", " + key.description;
     return text + ")";
 }
 
 StockKey makeStockKey(int category, std::string name, std::string description)
 {
-    if (description.empty())
-        description = " ";
-    return {category, std::move(name), std::move(description)};
+    return {category, std::move(name), storedDescription(std::move(description))};
 }
 
 StockResult changeStock(CompStore &store, ViewList &view, const StockKey &key, int amount, bool take,
