@@ -353,6 +353,9 @@ public:
     int categoryOf(std::string_view caption) const;
 
 private:
+    // Writes a shopping list; the status names its lines after `what` (and `after` them).
+    static Outcome writeShoppingList(const std::string &path, const std::string &csv, const std::string &what,
+                                     const std::string &after);
     // The key a record typed on the changing tab is stored under; nothing when the name
     // cannot be stored in the category.
     std::optional<StockKey> storedKey(int category, const std::string &name, const std::string &description) const;

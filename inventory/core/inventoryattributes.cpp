@@ -1,6 +1,7 @@
 // What records carry beside main.dat: setting an attribute, carrying them along a move, the
 // shortage of a record below its minimum and the shopping list that makes it up.
 #include "inventory.h"
+#include "shoppinglist.h"
 
 #include "cp1251.h"
 #include "filebytes.h"
@@ -11,16 +12,6 @@
 namespace vosk {
 namespace {
 
-std::string quotedField(const std::string &utf8)
-{
-    std::string out = "\"";
-    for (char c : utf8) {
-        if (c == '"')
-            out += '"';
-        out += (c == '\r' || c == '\n') ? ' ' : c;
-    }
-    return out + "\"";
-}
 
 } // namespace
 
@@ -172,37 +163,22 @@ size_t Inventory::belowMinimumCount() const
 
 std::string Inventory::minimumShoppingCsv() const
 {
-    std::string csv = "\"Quantity\",\"Part Number\",\"Manufacturer\",\"Value\",\"Stock Name\",\"References\",\"Footprint\",\"Supplier\",\"Supplier Part Number\"\r\n";
+    std::string csv = shoppingListHeader();
     attributes().forEach([&](const StockKey &key, const AttributeValues &) {
         const uint32_t minimum = attributes().minimum(key.category, key.name, key.description);
         uint32_t quantity = 0;
         if (minimum == 0 || (quantityOf(key, quantity), !belowMinimum(quantity, minimum)))
             return;
         const std::string description = key.description == " " ? std::string() : key.description;
-        for (const std::string &field : {std::to_string(minimum - quantity), std::string(), std::string(), key.name,
-                                         key.name, std::string(), description, std::string(), std::string()})
-            csv += quotedField(utf8From1251(field)) + ",";
-        csv.back() = '\r';
-        csv += '\n';
+        appendShoppingLine(csv, {std::to_string(minimum - quantity), std::string(), std::string(), key.name, key.name,
+                                 std::string(), description, std::string(), std::string()});
     });
     return csv;
 }
 
 Outcome Inventory::writeMinimumShopping(const std::string &path) const
 {
-    Outcome out;
-    const std::string csv = minimumShoppingCsv();
-    const WriteResult written = replaceFileAtomically(path, csv);
-    if (!written) {
-        out.refuse(cp1251("Не удалось записать ") + pathForMessage(path) +
-                       (written.reason.empty() ? "" : ": " + written.reason),
-                   true);
-        return out;
-    }
-    const size_t rows = static_cast<size_t>(std::count(csv.begin(), csv.end(), '\n')) - 1;
-    out.status = cp1251("Список покупок до минимума: строк ") + std::to_string(rows) + cp1251(" в ") +
-                 pathForMessage(path);
-    return out;
+    return writeShoppingList(path, minimumShoppingCsv(), cp1251("Список покупок до минимума"), std::string());
 }
 
 } // namespace vosk

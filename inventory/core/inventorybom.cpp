@@ -1,6 +1,7 @@
 // A bill of materials in the bin: the boards it is built for, what they can be built from,
 // and the list of what to buy.
 #include "inventory.h"
+#include "shoppinglist.h"
 
 #include "cp1251.h"
 #include "filebytes.h"
@@ -25,17 +26,6 @@ std::string boardsWord(int64_t n)
     return std::to_string(n) + cp1251(" плат");
 }
 
-// A CSV field: quoted, quotes doubled.
-std::string quoted(const std::string &utf8)
-{
-    std::string out = "\"";
-    for (char c : utf8) {
-        if (c == '"')
-            out += '"';
-        out += (c == '\r' || c == '\n') ? ' ' : c;
-    }
-    return out + "\"";
-}
 
 enum class Order { Mpn, Manufacturer, Supplier, SupplierPart, None };
 
@@ -154,7 +144,7 @@ std::string Inventory::binSummary() const
 
 std::string Inventory::shoppingCsv() const
 {
-    std::string csv = "\"Quantity\",\"Part Number\",\"Manufacturer\",\"Value\",\"Stock Name\",\"References\",\"Footprint\",\"Supplier\",\"Supplier Part Number\"\r\n";
+    std::string csv = shoppingListHeader();
     for (const BinRow &r : bin_) {
         const long long short_ = binNumber(r.shortage);
         if (!r.part || short_ <= 0)
@@ -177,30 +167,32 @@ std::string Inventory::shoppingCsv() const
             if (buy[k] <= 0)
                 continue;
             const BomOrder &o = orders[k];
-            for (const std::string &field :
-                 {std::to_string(buy[k]), orderField(o, Order::Mpn), orderField(o, Order::Manufacturer), o.bomValue,
-                  stockName, o.references, o.footprint, orderField(o, Order::Supplier), orderField(o, Order::SupplierPart)})
-                csv += quoted(utf8From1251(field)) + ",";
-            csv.back() = '\r';
-            csv += '\n';
+            appendShoppingLine(csv, {std::to_string(buy[k]), orderField(o, Order::Mpn), orderField(o, Order::Manufacturer),
+                                     o.bomValue, stockName, o.references, o.footprint, orderField(o, Order::Supplier),
+                                     orderField(o, Order::SupplierPart)});
         }
     }
     return csv;
 }
 
-Outcome Inventory::writeShopping(const std::string &path) const
+Outcome Inventory::writeShoppingList(const std::string &path, const std::string &csv, const std::string &what,
+                                     const std::string &after)
 {
     Outcome out;
-    const std::string csv = shoppingCsv();
     const WriteResult written = replaceFileAtomically(path, csv);
     if (!written) {
         out.refuse(cp1251("Не удалось записать ") + pathForMessage(path) + (written.reason.empty() ? "" : ": " + written.reason), true);
         return out;
     }
     const size_t rows = static_cast<size_t>(std::count(csv.begin(), csv.end(), '\n')) - 1;
-    out.status = cp1251("Список покупок: строк ") + std::to_string(rows) + cp1251(" (плат: ") + std::to_string(boards_) +
-                 cp1251(") в ") + pathForMessage(path);
+    out.status = what + cp1251(": строк ") + std::to_string(rows) + after + cp1251(" в ") + pathForMessage(path);
     return out;
+}
+
+Outcome Inventory::writeShopping(const std::string &path) const
+{
+    return writeShoppingList(path, shoppingCsv(), cp1251("Список покупок"),
+                             cp1251(" (плат: ") + std::to_string(boards_) + ")");
 }
 
 } // namespace vosk
