@@ -378,11 +378,20 @@ rm -rf "$BULKROOT/pass-before" && cp -r "$BULK" "$BULKROOT/pass-before"
 "$GROUPDRIVER" "$BULK/" passall --save 2>>"$OUT/group.log" || abort "groupdriver pass of 380 takes did not complete"
 cp "$BULK/main.dat" "$OUT/pass-after.dat"
 cmp -s "$OUT/pass-after.dat" "$BULKROOT/pass-before/main.dat" && abort "the pass of 380 takes changed nothing"
-t0=${EPOCHREALTIME/./}
-"$GROUPDRIVER" "$BULKROOT/pass-before/" none 2>/dev/null
-run_us=$(( ${EPOCHREALTIME/./} - t0 + 20000 )) # a run that changes nothing, and the pass's own time
-pkills=0 pbefore=0 pafter=0
-for round in $(seq 1 16); do
+# The kills land within the shortest of three whole runs of the pass (start-up included), so
+# that most of them find it running however fast or loaded the machine is; rounds go on until
+# eight kills have landed (at most 48 rounds).
+run_us=0
+for try in 1 2 3; do
+  rm -rf "$BULK" && cp -r "$BULKROOT/pass-before" "$BULK"
+  t0=${EPOCHREALTIME/./}
+  "$GROUPDRIVER" "$BULK/" passall 2>>"$OUT/group.log"
+  t=$(( ${EPOCHREALTIME/./} - t0 ))
+  (( run_us == 0 || t < run_us )) && run_us=$t
+done
+pkills=0 pbefore=0 pafter=0 round=0
+while (( pkills < 8 && round < 48 )); do
+  round=$((round + 1))
   rm -rf "$BULK" && cp -r "$BULKROOT/pass-before" "$BULK"
   "$GROUPDRIVER" "$BULK/" passall 2>>"$OUT/group.log" &
   pid=$!
@@ -394,7 +403,7 @@ for round in $(seq 1 16); do
   elif cmp -s "$BULK/main.dat" "$OUT/pass-after.dat"; then pafter=$((pafter + 1))
   else cp "$BULK/main.dat" "$OUT/pass-$round.dat"; bbad+=("pass round $round: main.dat is neither before nor after"); fi
 done
-echo "pass of 380 takes: $pkills random kills in runs of $((run_us / 1000)) ms; recovered as before $pbefore, as after $pafter ($((SECONDS - pass_started)) s)"
+echo "pass of 380 takes: $pkills random kills in $round runs of $((run_us / 1000)) ms; recovered as before $pbefore, as after $pafter ($((SECONDS - pass_started)) s)"
 rm -rf "$BULKROOT"
 for b in "${bbad[@]}"; do echo "  $b"; done
 check "kills in a 65,535-row import and a 380-take pass left the store before or after the batch" \
