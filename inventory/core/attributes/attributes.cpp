@@ -1,4 +1,5 @@
 #include "attributes.h"
+#include "textlines.h"
 
 #include "cp1251.h"
 #include "filebytes.h"
@@ -15,15 +16,6 @@ const AttributeInfo kTable[kAttributes] = {
     {"place", "Место", false, 100, {"place", "location", "место", "местохранения", "ячейка", "ящик"}},
     {"min", "Мин.", true, 5, {"min", "minimum", "minstock", "мин", "минимум", "минимальныйзапас", "неснижать"}},
 };
-
-std::string_view trimmed(std::string_view s)
-{
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t'))
-        s.remove_prefix(1);
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t'))
-        s.remove_suffix(1);
-    return s;
-}
 
 bool decimalCategory(std::string_view s, int &out)
 {
@@ -71,7 +63,7 @@ std::optional<Attribute> attributeOfHeaderKey(std::string_view headerKey)
 std::string normalizeAttribute(Attribute a, std::string &value)
 {
     const AttributeInfo &info = attributeInfo(a);
-    value = std::string(trimmed(value));
+    value = std::string(trimField(value));
     if (info.count) {
         size_t zeros = 0;
         while (zeros + 1 < value.size() && value[zeros] == '0')

@@ -62,18 +62,26 @@ struct Param {
 Param num(long v) { return {std::to_string(v), false}; }
 Param bytes(std::string_view b) { return {std::string(b), true}; }
 
+// The values of a statement as libpq takes them (pointers into `params`, which must outlive it).
+struct Params {
+    std::vector<const char *> values;
+    std::vector<int> lengths, formats;
+    explicit Params(const std::vector<Param> &params)
+    {
+        for (const Param &p : params) {
+            values.push_back(p.value ? p.value->data() : nullptr);
+            lengths.push_back(p.value ? int(p.value->size()) : 0);
+            formats.push_back(p.binary ? 1 : 0);
+        }
+    }
+};
+
 // Every statement with values goes through here: the values travel apart from the SQL.
 std::unique_ptr<Result> exec(Connection &c, const char *sql, const std::vector<Param> &params = {})
 {
-    std::vector<const char *> values;
-    std::vector<int> lengths, formats;
-    for (const Param &p : params) {
-        values.push_back(p.value ? p.value->data() : nullptr);
-        lengths.push_back(p.value ? int(p.value->size()) : 0);
-        formats.push_back(p.binary ? 1 : 0);
-    }
+    const Params p(params);
     auto r = std::make_unique<Result>(
-        PQexecParams(c.raw(), sql, int(params.size()), nullptr, values.data(), lengths.data(), formats.data(), 0));
+        PQexecParams(c.raw(), sql, int(params.size()), nullptr, p.values.data(), p.lengths.data(), p.formats.data(), 0));
     if (!r->ok())
         c.setError(t("Ошибка базы данных: ") + serverText(PQerrorMessage(c.raw())));
     return r;
@@ -95,15 +103,9 @@ public:
     {
         if (!ok_)
             return;
-        std::vector<const char *> values;
-        std::vector<int> lengths, formats;
-        for (const Param &p : params) {
-            values.push_back(p.value ? p.value->data() : nullptr);
-            lengths.push_back(p.value ? int(p.value->size()) : 0);
-            formats.push_back(p.binary ? 1 : 0);
-        }
-        if (PQsendQueryParams(c_.raw(), sql, int(params.size()), nullptr, values.data(), lengths.data(), formats.data(),
-                              0) != 1) {
+        const Params p(params);
+        if (PQsendQueryParams(c_.raw(), sql, int(params.size()), nullptr, p.values.data(), p.lengths.data(),
+                              p.formats.data(), 0) != 1) {
             fail();
             return;
         }
