@@ -11,6 +11,7 @@
 #include "kicadbom.h"
 #include "listsort.h"
 #include "nameindex.h"
+#include "places.h"
 #include "stock.h"
 #include "takepass.h"
 #include "valuecache.h"
@@ -303,6 +304,18 @@ public:
     // shoppingCsv (the description under «Footprint», as the import reads that column).
     std::string minimumShoppingCsv() const;
     Outcome writeMinimumShopping(const std::string &path) const;
+    // --- the places in use (inventoryplaces.cpp)
+    std::vector<PlaceCount> places() const { return placesInUse(attributes()); }
+    // Renames a place on every record holding it (those taken to nothing too) as one group of
+    // the journal; onto a place already in use the two become one, and a note says so.
+    // Refused, nothing changed, in read-only mode, when attrs.dat was not read whole, or when
+    // the new text cannot be a place. The change is kept for undoPlaceRename.
+    Outcome renamePlace(const std::string &from, std::string to);
+    // The last rename, until it is undone or the inventory closes.
+    const std::optional<PlaceChange> &lastPlaceRename() const { return lastPlaceRename_; }
+    // Gives every record the last rename changed its place from before it, as one group;
+    // refused, nothing changed, when one of them no longer holds the new place.
+    Outcome undoPlaceRename();
     // --- one command that asks nothing (the command line; inventorycommand.cpp)
     // What opening the folder for one command found.
     struct CommandRead {
@@ -359,6 +372,11 @@ private:
     // The key a record typed on the changing tab is stored under; nothing when the name
     // cannot be stored in the category.
     std::optional<StockKey> storedKey(int category, const std::string &name, const std::string &description) const;
+    // Why attributes cannot be changed now (code page 1251); empty when they can.
+    std::string attributesLocked() const;
+    // Every record's place of a change set to its `after`, as one group of the journal.
+    void applyPlaces(const PlaceChange &change);
+    std::optional<PlaceChange> lastPlaceRename_;
     // Sets one attribute and records it in the journal; false when it was so already.
     bool putAttribute(const StockKey &key, Attribute a, const std::string &value);
     // A move's attributes: the target keeps its own, takes the source's it lacks, and the

@@ -51,6 +51,16 @@ std::string Inventory::rowShortage(int row) const
                             attributes().minimum(store_.category[slot], store_.name[slot], store_.description[slot]));
 }
 
+std::string Inventory::attributesLocked() const
+{
+    if (readOnly())
+        return cp1251("База открыта только для просмотра: изменения не сохраняются.");
+    if (!folder_->attributesWritable())
+        return cp1251("Файл ") + std::string(RecordAttributes::kFileName) +
+               cp1251(" не прочитан целиком: места и минимумы в этот раз не меняются.");
+    return {};
+}
+
 bool Inventory::putAttribute(const StockKey &key, Attribute a, const std::string &value)
 {
     if (!folder_->attributes().set(key, a, value))
@@ -62,13 +72,8 @@ bool Inventory::putAttribute(const StockKey &key, Attribute a, const std::string
 Outcome Inventory::setAttribute(const StockKey &record, Attribute a, std::string value)
 {
     Outcome out;
-    if (readOnly()) {
-        out.refuse(cp1251("База открыта только для просмотра: изменения не сохраняются."));
-        return out;
-    }
-    if (!folder_->attributesWritable()) {
-        out.refuse(cp1251("Файл ") + std::string(RecordAttributes::kFileName) +
-                   cp1251(" не прочитан целиком: места и минимумы в этот раз не меняются."));
+    if (std::string why = attributesLocked(); !why.empty()) {
+        out.refuse(std::move(why));
         return out;
     }
     if (std::string why = normalizeAttribute(a, value); !why.empty()) {

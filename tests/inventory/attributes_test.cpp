@@ -306,3 +306,126 @@ TEST(Attributes, RecordsBelowTheirMinimumAreMarkedCountedFoundAndBought)
     EXPECT_EQ(inv->reset(0).list, ListChange::Reset);
     EXPECT_EQ(inv->rows().size(), 3u);
 }
+
+namespace {
+
+// attrs.dat as the program writes it: records by identity, then a line it cannot read.
+const char *kPlacesFile = "2|4,7К|a|place=ящик 10|min=2\r\n8|КД522| |place=Ящик 3\r\n9|КТ315|npn|place=ящик 2|colour=red\r\n"
+                          "9|КТ361|pnp|place=ящик 2\r\nnot a record\r\n";
+
+std::vector<PlaceCount> counts(std::initializer_list<std::pair<const char *, size_t>> list)
+{
+    std::vector<PlaceCount> out;
+    for (const auto &[place, records] : list)
+        out.push_back({T(place), records});
+    return out;
+}
+
+} // namespace
+
+TEST(Places, ANaturalOrderOfDigitsAsNumbersAndLettersOfEitherCase)
+{
+    for (const auto &[a, b] : {std::pair{"ящик 2", "ящик 10"}, {"ящик 2", "Ящик 3"}, {"A9", "a10"}, {"ящик 02", "ящик 3"},
+                               {"ёж", "жук"}, {"ящик", "ящик 1"}, {"Ящик 2", "ящик 2"}}) {
+        EXPECT_TRUE(placeBefore(T(a), T(b))) << a << " / " << b;
+        EXPECT_FALSE(placeBefore(T(b), T(a))) << b << " / " << a;
+    }
+    EXPECT_FALSE(placeBefore(T("ящик 2"), T("ящик 2")));
+}
+
+TEST(Places, ARenameReachesEveryHolderMergesOntoAPlaceInUseAndItsUndoRestoresTheFile)
+{
+    Folder f;
+    const std::string original = Folder::fields(kPlacesFile);
+    f.dir.write("attrs.dat", original);
+    auto inv = f.open();
+    // КТ361 is taken to nothing: it still holds its place, and counts
+    EXPECT_EQ(inv->places(), counts({{"ящик 2", 2}, {"Ящик 3", 1}, {"ящик 10", 1}}));
+
+    Outcome renamed = inv->renamePlace(T("ящик 2"), T("  полка 1 "));
+    ASSERT_FALSE(renamed.refused);
+    ASSERT_TRUE(renamed.status);
+    EXPECT_EQ(*renamed.status, T("Место «ящик 2» переименовано в «полка 1», записей: 2."));
+    EXPECT_EQ(inv->places(), counts({{"полка 1", 2}, {"Ящик 3", 1}, {"ящик 10", 1}}));
+    ASSERT_TRUE(inv->save());
+    EXPECT_EQ(f.dir.read("attrs.dat"), Folder::fields("2|4,7К|a|place=ящик 10|min=2\r\n8|КД522| |place=Ящик 3\r\n"
+                                                      "9|КТ315|npn|place=полка 1|colour=red\r\n"
+                                                      "9|КТ361|pnp|place=полка 1\r\nnot a record\r\n"));
+    ASSERT_FALSE(inv->undoPlaceRename().refused);
+    EXPECT_TRUE(inv->undoPlaceRename().refused); // once
+    ASSERT_TRUE(inv->save());
+    EXPECT_EQ(f.dir.read("attrs.dat"), original);
+
+    // onto a place in use: one place, said; the undo parts exactly the records it moved
+    Outcome merged = inv->renamePlace(T("ящик 10"), T("ящик 2"));
+    ASSERT_FALSE(merged.refused);
+    EXPECT_TRUE(mentions(merged, "объединены, записей в нём: 3"));
+    EXPECT_EQ(inv->places(), counts({{"ящик 2", 3}, {"Ящик 3", 1}}));
+    ASSERT_FALSE(inv->undoPlaceRename().refused);
+    EXPECT_EQ(inv->places(), counts({{"ящик 2", 2}, {"Ящик 3", 1}, {"ящик 10", 1}}));
+
+    // an undo after one of the records got another place changes nothing
+    ASSERT_FALSE(inv->renamePlace(T("Ящик 3"), "B").refused);
+    ASSERT_FALSE(inv->setAttribute(rec(8, "КД522"), Attribute::Place, "C").refused);
+    EXPECT_TRUE(inv->undoPlaceRename().refused);
+    EXPECT_EQ(place(*inv, 8, "КД522"), "C");
+
+    // texts that cannot be a place, and places nobody holds
+    EXPECT_TRUE(inv->renamePlace(T("ящик 2"), "a\x01" "b").refused);
+    EXPECT_TRUE(inv->renamePlace(T("ящик 2"), "   ").refused);
+    EXPECT_TRUE(inv->renamePlace(T("ящик 2"), T("ящик 2")).refused);
+    EXPECT_TRUE(inv->renamePlace(T("ящик 7"), "D").refused);
+    EXPECT_EQ(inv->places(), counts({{"C", 1}, {"ящик 2", 2}, {"ящик 10", 1}}));
+}
+
+TEST(Places, NoRenameInReadOnlyModeOrWhenTheFileWasNotReadWhole)
+{
+    {
+        Folder f;
+        f.dir.write("attrs.dat", Folder::fields(kPlacesFile));
+        Inventory inv(f.dir.datapath(), f.messages);
+        ASSERT_EQ(inv.openForCommand(false).result, Inventory::CommandRead::Result::Read);
+        ASSERT_TRUE(inv.readOnly());
+        const Outcome o = inv.renamePlace(T("ящик 2"), "B");
+        EXPECT_TRUE(o.refused);
+        EXPECT_TRUE(mentions(o, "только для просмотра"));
+        EXPECT_EQ(inv.places(), counts({{"ящик 2", 2}, {"Ящик 3", 1}, {"ящик 10", 1}}));
+    }
+    {
+        Folder f;
+        std::string big = Folder::fields(kPlacesFile);
+        while (big.size() <= RecordAttributes::kFileLimit)
+            big += std::string(4000, 'x') + "\r\n";
+        f.dir.write("attrs.dat", big);
+        auto inv = f.open();
+        const Outcome o = inv->renamePlace(T("ящик 2"), "B");
+        EXPECT_TRUE(o.refused);
+        EXPECT_TRUE(mentions(o, "не прочитан целиком"));
+        ASSERT_TRUE(inv->save());
+        EXPECT_EQ(f.dir.read("attrs.dat"), big);
+    }
+}
+
+TEST(Places, ARenameCutShortByACrashIsReplayedWholeOrNotAtAll)
+{
+    std::string journal;
+    {
+        Folder f;
+        f.dir.write("attrs.dat", Folder::fields(kPlacesFile));
+        auto inv = f.open();
+        ASSERT_FALSE(inv->renamePlace(T("ящик 2"), "B").refused);
+        journal = f.dir.read("main.jnl"); // ends here as if killed
+    }
+    const size_t group = journal.find("B\x01places\x01");
+    ASSERT_NE(group, std::string::npos);
+    for (size_t cut = group; cut <= journal.size(); cut += cut + 5 < journal.size() ? 5 : 1) {
+        Folder f;
+        f.dir.write("attrs.dat", Folder::fields(kPlacesFile));
+        f.dir.write("main.jnl", journal.substr(0, cut));
+        auto inv = f.open();
+        const bool whole = cut == journal.size();
+        EXPECT_EQ(inv->places(), whole ? counts({{"B", 2}, {"Ящик 3", 1}, {"ящик 10", 1}})
+                                       : counts({{"ящик 2", 2}, {"Ящик 3", 1}, {"ящик 10", 1}}))
+            << cut;
+    }
+}

@@ -305,7 +305,7 @@ TEST(Journal, AGroupIsReplayedWholeOrNotAtAll)
     EXPECT_EQ(sources(whole + journalBeginLine("later") + journalEntryLine(entry(JK::Add, 1, "100", " ", 1)) +
                       journalEndLine(1) + journalEntryLine(entry(JK::Add, 1, "100", " ", 1))),
               (std::vector<S>{S::Typing, S::Move, S::Move, S::Replay, S::Typing}));
-    for (const S source : {S::Typing, S::Move, S::Pass, S::Import, S::Stocktake, S::Undo, S::CommandLine, S::Replay})
+    for (const S source : {S::Typing, S::Move, S::Pass, S::Import, S::Stocktake, S::Undo, S::CommandLine, S::Replay, S::Places})
         EXPECT_EQ(sourceOfGroupWord(journalGroupWord(source)), source);
     const size_t groupStart = whole.find("B\x01");
     for (size_t cut = groupStart; cut <= whole.size(); ++cut) {

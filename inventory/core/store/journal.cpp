@@ -151,6 +151,8 @@ std::string groupText(std::string_view what)
         return cp1251("отмена импорта");
     if (what == journalgroup::kStocktake)
         return cp1251("инвентаризация");
+    if (what == journalgroup::kPlaces)
+        return cp1251("переименование места");
     return cp1251("групповое изменение «") + std::string(what) + cp1251("»");
 }
 
@@ -205,6 +207,7 @@ constexpr std::pair<ChangeSource, std::string_view> kGroupWords[] = {
     {ChangeSource::Pass, journalgroup::kPass},        {ChangeSource::Undo, journalgroup::kUndoImport},
     {ChangeSource::Stocktake, journalgroup::kStocktake}, {ChangeSource::Typing, "typing"},
     {ChangeSource::CommandLine, "cli"},               {ChangeSource::Replay, "replay"},
+    {ChangeSource::Places, journalgroup::kPlaces},
 };
 } // namespace
 

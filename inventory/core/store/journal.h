@@ -37,11 +37,12 @@ class Messages;
 //
 // An operation made of several entries is one group: its entries stand between a "B" line,
 // whose <what> names the operation (a word of small Latin letters: "move", "import", "pass",
-// "undo", "stocktake"), and an "E" line that counts them. A move is a "-" and a "+" (and a
-// "+" back when the target refused them), a taking pass one "-" per take, an import one "+"
-// per record, its undo one "-" per record. A group is replayed whole or not at all: one
-// whose "E" line is missing, damaged or counts otherwise is left out entirely. Groups do not
-// nest. A single change stands alone, as in journals written before groups existed.
+// "undo", "stocktake", "places"), and an "E" line that counts them. A move is a "-" and a "+"
+// (and a "+" back when the target refused them), a taking pass one "-" per take, an import
+// one "+" per record, its undo one "-" per record, the rename of a place (or its undo) one
+// "A" per record holding it. A group is replayed whole or not at all: one whose "E" line is
+// missing, damaged or counts otherwise is left out entirely. Groups do not nest. A single
+// change stands alone, as in journals written before groups existed.
 //
 // A record's attribute set (attrs.dat, see attributes.h) is a line of its own kind, which
 // programs from before attributes never wrote:
@@ -72,6 +73,7 @@ constexpr const char *kImport = "import";
 constexpr const char *kPass = "pass";
 constexpr const char *kUndoImport = "undo";
 constexpr const char *kStocktake = "stocktake";
+constexpr const char *kPlaces = "places";
 } // namespace journalgroup
 // The group word of a source of changes, and the source a group word names. Typing and the
 // command line write single entries; should one of them begin a group, its word is "typing"

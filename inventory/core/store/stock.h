@@ -30,6 +30,7 @@ enum class ChangeSource : char {
     Undo,        // the undo of an import or a stocktake: the inverse of what they did
     CommandLine, // voskbase-cli
     Replay,      // read back from a journal group this version has no name for
+    Places,      // a place renamed on every record holding it, or that rename undone
 };
 
 // A change of stock: parts of one record added or taken. Every path that changes quantities
