@@ -20,6 +20,7 @@
 class QButtonGroup;
 class QCheckBox;
 class QComboBox;
+class QDialog;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
@@ -32,6 +33,7 @@ class QPushButton;
 class QSpinBox;
 class QTabWidget;
 class QTableView;
+class QTableWidget;
 class QTimer;
 class QTreeWidget;
 class QTreeWidgetItem;
@@ -278,6 +280,14 @@ private:
     bool applyAttributes();
     void attributeEdited(Attribute a);
     void minimumShoppingClick();
+    // «Места…» on the options tab and its dialog (paramsplaces.cpp).
+    void buildPlacesButton(QWidget *page);
+    void placesClick();
+    void buildPlacesDialog();
+    // The places in use listed again; `chosen` is selected when it is one of them.
+    void showPlaces(const std::string &chosen = {});
+    void renamePlaceClick();
+    void undoPlaceClick();
 
     // --- labels and the scanner (paramslabels.cpp)
     void buildLabelControls();
@@ -365,6 +375,13 @@ private:
     QCheckBox *usecolors = nullptr;
     QPushButton *fcolor = nullptr;
     QLineEdit *test = nullptr;
+    QPushButton *placesbtn = nullptr;
+    // the places dialog, made when first opened
+    QDialog *placesDialog_ = nullptr;
+    QTableWidget *placelist = nullptr;
+    QLineEdit *newplace = nullptr;
+    QPushButton *renameplace = nullptr;
+    QPushButton *undoplace = nullptr;
     // bin page
     QLineEdit *binname = nullptr;
     QSpinBox *binkolvo = nullptr;

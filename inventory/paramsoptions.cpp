@@ -37,6 +37,7 @@ void Tbase::buildOptionsControls(QWidget *page)
     fcolor = placeButton(page, "fcolor", tr8("Цвет ввода"), 8, 88, 75, 25);
     connect(fcolor, &QPushButton::clicked, this, &Tbase::fcolorClick);
     test = placeEdit(page, "test", QStringLiteral("test"), 96, 88, 57, 21);
+    buildPlacesButton(page);
     chooseColor = [this](const QColor &initial) -> std::optional<QColor> {
         const QColor c = QColorDialog::getColor(initial, this);
         return c.isValid() ? std::optional<QColor>(c) : std::nullopt;

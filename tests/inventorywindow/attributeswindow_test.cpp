@@ -8,6 +8,10 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QDialog>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QTableWidget>
 #include <QFrame>
 #include <QHeaderView>
 #include <QLineEdit>
@@ -59,6 +63,7 @@ private Q_SLOTS:
     void theListShowsPlacesAndMarksAShortage();
     void typedOnTheChangingTabAndKept();
     void searchedAndBought();
+    void thePlacesDialogRenamesAPlaceEverywhereAndUndoesIt();
 };
 
 void AttributesWindowTest::theInputsLieOnFreeSpaceOfTheChangingTab()
@@ -165,6 +170,72 @@ void AttributesWindowTest::searchedAndBought()
     QCOMPARE(QString::fromStdString(f.dir.read("buy.csv")).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts).size(), 3);
     QVERIFY(QString::fromStdString(f.dir.read("buy.csv")).contains(u("\"7\",\"\",\"\",\"КТ315Б\"")));
     QVERIFY(f.base->statusText().contains(u("Список покупок до минимума: строк 2")));
+}
+
+void AttributesWindowTest::thePlacesDialogRenamesAPlaceEverywhereAndUndoesIt()
+{
+    WindowFixture f("2|4,7К|5|a\n9|КТ315Б|3|npn\n5|100нф|2|x\n5|220нф|1|y\n");
+    const std::string file = fields("2|4,7К|a|place=ящик 10\r\n5|100нф|x|place=ящик 2\r\n9|КТ315Б|npn|place=ящик 2\r\n");
+    f.dir.write("attrs.dat", file);
+    f.open();
+    f.base->show();
+    QVERIFY(QTest::qWaitForWindowExposed(f.base.get()));
+    f.pagecontrol->setCurrentIndex(static_cast<int>(Page::Options));
+    auto *button = named<QPushButton>(f, "placesbtn");
+    QVERIFY(button->isVisible());
+    QVERIFY(button->x() + button->width() <= button->parentWidget()->width());
+    for (QWidget *other : button->parentWidget()->findChildren<QWidget *>(Qt::FindDirectChildrenOnly))
+        if (other != button && other->geometry().intersects(button->geometry()))
+            QFAIL(qPrintable(QStringLiteral("placesbtn overlaps %1").arg(other->objectName())));
+    // the record on the changing tab holds the place to be renamed
+    const int kt = rowNamed(f, u("КТ315Б"));
+    QTest::mouseClick(f.list->viewport(), Qt::LeftButton, {}, f.list->visualRect(f.list->model()->index(kt, 1)).center());
+    QCOMPARE(named<QLineEdit>(f, "place")->text(), u("ящик 2"));
+
+    button->click();
+    auto *dialog = f.base->findChild<QDialog *>(QStringLiteral("places"));
+    QVERIFY(dialog && dialog->isVisible());
+    QVERIFY(QGuiApplication::primaryScreen()->availableGeometry().contains(dialog->frameGeometry()));
+    auto *table = named<QTableWidget>(f, "placelist");
+    auto *newplace = named<QLineEdit>(f, "newplace");
+    auto *undo = named<QPushButton>(f, "undoplace");
+    auto rows = [&] {
+        QStringList out;
+        for (int r = 0; r < table->rowCount(); ++r)
+            out << table->item(r, 0)->text() + QLatin1Char('=') + table->item(r, 1)->text();
+        return out;
+    };
+    QCOMPARE(rows(), QStringList({u("ящик 2=2"), u("ящик 10=1")}));
+    QVERIFY(!undo->isEnabled());
+    table->selectRow(0);
+    QCOMPARE(newplace->text(), u("ящик 2"));
+
+    newplace->setText(u("полка 1"));
+    named<QPushButton>(f, "renameplace")->click();
+    QCOMPARE(rows(), QStringList({u("полка 1=2"), u("ящик 10=1")}));
+    QCOMPARE(f.list->model()->index(kt, InventoryList::kPlaceColumn).data().toString(), u("полка 1"));
+    QCOMPARE(named<QLineEdit>(f, "place")->text(), u("полка 1"));
+    QVERIFY2(f.base->statusText().contains(u("переименовано")), qPrintable(f.base->statusText()));
+    QVERIFY(undo->isEnabled());
+    undo->click();
+    QCOMPARE(rows(), QStringList({u("ящик 2=2"), u("ящик 10=1")}));
+    QVERIFY(!undo->isEnabled());
+    QVERIFY(f.base->savebtnClick());
+    QCOMPARE(f.dir.read("attrs.dat"), file);
+
+    // onto a place in use: one place, and the user is told
+    table->selectRow(1);
+    newplace->setText(u("ящик 2"));
+    QTest::keyClick(newplace, Qt::Key_Return);
+    QCOMPARE(rows(), QStringList({u("ящик 2=3")}));
+    const auto informs = f.messages.texts(RecordingMessages::Entry::Inform);
+    QVERIFY(!informs.empty());
+    QVERIFY2(fromCp1251(informs.back()).contains(u("объединены")), qPrintable(fromCp1251(informs.back())));
+    // a text that cannot be a place is refused and stays to be corrected
+    newplace->setText(u("x\ty"));
+    named<QPushButton>(f, "renameplace")->click();
+    QCOMPARE(rows(), QStringList({u("ящик 2=3")}));
+    QCOMPARE(newplace->text(), u("x\ty"));
 }
 
 QTEST_MAIN(AttributesWindowTest)
