@@ -55,6 +55,10 @@ std::string helpText(bool russian)
         можно собрать. --shopping: записать CSV того, что надо купить; «-» — стандартный ввод
   check [--json]
         прочитать три файла базы и назвать нечитаемые строки с их номерами; ничего не пишет
+  places [--rename СТАРОЕ НОВОЕ]
+        места хранения, заданные записям, и число записей в каждом (место, табуляция,
+        число; по порядку, в котором «ящик 2» идет перед «ящик 10»); --rename: переименовать
+        место у всех его записей сразу (на место, которое уже есть, — объединить их)
   db КОМАНДА ...
         склад на сервере PostgreSQL (init, upgrade, import, export, add, take): db --help
 
@@ -69,8 +73,8 @@ std::string helpText(bool russian)
 Коды выхода: 0 — выполнено (bom: всего хватает); 1 — отказ, чего-то не хватает или есть
 неверные строки; 2 — неверные параметры или файл не читается.
 Пока программа открыта с этой папкой (voskbase.lock) или в папке есть непустой журнал
-main.jnl (программа закрылась не как следует — запустите ее снова), add, take и import
-ничего не записывают; list, export, bom и check учитывают изменения из журнала (в памяти).
+main.jnl (программа закрылась не как следует — запустите ее снова), add, take, import и
+places --rename ничего не записывают; list, export, bom и check учитывают изменения из журнала (в памяти).
 )";
     return R"(voskbase-cli — the Voskbase parts stock from a terminal
 
@@ -109,6 +113,10 @@ Commands:
         boards can be built. --shopping: write CSV of what to buy; "-" is the standard input
   check [--json]
         read the three data files and name unreadable lines by number; never writes
+  places [--rename OLD NEW]
+        the places records are kept in and how many records each holds (place, a tab, the
+        number; «ящик 2» before «ящик 10»); --rename: rename a place on all its records at
+        once (onto a place already in use: the two become one)
   db COMMAND ...
         the stock on a PostgreSQL server (init, upgrade, import, export, add, take): db --help
 
@@ -123,8 +131,8 @@ Data goes to the standard output, messages and summaries to the standard error.
 Exit status: 0 done (bom: everything in stock); 1 refused, something short or bad rows;
 2 bad arguments or an unreadable file.
 While the program has the folder open (voskbase.lock), or a non-empty journal main.jnl lies
-there (the program did not close normally: start it again first), add, take and import write
-nothing; list, export, bom and check apply the journal's changes (in memory).
+there (the program did not close normally: start it again first), add, take, import and
+places --rename write nothing; list, export, bom and check apply the journal's changes (in memory).
 )";
 }
 

@@ -310,6 +310,35 @@ int takeByCode(const QString &code, const QString &quantityText, const std::stri
     return finishChange(inventory, done);
 }
 
+// places [--rename OLD NEW]: the places in use with their records, or one renamed on all of
+// them through the window's own operation (a merge is said, and is no refusal).
+int places(const QStringList &args, const std::string &datapath, bool rename)
+{
+    ConsoleMessages messages;
+    Inventory inventory(datapath, messages);
+    Inventory::CommandRead read;
+    if (const auto failed = open(inventory, read, rename))
+        return *failed;
+    if (!rename) {
+        for (const PlaceCount &place : inventory.places())
+            outLine(place.place + "\t" + std::to_string(place.records));
+        return kDone;
+    }
+    const auto from = argText(args[1]);
+    const auto to = argText(args[2]);
+    if (!from || !to)
+        return kBadInput;
+    const Outcome done = inventory.renamePlace(*from, *to);
+    say(done, false);
+    if (done.refused)
+        return kRefused;
+    if (!saveOrGiveUp(inventory))
+        return kBadInput;
+    if (done.status)
+        errLine(*done.status);
+    return kDone;
+}
+
 void printPlan(const ImportPlan &plan, bool zeroAbsent);
 void printPlanJson(const Inventory &inventory, const ImportPlan &plan, bool zeroAbsent);
 
@@ -714,6 +743,7 @@ int run(int argc, char **argv)
     p.addOption({"zero-absent", tr("обнулить записи, которых нет в файле", "empty the records the file lacks")});
     p.addOption({"excel", tr("CSV для Excel: UTF-8 с BOM и «;»", "CSV for Excel: UTF-8 with a BOM and \";\"")});
     p.addOption({"columns", tr("поля столбцов по порядку", "the columns' fields in order"), tr("ПОЛЯ", "FIELDS")});
+    p.addOption({"rename", tr("places: переименовать место", "places: rename a place")});
     p.addPositionalArgument("command", tr("команда", "command"));
 
     // A usage error: one line and where the help is, never the whole help.
@@ -745,8 +775,8 @@ int run(int argc, char **argv)
         return kDone;
     }
     if (args.isEmpty())
-        return usage(tr("нужна команда: list, add, take, export, import, bom или check.",
-                        "a command is needed: list, add, take, export, import, bom or check."));
+        return usage(tr("нужна команда: list, add, take, export, import, bom, check или places.",
+                        "a command is needed: list, add, take, export, import, bom, check or places."));
     std::string datapath = p.isSet("folder") ? QFile::encodeName(p.value("folder")).toStdString() + "/" : readpath();
 
     const QString command = args[0];
@@ -759,6 +789,7 @@ int run(int argc, char **argv)
         {"import", {"dry-run", "skip-refused", "json", "columns", "set-quantities", "zero-absent"}},
         {"bom", {"json", "boards", "shopping"}},
         {"check", {"json"}},
+        {"places", {"rename"}},
     };
     const auto known = takes.find(command);
     if (known == takes.end())
@@ -784,6 +815,12 @@ int run(int argc, char **argv)
         if (operands != 0)
             return usage(tr("%1 не принимает аргументов.", "%1 takes no arguments.").arg(command), command);
         return command == "list" ? list(p, datapath) : check(datapath, p.isSet("json"));
+    }
+    if (command == "places") {
+        if (operands != (p.isSet("rename") ? 2 : 0))
+            return usage(tr("places: без аргументов или --rename СТАРОЕ НОВОЕ.", "places: no arguments, or --rename OLD NEW."),
+                         command);
+        return places(args, datapath, p.isSet("rename"));
     }
     if (command == "export" || command == "import" || command == "bom") {
         if (operands != 1)

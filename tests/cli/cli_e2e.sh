@@ -295,6 +295,15 @@ PY
   check "list --place: a part of the place" test "$("$CLI" --folder places list --place ящик 2>/dev/null | wc -l)" -eq 2
   check "list --place --exact: the whole place" test "$("$CLI" --folder places list --place 'ящик 4' --exact 2>/dev/null | cut -f3)" = КТ603Б
   check "export: the place and the minimum as columns" bash -c "'$CLI' --folder places export --all - 2>/dev/null | grep -q '^11,Транзисторы биполярные,КТ315Б,30,npn,ящик 3 / ячейка 12,50'"
+  # places: each with its records, «ящик 3» before «ящик 10»; a rename on every holder, saved
+  check "places --rename" status 0 "$CLI" --folder places places --rename 'ящик 4' 'ящик 10'
+  check "places in their order" test "$("$CLI" --folder places places 2>/dev/null)" = $'ящик 3 / ячейка 12\t1\nящик 10\t1'
+  before=$(sha1sum <places/attrs.dat)
+  check "a place nobody holds: exit 1" status 1 "$CLI" --folder places places --rename 'ящик 9' x
+  check "and attrs.dat untouched" test "$(sha1sum <places/attrs.dat)" = "$before"
+  check "onto a place in use: merged and said" status 0 "$CLI" --folder places places --rename 'ящик 10' 'ящик 3 / ячейка 12'
+  check "said" grep -q 'объединены' "$OUT/last.err"
+  check "one place of two records" test "$("$CLI" --folder places places 2>/dev/null)" = $'ящик 3 / ячейка 12\t2'
 fi
 
 echo "$passed passed, $failed failed"
