@@ -11,6 +11,7 @@
 #include <QDialogButtonBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QItemSelectionModel>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -54,6 +55,7 @@ void Tbase::buildPlacesDialog()
     placelist->setSelectionBehavior(QAbstractItemView::SelectRows);
     placelist->setSelectionMode(QAbstractItemView::SingleSelection);
     placelist->verticalHeader()->hide();
+    placelist->verticalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     placelist->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
     placelist->horizontalHeader()->setSectionResizeMode(1, QHeaderView::ResizeToContents);
     layout->addWidget(placelist, 1);
@@ -64,7 +66,7 @@ void Tbase::buildPlacesDialog()
     row->addWidget(newplace, 1);
     renameplace = new QPushButton(tr8("Переименовать"), placesDialog_);
     renameplace->setObjectName(QStringLiteral("renameplace"));
-    renameplace->setAutoDefault(false);
+    renameplace->setDefault(true); // Enter renames; the dialog stays, to show it and offer the undo
     row->addWidget(renameplace);
     layout->addLayout(row);
     undoplace = new QPushButton(tr8("Отменить переименование"), placesDialog_);
@@ -73,9 +75,9 @@ void Tbase::buildPlacesDialog()
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Close, placesDialog_);
     buttons->addButton(undoplace, QDialogButtonBox::ActionRole);
     layout->addWidget(buttons);
+    buttons->button(QDialogButtonBox::Close)->setAutoDefault(false);
     connect(buttons, &QDialogButtonBox::rejected, placesDialog_, &QDialog::reject);
     connect(renameplace, &QPushButton::clicked, this, &Tbase::renamePlaceClick);
-    connect(newplace, &QLineEdit::returnPressed, this, &Tbase::renamePlaceClick);
     connect(undoplace, &QPushButton::clicked, this, &Tbase::undoPlaceClick);
     connect(placelist, &QTableWidget::itemSelectionChanged, this, [this] {
         // The chosen place is the text to edit into its new name.
@@ -102,10 +104,12 @@ void Tbase::showPlaces(const std::string &chosen)
         if (places[i].place == chosen)
             chosenRow = r;
     }
-    if (chosenRow >= 0)
+    if (chosenRow >= 0) {
         placelist->selectRow(chosenRow);
-    else
+    } else {
+        placelist->clearSelection();
         newplace->clear();
+    }
     const auto &last = inventory_->lastPlaceRename();
     undoplace->setEnabled(last.has_value());
     undoplace->setToolTip(last ? tr8("Вернуть место «%1» записям, у которых оно было (%2)")
@@ -116,7 +120,9 @@ void Tbase::showPlaces(const std::string &chosen)
 
 void Tbase::renamePlaceClick()
 {
-    const int r = placelist->currentRow();
+    // The row chosen, not merely the current one (the first has the focus frame at opening).
+    const QModelIndexList chosen = placelist->selectionModel()->selectedRows();
+    const int r = chosen.isEmpty() ? -1 : chosen.first().row();
     if (r < 0 || !placelist->item(r, 0)) {
         messages_.inform(cp1251("Выберите в списке место, которое нужно переименовать."));
         return;

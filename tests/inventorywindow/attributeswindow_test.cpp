@@ -207,6 +207,10 @@ void AttributesWindowTest::thePlacesDialogRenamesAPlaceEverywhereAndUndoesIt()
     };
     QCOMPARE(rows(), QStringList({u("ящик 2=2"), u("ящик 10=1")}));
     QVERIFY(!undo->isEnabled());
+    // nothing chosen yet: nothing renamed
+    newplace->setText(u("полка 1"));
+    named<QPushButton>(f, "renameplace")->click();
+    QCOMPARE(rows(), QStringList({u("ящик 2=2"), u("ящик 10=1")}));
     table->selectRow(0);
     QCOMPARE(newplace->text(), u("ящик 2"));
 
@@ -228,6 +232,7 @@ void AttributesWindowTest::thePlacesDialogRenamesAPlaceEverywhereAndUndoesIt()
     newplace->setText(u("ящик 2"));
     QTest::keyClick(newplace, Qt::Key_Return);
     QCOMPARE(rows(), QStringList({u("ящик 2=3")}));
+    QVERIFY(dialog->isVisible()); // Enter renames, and the dialog stays to offer the undo
     const auto informs = f.messages.texts(RecordingMessages::Entry::Inform);
     QVERIFY(!informs.empty());
     QVERIFY2(fromCp1251(informs.back()).contains(u("объединены")), qPrintable(fromCp1251(informs.back())));
