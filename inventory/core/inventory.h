@@ -310,7 +310,7 @@ public:
     // the journal; onto a place already in use the two become one, and a note says so.
     // Refused, nothing changed, in read-only mode, when attrs.dat was not read whole, or when
     // the new text cannot be a place. The change is kept for undoPlaceRename.
-    Outcome renamePlace(const std::string &from, std::string to);
+    Outcome renamePlace(std::string from, std::string to);
     // The last rename, until it is undone or the inventory closes.
     const std::optional<PlaceChange> &lastPlaceRename() const { return lastPlaceRename_; }
     // Gives every record the last rename changed its place from before it, as one group;

@@ -20,9 +20,10 @@ void Inventory::applyPlaces(const PlaceChange &change)
     listChanged();
 }
 
-Outcome Inventory::renamePlace(const std::string &from, std::string to)
+Outcome Inventory::renamePlace(std::string from, std::string to)
 {
     Outcome out;
+    (void)normalizeAttribute(Attribute::Place, from); // typed as stored: blanks around it are none of it
     if (std::string why = attributesLocked(); !why.empty()) {
         out.refuse(std::move(why));
         return out;

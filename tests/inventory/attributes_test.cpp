@@ -357,7 +357,7 @@ TEST(Places, ARenameReachesEveryHolderMergesOntoAPlaceInUseAndItsUndoRestoresThe
     EXPECT_EQ(f.dir.read("attrs.dat"), original);
 
     // onto a place in use: one place, said; the undo parts exactly the records it moved
-    Outcome merged = inv->renamePlace(T("ящик 10"), T("ящик 2"));
+    Outcome merged = inv->renamePlace(T(" ящик 10 "), T("ящик 2"));
     ASSERT_FALSE(merged.refused);
     EXPECT_TRUE(mentions(merged, "объединены, записей в нём: 3"));
     EXPECT_EQ(inv->places(), counts({{"ящик 2", 3}, {"Ящик 3", 1}}));
