@@ -10,10 +10,6 @@
 #include <algorithm>
 
 namespace vosk {
-namespace {
-
-
-} // namespace
 
 std::optional<StockKey> Inventory::storedKey(int category, const std::string &name, const std::string &description) const
 {

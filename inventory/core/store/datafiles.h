@@ -162,7 +162,7 @@ public:
 private:
     // attrs.dat read into attributes_ (what could not be read said in `problems`).
     void loadAttributes(std::vector<std::string> &problems);
-    WaitingJournal applyWaitingJournal(std::string_view mainBytes, CompStore &store) const;
+    WaitingJournal applyWaitingJournal(std::string_view mainBytes, CompStore &store);
     bool readData(const std::string &name, std::string &bytes, size_t limit, std::string &failure);
 
     std::string datapath_;
