@@ -491,7 +491,7 @@ TEST(TakePass, OffersAndTheReportNameEachRecordsPlace)
 
     TakePass pass;
     ASSERT_TRUE(startPass(pass, b));
-    EXPECT_EQ(pass.offer()->prompt, T("N1 КТ315  взять: КТ315 a — ящик 3 / ячейка 12, еще надо 4"));
+    EXPECT_EQ(pass.offer()->prompt, T("N1 КТ315  взять: КТ315 a еще надо 4 — ящик 3 / ячейка 12"));
     pass.take(1);
     EXPECT_EQ(pass.offer()->prompt, T("N1 КТ315  взять: КТ315 b еще надо 3"));
     pass.take(3);

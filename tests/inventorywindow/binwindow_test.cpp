@@ -308,7 +308,7 @@ void BinWindowTest::thePassNamesWhereEachPartLies()
     QCOMPARE(model->data(model->index(0, BinList::Place)).toString(), u("ящик 3 / ячейка 12"));
     QCOMPARE(model->data(model->index(1, BinList::Place)).toString(), QString());
     f.removecomp->click();
-    QCOMPARE(f.output->text(), u("N1 КТ315 npn взять: КТ315 npn — ящик 3 / ячейка 12, еще надо 2"));
+    QCOMPARE(f.output->text(), u("N1 КТ315 npn взять: КТ315 npn еще надо 2 — ящик 3 / ячейка 12"));
     f.take->click();
     f.messages.answers.push_back(false);
     f.take->click();

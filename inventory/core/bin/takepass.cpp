@@ -85,7 +85,7 @@ std::string TakePass::placeText(std::size_t entry) const
 {
     if (entry >= listPlaces_.size() || listPlaces_[entry].empty())
         return {};
-    return cp1251(" — ") + listPlaces_[entry] + ",";
+    return cp1251(" — ") + listPlaces_[entry];
 }
 
 std::string TakePass::heading() const
@@ -104,7 +104,7 @@ void TakePass::prompt()
     const ListRow &item = list_[takerec_];
     const long long rest = binNumber(row.needed) - taken_;
     offer_.prompt = "N" + std::to_string(takerow_ + 1) + " " + row.name + " " + row.description + cp1251(" взять: ") +
-                    item.name + " " + item.description + placeText(takerec_) + cp1251(" еще надо ") + std::to_string(rest);
+                    item.name + " " + item.description + cp1251(" еще надо ") + std::to_string(rest) + placeText(takerec_);
     offer_.maximum = static_cast<int>(std::clamp(std::min(rest, quantityValue(item.quantity)), 0LL,
                                                  static_cast<long long>(INT_MAX)));
     offer_.lookupName = item.name;
@@ -123,7 +123,8 @@ void TakePass::answer(int v)
         const std::string categoryText =
             static_cast<std::size_t>(category) < categories_.size() ? categories_[static_cast<std::size_t>(category)]
                                                                       : std::string();
-        report_ += categoryText + " " + item.name + " " + item.description + placeText(takerec_) + " " +
+        const std::string place = placeText(takerec_);
+        report_ += categoryText + " " + item.name + " " + item.description + place + (place.empty() ? " " : ", ") +
                    cp1251("взято: ") + std::to_string(v) + ";   ";
     }
     ++takerec_;

@@ -14,8 +14,9 @@ namespace vosk {
 
 // What the pass asks the user now: how many of one inventory row to take for one bin row.
 struct Offer {
-    // "N1 КТ315 npn взять: КТ315 npn еще надо 5"; a record with a place names it:
-    // "N1 КТ315 npn взять: КТ315 npn — ящик 3, еще надо 5"
+    // "N1 КТ315 npn взять: КТ315 npn еще надо 5"; a record with a place names it last, so
+    // that a narrow prompt loses the place's end rather than the amount:
+    // "N1 КТ315 npn взять: КТ315 npn еще надо 5 — ящик 3"
     std::string prompt;
     int maximum = 0;        // the amount offered: the smaller of the remaining need and the stock
     std::string lookupName; // the inventory row's name, for the reference window
@@ -82,7 +83,7 @@ private:
     void answer(int v);
     void passOverEmptyOffers();
     std::string heading() const;
-    // « — ящик 3 / ячейка 12,» after a list entry's name and description; empty without a place.
+    // « — ящик 3 / ячейка 12» for a list entry; empty without a place.
     std::string placeText(std::size_t entry) const;
 
     State state_ = State::Idle;
