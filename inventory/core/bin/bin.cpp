@@ -301,10 +301,11 @@ BinFind findRows(const CompStore &store, const NameIndex *names, const std::vect
         for (int k = 1; k <= view.viewcount; ++k) {
             const int slot = view.viewlist[k];
             total += store.quantity[slot];
-            const AttributeValues *values =
-                attributes ? attributes->find(store.category[slot], store.name[slot], store.description[slot]) : nullptr;
-            result.listPlaces.push_back(values ? (*values)[Attribute::Place] : std::string());
-            places.push_back(result.listPlaces.back());
+            if (attributes) {
+                const AttributeValues *values = attributes->find(store.category[slot], store.name[slot], store.description[slot]);
+                result.listPlaces.push_back(values ? (*values)[Attribute::Place] : std::string());
+                places.push_back(result.listPlaces.back());
+            }
             if (withRows)
                 result.list.push_back({store.category[slot], std::string(store.name[slot]),
                                        std::to_string(store.quantity[slot]), std::string(store.description[slot])});

@@ -141,8 +141,8 @@ struct BinFind {
     std::vector<int> listCategories;
     // Store slot of each entry of `list`.
     std::vector<uint16_t> listSlots;
-    // Place of each entry of `list` (empty: none set, or the find was made without the
-    // records' attributes).
+    // Place of each entry of `list` (empty for none); no entries at all when the find was
+    // made without the records' attributes.
     std::vector<std::string> listPlaces;
     // Entries of `list` per bin row.
     std::vector<int> counts;
