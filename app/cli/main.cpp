@@ -580,6 +580,7 @@ int bom(const QCommandLineParser &p, const QStringList &args, const std::string 
                            .decimal("found", r.found)
                            .decimal("in_stock", r.stock)
                            .text("references", l.references)
+                           .text("place", r.place)
                            .number("line", l.line)
                            .text("problem", l.problem)
                            .done()
@@ -589,6 +590,8 @@ int bom(const QCommandLineParser &p, const QStringList &args, const std::string 
         }
         std::string line = std::string(problem ? "problem" : statusWord(r.status)) + "\t" + r.caption + "\t" + r.name + t("\tнадо ") + r.needed + t("\tне хватает ") +
                            r.shortage + t("\tнайдено ") + r.found + t("\tна складе ") + r.stock + "\t" + l.references;
+        if (!r.place.empty())
+            line += t("\tместо: ") + r.place;
         if (problem)
             line += t("\t(строка ") + std::to_string(l.line) + ": " + l.problem + ")";
         if (colour)
@@ -603,7 +606,8 @@ int bom(const QCommandLineParser &p, const QStringList &args, const std::string 
             std::to_string(problems) + t("; не ставятся (DNP): ") + std::to_string(read.notFitted) + ".");
     errLine(t("Плат: ") + std::to_string(boards) + "; " + inventory.boardsAnswer() + ".");
     if (p.isSet("shopping")) {
-        const Outcome written = inventory.writeShopping(QFile::encodeName(p.value("shopping")).toStdString());
+        const std::string path = QFile::encodeName(p.value("shopping")).toStdString();
+        const Outcome written = p.isSet("minimums") ? inventory.writeMinimumShopping(path) : inventory.writeShopping(path);
         for (const Note &n : written.notes)
             errLine(n.text);
         if (written.refused)
@@ -706,6 +710,7 @@ int run(int argc, char **argv)
     p.addOption({"skip-refused", tr("добавить принятые строки", "import the accepted rows")});
     p.addOption({"boards", tr("bom: число плат", "bom: number of boards"), tr("N", "N")});
     p.addOption({"shopping", tr("bom: записать список покупок (CSV)", "bom: write a shopping list (CSV)"), tr("ФАЙЛ", "FILE")});
+    p.addOption({"minimums", tr("bom: покупки и до минимумов", "bom: buy up to the minimums too")});
     p.addOption({"json", tr("JSON, объект на строку", "JSON, an object a line")});
     p.addOption({"tsv", tr("TSV с заголовком", "TSV with a header")});
     p.addOption({"partial", tr("забрать, сколько есть", "take what there is")});
@@ -757,7 +762,7 @@ int run(int argc, char **argv)
         {"add", {}},
         {"take", {"partial", "code"}},
         {"import", {"dry-run", "skip-refused", "json", "columns", "set-quantities", "zero-absent"}},
-        {"bom", {"json", "boards", "shopping"}},
+        {"bom", {"json", "boards", "shopping", "minimums"}},
         {"check", {"json"}},
     };
     const auto known = takes.find(command);
@@ -771,6 +776,10 @@ int run(int argc, char **argv)
     const bool filters = p.isSet("category") || p.isSet("find") || p.isSet("value") || p.isSet("exact");
     if (p.isSet("find") && p.isSet("value"))
         return usage(tr("--find и --value вместе не ищут.", "--find and --value do not go together."), command);
+    if (p.isSet("minimums") && !p.isSet("shopping"))
+        return usage(tr("--minimums меняет список покупок: только вместе с --shopping.",
+                        "--minimums changes the shopping list: only with --shopping."),
+                     command);
     if (p.isSet("json") && p.isSet("tsv"))
         return usage(tr("--json и --tsv вместе не выводятся.", "--json and --tsv do not go together."), command);
     if (p.isSet("all") && filters)

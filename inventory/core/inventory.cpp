@@ -389,7 +389,7 @@ Outcome Inventory::findBin(bool exact)
 {
     Outcome out;
     exact_ = exact; // and the search tab keeps it so
-    lastFind_ = vosk::findbin(store_, names_, categories_, bin_, exact);
+    lastFind_ = vosk::findbin(store_, names_, categories_, bin_, exact, true, &attributes());
     rows_ = lastFind_.listSlots;
     bin_ = lastFind_.rows;
     lastFindSlots_ = rows_;

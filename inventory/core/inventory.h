@@ -262,6 +262,8 @@ public:
     static constexpr int kMaxBoards = 9999;
     Outcome setBoards(int boards, bool exactFind);
     int boards() const { return boards_; }
+    // Whether the bin holds rows of a bill of materials.
+    bool binHoldsBill() const;
     // After a find: how many boards the stock is enough for, and what the next one lacks
     // («можно собрать: 3 платы; для 4-й не хватает: …»); empty without rows of a bill.
     std::string boardsAnswer() const;
@@ -301,6 +303,11 @@ public:
     size_t belowMinimumCount() const;
     // For every record below its minimum, what to buy to reach it, as CSV in the columns of
     // shoppingCsv (the description under «Footprint», as the import reads that column).
+    // With a bill of materials in the bin, each of its rows is a line of its own that buys
+    // what the boards need beyond the stock and then the minimums of the records it finds
+    // (records taken to nothing included): boards + minimums - stock, when more than 0.
+    // A record's minimum counts once, with the first row finding it; the records no row
+    // finds follow as lines of their own.
     std::string minimumShoppingCsv() const;
     Outcome writeMinimumShopping(const std::string &path) const;
     // --- one command that asks nothing (the command line; inventorycommand.cpp)
