@@ -278,7 +278,9 @@ Outcome Inventory::change(const StockChange &edit)
     key.name = stored.name;
 
     if (readOnly()) {
-        out.refuse(cp1251("База открыта только для просмотра: изменения не сохраняются."));
+        out.refuse(stock().connected() ? cp1251("База открыта только для просмотра: изменения не сохраняются.")
+                                       : cp1251("Нет связи с сервером базы данных: пока она не восстановится, склад "
+                                                "только для просмотра. Изменение не сделано."));
         return out;
     }
     ViewList &view = changeView_;

@@ -131,6 +131,17 @@ public:
     bool readOnly() const { return stock().readOnly(); }
     // Which stock is open, as the caption and the status bar name it: the folder or the server.
     std::string storeName() const { return stock().storeName(); }
+    // The stock is on a server that other workstations change too.
+    bool sharedStock() const { return stock().shared(); }
+    // The socket on which their changes are announced (-1: none).
+    int changesSocket() const { return stock().changesSocket(); }
+    // False while the connection to the server is lost (read-only meanwhile; followOthers
+    // connects again).
+    bool storeReachable() const { return stock().connected(); }
+    // When another workstation changed the stock: the copy read again and the list refilled by
+    // the same criteria (ListChange::Reset). Nothing while a taking pass or a batch is under way:
+    // it is followed at the next call after it. nullopt when there is nothing to follow.
+    std::optional<Outcome> followOthers();
 
     const std::string &datapath() const { return datapath_; }
     const CompStore &store() const { return store_; }
@@ -427,6 +438,7 @@ private:
     void followShared(const StockKey &key, int quantity);
     std::optional<int> sharedQuantity_; // the count the server answered for the change under way
     bool sharedRefused_ = false;        // the last change was refused or failed on the server
+    bool othersPending_ = false;        // another workstation's change not followed yet
 
     std::string datapath_;
     Messages &messages_;

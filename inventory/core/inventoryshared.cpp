@@ -85,6 +85,19 @@ bool Inventory::changeShared(const StockChange &done, Outcome &out)
     return false;
 }
 
+std::optional<Outcome> Inventory::followOthers()
+{
+    othersPending_ = stock().othersChanged() || othersPending_;
+    if (!othersPending_ || batchmode_ || pass_.active() || pass_.finished())
+        return std::nullopt;
+    othersPending_ = false;
+    Outcome out;
+    if (!loadShared(out))
+        return out;
+    out.then(showlist());
+    return out;
+}
+
 void Inventory::followShared(const StockKey &key, int quantity)
 {
     ViewList view;

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <poll.h>
 #include <sstream>
 
 using namespace vosk;
@@ -169,21 +170,106 @@ TEST_F(ServerInventory, PassIsAllOrNothingOnTheServer)
     EXPECT_EQ(memorySet(*b), recordSet(before)); // the copy is the server's again
 }
 
-TEST_F(ServerInventory, ReaderRoleOnlyLooksAndPasswordsStayOutOfTheSettings)
+// Waits up to `ms` for the socket to have something to read.
+bool heard(int socket, int ms)
 {
+    pollfd p{socket, POLLIN, 0};
+    return poll(&p, 1, ms) == 1;
+}
+
+TEST_F(ServerInventory, AnotherBenchsChangeIsHeardWithinASecondAndFollowed)
+{
+    auto a = onServer(), b = onServer();
+    a->selectCategory(8);
+    ASSERT_GE(a->changesSocket(), 0);
+    EXPECT_FALSE(a->followOthers());
+    // A move: two changes, one transaction, one announcement.
+    EXPECT_FALSE(b->move({8, T("КД521"), "a", 2, true}, 9).refused);
+    ASSERT_TRUE(heard(a->changesSocket(), 1000)) << "another bench's change not announced within a second";
+    const std::optional<Outcome> followed = a->followOthers();
+    ASSERT_TRUE(followed);
+    EXPECT_EQ(followed->list, ListChange::Reset);
+    EXPECT_EQ(memorySet(*a), memorySet(*b));
+    ASSERT_EQ(a->rows().size(), 2u); // the list by the same criteria: category 8
+    EXPECT_EQ(a->store().quantity[a->rows().front()], 3);
+    for (uint16_t slot : a->rows())
+        EXPECT_EQ(a->store().category[slot], 8);
+    // Its own changes are not the others'.
+    EXPECT_FALSE(a->change({8, T("КД522"), "b", 1, true}).refused);
+    heard(a->changesSocket(), 300);
+    EXPECT_FALSE(a->followOthers());
+    // While a taking pass is under way the copy stays as the pass found it; followed after it.
+    a->binAdd(8, T("КД521"), "1", "");
+    a->findBin(false);
+    ASSERT_TRUE(a->passStart(false));
+    EXPECT_FALSE(b->change({8, T("КД522"), "b", 1, true}).refused);
+    ASSERT_TRUE(heard(a->changesSocket(), 1000));
+    EXPECT_FALSE(a->followOthers());
+    a->passAbandon();
+    EXPECT_TRUE(a->followOthers());
+    EXPECT_EQ(memorySet(*a), memorySet(*b));
+}
+
+TEST_F(ServerInventory, LostConnectionIsReadOnlyUntilItComesBack)
+{
+    auto a = onServer(), b = onServer();
     server::Connection admin(db.conninfo());
-    ASSERT_TRUE(admin.command("DROP ROLE IF EXISTS vosk_test_reader"));
-    ASSERT_TRUE(admin.command("CREATE ROLE vosk_test_reader LOGIN"));
-    ASSERT_TRUE(admin.command("GRANT SELECT ON ALL TABLES IN SCHEMA public TO vosk_test_reader"));
+    // The server ends every connection of this database but the admin's (as a restart does).
+    ASSERT_TRUE(admin.command("SELECT pg_terminate_backend(pid) FROM pg_stat_activity WHERE datname = "
+                              "current_database() AND pid <> pg_backend_pid()"));
+    const std::string before = serverMain();
+    const Outcome lost = a->change({2, T("1К"), "a", 1, false});
+    EXPECT_TRUE(lost.refused) << "a change the server did not acknowledge must not be shown done";
+    EXPECT_EQ(serverMain(), before);
+    EXPECT_EQ(memorySet(*a), recordSet(before));
+    EXPECT_FALSE(a->storeReachable());
+    EXPECT_TRUE(a->readOnly());
+    const Outcome refused = a->change({2, T("1К"), "a", 1, false});
+    ASSERT_TRUE(refused.refused);
+    EXPECT_NE(refused.notes.back().text.find(T("Нет связи с сервером")), std::string::npos);
+    // Back by itself: what changed meanwhile is read, and changes are made again.
+    ASSERT_TRUE(server::changeRecord(admin, 8, T("КД521"), "a", -1).kind == server::ChangeResult::Done);
+    EXPECT_TRUE(a->followOthers());
+    EXPECT_TRUE(a->storeReachable());
+    EXPECT_FALSE(a->readOnly());
+    EXPECT_EQ(memorySet(*a), recordSet(serverMain()));
+    EXPECT_FALSE(a->change({2, T("1К"), "a", 1, false}).refused);
+    // The other one, which had not noticed, finds out at its next change and connects again.
+    EXPECT_TRUE(b->change({2, T("1К"), "a", 1, false}).refused);
+    EXPECT_TRUE(b->followOthers());
+    EXPECT_FALSE(b->change({2, T("1К"), "a", 1, false}).refused);
+    EXPECT_EQ(recordSet(serverMain()), memorySet(*b));
+}
+
+TEST_F(ServerInventory, ReaderRoleOnlyLooksWriterChangesAndPasswordsStayOutOfTheSettings)
+{
+    // The README's roles and grants.
+    server::Connection admin(db.conninfo());
+    for (const char *sql : {"DROP ROLE IF EXISTS vosk_test_bench", "DROP ROLE IF EXISTS vosk_test_guest",
+                            "DROP ROLE IF EXISTS vosk_test_writer", "DROP ROLE IF EXISTS vosk_test_reader",
+                            "CREATE ROLE vosk_test_reader NOLOGIN",
+                            "CREATE ROLE vosk_test_writer NOLOGIN IN ROLE vosk_test_reader",
+                            "CREATE ROLE vosk_test_bench LOGIN IN ROLE vosk_test_writer",
+                            "CREATE ROLE vosk_test_guest LOGIN IN ROLE vosk_test_reader",
+                            "GRANT SELECT ON ALL TABLES IN SCHEMA public TO vosk_test_reader",
+                            "GRANT INSERT, UPDATE, DELETE ON main_line TO vosk_test_writer"})
+        ASSERT_TRUE(admin.command(sql)) << sql << ": " << admin.error();
     {
-        auto reader = onServer(db.conninfo() + " user=vosk_test_reader");
-        EXPECT_TRUE(reader->readOnly());
-        EXPECT_GT(reader->rows().size(), 0u);
-        EXPECT_TRUE(reader->change({2, T("1К"), "a", 1, false}).refused);
+        auto guest = onServer(db.conninfo() + " user=vosk_test_guest");
+        EXPECT_TRUE(guest->readOnly());
+        EXPECT_GT(guest->rows().size(), 0u);
+        EXPECT_TRUE(guest->change({2, T("1К"), "a", 1, false}).refused);
+        auto bench = onServer(db.conninfo() + " user=vosk_test_bench");
+        EXPECT_FALSE(bench->readOnly());
+        EXPECT_FALSE(bench->change({2, T("1К"), "a", 1, false}).refused);
+        EXPECT_FALSE(bench->change({9, T("КТ361"), "", 1, false}).refused); // a new record
+        EXPECT_FALSE(bench->change({2, T("10К"), "b", 1, true}).refused);   // emptied: removed
+        EXPECT_EQ(recordSet(serverMain()), memorySet(*bench));
     }
-    EXPECT_EQ(recordSet(serverMain()), memorySet(*onServer()));
-    admin.command("REVOKE ALL ON ALL TABLES IN SCHEMA public FROM vosk_test_reader");
-    admin.command("DROP ROLE vosk_test_reader");
+    for (const char *sql : {"REVOKE ALL ON ALL TABLES IN SCHEMA public FROM vosk_test_reader, vosk_test_writer",
+                            "DROP ROLE vosk_test_bench", "DROP ROLE vosk_test_guest", "DROP ROLE vosk_test_writer",
+                            "DROP ROLE vosk_test_reader"})
+        EXPECT_TRUE(admin.command(sql)) << sql << ": " << admin.error();
 
     server::ServerStock withPassword(db.conninfo() + " password=secret");
     EXPECT_FALSE(withPassword.ready());

@@ -2,7 +2,12 @@
 
 #include "cp1251.h"
 
+#include "filebytes.h"
+
 #include <libpq-fe.h>
+
+#include <chrono>
+#include <filesystem>
 
 namespace vosk::server {
 
@@ -47,6 +52,12 @@ ServerStock::ServerStock(std::string conninfo) : conninfo_(std::move(conninfo))
     PGresult *r = PQexec(connection_->raw(), "SELECT has_table_privilege('main_line', 'UPDATE') "
                                              "AND has_table_privilege('main_line', 'INSERT') "
                                              "AND has_table_privilege('main_line', 'DELETE')");
+    // Every change of the stock is announced (see changeRecord); this one hears the others'.
+    if (!connection_->command("LISTEN voskbase_stock")) {
+        error_ = connection_->error();
+        PQclear(r);
+        return;
+    }
     readOnly_ = !(PQresultStatus(r) == PGRES_TUPLES_OK && PQntuples(r) == 1 && PQgetvalue(r, 0, 0)[0] == 't');
     PQclear(r);
     ready_ = true;
@@ -130,7 +141,53 @@ std::optional<StockStore::Files> ServerStock::files(std::string &message)
         message = connection_->error();
         return std::nullopt;
     }
-    return Files{(*f)[0].value_or(""), (*f)[1].value_or(""), (*f)[2].value_or("")};
+    Files out{(*f)[0].value_or(""), (*f)[1].value_or(""), (*f)[2].value_or("")};
+    if (!snapshot_.empty()) {
+        // Best effort: a snapshot that cannot be written only leaves the last one in place.
+        std::error_code ec;
+        std::filesystem::create_directories(snapshot_, ec);
+        const char *names[] = {"main.dat", "strings.dat", "components.lst"};
+        for (size_t i = 0; i < 3; ++i)
+            if ((*f)[i])
+                (void)replaceFileAtomically(snapshot_ + "/" + names[i], *(*f)[i]);
+    }
+    return out;
+}
+
+int ServerStock::changesSocket() const { return ready_ ? PQsocket(connection_->raw()) : -1; }
+
+bool ServerStock::connected() const { return ready_ && PQstatus(connection_->raw()) == CONNECTION_OK; }
+
+bool ServerStock::reconnect()
+{
+    const long long now = std::chrono::duration_cast<std::chrono::milliseconds>(
+                              std::chrono::steady_clock::now().time_since_epoch())
+                              .count();
+    if (depth_ > 0 || now - lastReconnect_ < 1000)
+        return false;
+    lastReconnect_ = now;
+    PQreset(connection_->raw());
+    if (PQstatus(connection_->raw()) != CONNECTION_OK)
+        return false;
+    PQsetClientEncoding(connection_->raw(), "UTF8");
+    return connection_->command("SET client_min_messages = warning") && connection_->command("LISTEN voskbase_stock");
+}
+
+bool ServerStock::othersChanged()
+{
+    if (!ready_)
+        return false;
+    if (!connected())
+        return reconnect(); // back: whatever changed meanwhile is read again
+    if (PQconsumeInput(connection_->raw()) != 1)
+        return false; // lost: connected() says so now
+    bool others = false;
+    const int own = PQbackendPID(connection_->raw());
+    while (PGnotify *n = PQnotifies(connection_->raw())) {
+        others = others || n->be_pid != own;
+        PQfreemem(n);
+    }
+    return others;
 }
 
 } // namespace vosk::server

@@ -3,6 +3,7 @@
 #include "stockstore.h"
 
 #include <memory>
+#include <utility>
 #include <string>
 
 namespace vosk::server {
@@ -22,7 +23,7 @@ public:
     const std::string &error() const { return error_; }
     Connection *connection() { return connection_.get(); }
 
-    bool readOnly() const override { return readOnly_; }
+    bool readOnly() const override { return readOnly_ || !connected(); }
     std::string storeName() const override;
     bool record(const StockChange &) override { return true; }
     void beginGroup(ChangeSource source) override;
@@ -31,6 +32,12 @@ public:
     Applied apply(const StockKey &key, int delta) override;
     void abandonGroup() override;
     std::optional<Files> files(std::string &message) override;
+    int changesSocket() const override;
+    bool othersChanged() override;
+    bool connected() const override;
+    // Every reading of the stock also written into this folder as its three files (atomically
+    // each): the snapshot a start without the server can open read-only.
+    void setSnapshotFolder(std::string folder) { snapshot_ = std::move(folder); }
 
 private:
     std::string conninfo_;
@@ -38,6 +45,9 @@ private:
     bool ready_ = false;
     bool readOnly_ = true;
     std::string error_;
+    std::string snapshot_;
+    long long lastReconnect_ = 0; // steady clock, ms: connecting again is tried once a second
+    bool reconnect();
     int depth_ = 0;         // groups open
     bool abandoned_ = false; // the open group's transaction rolled back
 };

@@ -568,6 +568,10 @@ ChangeResult changeRecord(Connection &c, int category, std::string_view name, st
     // A record emptied leaves the stock, as it leaves the folder's.
     if (quantity == 0 && !exec(c, "DELETE FROM main_line WHERE line = $1::integer AND quantity = 0", {num(r->number(0, 0))})->ok())
         return {ChangeResult::Failed, 0};
+    // Heard by every workstation that listens once the change is committed (several in one
+    // transaction are one announcement).
+    if (!c.command("SELECT pg_notify('voskbase_stock', '')"))
+        return {ChangeResult::Failed, 0};
     if (own && !own->commit())
         return {ChangeResult::Failed, 0};
     return {ChangeResult::Done, quantity};

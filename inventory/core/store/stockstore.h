@@ -46,6 +46,14 @@ public:
         (void)delta;
         return {Applied::Failed, 0, {}};
     }
+    // The socket on which other workstations' changes are announced (-1: none), for the window
+    // to watch; othersChanged reads what came and is true when another workstation changed
+    // the stock since it was last asked.
+    // While the connection is lost the stock is read-only; othersChanged tries to connect
+    // again now and then, and is true once it did (what changed meanwhile is to be read).
+    virtual int changesSocket() const { return -1; }
+    virtual bool othersChanged() { return false; }
+    virtual bool connected() const { return true; }
     // Gives up the changes of the open group (the copy in memory must then be read again).
     virtual void abandonGroup() {}
     // The stock as the three files of a folder would hold it (main.dat, strings.dat,
