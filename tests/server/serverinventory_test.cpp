@@ -241,6 +241,21 @@ TEST_F(ServerInventory, LostConnectionIsReadOnlyUntilItComesBack)
     EXPECT_EQ(recordSet(serverMain()), memorySet(*b));
 }
 
+TEST_F(ServerInventory, EveryReadingLeavesASnapshotAFolderOpens)
+{
+    const std::string snapshot = elsewhere.path() + "/snapshot";
+    auto stock = std::make_unique<server::ServerStock>(db.conninfo());
+    stock->setSnapshotFolder(snapshot);
+    Inventory inv(elsewhere.datapath(), messages, std::move(stock));
+    inv.open();
+    EXPECT_EQ(elsewhere.read("snapshot/main.dat"), serverMain());
+    EXPECT_EQ(elsewhere.read("snapshot/components.lst"), folder.read("components.lst"));
+    Inventory offline(snapshot + "/", messages);
+    offline.open();
+    EXPECT_EQ(memorySet(offline), memorySet(inv));
+    EXPECT_EQ(offline.categories(), inv.categories());
+}
+
 TEST_F(ServerInventory, ReaderRoleOnlyLooksWriterChangesAndPasswordsStayOutOfTheSettings)
 {
     // The README's roles and grants.
