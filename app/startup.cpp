@@ -2,6 +2,7 @@
 
 #include "Unit1.h"
 #include "boxmessages.h"
+#include "closing.h"
 #include "codec.h"
 #include "cp1251.h"
 #include "datafiles.h"
@@ -133,6 +134,8 @@ std::unique_ptr<server::ServerStock> connectServer(FolderSession &s, Messages &m
     }
     setFoldersReadOnly(true);
     snapshot = folder + "/";
+    // The list's icons and the help come from the installation folder, as they would on the server.
+    (void)copyInstallationFolders(s.datapath, snapshot);
     return nullptr;
 }
 
@@ -258,6 +261,8 @@ int runProgram(int argc, char **argv)
         return folder.load ? folder.load->take(messages) : openInventory(folder.datapath, messages);
     });
     setRecoveryProgress(nullptr);
+    if (!snapshot.empty())
+        base.setWindowTitle(base.windowTitle() + fromCp1251(cp1251(" — снимок склада с сервера")));
     messages.setParent(&base);
     TImages images;
     Tmain main(&images);

@@ -59,9 +59,9 @@ void Tbase::showReachable(bool reachable)
     for (QWidget *w : std::initializer_list<QWidget *>{add, remove, movecomp, tomove, removecomp, take, takecomp})
         w->setEnabled(changeable);
     const QString text = reachable ? fromCp1251(inventory_->storeName())
-                                   : tr8("Нет связи с сервером: только просмотр, связь восстанавливается");
+                                   : tr8("Нет связи с сервером: только просмотр");
     storeLabel_->setText(text);
-    setstatus(cp1251(reachable ? "Связь с сервером восстановлена" : "Нет связи с сервером базы данных: только просмотр"));
+    setstatus(cp1251(reachable ? "Связь с сервером восстановлена" : "Связь с сервером потеряна, восстанавливается"));
 }
 
 void Tbase::followOthers()

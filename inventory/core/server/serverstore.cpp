@@ -19,10 +19,16 @@ std::string t(const char *utf8) { return cp1251(utf8); }
 // libpq's and the server's texts are UTF-8 (the client encoding is set so).
 std::string serverText(const char *utf8)
 {
-    std::string s = utf8 ? utf8 : "";
-    while (!s.empty() && (s.back() == '\n' || s.back() == ' '))
+    std::string s;
+    // One line: libpq breaks its messages and indents their second line with a tab.
+    for (const char *p = utf8 ? utf8 : ""; *p; ++p)
+        if (*p != '\n' && *p != '\t')
+            s += *p;
+        else if (!s.empty() && s.back() != ' ')
+            s += ' ';
+    while (!s.empty() && s.back() == ' ')
         s.pop_back();
-    return cp1251(s);
+    return cp1251FromUtf8(s).value_or(s);
 }
 
 struct Result {
