@@ -168,6 +168,16 @@ Outcome Inventory::undoImport()
         step.status.reset();
         out.then(std::move(step));
         parts += lastMoved_;
+        if (sharedRefused_) {
+            // Another workstation took some of these parts meanwhile: on the server the undo is
+            // all or nothing too (the copy is read again when the group ends).
+            stock().abandonGroup();
+            group.reset();
+            batchmode_ = batch;
+            out.refuse(cp1251("Импорт не отменен: записи изменены на другом рабочем месте. Ничего не изменено."));
+            out.then(refresh());
+            return out;
+        }
     }
     restoreImportedAttributes();
     group.reset();

@@ -177,6 +177,25 @@ bool heard(int socket, int ms)
     return poll(&p, 1, ms) == 1;
 }
 
+TEST_F(ServerInventory, UndoOfAnImportIsAllOrNothingOnTheServer)
+{
+    folder.write("in.csv", "category,category_name,name,quantity,description\r\n9,,КТ315,5,npn\r\n8,,КД521,5,a\r\n");
+    auto a = onServer(), b = onServer();
+    const ImportPlan plan = a->planImportFile(folder.file("in.csv"));
+    ASSERT_FALSE(a->import(plan).refused);
+    const std::string imported = serverMain();
+    ASSERT_EQ(a->store().totalqty, 25u);
+    // The other bench takes some of what the import added to the second record.
+    b = onServer();
+    EXPECT_FALSE(b->change({8, T("КД521"), "a", 7, true}).refused);
+    const std::string taken = serverMain();
+    ASSERT_NE(taken, imported);
+    const Outcome undo = a->undoImport();
+    EXPECT_TRUE(undo.refused);
+    EXPECT_EQ(serverMain(), taken) << "an undo refused half way must change nothing";
+    EXPECT_EQ(memorySet(*a), recordSet(taken));
+}
+
 TEST_F(ServerInventory, AnotherBenchsChangeIsHeardWithinASecondAndFollowed)
 {
     auto a = onServer(), b = onServer();
