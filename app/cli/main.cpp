@@ -8,6 +8,7 @@
 #include "filebytes.h"
 #include "inventory.h"
 #include "messages.h"
+#include "serverstock.h"
 #include "settingsstore.h"
 #include "standardfds.h"
 
@@ -51,6 +52,15 @@ public:
         return false;
     }
 };
+
+// Vosk.conf's server= when no --folder names a folder: the commands work on the server's stock.
+std::string serverConninfo;
+std::unique_ptr<StockStore> serverStock()
+{
+    if (serverConninfo.empty())
+        return nullptr;
+    return std::make_unique<server::ServerStock>(serverConninfo); // not ready: the read says why
+}
 
 std::string folderName(const std::string &datapath) { return datapath.empty() ? std::string(".") : datapath; }
 
@@ -200,7 +210,7 @@ std::optional<std::string> choose(const QCommandLineParser &p, Inventory &invent
 int list(const QCommandLineParser &p, const std::string &datapath)
 {
     ConsoleMessages messages;
-    Inventory inventory(datapath, messages);
+    Inventory inventory(datapath, messages, serverStock());
     Inventory::CommandRead read;
     if (const auto failed = open(inventory, read, false))
         return *failed;
@@ -237,7 +247,7 @@ int exportCommand(const QCommandLineParser &p, const QStringList &args, const st
         return kBadInput;
     }
     ConsoleMessages messages;
-    Inventory inventory(datapath, messages);
+    Inventory inventory(datapath, messages, serverStock());
     Inventory::CommandRead read;
     if (const auto failed = open(inventory, read, false))
         return *failed;
@@ -275,7 +285,7 @@ int change(const QStringList &args, const std::string &datapath, bool take, bool
         return kBadInput;
     }
     ConsoleMessages messages;
-    Inventory inventory(datapath, messages);
+    Inventory inventory(datapath, messages, serverStock());
     Inventory::CommandRead read;
     if (const auto failed = open(inventory, read, true))
         return *failed;
@@ -297,7 +307,7 @@ int takeByCode(const QString &code, const QString &quantityText, const std::stri
     if (!typed || !quantity)
         return kBadInput;
     ConsoleMessages messages;
-    Inventory inventory(datapath, messages);
+    Inventory inventory(datapath, messages, serverStock());
     Inventory::CommandRead read;
     if (const auto failed = open(inventory, read, true))
         return *failed;
@@ -368,7 +378,7 @@ int importCommand(const QCommandLineParser &p, const QStringList &args, const st
     }
     const bool dryRun = p.isSet("dry-run");
     ConsoleMessages messages;
-    Inventory inventory(datapath, messages);
+    Inventory inventory(datapath, messages, serverStock());
     Inventory::CommandRead read;
     if (const auto failed = open(inventory, read, !dryRun))
         return *failed;
@@ -523,7 +533,7 @@ int bom(const QCommandLineParser &p, const QStringList &args, const std::string 
     // The window's own path: the folder read (never written) by an Inventory, the file read,
     // put into the bin and looked up by it.
     ConsoleMessages messages;
-    Inventory inventory(datapath, messages);
+    Inventory inventory(datapath, messages, serverStock());
     Inventory::CommandRead folder;
     if (const auto failed = open(inventory, folder, false))
         return *failed;
@@ -631,7 +641,7 @@ void finding(bool json, const char *file, int line, const char *problem, const s
 int check(const std::string &datapath, bool json)
 {
     ConsoleMessages messages;
-    Inventory inventory(datapath, messages);
+    Inventory inventory(datapath, messages, serverStock());
     Inventory::CommandRead read;
     const auto failed = open(inventory, read, false, true);
     int status = kDone;
@@ -753,6 +763,8 @@ int run(int argc, char **argv)
         return usage(tr("нужна команда: list, add, take, export, import, bom или check.",
                         "a command is needed: list, add, take, export, import, bom or check."));
     std::string datapath = p.isSet("folder") ? QFile::encodeName(p.value("folder")).toStdString() + "/" : readpath();
+    if (!p.isSet("folder"))
+        serverConninfo = readserver();
 
     const QString command = args[0];
     // The options each command takes; --folder, --help and --version go with all of them.

@@ -95,6 +95,11 @@ DataFolder::DataFolder(std::string datapath, Messages &messages, bool readOnly)
 
 DataFolder::~DataFolder() = default;
 
+std::string DataFolder::storeName() const
+{
+    return cp1251("папка ") + pathForMessage(datapath_.empty() ? std::string(".") : datapath_);
+}
+
 bool DataFolder::opendata(const std::string &name, std::string &bytes, size_t limit)
 {
     std::string failure;
