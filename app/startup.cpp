@@ -2,6 +2,7 @@
 
 #include "Unit1.h"
 #include "boxmessages.h"
+#include "closing.h"
 #include "codec.h"
 #include "cp1251.h"
 #include "datafiles.h"
@@ -13,6 +14,7 @@
 #include "pictures.h"
 #include "placement.h"
 #include "pictureformats.h"
+#include "serverstock.h"
 #include "sessionend.h"
 #include "settingsstore.h"
 #include "splash.h"
@@ -26,6 +28,7 @@
 #include <QTranslator>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fontconfig/fontconfig.h>
 #include <functional>
 #include <memory>
@@ -44,6 +47,8 @@ struct FolderSession {
     std::unique_ptr<InventoryLoad> load;
     bool readOnly = false;
     bool quit = false;
+    // Vosk.conf's server=: the stock is on that server (the folder keeps the reference book).
+    std::string server;
 };
 
 // Before the display is opened the folder's lock is tried, which asks nothing. When the
@@ -56,13 +61,14 @@ FolderSession lockFolder()
 {
     FolderSession s;
     s.datapath = readpath();
+    s.server = readserver();
     setSettingsFileForMessages(settingsFilePath());
     s.lock = std::make_unique<FolderLock>(s.datapath);
     s.tried = s.lock->tryAcquire();
     if (s.tried == FolderLock::State::Acquired || s.tried == FolderLock::State::Failed) {
         // Only the folder's one writer may tell a leftover from a file being written.
         removeLeftoverTemporaries(s.datapath);
-        if (DataFolder::loadOnlyReads(s.datapath))
+        if (s.server.empty() && DataFolder::loadOnlyReads(s.datapath))
             s.load = std::make_unique<InventoryLoad>(s.datapath);
     }
     return s;
@@ -86,6 +92,51 @@ void askFolderAccess(FolderSession &s, Messages &messages)
         s.quit = true;
         break;
     }
+}
+
+// Where the last stock read from the server is kept on this computer, to be opened read-only
+// when the server cannot be reached at start: $XDG_CACHE_HOME/voskbase/server-snapshot (or
+// ~/.cache/...); empty without a home.
+std::string serverSnapshotFolder()
+{
+    if (const char *cache = std::getenv("XDG_CACHE_HOME"); cache && *cache == '/')
+        return std::string(cache) + "/voskbase/server-snapshot";
+    if (const char *home = std::getenv("HOME"); home && *home)
+        return std::string(home) + "/.cache/voskbase/server-snapshot";
+    return {};
+}
+
+// The server Vosk.conf names, connected before the window is made. When it cannot be reached
+// the user chooses: the last snapshot, read-only (`snapshot` then names its folder), or quitting
+// (`s.quit`).
+std::unique_ptr<server::ServerStock> connectServer(FolderSession &s, Messages &messages, std::string &snapshot)
+{
+    if (s.server.empty())
+        return nullptr;
+    const std::string folder = serverSnapshotFolder();
+    auto stock = std::make_unique<server::ServerStock>(s.server);
+    if (stock->ready()) {
+        stock->setSnapshotFolder(folder);
+        return stock;
+    }
+    std::error_code ec;
+    const bool kept = !folder.empty() && std::filesystem::is_regular_file(folder + "/main.dat", ec);
+    if (!kept) {
+        messages.error(stock->error() + cp1251("\r\rСнимка склада на этом компьютере нет: программа закроется."));
+        s.quit = true;
+        return nullptr;
+    }
+    if (messages.choose(stock->error() + cp1251("\r\rМожно открыть последний снимок склада, сохраненный на этом "
+                                                "компьютере при работе с сервером, — только для просмотра."),
+                        {cp1251("Открыть снимок"), cp1251("Выйти")}) != 0) {
+        s.quit = true;
+        return nullptr;
+    }
+    setFoldersReadOnly(true);
+    snapshot = folder + "/";
+    // The list's icons and the help come from the installation folder, as they would on the server.
+    (void)copyInstallationFolders(s.datapath, snapshot);
+    return nullptr;
 }
 
 // Qt ends the process at once (a fatal message, then abort) when it cannot connect to the
@@ -194,10 +245,24 @@ int runProgram(int argc, char **argv)
     });
     // The window takes the inventory once its controls are made; what the reading of the
     // data files had to say is said then.
-    Tbase base(messages, [&folder, &messages] {
+    std::string snapshot;
+    std::unique_ptr<server::ServerStock> serverStock = connectServer(folder, messages, snapshot);
+    if (folder.quit)
+        return 0;
+    Tbase base(messages, [&folder, &messages, &serverStock, &snapshot] {
+        if (serverStock) {
+            OpenedInventory opened;
+            opened.inventory = std::make_unique<Inventory>(folder.datapath, messages, std::move(serverStock));
+            opened.opened = opened.inventory->open();
+            return opened;
+        }
+        if (!snapshot.empty())
+            return openInventory(snapshot, messages);
         return folder.load ? folder.load->take(messages) : openInventory(folder.datapath, messages);
     });
     setRecoveryProgress(nullptr);
+    if (!snapshot.empty())
+        base.setWindowTitle(base.windowTitle() + fromCp1251(cp1251(" — снимок склада с сервера")));
     messages.setParent(&base);
     TImages images;
     Tmain main(&images);

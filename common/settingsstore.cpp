@@ -32,7 +32,7 @@ std::string unquoted(std::string_view v)
 
 } // namespace
 
-std::string parseSettingsPath(std::string_view bytes, bool &found)
+std::string parseSettingsValue(std::string_view bytes, std::string_view key, bool &found)
 {
     found = false;
     if (bytes.substr(0, 3) == "\xEF\xBB\xBF")
@@ -50,13 +50,15 @@ std::string parseSettingsPath(std::string_view bytes, bool &found)
             continue;
         }
         const size_t eq = line.find('=');
-        if (!general || eq == std::string_view::npos || trimmed(line.substr(0, eq)) != "path")
+        if (!general || eq == std::string_view::npos || trimmed(line.substr(0, eq)) != key)
             continue;
         value = unquoted(trimmed(line.substr(eq + 1)));
         found = true; // a later line wins, as in any INI reader
     }
     return value;
 }
+
+std::string parseSettingsPath(std::string_view bytes, bool &found) { return parseSettingsValue(bytes, "path", found); }
 
 std::string settingsFilePath()
 {
@@ -80,6 +82,15 @@ std::string readpath()
         return {};
     bool found = false;
     return parseSettingsPath(file.bytes, found) + "/";
+}
+
+std::string readserver()
+{
+    const ReadResult file = readFileBytes(settingsFilePath(), readlimit::kSettings);
+    if (file.status != ReadStatus::Ok)
+        return {};
+    bool found = false;
+    return parseSettingsValue(file.bytes, "server", found);
 }
 
 } // namespace vosk

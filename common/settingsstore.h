@@ -21,5 +21,13 @@ std::string settingsFilePath();
 // bytes, with spaces, commas and any letters, bare or in double quotes (inside quotes \"
 // and \\ stand for " and \). `found` tells whether the file had such a line.
 std::string parseSettingsPath(std::string_view bytes, bool &found);
+// The same for any key of the general part.
+std::string parseSettingsValue(std::string_view bytes, std::string_view key, bool &found);
+
+// The stock on a PostgreSQL server instead of the folder: the value of `server` in the same
+// file (a libpq connection string or a service, "service=voskbase"), read as `path` is; empty
+// when there is none, and then the folder is the stock. Passwords are never taken from here
+// (see vosk::server::settingsConninfo): libpq finds them in its own places.
+std::string readserver();
 
 } // namespace vosk

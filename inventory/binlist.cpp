@@ -41,15 +41,15 @@ QVariant BinList::data(const QModelIndex &index, int role) const
         return shownText(row.part->problem.empty() ? row.part->references
                                                     : row.part->references + "  " + row.part->problem);
     }
-    const std::string *texts[kColumns - 1] = {&row.caption,  &row.name,     &row.description, &row.needed,
-                                              &row.shortage, &row.found,    &row.stock};
+    const std::string *texts[kColumns - 1] = {&row.caption, &row.name,  &row.description, &row.needed,
+                                              &row.shortage, &row.found, &row.stock,       &row.place};
     return shownText(*texts[index.column()]);
 }
 
 QVariant BinList::headerData(int section, Qt::Orientation orientation, int role) const
 {
-    static const char *captions[kColumns] = {"Тип",        "Название", "Описание",  "Надо",
-                                               "Не хватает", "Найдено",  "На складе", "Обозначения"};
+    static const char *captions[kColumns] = {"Тип",        "Название", "Описание",  "Надо",       "Не хватает",
+                                               "Найдено",    "На складе", "Место",    "Обозначения"};
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section < 0 || section >= kColumns)
         return {};
     return QString::fromUtf8(captions[section]);

@@ -8,13 +8,13 @@
 namespace vosk {
 
 // The rows of the bin list, read from the inventory's bin: status picture and category,
-// name, description, needed, shortage, found, the parts in stock, and for a row of a bill of
-// materials the drawing's references («R1–R7, R12»; a problem row: why it is one).
+// name, description, needed, shortage, found, the parts in stock, where the found records lie,
+// and for a row of a bill of materials the drawing's references («R1–R7, R12»; a problem row: why it is one).
 class BinList final : public QAbstractTableModel {
     Q_OBJECT
 public:
-    enum Column { Caption, Name, Description, Needed, Shortage, Found, Stock, References };
-    static constexpr int kColumns = 8;
+    enum Column { Caption, Name, Description, Needed, Shortage, Found, Stock, Place, References };
+    static constexpr int kColumns = 9;
 
     BinList(const Inventory &inventory, QObject *parent = nullptr);
 

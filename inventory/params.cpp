@@ -197,6 +197,8 @@ void Tbase::FormCreate(const Outcome &opened)
     loadicons();
     apply(opened);
     showCategory(categoryIndex());
+    if (inventory_->sharedStock())
+        showSharedStock();
     if (inventory_->readOnly())
         showReadOnly();
     pagecontrol->setCurrentIndex(0);

@@ -38,6 +38,8 @@ class QTimer;
 class QTreeWidget;
 class QTreeWidgetItem;
 
+class QSocketNotifier;
+
 namespace vosk {
 
 class BinList;
@@ -154,6 +156,11 @@ private:
     void FormShow();
     void FormResize();
     void showReadOnly();
+    // --- a stock on a server (paramsshared.cpp): its name shown, the others' changes followed
+    void showSharedStock();
+    void followOthers();
+    void watchAnnouncements();
+    void showReachable(bool reachable);
 
     // --- showing what the inventory returned
     // Message boxes come before the list shows the change (a refused or reported change), or
@@ -318,6 +325,11 @@ private:
     struct SortWorker;
     std::unique_ptr<SortWorker> sortWorker_;
     std::unique_ptr<BatchWorker> batch_;
+    // The stock on a server: its name in the status bar, the socket its changes come on, and
+    // whether the connection is lost now.
+    QLabel *storeLabel_ = nullptr;
+    QSocketNotifier *announced_ = nullptr;
+    bool sharedLost_ = false;
     QProgressBar *batchProgress_ = nullptr;
     // Closing waits for a batch and drops what a batch that only read would still show.
     bool closing_ = false;

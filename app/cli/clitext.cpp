@@ -48,11 +48,12 @@ std::string helpText(bool russian)
         (было -> станет); записи, которых нет в файле, остаются, а с --zero-absent обнуляются.
         --columns: поля столбцов по порядку (name, quantity, description, category,
         category_name, ignore), когда заголовок их не называет
-  bom [--boards N] [--shopping ФАЙЛ] [--json] ФАЙЛ|-
+  bom [--boards N] [--shopping ФАЙЛ [--minimums]] [--json] ФАЙЛ|-
         список деталей из KiCad (CSV): каждая деталь — зеленая (хватает), желтая (мало),
         красная (нет) или problem (строка без пригодного номинала), как в корзине;
         строки одной детали складываются. --boards: на N плат; в итоге — сколько плат
-        можно собрать. --shopping: записать CSV того, что надо купить; «-» — стандартный ввод
+        можно собрать. --shopping: записать CSV того, что надо купить; с --minimums — и до
+        минимумов (платы + минимум - склад на деталь); «-» — стандартный ввод
   check [--json]
         прочитать три файла базы и назвать нечитаемые строки с их номерами; ничего не пишет
   places [--rename СТАРОЕ НОВОЕ]
@@ -106,11 +107,12 @@ Commands:
         file lacks stay as they are, with --zero-absent they are emptied. --columns: the
         fields of the columns in order (name, quantity, description, category,
         category_name, ignore) when the header does not name them
-  bom [--boards N] [--shopping FILE] [--json] FILE|-
+  bom [--boards N] [--shopping FILE [--minimums]] [--json] FILE|-
         a KiCad bill of materials (CSV) against the stock: every part green (enough), yellow
         (too few), red (none) or problem (a row without a usable value), as in the bin;
         rows of one part are summed. --boards: for N boards; the summary says how many
-        boards can be built. --shopping: write CSV of what to buy; "-" is the standard input
+        boards can be built. --shopping: write CSV of what to buy; with --minimums also up
+        to the minimums (boards + minimum - stock a part); "-" is the standard input
   check [--json]
         read the three data files and name unreadable lines by number; never writes
   places [--rename OLD NEW]

@@ -8,6 +8,7 @@
 #include "filebytes.h"
 #include "inventory.h"
 #include "messages.h"
+#include "serverstock.h"
 #include "settingsstore.h"
 #include "standardfds.h"
 
@@ -51,6 +52,15 @@ public:
         return false;
     }
 };
+
+// Vosk.conf's server= when no --folder names a folder: the commands work on the server's stock.
+std::string serverConninfo;
+std::unique_ptr<StockStore> serverStock()
+{
+    if (serverConninfo.empty())
+        return nullptr;
+    return std::make_unique<server::ServerStock>(serverConninfo); // not ready: the read says why
+}
 
 std::string folderName(const std::string &datapath) { return datapath.empty() ? std::string(".") : datapath; }
 
@@ -200,7 +210,7 @@ std::optional<std::string> choose(const QCommandLineParser &p, Inventory &invent
 int list(const QCommandLineParser &p, const std::string &datapath)
 {
     ConsoleMessages messages;
-    Inventory inventory(datapath, messages);
+    Inventory inventory(datapath, messages, serverStock());
     Inventory::CommandRead read;
     if (const auto failed = open(inventory, read, false))
         return *failed;
@@ -237,7 +247,7 @@ int exportCommand(const QCommandLineParser &p, const QStringList &args, const st
         return kBadInput;
     }
     ConsoleMessages messages;
-    Inventory inventory(datapath, messages);
+    Inventory inventory(datapath, messages, serverStock());
     Inventory::CommandRead read;
     if (const auto failed = open(inventory, read, false))
         return *failed;
@@ -275,7 +285,7 @@ int change(const QStringList &args, const std::string &datapath, bool take, bool
         return kBadInput;
     }
     ConsoleMessages messages;
-    Inventory inventory(datapath, messages);
+    Inventory inventory(datapath, messages, serverStock());
     Inventory::CommandRead read;
     if (const auto failed = open(inventory, read, true))
         return *failed;
@@ -297,7 +307,7 @@ int takeByCode(const QString &code, const QString &quantityText, const std::stri
     if (!typed || !quantity)
         return kBadInput;
     ConsoleMessages messages;
-    Inventory inventory(datapath, messages);
+    Inventory inventory(datapath, messages, serverStock());
     Inventory::CommandRead read;
     if (const auto failed = open(inventory, read, true))
         return *failed;
@@ -397,7 +407,7 @@ int importCommand(const QCommandLineParser &p, const QStringList &args, const st
     }
     const bool dryRun = p.isSet("dry-run");
     ConsoleMessages messages;
-    Inventory inventory(datapath, messages);
+    Inventory inventory(datapath, messages, serverStock());
     Inventory::CommandRead read;
     if (const auto failed = open(inventory, read, !dryRun))
         return *failed;
@@ -552,7 +562,7 @@ int bom(const QCommandLineParser &p, const QStringList &args, const std::string 
     // The window's own path: the folder read (never written) by an Inventory, the file read,
     // put into the bin and looked up by it.
     ConsoleMessages messages;
-    Inventory inventory(datapath, messages);
+    Inventory inventory(datapath, messages, serverStock());
     Inventory::CommandRead folder;
     if (const auto failed = open(inventory, folder, false))
         return *failed;
@@ -609,6 +619,7 @@ int bom(const QCommandLineParser &p, const QStringList &args, const std::string 
                            .decimal("found", r.found)
                            .decimal("in_stock", r.stock)
                            .text("references", l.references)
+                           .text("place", r.place)
                            .number("line", l.line)
                            .text("problem", l.problem)
                            .done()
@@ -618,6 +629,8 @@ int bom(const QCommandLineParser &p, const QStringList &args, const std::string 
         }
         std::string line = std::string(problem ? "problem" : statusWord(r.status)) + "\t" + r.caption + "\t" + r.name + t("\tнадо ") + r.needed + t("\tне хватает ") +
                            r.shortage + t("\tнайдено ") + r.found + t("\tна складе ") + r.stock + "\t" + l.references;
+        if (!r.place.empty())
+            line += t("\tместо: ") + r.place;
         if (problem)
             line += t("\t(строка ") + std::to_string(l.line) + ": " + l.problem + ")";
         if (colour)
@@ -632,7 +645,8 @@ int bom(const QCommandLineParser &p, const QStringList &args, const std::string 
             std::to_string(problems) + t("; не ставятся (DNP): ") + std::to_string(read.notFitted) + ".");
     errLine(t("Плат: ") + std::to_string(boards) + "; " + inventory.boardsAnswer() + ".");
     if (p.isSet("shopping")) {
-        const Outcome written = inventory.writeShopping(QFile::encodeName(p.value("shopping")).toStdString());
+        const std::string path = QFile::encodeName(p.value("shopping")).toStdString();
+        const Outcome written = p.isSet("minimums") ? inventory.writeMinimumShopping(path) : inventory.writeShopping(path);
         for (const Note &n : written.notes)
             errLine(n.text);
         if (written.refused)
@@ -656,7 +670,7 @@ void finding(bool json, const char *file, int line, const char *problem, const s
 int check(const std::string &datapath, bool json)
 {
     ConsoleMessages messages;
-    Inventory inventory(datapath, messages);
+    Inventory inventory(datapath, messages, serverStock());
     Inventory::CommandRead read;
     const auto failed = open(inventory, read, false, true);
     int status = kDone;
@@ -735,6 +749,7 @@ int run(int argc, char **argv)
     p.addOption({"skip-refused", tr("добавить принятые строки", "import the accepted rows")});
     p.addOption({"boards", tr("bom: число плат", "bom: number of boards"), tr("N", "N")});
     p.addOption({"shopping", tr("bom: записать список покупок (CSV)", "bom: write a shopping list (CSV)"), tr("ФАЙЛ", "FILE")});
+    p.addOption({"minimums", tr("bom: покупки и до минимумов", "bom: buy up to the minimums too")});
     p.addOption({"json", tr("JSON, объект на строку", "JSON, an object a line")});
     p.addOption({"tsv", tr("TSV с заголовком", "TSV with a header")});
     p.addOption({"partial", tr("забрать, сколько есть", "take what there is")});
@@ -778,6 +793,8 @@ int run(int argc, char **argv)
         return usage(tr("нужна команда: list, add, take, export, import, bom, check или places.",
                         "a command is needed: list, add, take, export, import, bom, check or places."));
     std::string datapath = p.isSet("folder") ? QFile::encodeName(p.value("folder")).toStdString() + "/" : readpath();
+    if (!p.isSet("folder"))
+        serverConninfo = readserver();
 
     const QString command = args[0];
     // The options each command takes; --folder, --help and --version go with all of them.
@@ -787,7 +804,7 @@ int run(int argc, char **argv)
         {"add", {}},
         {"take", {"partial", "code"}},
         {"import", {"dry-run", "skip-refused", "json", "columns", "set-quantities", "zero-absent"}},
-        {"bom", {"json", "boards", "shopping"}},
+        {"bom", {"json", "boards", "shopping", "minimums"}},
         {"check", {"json"}},
         {"places", {"rename"}},
     };
@@ -802,6 +819,10 @@ int run(int argc, char **argv)
     const bool filters = p.isSet("category") || p.isSet("find") || p.isSet("value") || p.isSet("exact");
     if (p.isSet("find") && p.isSet("value"))
         return usage(tr("--find и --value вместе не ищут.", "--find and --value do not go together."), command);
+    if (p.isSet("minimums") && !p.isSet("shopping"))
+        return usage(tr("--minimums меняет список покупок: только вместе с --shopping.",
+                        "--minimums changes the shopping list: only with --shopping."),
+                     command);
     if (p.isSet("json") && p.isSet("tsv"))
         return usage(tr("--json и --tsv вместе не выводятся.", "--json and --tsv do not go together."), command);
     if (p.isSet("all") && filters)

@@ -42,11 +42,24 @@ Inventory::Inventory(std::string datapath, Messages &messages)
 {
 }
 
+Inventory::Inventory(std::string datapath, Messages &messages, std::unique_ptr<StockStore> shared)
+    : datapath_(std::move(datapath)), messages_(messages),
+      folder_(std::make_unique<DataFolder>(datapath_, messages_, shared != nullptr)), shared_(std::move(shared))
+{
+}
+
 Inventory::~Inventory() = default;
 
 Outcome Inventory::open()
 {
     Outcome out;
+    if (shared_) {
+        if (!loadShared(out))
+            messages_.error(out.notes.empty() ? std::string() : out.notes.back().text);
+        out.notes.clear();
+        out.then(selectCategory(0));
+        return out;
+    }
     auto loaded = folder_->loadbase(store_, [&out](const std::string &text) { out.status = text; });
     dictionary_ = std::move(loaded.dictionary);
     categories_ = std::move(loaded.categories);
@@ -75,7 +88,7 @@ void Inventory::record(const StockChange &done)
 {
     // On the disk before the window shows the change; a journal that cannot be written is
     // reported by the folder itself, at the first failure.
-    if (!folder_->record(done))
+    if (!stock().record(done))
         return; // the change stays in memory and is saved at closing as before
 }
 
@@ -243,6 +256,7 @@ Outcome Inventory::change(const StockChange &edit)
 {
     Outcome out;
     lastMoved_ = 0;
+    sharedRefused_ = false;
     lastDone_ = {};
     const int category = edit.key.category;
     if (category < 0 || static_cast<std::size_t>(category) >= categories_.size()) {
@@ -264,13 +278,19 @@ Outcome Inventory::change(const StockChange &edit)
     key.name = stored.name;
 
     if (readOnly()) {
-        out.refuse(cp1251("База открыта только для просмотра: изменения не сохраняются."));
+        out.refuse(stock().connected() ? cp1251("База открыта только для просмотра: изменения не сохраняются.")
+                                       : cp1251("Нет связи с сервером базы данных: пока она не восстановится, склад "
+                                                "только для просмотра. Изменение не сделано."));
         return out;
     }
     ViewList &view = changeView_;
     StoreIndexes indexes{names_, values_};
     StockChange done{std::move(key), edit.amount, edit.take, edit.source};
+    if (stock().shared() && !changeShared(done, out))
+        return out;
     const StockResult r = changeStock(store_, view, done, &indexes);
+    if (const std::optional<int> there = std::exchange(sharedQuantity_, std::nullopt))
+        followShared(done.key, *there);
     for (const std::string &text : r.messages)
         out.inform(text);
     if (r.refused) {
@@ -311,7 +331,7 @@ Outcome Inventory::move(const StockChange &source, int target)
     }
     const bool batch = batchmode_;
     batchmode_ = true; // the list is shown once, by the caller, for the target
-    JournalGroup group(*folder_, ChangeSource::Move);
+    JournalGroup group(*this, ChangeSource::Move);
     const std::optional<StockKey> from = storedKey(source.key.category, source.key.name, source.key.description);
     StockChange take = source;
     take.take = true;
@@ -389,7 +409,7 @@ Outcome Inventory::findBin(bool exact)
 {
     Outcome out;
     exact_ = exact; // and the search tab keeps it so
-    lastFind_ = vosk::findbin(store_, names_, categories_, bin_, exact);
+    lastFind_ = vosk::findbin(store_, names_, categories_, bin_, exact, true, &attributes());
     rows_ = lastFind_.listSlots;
     bin_ = lastFind_.rows;
     lastFindSlots_ = rows_;
@@ -455,10 +475,19 @@ Outcome Inventory::applyTakes(const std::vector<StockChange> &takes, bool exactF
 {
     Outcome out;
     batchmode_ = true;
-    JournalGroup group(*folder_, ChangeSource::Pass);
-    for (const StockChange &t : takes) {
-        out.then(change(t));
-        out.refused = false; // a take that cannot be made is reported; the others go on
+    {
+        JournalGroup group(*this, ChangeSource::Pass);
+        for (const StockChange &t : takes) {
+            out.then(change(t));
+            if (sharedRefused_) {
+                // On the server the pass is all or nothing: none of its takes is made.
+                stock().abandonGroup();
+                out.error(cp1251("Ни одна деталь не забрана: пока шел забор, склад изменился. Корзина проверена "
+                                 "заново по складу на сервере."));
+                break;
+            }
+            out.refused = false; // a take that cannot be made is reported; the others go on
+        }
     }
     batchmode_ = false;
     // The bin checked again against the new stock.

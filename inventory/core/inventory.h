@@ -13,6 +13,7 @@
 #include "nameindex.h"
 #include "places.h"
 #include "stock.h"
+#include "stockstore.h"
 #include "takepass.h"
 #include "valuecache.h"
 
@@ -107,6 +108,10 @@ class Inventory {
 public:
     // `datapath`: the installation folder followed by '/', or empty for the current folder.
     Inventory(std::string datapath, Messages &messages);
+    // The stock kept elsewhere and shared (the server, `shared()`): loaded from there by open
+    // and openForCommand, and every change made there first (null: the folder's stock). The folder keeps only what is
+    // not the stock's (the reference book's file) and is never written by the inventory.
+    Inventory(std::string datapath, Messages &messages, std::unique_ptr<StockStore> shared);
     ~Inventory();
     Inventory(const Inventory &) = delete;
     Inventory &operator=(const Inventory &) = delete;
@@ -124,7 +129,20 @@ public:
     void setCompanion(FolderCompanion *companion) { companion_ = companion; }
     // Another program writes the folder, or main.dat could not be read whole: nothing is
     // changed or written in this run.
-    bool readOnly() const { return folder_->readOnly(); }
+    bool readOnly() const { return stock().readOnly(); }
+    // Which stock is open, as the caption and the status bar name it: the folder or the server.
+    std::string storeName() const { return stock().storeName(); }
+    // The stock is on a server that other workstations change too.
+    bool sharedStock() const { return stock().shared(); }
+    // The socket on which their changes are announced (-1: none).
+    int changesSocket() const { return stock().changesSocket(); }
+    // False while the connection to the server is lost (read-only meanwhile; followOthers
+    // connects again).
+    bool storeReachable() const { return stock().connected(); }
+    // When another workstation changed the stock: the copy read again and the list refilled by
+    // the same criteria (ListChange::Reset). Nothing while a taking pass or a batch is under way:
+    // it is followed at the next call after it. nullopt when there is nothing to follow.
+    std::optional<Outcome> followOthers();
 
     const std::string &datapath() const { return datapath_; }
     const CompStore &store() const { return store_; }
@@ -263,6 +281,8 @@ public:
     static constexpr int kMaxBoards = 9999;
     Outcome setBoards(int boards, bool exactFind);
     int boards() const { return boards_; }
+    // Whether the bin holds rows of a bill of materials.
+    bool binHoldsBill() const;
     // After a find: how many boards the stock is enough for, and what the next one lacks
     // («можно собрать: 3 платы; для 4-й не хватает: …»); empty without rows of a bill.
     std::string boardsAnswer() const;
@@ -302,6 +322,11 @@ public:
     size_t belowMinimumCount() const;
     // For every record below its minimum, what to buy to reach it, as CSV in the columns of
     // shoppingCsv (the description under «Footprint», as the import reads that column).
+    // With a bill of materials in the bin, each of its rows is a line of its own that buys
+    // what the boards need beyond the stock and then the minimums of the records it finds
+    // (records taken to nothing included): boards + minimums - stock, when more than 0.
+    // A record's minimum counts once, with the first row finding it; the records no row
+    // finds follow as lines of their own.
     std::string minimumShoppingCsv() const;
     Outcome writeMinimumShopping(const std::string &path) const;
     // --- the places in use (inventoryplaces.cpp)
@@ -410,21 +435,41 @@ private:
     void record(const StockChange &done);
     // The changes recorded while one lives are one group of the journal (a move, an import,
     // its undo, a taking pass): replayed whole or not at all, written with one flush.
+    // On the server they are one transaction: when it is not committed, the copy in memory
+    // is read again from the server.
     class JournalGroup {
     public:
-        JournalGroup(DataFolder &folder, ChangeSource source) : folder_(folder) { folder_.beginGroup(source); }
-        ~JournalGroup() { (void)folder_.endGroup(); } // a failure is said by the folder
+        JournalGroup(Inventory &inventory, ChangeSource source) : inventory_(inventory)
+        {
+            inventory_.stock().beginGroup(source);
+        }
+        ~JournalGroup(); // a failure is said by the folder
         JournalGroup(const JournalGroup &) = delete;
         JournalGroup &operator=(const JournalGroup &) = delete;
 
     private:
-        DataFolder &folder_;
+        Inventory &inventory_;
     };
+    StockStore &stock() const { return shared_ ? *shared_ : *folder_; }
+    // --- the shared stock (inventoryshared.cpp)
+    // The stock read from where it is kept into memory, the list refilled; false (the reason
+    // said in `out`) when it cannot be.
+    bool loadShared(Outcome &out);
+    // A change made where the stock is kept before it is made in memory; false when it was not
+    // made (`out` says why, the record in memory set to what the server holds). What the
+    // change in memory refuses by itself is left to it.
+    bool changeShared(const StockChange &done, Outcome &out);
+    // The record in memory set to the count the server answered (0: gone, >0: made if absent).
+    void followShared(const StockKey &key, int quantity);
+    std::optional<int> sharedQuantity_; // the count the server answered for the change under way
+    bool sharedRefused_ = false;        // the last change was refused or failed on the server
+    bool othersPending_ = false;        // another workstation's change not followed yet
 
     std::string datapath_;
     Messages &messages_;
     std::unique_ptr<FolderLock> lock_; // held by a command that writes (openForCommand)
     std::unique_ptr<DataFolder> folder_;
+    std::unique_ptr<StockStore> shared_; // the stock kept elsewhere, or null for the folder's
     FolderCompanion *companion_ = nullptr;
     CompStore store_;
     NameIndex names_;

@@ -10,10 +10,6 @@
 #include <algorithm>
 
 namespace vosk {
-namespace {
-
-
-} // namespace
 
 std::optional<StockKey> Inventory::storedKey(int category, const std::string &name, const std::string &description) const
 {
@@ -164,26 +160,6 @@ size_t Inventory::belowMinimumCount() const
             ++count;
     });
     return count;
-}
-
-std::string Inventory::minimumShoppingCsv() const
-{
-    std::string csv = shoppingListHeader();
-    attributes().forEach([&](const StockKey &key, const AttributeValues &) {
-        const uint32_t minimum = attributes().minimum(key.category, key.name, key.description);
-        uint32_t quantity = 0;
-        if (minimum == 0 || (quantityOf(key, quantity), !belowMinimum(quantity, minimum)))
-            return;
-        const std::string description = key.description == " " ? std::string() : key.description;
-        appendShoppingLine(csv, {std::to_string(minimum - quantity), std::string(), std::string(), key.name, key.name,
-                                 std::string(), description, std::string(), std::string()});
-    });
-    return csv;
-}
-
-Outcome Inventory::writeMinimumShopping(const std::string &path) const
-{
-    return writeShoppingList(path, minimumShoppingCsv(), cp1251("Список покупок до минимума"), std::string());
 }
 
 } // namespace vosk

@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <set>
 
 namespace vosk {
 namespace {
@@ -142,6 +143,36 @@ std::string Inventory::binSummary() const
     return text;
 }
 
+namespace {
+
+// The lines that buy `buy` parts for a row of a bill. Rows of one value that name different
+// part numbers are bought as a line each; the stock serves the rows in the order of the file,
+// so what is short falls on the last, and anything beyond what the boards need (a minimum to
+// keep) on the first.
+void appendBomLines(std::string &csv, const BomPart &p, const std::string &stockName, long long buy, int boards)
+{
+    std::vector<BomOrder> orders = p.orders;
+    if (orders.empty())
+        orders.push_back({{}, p.references, p.bomValue, p.footprint, p.perBoard});
+    std::vector<long long> bought(orders.size());
+    long long left = buy;
+    for (size_t k = orders.size(); k-- > 0 && left > 0;) {
+        bought[k] = std::min<long long>(left, orders[k].count * boards);
+        left -= bought[k];
+    }
+    bought.front() += left;
+    for (size_t k = 0; k < orders.size(); ++k) {
+        if (bought[k] <= 0)
+            continue;
+        const BomOrder &o = orders[k];
+        appendShoppingLine(csv, {std::to_string(bought[k]), orderField(o, Order::Mpn), orderField(o, Order::Manufacturer),
+                                 o.bomValue, stockName, o.references, o.footprint, orderField(o, Order::Supplier),
+                                 orderField(o, Order::SupplierPart)});
+    }
+}
+
+} // namespace
+
 std::string Inventory::shoppingCsv() const
 {
     std::string csv = shoppingListHeader();
@@ -149,30 +180,88 @@ std::string Inventory::shoppingCsv() const
         const long long short_ = binNumber(r.shortage);
         if (!r.part || short_ <= 0)
             continue;
-        const BomPart &p = *r.part;
-        const std::string stockName = p.problem.empty() ? r.name : std::string();
-        // Rows of one value that name different part numbers are bought as a line each. The
-        // stock serves the rows in the order of the file, so what is short falls on the last.
-        std::vector<BomOrder> orders = p.orders;
-        if (orders.empty())
-            orders.push_back({{}, p.references, p.bomValue, p.footprint, p.perBoard});
-        std::vector<long long> buy(orders.size());
-        long long left = short_;
-        for (size_t k = orders.size(); k-- > 0 && left > 0;) {
-            buy[k] = std::min<long long>(left, orders[k].count * boards_);
-            left -= buy[k];
-        }
-        buy.front() += left; // counts that do not add up to the need: the rest on the first
-        for (size_t k = 0; k < orders.size(); ++k) {
-            if (buy[k] <= 0)
-                continue;
-            const BomOrder &o = orders[k];
-            appendShoppingLine(csv, {std::to_string(buy[k]), orderField(o, Order::Mpn), orderField(o, Order::Manufacturer),
-                                     o.bomValue, stockName, o.references, o.footprint, orderField(o, Order::Supplier),
-                                     orderField(o, Order::SupplierPart)});
-        }
+        appendBomLines(csv, *r.part, r.part->problem.empty() ? r.name : std::string(), short_, boards_);
     }
     return csv;
+}
+
+bool Inventory::binHoldsBill() const
+{
+    return std::any_of(bin_.begin(), bin_.end(), [](const BinRow &r) { return r.part.has_value(); });
+}
+
+std::string Inventory::minimumShoppingCsv() const
+{
+    std::string csv = shoppingListHeader();
+    // Records whose minimum a row of the bill has bought already.
+    std::set<std::string> counted;
+    auto minimumOf = [this, &counted](int category, std::string_view name, std::string_view description) -> long long {
+        const uint32_t minimum = attributes().minimum(category, name, description);
+        if (minimum == 0 || !counted.insert(RecordAttributes::identity(category, name, description)).second)
+            return 0;
+        return minimum;
+    };
+    std::vector<BinRow> bill;
+    for (const BinRow &r : bin_)
+        if (r.part)
+            bill.push_back(r);
+    if (!bill.empty()) {
+        // Looked up afresh, so that the list follows the stock as it is now. Records taken to
+        // nothing keep their minimum, and a row of the bill that would find them buys it too.
+        const BinFind found = findbin(store_, names_, categories_, bill, true, false);
+        CompStore gone;
+        attributes().forEach([&](const StockKey &key, const AttributeValues &) {
+            uint32_t quantity = 0;
+            if (attributes().minimum(key.category, key.name, key.description) > 0 && !quantityOf(key, quantity) &&
+                !gone.full())
+                gone.append(static_cast<uint16_t>(key.category), key.name, 0, key.description);
+        });
+        const BinFind foundGone = findbin(gone, categories_, bill, true);
+        size_t entry = 0, entryGone = 0;
+        for (size_t k = 0; k < bill.size(); ++k) {
+            long long stock = 0, minimum = 0;
+            for (int n = 0; n < found.counts[k]; ++n, ++entry) {
+                const uint16_t slot = found.listSlots[entry];
+                stock += store_.quantity[slot];
+                minimum += minimumOf(store_.category[slot], store_.name[slot], store_.description[slot]);
+            }
+            for (int n = 0; n < foundGone.counts[k]; ++n, ++entryGone) {
+                const uint16_t slot = foundGone.listSlots[entryGone];
+                minimum += minimumOf(gone.category[slot], gone.name[slot], gone.description[slot]);
+            }
+            // What the boards take beyond the stock, then their minimum once the boards are built.
+            const long long buy = std::max(0LL, binNumber(bill[k].needed) + minimum - stock);
+            const BomPart &p = *bill[k].part;
+            const BinRow &row = found.rows[k];
+            const std::string stockName = !p.problem.empty() ? std::string()
+                                          : found.counts[k] > 0 || foundGone.counts[k] == 0
+                                              ? row.name
+                                              : foundGone.rows[k].name;
+            if (buy > 0)
+                appendBomLines(csv, p, stockName, buy, boards_);
+        }
+    }
+    attributes().forEach([&](const StockKey &key, const AttributeValues &) {
+        uint32_t quantity = 0;
+        quantityOf(key, quantity);
+        if (!belowMinimum(quantity, attributes().minimum(key.category, key.name, key.description)))
+            return;
+        const long long minimum = minimumOf(key.category, key.name, key.description);
+        if (minimum == 0)
+            return; // bought with a row of the bill
+        const std::string description = key.description == " " ? std::string() : key.description;
+        appendShoppingLine(csv, {std::to_string(minimum - quantity), std::string(), std::string(), key.name, key.name,
+                                 std::string(), description, std::string(), std::string()});
+    });
+    return csv;
+}
+
+Outcome Inventory::writeMinimumShopping(const std::string &path) const
+{
+    if (binHoldsBill())
+        return writeShoppingList(path, minimumShoppingCsv(), cp1251("Список покупок до минимума и для плат"),
+                                 cp1251(" (плат: ") + std::to_string(boards_) + ")");
+    return writeShoppingList(path, minimumShoppingCsv(), cp1251("Список покупок до минимума"), std::string());
 }
 
 Outcome Inventory::writeShoppingList(const std::string &path, const std::string &csv, const std::string &what,

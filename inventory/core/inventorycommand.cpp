@@ -77,6 +77,20 @@ std::string terminalText(const StockKey &key)
 Inventory::CommandRead Inventory::openForCommand(bool write)
 {
     CommandRead out;
+    if (shared_) {
+        // The server's stock: no folder to hold, every change made there at once.
+        Outcome loaded;
+        if (!loadShared(loaded)) {
+            out.result = CommandRead::Result::Unreadable;
+            const std::string why = loaded.notes.empty() ? std::string() : loaded.notes.back().text;
+            out.files.push_back({"main.dat", false, why, why});
+            return out;
+        }
+        out.result = CommandRead::Result::Read;
+        lastfilter_ = {};
+        filter();
+        return out;
+    }
     if (write) {
         lock_ = std::make_unique<FolderLock>(datapath_);
         if (!takeFolder(*lock_, datapath_, messages_)) {

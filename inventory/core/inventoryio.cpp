@@ -79,7 +79,7 @@ Outcome Inventory::import(const ImportPlan &plan, const BatchProgress &progress)
     bool doubled = false;
     const bool batch = batchmode_;
     batchmode_ = true; // the list is refilled once, at the end
-    std::optional<JournalGroup> group(std::in_place, *folder_, ChangeSource::Import);
+    std::optional<JournalGroup> group(std::in_place, *this, ChangeSource::Import);
     constexpr std::size_t kProgressEvery = 1024;
     std::size_t done = 0;
     for (const ImportEntry &e : plan.entries) {
@@ -159,7 +159,7 @@ Outcome Inventory::undoImport()
     const bool batch = batchmode_;
     batchmode_ = true;
     uint64_t parts = 0;
-    std::optional<JournalGroup> group(std::in_place, *folder_, ChangeSource::Undo);
+    std::optional<JournalGroup> group(std::in_place, *this, ChangeSource::Undo);
     for (const auto &[key, amount] : wanted) {
         if (amount == 0)
             continue;
@@ -168,6 +168,16 @@ Outcome Inventory::undoImport()
         step.status.reset();
         out.then(std::move(step));
         parts += lastMoved_;
+        if (sharedRefused_) {
+            // Another workstation took some of these parts meanwhile: on the server the undo is
+            // all or nothing too (the copy is read again when the group ends).
+            stock().abandonGroup();
+            group.reset();
+            batchmode_ = batch;
+            out.refuse(cp1251("Импорт не отменен: записи изменены на другом рабочем месте. Ничего не изменено."));
+            out.then(refresh());
+            return out;
+        }
     }
     restoreImportedAttributes();
     group.reset();

@@ -13,7 +13,7 @@ std::string quoted(const std::string &text) { return cp1251("«") + text + cp125
 void Inventory::applyPlaces(const PlaceChange &change)
 {
     {
-        JournalGroup group(*folder_, ChangeSource::Places);
+        JournalGroup group(*this, ChangeSource::Places);
         for (const PlaceChange::Entry &e : change.entries)
             putAttribute(e.key, Attribute::Place, e.after);
     }

@@ -51,7 +51,7 @@ Outcome Inventory::stocktake(const ImportPlan &plan, bool zeroAbsent)
     bool complete = true;
     {
         // One journal group: after a crash the stocktake is replayed whole or not at all.
-        JournalGroup group(*folder_, ChangeSource::Stocktake);
+        JournalGroup group(*this, ChangeSource::Stocktake);
         for (const ImportEntry &e : plan.entries) {
             if (!(complete = step(e.key, stocktakeDelta(e))))
                 break;
@@ -98,7 +98,7 @@ Outcome Inventory::undoStocktake()
     const bool batch = batchmode_;
     batchmode_ = true;
     {
-        JournalGroup group(*folder_, ChangeSource::Undo);
+        JournalGroup group(*this, ChangeSource::Undo);
         // In the stocktake's order, backwards: emptied records come back at the store's end.
         for (auto c = lastStocktake_.rbegin(); c != lastStocktake_.rend(); ++c) {
             Outcome one = change(c->inverse());

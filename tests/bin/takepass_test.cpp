@@ -465,3 +465,46 @@ TEST(TakePass, TakesKeepTheFullCategory)
     EXPECT_EQ(b.store.quantity[1], 5); // category 44 untouched
     EXPECT_EQ(b.store.quantity[2], 3);
 }
+
+// The places kept beside the records go with the find to the bin's rows and to every offer
+// and take of the pass, so that the report reads as a picking list.
+TEST(TakePass, OffersAndTheReportNameEachRecordsPlace)
+{
+    BinBench b;
+    b.rec(8, "КТ315", 1, "a");
+    b.rec(8, "КТ315", 5, "b");
+    b.rec(8, "КТ315", 2, "c");
+    b.rec(9, "КД522", 4, "");
+    b.row(8, "КТ315", 4);
+    b.row(9, "КД522", 1);
+    RecordAttributes attributes;
+    attributes.set(makeStockKey(8, T("КТ315"), "a"), Attribute::Place, T("ящик 3 / ячейка 12"));
+    attributes.set(makeStockKey(8, T("КТ315"), "c"), Attribute::Place, T("ящик 3 / ячейка 12"));
+    attributes.set(makeStockKey(9, T("КД522"), ""), Attribute::Minimum, "5"); // no place: none named
+    NameIndex names;
+    names.rebuild(b.store);
+    b.find = findbin(b.store, names, b.cats, b.bin, true, true, &attributes);
+    b.bin = b.find.rows;
+    EXPECT_EQ(b.find.listPlaces, (std::vector<std::string>{T("ящик 3 / ячейка 12"), "", T("ящик 3 / ячейка 12"), ""}));
+    EXPECT_EQ(b.bin[0].place, T("ящик 3 / ячейка 12")); // each place once
+    EXPECT_EQ(b.bin[1].place, "");
+
+    TakePass pass;
+    ASSERT_TRUE(startPass(pass, b));
+    EXPECT_EQ(pass.offer()->prompt, T("N1 КТ315  взять: КТ315 a еще надо 4 — ящик 3 / ячейка 12"));
+    pass.take(1);
+    EXPECT_EQ(pass.offer()->prompt, T("N1 КТ315  взять: КТ315 b еще надо 3"));
+    pass.take(3);
+    pass.take(1);
+    ASSERT_TRUE(pass.finished());
+    EXPECT_EQ(pass.report(), kRule + T("\r1. Транзисторы КТ315  \rТранзисторы КТ315 a — ящик 3 / ячейка 12, взято: 1;   "
+                                       "Транзисторы КТ315 b взято: 3;   [4\u00A0из\u00A04]\r") +
+                                 kRule + T("\r2. Диоды КД522  \rДиоды КД522  взято: 1;   [1\u00A0из\u00A01]\r") + kQuestion);
+}
+
+TEST(TakePass, ARowOfManyPlacesNamesThreeAndCountsTheRest)
+{
+    EXPECT_EQ(joinPlaces({T("ящик 1"), "", T("ящик 2"), T("ящик 1")}), T("ящик 1; ящик 2"));
+    EXPECT_EQ(joinPlaces({"1", "2", "3", "4", "5", "2"}), T("1; 2; 3 и еще 2"));
+    EXPECT_EQ(joinPlaces({"", ""}), "");
+}

@@ -86,6 +86,13 @@ check "bom: binary junk gives 2" status 2 "$CLI" --folder src bom junk.bin
 check "bom: --boards 4 and a shopping list" status 1 "$CLI" --folder src bom --boards 4 --shopping buy.csv "$DATA/kicad/amplifier-bom.csv"
 check "bom: 4 boards need 4 connectors" grep -q '^"4","","","Conn_01x03","Conn_01x03","J1",' buy.csv
 check "bom: and 10 КТ603Б" grep -q '^"10","","","КТ603Б","КТ603Б","Q3–Q5",' buy.csv
+# A place and a minimum: the row names the place, --minimums buys 4 boards' 12 and 5 more beyond 2 held.
+cp -r src kept
+printf '11\001\xca\xd2603\xc1\001npn\001place=\xff\xf9\xe8\xea 3\001min=5\r\n' >kept/attrs.dat
+check "bom: the row names its place" status 1 "$CLI" --folder kept bom --boards 4 --shopping buy-min.csv --minimums "$DATA/kicad/amplifier-bom.csv"
+check "bom: the place after the references" grep -q $'^yellow\tТранзисторы биполярные\tКТ603Б\t.*\tQ3–Q5\tместо: ящик 3$' "$OUT/last.out"
+check "bom --minimums: boards then the minimum" grep -q '^"15","","","КТ603Б","КТ603Б","Q3–Q5",' buy-min.csv
+check "bom: --minimums needs --shopping" status 2 "$CLI" --folder kept bom --minimums "$DATA/kicad/amplifier-bom.csv"
 check "bom: --boards 0 refused" status 2 "$CLI" --folder src bom --boards 0 "$DATA/kicad/amplifier-bom.csv"
 check "bom: a missing file gives 2" status 2 "$CLI" --folder src bom missing.csv
 

@@ -9,6 +9,7 @@
 #include "tempfolder.h"
 
 #include <gtest/gtest.h>
+#include <algorithm>
 #include <sys/stat.h>
 
 using namespace vosk;
@@ -305,6 +306,46 @@ TEST(Attributes, RecordsBelowTheirMinimumAreMarkedCountedFoundAndBought)
     EXPECT_EQ(inv->rows().size(), 0u);
     EXPECT_EQ(inv->reset(0).list, ListChange::Reset);
     EXPECT_EQ(inv->rows().size(), 3u);
+}
+
+// With a bill in the bin the shopping list buys, a line per part, what the boards need beyond
+// the stock and then each found record's minimum: boards + minimum - stock.
+TEST(Attributes, ShoppingWithABillBuysTheBoardsAndThenTheMinimumsAsOneLineAPart)
+{
+    Folder f;
+    f.dir.write("attrs.dat", Folder::fields("9|КТ315|npn|min=10\r\n8|КД522| |min=10\r\n2|4,7К|a|min=2\r\n"
+                                            "9|КТ361|pnp|min=4\r\n"));
+    auto inv = f.open();
+    // 4,7К: 5 held, 2 kept, 4 for the boards: not below its minimum, yet 1 is short after them.
+    // КТ315: 3 of 10, and 2 for the boards. КТ361: none left, 4 kept, 2 for the boards.
+    // КД502: in no record, with no minimum. КД522: at its minimum and on no board.
+    const BomRead bom = inv->readBom(cp1251("\"Refs\",\"Value\",\"Qty\"\r\n\"R1,R2\",\"4k7\",\"2\"\r\n"
+                                            "\"Q1\",\"КТ315\",\"1\"\r\n\"Q2\",\"КТ361\",\"1\"\r\n\"D1\",\"КД502\",\"1\"\r\n"));
+    ASSERT_TRUE(bom.error.empty()) << utf8From1251(bom.error);
+    inv->binLoad(bom);
+    inv->setBoards(2, true);
+    ASSERT_TRUE(inv->binHoldsBill());
+    // Each line's quantity, part number, manufacturer, value and stock name.
+    std::vector<std::string> lines;
+    const std::string csv = inv->minimumShoppingCsv();
+    for (size_t at = csv.find("\r\n") + 2, end; (end = csv.find("\r\n", at)) != std::string::npos; at = end + 2) {
+        size_t cut = at;
+        for (int field = 0; field < 5; ++field)
+            cut = csv.find("\",", cut) + 2; // every field is quoted: «4,7К» holds a comma
+        lines.push_back(csv.substr(at, cut - 1 - at));
+    }
+    EXPECT_EQ(lines, (std::vector<std::string>{"\"1\",\"\",\"\",\"4k7\",\"4,7К\"", "\"9\",\"\",\"\",\"КТ315\",\"КТ315\"",
+                                               "\"6\",\"\",\"\",\"КТ361\",\"КТ361\"", "\"2\",\"\",\"\",\"КД502\",\"КД502\""}));
+
+    // Without the bill each record below its minimum is a line to reach it, the one at it none.
+    inv->binClear();
+    ASSERT_FALSE(inv->binHoldsBill());
+    ASSERT_FALSE(inv->change({8, T("КД522"), "", 1, true}).refused);
+    const std::string alone = inv->minimumShoppingCsv();
+    EXPECT_EQ(std::count(alone.begin(), alone.end(), '\n'), 4);
+    EXPECT_NE(alone.find("\"1\",\"\",\"\",\"КД522\""), std::string::npos);
+    EXPECT_NE(alone.find("\"7\",\"\",\"\",\"КТ315\""), std::string::npos);
+    EXPECT_NE(alone.find("\"4\",\"\",\"\",\"КТ361\""), std::string::npos);
 }
 
 namespace {

@@ -63,6 +63,7 @@ TEST(InventoryCommand, AReadCreatesNothingAndShowsAWaitingJournalInMemoryOnly)
         Inventory inv(dir.datapath(), m);
         ASSERT_EQ(inv.openForCommand(true).result, Result::Read);
         EXPECT_FALSE(inv.changeNamed({9, T("КТ315"), T("npn"), 4, false}, true, false).refused);
+        EXPECT_FALSE(inv.setAttribute(makeStockKey(9, T("КТ315"), T("npn")), Attribute::Place, T("ящик 3")).refused);
     }
     const std::string journal = dir.read("main.jnl");
     ASSERT_FALSE(journal.empty());
@@ -73,8 +74,10 @@ TEST(InventoryCommand, AReadCreatesNothingAndShowsAWaitingJournalInMemoryOnly)
     const Inventory::CommandRead read = reader.openForCommand(false);
     ASSERT_EQ(read.result, Result::Read);
     EXPECT_TRUE(read.waiting.present);
-    EXPECT_EQ(read.waiting.applied, 1);
+    EXPECT_EQ(read.waiting.applied, 2);
     EXPECT_EQ(reader.store().quantity[1], 7);
+    EXPECT_EQ(reader.attributesOf(makeStockKey(9, T("КТ315"), T("npn")))[Attribute::Place], T("ящик 3"));
+    EXPECT_FALSE(std::filesystem::exists(dir.file("attrs.dat")));
     EXPECT_TRUE(reader.readOnly());
     EXPECT_TRUE(reader.changeNamed({9, T("КТ315"), T("npn"), 1, false}, true, false).refused);
     EXPECT_TRUE(reader.save());

@@ -12,6 +12,7 @@
 #include <QTabWidget>
 #include <QTableView>
 #include <QtTest>
+#include <algorithm>
 
 using namespace vosk;
 using namespace vosk::test;
@@ -53,6 +54,7 @@ private slots:
     void staleListIsFoundAgainBeforeThePass();
     void binPageLayout();
     void everyOfferReachesTheReferenceWindowAndTheRowCoversNothing();
+    void thePassNamesWhereEachPartLies();
 };
 
 void BinWindowTest::newRowsAndFindingThem()
@@ -288,6 +290,32 @@ void BinWindowTest::everyOfferReachesTheReferenceWindowAndTheRowCoversNothing()
     f.take->click(); // 2 of КД521 meet the need; КД522 is passed over, and still looked up
     QCOMPARE(chosen.size(), 1);
     QCOMPARE(chosen.takeFirst().at(0).toString(), u("КД522"));
+}
+
+void BinWindowTest::thePassNamesWhereEachPartLies()
+{
+    WindowFixture f(kStock);
+    std::string attrs = cp1251("9|КТ315|npn|place=ящик 3 / ячейка 12\r\n");
+    std::replace(attrs.begin(), attrs.end(), '|', '\x01');
+    f.dir.write("attrs.dat", attrs);
+    f.open();
+    f.pagecontrol->setCurrentIndex(3);
+    addToBin(f, 9, "КТ315", 2, "npn");
+    addToBin(f, 8, "КД522Б", 1);
+    f.findlist->click();
+    const QAbstractItemModel *model = f.listtofind->model();
+    QCOMPARE(model->headerData(BinList::Place, Qt::Horizontal).toString(), u("Место"));
+    QCOMPARE(model->data(model->index(0, BinList::Place)).toString(), u("ящик 3 / ячейка 12"));
+    QCOMPARE(model->data(model->index(1, BinList::Place)).toString(), QString());
+    f.removecomp->click();
+    QCOMPARE(f.output->text(), u("N1 КТ315 npn взять: КТ315 npn еще надо 2 — ящик 3 / ячейка 12"));
+    f.take->click();
+    f.messages.answers.push_back(false);
+    f.take->click();
+    const Strings shown = f.takeMessages();
+    QCOMPARE(shown.size(), size_t(1));
+    QVERIFY2(shown[0].find("Транзисторы КТ315 npn — ящик 3 / ячейка 12, взято: 2;") != std::string::npos, shown[0].c_str());
+    QVERIFY2(shown[0].find("Диоды КД522Б x взято: 1;") != std::string::npos, shown[0].c_str());
 }
 
 QTEST_MAIN(BinWindowTest)

@@ -230,8 +230,8 @@ void IoWindowTest::billOfMaterialsFillsTheBin()
     // The bin shows the parts in stock and the references; the status bar the boards.
     const QAbstractItemModel *model = f.listtofind->model();
     QCOMPARE(model->data(model->index(0, 6)).toString(), u("5"));
-    QCOMPARE(model->data(model->index(0, 7)).toString(), u("R1–R3"));
-    QVERIFY(model->data(model->index(3, 7)).toString().contains(u("не читается")));
+    QCOMPARE(model->data(model->index(0, 8)).toString(), u("R1–R3"));
+    QVERIFY(model->data(model->index(3, 8)).toString().contains(u("не читается")));
     QCOMPARE(f.base->statusText(), u("Корзина: строк 4; хватает: 3, мало: 0, нет: 0; можно собрать: 1 плату; "
                                      "для 2-й не хватает: 4,7К 1; не распознано строк: 1 (не учтены)"));
 

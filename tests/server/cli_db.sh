@@ -34,6 +34,21 @@ for f in main.dat strings.dat components.lst; do
   cmp -s "$VOSK_SOURCE_DATA/$f" "$work/out-folder/$f" || fail "$f differs after folder -> database -> folder"
 done
 "$cli" db export --folder "$work/out-folder" "${db[@]}" 2> /dev/null && fail "export overwrote a folder's files"
+
+# Vosk.conf's server= line: the ordinary commands work on the server's stock.
+mkdir -p "$work/xdg/Ferrowind"
+printf 'path=%s\nserver=%s\n' "$work/no-folder" "$VOSK_TEST_PG dbname=$name" > "$work/xdg/Ferrowind/Vosk.conf"
+conf() { XDG_CONFIG_DIRS=$work/xdg "$cli" "$@"; }
+conf list --tsv > "$work/list" || fail "list from the server: $(cat "$work/list")"
+[ "$(wc -l < "$work/list")" = 492 ] || fail "list from the server: $(wc -l < "$work/list") lines"
+conf take 1 100е 5 МЛТ-0,125 > /dev/null 2>&1 || fail "take on the server"
+conf add 1 100е 2 МЛТ-0,125 > /dev/null 2>&1 || fail "add on the server"
+conf list --tsv | grep -P '^1\t[^\t]*\t100е\t10\t' > /dev/null || fail "the server does not hold 13 - 5 + 2"
+conf list --folder "$work/out-folder" --tsv | grep -P '^1\t[^\t]*\t100е\t13\t' > /dev/null || fail "--folder did not read the folder"
+printf 'server=%s password=x\n' "$VOSK_TEST_PG dbname=$name" > "$work/xdg/Ferrowind/Vosk.conf"
+conf list 2> "$work/err"; [ $? != 0 ] || fail "a password in Vosk.conf was used"
+grep -q pgpass "$work/err" || fail "password refusal text: $(cat "$work/err")"
+
 "$cli" db init --server "host=$work/nowhere" 2> "$work/err"; [ $? = 1 ] || fail "no server did not fail"
 grep -q 'Нет связи с сервером' "$work/err" || fail "no-server text: $(cat "$work/err")"
 echo "cli db: round trip of data/ byte for byte, refusals answered"

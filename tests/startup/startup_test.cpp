@@ -112,6 +112,10 @@ void StartupTest::readpathFollowsTheSettingsFile()
     QCOMPARE(readpath(), std::string("/opt/vosk//"));
     config.write("Ferrowind/Vosk.conf", "path=/home/user/Склад\n");
     QCOMPARE(readpath(), std::string("/home/user/Склад/"));
+    QCOMPARE(readserver(), std::string()); // no server: the folder is the stock
+    config.write("Ferrowind/Vosk.conf", "path=/srv/lab\n[General]\nserver = \"host=/run/postgresql dbname=voskbase\"\n");
+    QCOMPARE(readserver(), std::string("host=/run/postgresql dbname=voskbase"));
+    QCOMPARE(readpath(), std::string("/srv/lab/"));
 }
 
 void StartupTest::settingsFileAsUsersWriteIt()
@@ -130,6 +134,10 @@ void StartupTest::settingsFileAsUsersWriteIt()
         QVERIFY(found);
     }
     parseSettingsPath("[Other]\npath=/x\n", found);
+    QVERIFY(!found);
+    QCOMPARE(parseSettingsValue("server=service=voskbase\npath=/x\n", "server", found), std::string("service=voskbase"));
+    QVERIFY(found);
+    parseSettingsValue("[Other]\nserver=service=voskbase\nservers=x\n", "server", found);
     QVERIFY(!found);
 
     // No readable settings file, whatever the reason, means the current folder.

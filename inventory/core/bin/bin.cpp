@@ -270,7 +270,7 @@ void findPart(const CompStore &store, const BomPart &part, const PartIndex &inde
 }
 
 BinFind findRows(const CompStore &store, const NameIndex *names, const std::vector<std::string> &categories,
-                 const std::vector<BinRow> &rows, bool exact, bool withRows)
+                 const std::vector<BinRow> &rows, bool exact, bool withRows, const RecordAttributes *attributes)
 {
     BinFind result;
     result.rows.reserve(rows.size());
@@ -297,9 +297,15 @@ BinFind findRows(const CompStore &store, const NameIndex *names, const std::vect
         else
             filterbase(store, criteria, exact, view);
         int64_t total = 0;
+        std::vector<std::string> places;
         for (int k = 1; k <= view.viewcount; ++k) {
             const int slot = view.viewlist[k];
             total += store.quantity[slot];
+            if (attributes) {
+                const AttributeValues *values = attributes->find(store.category[slot], store.name[slot], store.description[slot]);
+                result.listPlaces.push_back(values ? (*values)[Attribute::Place] : std::string());
+                places.push_back(result.listPlaces.back());
+            }
             if (withRows)
                 result.list.push_back({store.category[slot], std::string(store.name[slot]),
                                        std::to_string(store.quantity[slot]), std::string(store.description[slot])});
@@ -313,6 +319,7 @@ BinFind findRows(const CompStore &store, const NameIndex *names, const std::vect
         BinRow found = addbinrow(shown, category, categories, row.name, row.needed, row.description, total,
                                  std::to_string(view.viewcount));
         found.stock = std::to_string(total);
+        found.place = joinPlaces(places);
         found.part = row.part;
         if (row.part && view.viewcount > 0) {
             // The stock's spelling of the value, and the category of the record found first.
@@ -336,13 +343,28 @@ BinFind findRows(const CompStore &store, const NameIndex *names, const std::vect
 BinFind findbin(const CompStore &store, const std::vector<std::string> &categories,
                 const std::vector<BinRow> &rows, bool exact)
 {
-    return findRows(store, nullptr, categories, rows, exact, true);
+    return findRows(store, nullptr, categories, rows, exact, true, nullptr);
 }
 
 BinFind findbin(const CompStore &store, const NameIndex &names, const std::vector<std::string> &categories,
-                const std::vector<BinRow> &rows, bool exact, bool withRows)
+                const std::vector<BinRow> &rows, bool exact, bool withRows, const RecordAttributes *attributes)
 {
-    return findRows(store, &names, categories, rows, exact, withRows);
+    return findRows(store, &names, categories, rows, exact, withRows, attributes);
+}
+
+std::string joinPlaces(const std::vector<std::string> &places)
+{
+    constexpr size_t kShown = 3; // a row of many records would make the bin's column endless
+    std::vector<const std::string *> distinct;
+    for (const std::string &p : places)
+        if (!p.empty() && std::none_of(distinct.begin(), distinct.end(), [&p](const std::string *d) { return *d == p; }))
+            distinct.push_back(&p);
+    std::string text;
+    for (size_t k = 0; k < distinct.size() && k < kShown; ++k)
+        text += (k ? "; " : "") + *distinct[k];
+    if (distinct.size() > kShown)
+        text += cp1251(" и еще ") + std::to_string(distinct.size() - kShown);
+    return text;
 }
 
 std::string listSummary(uint32_t count, uint32_t total)

@@ -1,4 +1,5 @@
 #pragma once
+#include "attributes.h"
 #include "compstore.h"
 #include "listsort.h"
 #include "nameindex.h"
@@ -88,6 +89,9 @@ struct BinRow {
     std::string shortage;    // decimal
     std::string found;       // records matched by the last find, empty before the first one
     std::string stock;       // parts those records hold, empty before the first find
+    // Where those records lie: their places, each once, in the order found («ящик 3; ящик 5»;
+    // past three, «и еще N»); empty when none of them has one, or before the first find.
+    std::string place;
     std::optional<BomPart> part; // rows of a bill of materials: how they are found
     friend bool operator==(const BinRow &, const BinRow &) = default;
 };
@@ -137,6 +141,9 @@ struct BinFind {
     std::vector<int> listCategories;
     // Store slot of each entry of `list`.
     std::vector<uint16_t> listSlots;
+    // Place of each entry of `list` (empty for none); no entries at all when the find was
+    // made without the records' attributes.
+    std::vector<std::string> listPlaces;
     // Entries of `list` per bin row.
     std::vector<int> counts;
     // Count and parts of the last row, for the status bar (listSummary). With no bin rows
@@ -156,8 +163,13 @@ BinFind findbin(const CompStore &store, const std::vector<std::string> &categori
                 const std::vector<BinRow> &rows, bool exact);
 // The same, each row's records found through the name index (kept in step with the store).
 // Without `withRows`, `list` stays empty: a list that shows store slots needs listSlots only.
+// With `attributes`, every entry and row carries the places of its records.
 BinFind findbin(const CompStore &store, const NameIndex &names, const std::vector<std::string> &categories,
-                const std::vector<BinRow> &rows, bool exact, bool withRows = true);
+                const std::vector<BinRow> &rows, bool exact, bool withRows = true,
+                const RecordAttributes *attributes = nullptr);
+
+// A bin row's place text from the places of its records in the order found (see BinRow::place).
+std::string joinPlaces(const std::vector<std::string> &places);
 
 // The status bar text after the inventory list shows `count` records holding `total` parts.
 std::string listSummary(uint32_t count, uint32_t total);

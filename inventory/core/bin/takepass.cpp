@@ -36,6 +36,7 @@ bool TakePass::start(std::vector<BinRow> &bin, const std::vector<ListRow> &list,
     abandon();
     list_ = list;
     listCategories_ = lastFind.listCategories;
+    listPlaces_ = lastFind.listPlaces;
     categories_ = categories;
 
     // Rows nothing was found for have no entries in the list: dropping them keeps the rest
@@ -71,12 +72,20 @@ void TakePass::abandon()
     rows_.clear();
     list_.clear();
     listCategories_.clear();
+    listPlaces_.clear();
     report_.clear();
     takes_.clear();
     lastOffered_.clear();
     takerow_ = takeseen_ = takerec_ = 0;
     taken_ = 0;
     offer_ = {};
+}
+
+std::string TakePass::placeText(std::size_t entry) const
+{
+    if (entry >= listPlaces_.size() || listPlaces_[entry].empty())
+        return {};
+    return cp1251(" — ") + listPlaces_[entry];
 }
 
 std::string TakePass::heading() const
@@ -95,7 +104,7 @@ void TakePass::prompt()
     const ListRow &item = list_[takerec_];
     const long long rest = binNumber(row.needed) - taken_;
     offer_.prompt = "N" + std::to_string(takerow_ + 1) + " " + row.name + " " + row.description + cp1251(" взять: ") +
-                    item.name + " " + item.description + cp1251(" еще надо ") + std::to_string(rest);
+                    item.name + " " + item.description + cp1251(" еще надо ") + std::to_string(rest) + placeText(takerec_);
     offer_.maximum = static_cast<int>(std::clamp(std::min(rest, quantityValue(item.quantity)), 0LL,
                                                  static_cast<long long>(INT_MAX)));
     offer_.lookupName = item.name;
@@ -114,8 +123,9 @@ void TakePass::answer(int v)
         const std::string categoryText =
             static_cast<std::size_t>(category) < categories_.size() ? categories_[static_cast<std::size_t>(category)]
                                                                       : std::string();
-        report_ += categoryText + " " + item.name + " " + item.description + " " + cp1251("взято: ") +
-                   std::to_string(v) + ";   ";
+        const std::string place = placeText(takerec_);
+        report_ += categoryText + " " + item.name + " " + item.description + place + (place.empty() ? " " : ", ") +
+                   cp1251("взято: ") + std::to_string(v) + ";   ";
     }
     ++takerec_;
     ++takeseen_;

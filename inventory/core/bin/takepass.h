@@ -14,7 +14,10 @@ namespace vosk {
 
 // What the pass asks the user now: how many of one inventory row to take for one bin row.
 struct Offer {
-    std::string prompt;     // "N1 КТ315 npn взять: КТ315 npn еще надо 5"
+    // "N1 КТ315 npn взять: КТ315 npn еще надо 5"; a record with a place names it last, so
+    // that a narrow prompt loses the place's end rather than the amount:
+    // "N1 КТ315 npn взять: КТ315 npn еще надо 5 — ящик 3"
+    std::string prompt;
     int maximum = 0;        // the amount offered: the smaller of the remaining need and the stock
     std::string lookupName; // the inventory row's name, for the reference window
     int binRow = 0;         // index of the bin row among the rows the pass works on
@@ -80,11 +83,14 @@ private:
     void answer(int v);
     void passOverEmptyOffers();
     std::string heading() const;
+    // « — ящик 3 / ячейка 12» for a list entry; empty without a place.
+    std::string placeText(std::size_t entry) const;
 
     State state_ = State::Idle;
     std::vector<BinRow> rows_;
     std::vector<ListRow> list_;
     std::vector<int> listCategories_;
+    std::vector<std::string> listPlaces_;
     std::vector<std::string> categories_;
     std::string report_;
     std::vector<StockChange> takes_;

@@ -19,10 +19,16 @@ std::string t(const char *utf8) { return cp1251(utf8); }
 // libpq's and the server's texts are UTF-8 (the client encoding is set so).
 std::string serverText(const char *utf8)
 {
-    std::string s = utf8 ? utf8 : "";
-    while (!s.empty() && (s.back() == '\n' || s.back() == ' '))
+    std::string s;
+    // One line: libpq breaks its messages and indents their second line with a tab.
+    for (const char *p = utf8 ? utf8 : ""; *p; ++p)
+        if (*p != '\n' && *p != '\t')
+            s += *p;
+        else if (!s.empty() && s.back() != ' ')
+            s += ' ';
+    while (!s.empty() && s.back() == ' ')
         s.pop_back();
-    return cp1251(s);
+    return cp1251FromUtf8(s).value_or(s);
 }
 
 struct Result {
@@ -430,15 +436,8 @@ std::optional<FolderCounts> importFolder(Connection &c, const std::string &folde
     return n;
 }
 
-std::optional<FolderCounts> exportFolder(Connection &c, const std::string &folder)
+std::optional<StockFiles> stockFiles(Connection &c, FolderCounts *counts)
 {
-    std::error_code ec;
-    for (const char *name : kFiles)
-        if (std::filesystem::exists(std::filesystem::symlink_status(folder + "/" + name, ec))) {
-            c.setError(t("В папке уже есть ") + name + t(": выгрузка пишет только в папку без файлов базы."));
-            return std::nullopt;
-        }
-    std::filesystem::create_directories(folder, ec);
     // One snapshot for all three files, even while others change the stock.
     Transaction tx(c);
     if (!tx.open() || !c.command("SET TRANSACTION ISOLATION LEVEL REPEATABLE READ, READ ONLY"))
@@ -451,7 +450,7 @@ std::optional<FolderCounts> exportFolder(Connection &c, const std::string &folde
         return std::nullopt;
     }
     FolderCounts n;
-    std::string out[3];
+    StockFiles out;
     for (int f = 0; f < filesHeld->rows(); ++f) {
         const std::string_view name = filesHeld->text(f, 0);
         int i = 0;
@@ -459,7 +458,7 @@ std::optional<FolderCounts> exportFolder(Connection &c, const std::string &folde
             ++i;
         if (i == 3)
             continue;
-        std::string &bytes = out[i];
+        std::string bytes;
         const char *sql = i == 0
             ? "SELECT kept, category, name, quantity, description, line_end FROM main_line ORDER BY line"
             : i == 1 ? "SELECT text, line_end FROM dictionary_line ORDER BY line"
@@ -484,14 +483,104 @@ std::optional<FolderCounts> exportFolder(Connection &c, const std::string &folde
             bytes += rows->bytes(r, i == 0 ? 5 : 1);
         }
         bytes += filesHeld->bytes(f, 1);
+        out[static_cast<size_t>(i)] = std::move(bytes);
+    }
+    tx.commit();
+    if (counts)
+        *counts = n;
+    return out;
+}
+
+std::optional<FolderCounts> exportFolder(Connection &c, const std::string &folder)
+{
+    std::error_code ec;
+    for (const char *name : kFiles)
+        if (std::filesystem::exists(std::filesystem::symlink_status(folder + "/" + name, ec))) {
+            c.setError(t("В папке уже есть ") + name + t(": выгрузка пишет только в папку без файлов базы."));
+            return std::nullopt;
+        }
+    std::filesystem::create_directories(folder, ec);
+    FolderCounts n;
+    const auto files = stockFiles(c, &n);
+    if (!files)
+        return std::nullopt;
+    for (size_t i = 0; i < 3; ++i) {
+        if (!(*files)[i])
+            continue;
         const std::string path = folder + "/" + kFiles[i];
-        if (const WriteResult w = replaceFileAtomically(path, bytes); !w) {
+        if (const WriteResult w = replaceFileAtomically(path, *(*files)[i]); !w) {
             c.setError(t("Не удалось записать ") + pathForMessage(path) + ": " + w.reason);
             return std::nullopt;
         }
     }
-    tx.commit();
     return n;
+}
+
+ChangeResult changeRecord(Connection &c, int category, std::string_view name, std::string_view description, int delta)
+{
+    // A change of its own is a transaction of its own; inside the caller's, it is a part of it.
+    std::optional<Transaction> own;
+    if (PQtransactionStatus(c.raw()) == PQTRANS_IDLE) {
+        own.emplace(c);
+        if (!own->open())
+            return {ChangeResult::Failed, 0};
+    }
+    const std::vector<Param> key = {num(category), bytes(name), bytes(description), num(delta)};
+    // The first record of the key (as the folder changes the first of a doubled one); the
+    // bounds checked on the row as it is when the change is made.
+    const char *update = "UPDATE main_line SET quantity = quantity + $4::bigint "
+                         "WHERE line = (SELECT min(line) FROM main_line WHERE kept IS NULL AND category = $1::integer "
+                         "AND name = $2 AND description = $3) AND quantity + $4::bigint BETWEEN 0 AND 65535 "
+                         "RETURNING line, quantity";
+    auto r = exec(c, update, key);
+    if (!r->ok())
+        return {ChangeResult::Failed, 0};
+    if (r->rows() == 0) {
+        auto now = exec(c,
+                        "SELECT quantity FROM main_line WHERE kept IS NULL AND category = $1::integer AND name = $2 "
+                        "AND description = $3 ORDER BY line LIMIT 1",
+                        {key[0], key[1], key[2]});
+        if (!now->ok())
+            return {ChangeResult::Failed, 0};
+        if (now->rows() == 1)
+            return {ChangeResult::OutOfBounds, int(now->number(0, 0))};
+        if (delta <= 0)
+            return {ChangeResult::NoRecord, 0};
+        if (delta > 65535)
+            return {ChangeResult::OutOfBounds, 0};
+        // A new record goes after the last line, as the folder appends one. Two adds of the same
+        // new record at once would make it twice: new records are made one at a time, and the
+        // update is tried again under that lock.
+        if (!c.command("SELECT pg_advisory_xact_lock(7164032)"))
+            return {ChangeResult::Failed, 0};
+        r = exec(c, update, key);
+        if (!r->ok())
+            return {ChangeResult::Failed, 0};
+        if (r->rows() == 0) {
+            // A last line without its line end (a file that ends without one) gets one first.
+            if (!exec(c, "UPDATE main_line SET line_end = '\\x0d0a'::bytea WHERE line = (SELECT max(line) FROM main_line) "
+                         "AND line_end = ''::bytea")->ok())
+                return {ChangeResult::Failed, 0};
+            r = exec(c,
+                     "INSERT INTO main_line (line, line_end, category, name, quantity, description) "
+                     "SELECT coalesce(max(line), 0) + 1, '\\x0d0a'::bytea, $1::integer, $2, $4::integer, $3 "
+                     "FROM main_line RETURNING line, quantity",
+                     key);
+            if (!r->ok() || r->rows() != 1)
+                return {ChangeResult::Failed, 0};
+        }
+    }
+    const int quantity = int(r->number(0, 1));
+    // A record emptied leaves the stock, as it leaves the folder's.
+    if (quantity == 0 && !exec(c, "DELETE FROM main_line WHERE line = $1::integer AND quantity = 0", {num(r->number(0, 0))})->ok())
+        return {ChangeResult::Failed, 0};
+    // Heard by every workstation that listens once the change is committed (several in one
+    // transaction are one announcement).
+    if (!c.command("SELECT pg_notify('voskbase_stock', '')"))
+        return {ChangeResult::Failed, 0};
+    if (own && !own->commit())
+        return {ChangeResult::Failed, 0};
+    return {ChangeResult::Done, quantity};
 }
 
 ChangeResult changeQuantity(Connection &c, long record, int delta)

@@ -1,8 +1,10 @@
 #pragma once
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 // The stock in a PostgreSQL database, through libpq. Plain C++, no Qt.
@@ -63,6 +65,11 @@ std::optional<FolderCounts> importFolder(Connection &c, const std::string &folde
 // Refused when the folder already has one of them (an export never overwrites a stock).
 std::optional<FolderCounts> exportFolder(Connection &c, const std::string &folder);
 
+// The three files as a folder holds them (main.dat, strings.dat, components.lst; nothing
+// for one the stock came without), read in one snapshot; `counts` says what they hold.
+using StockFiles = std::array<std::optional<std::string>, 3>;
+std::optional<StockFiles> stockFiles(Connection &c, FolderCounts *counts = nullptr);
+
 // One change of a record's quantity by `delta`, checked against 0...65,535 in the statement
 // that makes it. The record is its line number in main.dat (1-based).
 struct ChangeResult {
@@ -70,6 +77,10 @@ struct ChangeResult {
     int quantity = 0; // the new quantity when Done, the current one when OutOfBounds
 };
 ChangeResult changeQuantity(Connection &c, long record, int delta);
+// The same for the record a key names (its first line when it is there twice): a record
+// emptied is removed, and an add to a record that is not there makes it, after the last
+// line. In the caller's transaction when one is open, else in one of its own.
+ChangeResult changeRecord(Connection &c, int category, std::string_view name, std::string_view description, int delta);
 
 // A taking pass: every take or none, in one transaction. nullopt when all were taken;
 // otherwise the index of the first take refused (and its result), nothing changed.

@@ -95,6 +95,11 @@ DataFolder::DataFolder(std::string datapath, Messages &messages, bool readOnly)
 
 DataFolder::~DataFolder() = default;
 
+std::string DataFolder::storeName() const
+{
+    return cp1251("папка ") + pathForMessage(datapath_.empty() ? std::string(".") : datapath_);
+}
+
 bool DataFolder::opendata(const std::string &name, std::string &bytes, size_t limit)
 {
     std::string failure;
@@ -257,6 +262,8 @@ DataFolder::Read DataFolder::readbase(CompStore &store)
     noteMainFile();
     const auto mainBytes = std::make_shared<const std::string>(std::move(bytes[0]));
     out.loaded.report = readMainFile(mainBytes, store);
+    // attrs.dat before the waiting journal: its attribute lines change what was read there.
+    loadAttributes(out.problems);
     if (readOnly_)
         out.waiting = applyWaitingJournal(*mainBytes, store);
     journal_->setBase(mainBytes);
@@ -268,24 +275,29 @@ DataFolder::Read DataFolder::readbase(CompStore &store)
     out.loaded.categories = std::move(categories.names);
     out.problems.insert(out.problems.end(), categories.problems.begin(), categories.problems.end());
     loadedComponents_ = std::move(bytes[2]);
-    loadAttributes(out.problems);
     return out;
 }
 
-WaitingJournal DataFolder::applyWaitingJournal(std::string_view mainBytes, CompStore &store) const
+WaitingJournal DataFolder::applyWaitingJournal(std::string_view mainBytes, CompStore &store)
 {
     WaitingJournal w;
     const ReadResult file = readFileBytes(pathOf(Journal::kFileName), readlimit::kJournal);
     if (file.status != ReadStatus::Ok || file.bytes.empty())
         return w;
     w.present = true;
-    const JournalContents journal = parseJournal(file.bytes);
+    const JournalScan journal = scanJournal(file.bytes);
     w.damaged = journal.damagedLine != 0;
     if (!journal.hasHeader || journal.base != stampOf(mainBytes)) {
         w.stale = true;
         return w;
     }
-    const ReplayReport report = replayJournal(store, journal.entries);
+    // Places and minimums set since the last save are shown too; read-only, they stay in
+    // memory like the quantities.
+    JournalReplay replay(store, &attributes_);
+    forEachJournalEntry(
+        file.bytes, journal, [&](const StockChange &c) { replay.apply(c); },
+        [&](const AttributeChange &c) { replay.apply(c); });
+    const ReplayReport &report = replay.report();
     w.applied = static_cast<int>(report.applied);
     w.notApplied = static_cast<int>(report.notAppliedCount);
     return w;

@@ -5,6 +5,7 @@
 #include "filebytes.h"
 #include "journal.h"
 #include "mainfile.h"
+#include "stockstore.h"
 
 #include <functional>
 #include <memory>
@@ -61,10 +62,10 @@ struct WaitingJournal {
 // replays it (recoverJournal). A folder opened read-only (another program writes it, or
 // main.dat could not be read whole) is never written: no journal, and savebase leaves
 // main.dat as it is.
-class DataFolder {
+class DataFolder : public StockStore {
 public:
     DataFolder(std::string datapath, Messages &messages, bool readOnly = false);
-    ~DataFolder();
+    ~DataFolder() override;
 
     const std::string &datapath() const { return datapath_; }
     std::string pathOf(const std::string &name) const { return datapath_ + name; }
@@ -115,12 +116,12 @@ public:
 
     // Records one change in the journal (see Journal::record); true when it is on the disk,
     // and always true when read-only (nothing is kept then).
-    [[nodiscard]] bool record(const StockChange &change);
+    [[nodiscard]] bool record(const StockChange &change) override;
     [[nodiscard]] bool record(const AttributeChange &change);
     // The changes recorded from beginGroup to endGroup are one group of the journal (see
     // Journal::beginGroup): replayed whole or not at all.
-    void beginGroup(ChangeSource source);
-    [[nodiscard]] bool endGroup();
+    void beginGroup(ChangeSource source) override;
+    [[nodiscard]] bool endGroup() override;
 
     // Writes main.dat whole; on failure the error is shown and the file is left as it was.
     // A successful save empties the journal. Read-only: writes nothing and returns true
@@ -148,7 +149,9 @@ public:
     // has no journal of this run: nothing is touched.
     void discardChanges();
 
-    bool readOnly() const { return readOnly_; }
+    bool readOnly() const override { return readOnly_; }
+    // «папка <folder>», as the caption names the stock.
+    std::string storeName() const override;
     // The records' attributes, read from attrs.dat by loadbase and written by a save when
     // they changed. Not writable when attrs.dat could not be read whole: then it is left as
     // it is, and nothing may change them.
@@ -162,7 +165,7 @@ public:
 private:
     // attrs.dat read into attributes_ (what could not be read said in `problems`).
     void loadAttributes(std::vector<std::string> &problems);
-    WaitingJournal applyWaitingJournal(std::string_view mainBytes, CompStore &store) const;
+    WaitingJournal applyWaitingJournal(std::string_view mainBytes, CompStore &store);
     bool readData(const std::string &name, std::string &bytes, size_t limit, std::string &failure);
 
     std::string datapath_;
