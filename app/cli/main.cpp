@@ -16,7 +16,6 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QFile>
-#include <QFileInfo>
 
 #include <cstdio>
 #include <functional>
@@ -395,8 +394,6 @@ int importCommand(const QCommandLineParser &p, const QStringList &args, const st
     Inventory::CommandRead read;
     if (const auto failed = open(inventory, read, !dryRun))
         return *failed;
-    if (commandNote.empty() && args[1] != "-")
-        inventory.setChangeNote(pathForMessage(QFileInfo(args[1]).fileName().toStdString()));
     std::vector<ImportField> columns;
     if (p.isSet("columns"))
         for (const QString &word : p.value("columns").split(',')) {

@@ -462,6 +462,19 @@ private:
     std::vector<StockChange> lastStocktake_;
     Outcome undoStocktake();
     std::string changeNote_;
+    // While one lives, the changes without a note of their own carry this one (an import's file name).
+    struct DefaultNote {
+        Inventory &inventory;
+        std::string before;
+        DefaultNote(Inventory &i, const std::string &note) : inventory(i), before(i.changeNote_)
+        {
+            if (before.empty())
+                inventory.changeNote_ = note;
+        }
+        ~DefaultNote() { inventory.changeNote_ = before; }
+        DefaultNote(const DefaultNote &) = delete;
+        DefaultNote &operator=(const DefaultNote &) = delete;
+    };
     uint64_t undoing_ = 0; // the history line the change being made takes back
     uint64_t lastHistoryLine_ = 0;
 };

@@ -54,7 +54,9 @@ Outcome Inventory::exportCsv(const std::string &path, bool all, bool forExcel) c
 ImportPlan Inventory::planImportFile(const std::string &path, std::vector<ImportField> columns,
                                      bool setQuantities) const
 {
-    return vosk::planImportFile(store_, categories_, path, std::move(columns), setQuantities);
+    ImportPlan plan = vosk::planImportFile(store_, categories_, path, std::move(columns), setQuantities);
+    plan.fileName = pathForMessage(std::filesystem::path(path).filename().string());
+    return plan;
 }
 
 Outcome Inventory::import(const ImportPlan &plan, const BatchProgress &progress)
@@ -72,6 +74,7 @@ Outcome Inventory::import(const ImportPlan &plan, const BatchProgress &progress)
         out.refuse(plan.fileError + cp1251(" Ничего не изменено."), true);
         return out;
     }
+    const DefaultNote note(*this, plan.fileName);
     std::vector<StockChange> added;
     std::vector<AttributeBefore> attributesBefore;
     size_t created = 0, merged = 0;

@@ -25,6 +25,7 @@ Outcome Inventory::stocktake(const ImportPlan &plan, bool zeroAbsent)
                    true);
         return out;
     }
+    const DefaultNote note(*this, plan.fileName);
     std::vector<StockChange> done;
     std::vector<AttributeBefore> attributesBefore;
     int64_t added = 0, taken = 0;

@@ -69,6 +69,15 @@ TEST(InventoryHistory, ChangesCarryTheirNoteAndGiveTheRecordsNumbers)
     EXPECT_EQ(use.lastTaken, lines[0].time);
     EXPECT_EQ(use.lastAdded, lines[2].time);
 
+    // An import is one step, its note the file's name unless one was set.
+    f.dir.write("in.csv", "category,name,quantity,description\r\n9,KT1,2,npn\r\n9,KT2,1,\r\n");
+    ASSERT_FALSE(inv.import(inv.planImportFile(f.dir.file("in.csv"))).refused);
+    const std::vector<HistoryLine> all = inv.readHistory().lines;
+    ASSERT_GE(all.size(), 2u);
+    EXPECT_EQ(all.back().note, "in.csv");
+    EXPECT_EQ(all.back().group, all[all.size() - 2].group);
+    EXPECT_EQ(all.back().source, ChangeSource::Import);
+
     // Untouched for a year: the transistor, changed only in 2020, not the diodes changed now.
     const std::vector<StockKey> untouched = inv.untouchedForAYear();
     ASSERT_EQ(untouched.size(), 1u);
