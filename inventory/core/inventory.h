@@ -18,6 +18,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -476,6 +477,9 @@ private:
         DefaultNote &operator=(const DefaultNote &) = delete;
     };
     uint64_t undoing_ = 0; // the history line the change being made takes back
+    // The history line of each record's change in the last import or stocktake, which its undo
+    // names as the line it takes back.
+    std::map<StockKey, uint64_t> stepLines_;
     uint64_t lastHistoryLine_ = 0;
 };
 

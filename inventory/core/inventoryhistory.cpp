@@ -113,6 +113,15 @@ Outcome Inventory::undoHistory(uint64_t id, bool wholeStep)
         }
     }
     undoing_ = 0;
+    // A line of the last import or stocktake taken back here: «Отменить импорт» would take
+    // it back a second time.
+    for (const HistoryLine &l : lines)
+        for (const auto &[k, stepLine] : stepLines_)
+            if (stepLine == l.id) {
+                lastImport_.clear();
+                lastStocktake_.clear();
+            }
+    lastHistoryLine_ = 0; // Ctrl+Z takes a change back once, never its undo
     changeNote_ = note;
     batchmode_ = batch;
     out.then(refresh());

@@ -83,12 +83,15 @@ Outcome Inventory::import(const ImportPlan &plan, const BatchProgress &progress)
     const bool batch = batchmode_;
     batchmode_ = true; // the list is refilled once, at the end
     std::optional<JournalGroup> group(std::in_place, *folder_, ChangeSource::Import);
+    stepLines_.clear();
     constexpr std::size_t kProgressEvery = 1024;
     std::size_t done = 0;
     for (const ImportEntry &e : plan.entries) {
         if (progress && done++ % kProgressEvery == 0)
             progress(done - 1, plan.entries.size());
         Outcome step = change({e.key, static_cast<int>(e.quantity), false, ChangeSource::Import});
+        if (lastMoved_)
+            stepLines_[lastDone_.key] = lastHistoryLine_;
         const bool refused = step.refused;
         const bool isNew = step.list == ListChange::Appended;
         step.list = ListChange::None; // the list is refilled below
@@ -166,7 +169,10 @@ Outcome Inventory::undoImport()
     for (const auto &[key, amount] : wanted) {
         if (amount == 0)
             continue;
+        const auto line = stepLines_.find(key);
+        undoing_ = line != stepLines_.end() ? line->second : 0;
         Outcome step = change(StockChange(key, static_cast<int>(amount), false, ChangeSource::Import).inverse());
+        undoing_ = 0;
         step.list = ListChange::None;
         step.status.reset();
         out.then(std::move(step));

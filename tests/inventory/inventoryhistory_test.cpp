@@ -77,6 +77,15 @@ TEST(InventoryHistory, ChangesCarryTheirNoteAndGiveTheRecordsNumbers)
     EXPECT_EQ(all.back().note, "in.csv");
     EXPECT_EQ(all.back().group, all[all.size() - 2].group);
     EXPECT_EQ(all.back().source, ChangeSource::Import);
+    // «Отменить импорт» names the lines it takes back: the history will not take them back twice.
+    ASSERT_FALSE(inv.undoImport().refused);
+    EXPECT_EQ(inv.readHistory().lines.back().undoes, all.back().id);
+    EXPECT_TRUE(inv.undoHistory(all.back().id, true).refused);
+    // Nor the other way round: an import taken back in the history is no longer the menu's.
+    ASSERT_FALSE(inv.import(inv.planImportFile(f.dir.file("in.csv"))).refused);
+    ASSERT_TRUE(inv.canUndoImport());
+    ASSERT_FALSE(inv.undoHistory(inv.lastHistoryLine(), true).refused);
+    EXPECT_FALSE(inv.canUndoImport());
 
     // Untouched for a year: the transistor, changed only in 2020, not the diodes changed now.
     const std::vector<StockKey> untouched = inv.untouchedForAYear();
