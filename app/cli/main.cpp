@@ -76,14 +76,14 @@ void say(const Outcome &o, bool status = true)
         errLine(*o.status);
 }
 
+// --note: what the changes of this command are for, written into the history.
+std::string commandNote;
+
 // Opens the folder for a command: read-only unless it changes the stock (then its lock is
 // taken and the change saved). Never creates a file: a terminal command run in the wrong
 // folder must not leave empty data files behind. `quiet` leaves out what a read tells besides
 // (the waiting journal, lines that are no records): check tells them as findings.
 // nullopt with the exit status when the folder cannot be had.
-// --note: what the changes of this command are for, written into the history.
-std::string commandNote;
-
 std::optional<int> open(Inventory &inventory, Inventory::CommandRead &read, bool write, bool quiet = false)
 {
     read = inventory.openForCommand(write);

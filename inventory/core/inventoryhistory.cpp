@@ -103,7 +103,9 @@ Outcome Inventory::undoHistory(uint64_t id, bool wholeStep)
             group.emplace(*folder_, ChangeSource::Undo);
         for (auto it = lines.rbegin(); it != lines.rend(); ++it) {
             undoing_ = it->id;
-            changeNote_ = cp1251("отмена №") + std::to_string(it->id) + (it->note.empty() ? "" : ": " + it->note);
+            // The user's note for the undo, else the note of the change taken back.
+            const std::string &why = note.empty() ? it->note : note;
+            changeNote_ = cp1251("отмена №") + std::to_string(it->id) + (why.empty() ? "" : ": " + why);
             Outcome step = change(StockChange(it->key, it->amount, it->take, it->source).inverse());
             step.list = ListChange::None;
             step.status.reset();
