@@ -110,6 +110,7 @@ void Tbase::buildFrame()
 
     buildList(central);
     buildIoControls();
+    buildHistoryControls();
     buildLabelControls();
 
     output = placeLabel(central, "output", {}, 24, 352, 41, 41);

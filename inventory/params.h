@@ -102,6 +102,10 @@ public:
     // «Печать этикеток…»: the sheet and where to (labelDialog); tests put their own in place
     // of the dialog. Nothing is cancelled.
     std::function<std::optional<LabelJob>(int count)> chooseLabels;
+    // «История…»: a record's changes (oldest first) shown newest first (historyDialog); the
+    // line to take back when the user chose «Отменить это изменение», else nothing. Tests put
+    // their own in place of the dialog.
+    std::function<std::optional<uint64_t>(const std::string &record, const std::vector<HistoryLine> &lines)> showHistory;
 
     // A batch long enough to stop the window for more than a frame (an import's plan, an
     // import or stocktake, an export) runs on a thread of its own: the status bar shows how
@@ -255,6 +259,11 @@ private:
     void exportClick(bool all, bool forExcel = false);
     void importClick(bool setQuantities = false);
     void undoImportClick();
+    // --- the history of changes (paramshistory.cpp)
+    void buildHistoryControls();
+    void historyClick();
+    void undoLastClick();
+    std::optional<uint64_t> historyDialog(const std::string &record, const std::vector<HistoryLine> &lines);
     void loadbomClick();
     void shoppingClick();
     void boardsChanged(int boards);
@@ -414,6 +423,7 @@ private:
     // the list's menu and the search page's value option
     QMenu *listmenu = nullptr;
     QAction *undoimport = nullptr;
+    QAction *history = nullptr;
     QAction *printlabels = nullptr;
     ScanCatcher *scanCatcher_ = nullptr;
     QCheckBox *byvalue = nullptr;

@@ -60,6 +60,15 @@ std::string helpText(bool russian)
         места хранения, заданные записям, и число записей в каждом (место, табуляция,
         число; по порядку, в котором «ящик 2» идет перед «ящик 10»); --rename: переименовать
         место у всех его записей сразу (на место, которое уже есть, — объединить их)
+  history [--since ДАТА] [--find ТЕКСТ] [--json]
+        история изменений (history.dat), новые первыми: номер, время, ±количество, запись,
+        сколько осталось, откуда, примечание; --since ГГГГ-ММ-ДД: с этой даты, --find: текст
+        в названии, описании или примечании
+  undo [--group] НОМЕР
+        отменить изменение с этим номером из истории (--group: весь его шаг — выдачу,
+        импорт, перевод) обратным изменением по тем же правилам; отказ, если деталей уже нет
+  add, take и import принимают --note ТЕКСТ — примечание в историю (для чего); у импорта
+  без него примечанием становится имя файла
   db КОМАНДА ...
         склад на сервере PostgreSQL (init, upgrade, import, export, add, take): db --help
 
@@ -119,6 +128,16 @@ Commands:
         the places records are kept in and how many records each holds (place, a tab, the
         number; «ящик 2» before «ящик 10»); --rename: rename a place on all its records at
         once (onto a place already in use: the two become one)
+  history [--since DATE] [--find TEXT] [--json]
+        the history of changes (history.dat), newest first: number, time, ±amount, record,
+        quantity after, source, note; --since YYYY-MM-DD: from that date, --find: text in
+        the name, description or note
+  undo [--group] NUMBER
+        take back the change with this number of the history (--group: its whole step, a
+        pass, an import, a move) by the inverse change through the same rules; refused when
+        the parts are no longer there
+  add, take and import take --note TEXT, a note for the history (what for); an import
+  without one is noted with its file name
   db COMMAND ...
         the stock on a PostgreSQL server (init, upgrade, import, export, add, take): db --help
 

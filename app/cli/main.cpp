@@ -4,6 +4,7 @@
 #include "cliconv.h"
 #include "clitext.h"
 #include "dbcommands.h"
+#include "historycommands.h"
 #include "cp1251.h"
 #include "filebytes.h"
 #include "inventory.h"
@@ -85,6 +86,9 @@ void say(const Outcome &o, bool status = true)
         errLine(*o.status);
 }
 
+// --note: what the changes of this command are for, written into the history.
+std::string commandNote;
+
 // Opens the folder for a command: read-only unless it changes the stock (then its lock is
 // taken and the change saved). Never creates a file: a terminal command run in the wrong
 // folder must not leave empty data files behind. `quiet` leaves out what a read tells besides
@@ -93,6 +97,7 @@ void say(const Outcome &o, bool status = true)
 std::optional<int> open(Inventory &inventory, Inventory::CommandRead &read, bool write, bool quiet = false)
 {
     read = inventory.openForCommand(write);
+    inventory.setChangeNote(commandNote);
     switch (read.result) {
     case Inventory::CommandRead::Result::Read:
         break;
@@ -347,6 +352,23 @@ int places(const QStringList &args, const std::string &datapath, bool rename)
     if (done.status)
         errLine(*done.status);
     return kDone;
+}
+
+// undo ID [--group]: a line of the history (or its whole step) taken back.
+int undoCommand(const QString &idText, bool wholeStep, const std::string &datapath)
+{
+    bool ok = false;
+    const qulonglong id = idText.toULongLong(&ok);
+    if (!ok || id == 0) {
+        errLine(t("undo: нужен номер изменения из истории (voskbase-cli history)."));
+        return kBadInput;
+    }
+    ConsoleMessages messages;
+    Inventory inventory(datapath, messages);
+    Inventory::CommandRead read;
+    if (const auto failed = open(inventory, read, true))
+        return *failed;
+    return finishChange(inventory, inventory.undoHistory(id, wholeStep));
 }
 
 void printPlan(const ImportPlan &plan, bool zeroAbsent);
@@ -759,6 +781,10 @@ int run(int argc, char **argv)
     p.addOption({"excel", tr("CSV для Excel: UTF-8 с BOM и «;»", "CSV for Excel: UTF-8 with a BOM and \";\"")});
     p.addOption({"columns", tr("поля столбцов по порядку", "the columns' fields in order"), tr("ПОЛЯ", "FIELDS")});
     p.addOption({"rename", tr("places: переименовать место", "places: rename a place")});
+    p.addOption({"note", tr("примечание к изменению (в историю)", "a note on the change (into the history)"),
+                 tr("ТЕКСТ", "TEXT")});
+    p.addOption({"since", tr("history: с даты ГГГГ-ММ-ДД", "history: since the date YYYY-MM-DD"), tr("ДАТА", "DATE")});
+    p.addOption({"group", tr("undo: весь шаг (выдачу, импорт, перевод)", "undo: the whole step (a pass, an import, a move)")});
     p.addPositionalArgument("command", tr("команда", "command"));
 
     // A usage error: one line and where the help is, never the whole help.
@@ -801,9 +827,11 @@ int run(int argc, char **argv)
     static const std::map<QString, QStringList> takes = {
         {"list", {"category", "find", "exact", "value", "json", "tsv", "place", "below-minimum"}},
         {"export", {"category", "find", "exact", "value", "all", "excel"}},
-        {"add", {}},
-        {"take", {"partial", "code"}},
-        {"import", {"dry-run", "skip-refused", "json", "columns", "set-quantities", "zero-absent"}},
+        {"add", {"note"}},
+        {"take", {"partial", "code", "note"}},
+        {"import", {"dry-run", "skip-refused", "json", "columns", "set-quantities", "zero-absent", "note"}},
+        {"history", {"since", "find", "json"}},
+        {"undo", {"group", "note"}},
         {"bom", {"json", "boards", "shopping", "minimums"}},
         {"check", {"json"}},
         {"places", {"rename"}},
@@ -831,7 +859,31 @@ int run(int argc, char **argv)
         return usage(tr("--json выводит план импорта: только вместе с --dry-run.",
                         "--json prints the import's plan: only with --dry-run."),
                      command);
+    if (p.isSet("note")) {
+        const auto note = argText(p.value("note"));
+        if (!note)
+            return kBadInput;
+        commandNote = *note;
+    }
     const int operands = static_cast<int>(args.size()) - 1;
+    if (command == "history") {
+        const auto since = argText(p.value("since"));
+        const auto find = argText(p.value("find"));
+        if (!since || !find)
+            return kBadInput;
+        if (operands != 0)
+            return usage(tr("%1 не принимает аргументов.", "%1 takes no arguments.").arg(command), command);
+        if (!since->empty() && !historyDateText(*since))
+            return usage(tr("--since: дата в виде ГГГГ-ММ-ДД (можно с временем ЧЧ:ММ).",
+                            "--since: a date as YYYY-MM-DD (a time HH:MM may follow)."),
+                         command);
+        return historyCommand(datapath, *since, *find, p.isSet("json"));
+    }
+    if (command == "undo") {
+        if (operands != 1)
+            return usage(tr("undo: нужен один номер изменения.", "undo: one change number is needed."), command);
+        return undoCommand(args[1], p.isSet("group"), datapath);
+    }
     if (command == "list" || command == "check") {
         if (operands != 0)
             return usage(tr("%1 не принимает аргументов.", "%1 takes no arguments.").arg(command), command);

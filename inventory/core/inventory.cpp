@@ -87,9 +87,18 @@ CloseDecision Inventory::close(Messages &messages) { return closeInventory(*fold
 void Inventory::record(const StockChange &done)
 {
     // On the disk before the window shows the change; a journal that cannot be written is
-    // reported by the folder itself, at the first failure.
-    if (!stock().record(done))
-        return; // the change stays in memory and is saved at closing as before
+    // reported by the folder itself, at the first failure (the change stays in memory and is
+    // saved at closing as before). A stock on a server made the change already; it keeps no
+    // history of its own yet.
+    if (shared_) {
+        (void)shared_->record(done);
+        return;
+    }
+    ViewList &view = changeView_;
+    findRecords(store_, &names_, done.key, view);
+    const uint32_t after = view.viewcount > 0 ? store_.quantity[view.viewlist[1]] : 0;
+    (void)folder_->record(done, {after, changeNote_, undoing_});
+    lastHistoryLine_ = folder_->readOnly() ? 0 : folder_->history().lastMade();
 }
 
 std::string Inventory::categoryName(int category) const
@@ -265,8 +274,9 @@ Outcome Inventory::change(const StockChange &edit)
     }
     StockKey key = makeStockKey(category, edit.key.name, edit.key.description);
     CanonicalName stored = canonicalName(category, edit.key.name);
-    if (!stored.ok() && edit.take && !stored.conversionError) {
-        // A record stored under such a name before it was refused can still be taken out.
+    if ((!stored.ok() && edit.take && !stored.conversionError) || undoing_ != 0) {
+        // A record stored under such a name before it was refused can still be taken out;
+        // an undo puts parts back under the name they were stored by.
         stored = {edit.key.name, {}, false};
     }
     if (!stored.ok()) {

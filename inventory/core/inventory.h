@@ -6,6 +6,7 @@
 #include "datafiles.h"
 #include "dictionary.h"
 #include "filter.h"
+#include "history.h"
 #include "closing.h"
 #include "exchange.h"
 #include "kicadbom.h"
@@ -19,6 +20,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -341,6 +343,26 @@ public:
     // Gives every record the last rename changed its place from before it, as one group;
     // refused, nothing changed, when one of them no longer holds the new place.
     Outcome undoPlaceRename();
+    // --- the history of changes (history.dat; inventoryhistory.cpp)
+    // The note the following changes carry into the history (empty: none), until another is set.
+    void setChangeNote(std::string note) { changeNote_ = std::move(note); }
+    const std::string &changeNote() const { return changeNote_; }
+    // The history as the file holds it now (oldest first), with what could not be read.
+    HistoryRead readHistory() const;
+    // A record's lines, oldest first.
+    std::vector<HistoryLine> recordHistory(const StockKey &key) const;
+    // Parts used in the last year, last taken and last added, by the history.
+    RecordUse recordUse(const StockKey &key) const;
+    // The records held whose history shows no change for a year.
+    std::vector<StockKey> untouchedForAYear() const;
+    // Takes back the history line `id` (`wholeStep`: every line of its step, latest first)
+    // through the changing rules, as one step of the history whose lines name the lines they
+    // take back. Refused, nothing changed, when a record no longer holds the parts to take
+    // back, when a line was taken back already, or when there is no such line.
+    Outcome undoHistory(uint64_t id, bool wholeStep);
+    // The last change of this run that can be taken back (0: none): for Ctrl+Z.
+    uint64_t lastHistoryLine() const { return lastHistoryLine_; }
+
     // --- one command that asks nothing (the command line; inventorycommand.cpp)
     // What opening the folder for one command found.
     struct CommandRead {
@@ -503,6 +525,25 @@ private:
     // The changes the last stocktake made, record by record, for its undo.
     std::vector<StockChange> lastStocktake_;
     Outcome undoStocktake();
+    std::string changeNote_;
+    // While one lives, the changes without a note of their own carry this one (an import's file name).
+    struct DefaultNote {
+        Inventory &inventory;
+        std::string before;
+        DefaultNote(Inventory &i, const std::string &note) : inventory(i), before(i.changeNote_)
+        {
+            if (before.empty())
+                inventory.changeNote_ = note;
+        }
+        ~DefaultNote() { inventory.changeNote_ = before; }
+        DefaultNote(const DefaultNote &) = delete;
+        DefaultNote &operator=(const DefaultNote &) = delete;
+    };
+    uint64_t undoing_ = 0; // the history line the change being made takes back
+    // The history line of each record's change in the last import or stocktake, which its undo
+    // names as the line it takes back.
+    std::map<StockKey, uint64_t> stepLines_;
+    uint64_t lastHistoryLine_ = 0;
 };
 
 } // namespace vosk

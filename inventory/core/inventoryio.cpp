@@ -54,7 +54,9 @@ Outcome Inventory::exportCsv(const std::string &path, bool all, bool forExcel) c
 ImportPlan Inventory::planImportFile(const std::string &path, std::vector<ImportField> columns,
                                      bool setQuantities) const
 {
-    return vosk::planImportFile(store_, categories_, path, std::move(columns), setQuantities);
+    ImportPlan plan = vosk::planImportFile(store_, categories_, path, std::move(columns), setQuantities);
+    plan.fileName = pathForMessage(std::filesystem::path(path).filename().string());
+    return plan;
 }
 
 Outcome Inventory::import(const ImportPlan &plan, const BatchProgress &progress)
@@ -72,6 +74,7 @@ Outcome Inventory::import(const ImportPlan &plan, const BatchProgress &progress)
         out.refuse(plan.fileError + cp1251(" Ничего не изменено."), true);
         return out;
     }
+    const DefaultNote note(*this, plan.fileName);
     std::vector<StockChange> added;
     std::vector<AttributeBefore> attributesBefore;
     size_t created = 0, merged = 0;
@@ -80,12 +83,15 @@ Outcome Inventory::import(const ImportPlan &plan, const BatchProgress &progress)
     const bool batch = batchmode_;
     batchmode_ = true; // the list is refilled once, at the end
     std::optional<JournalGroup> group(std::in_place, *this, ChangeSource::Import);
+    stepLines_.clear();
     constexpr std::size_t kProgressEvery = 1024;
     std::size_t done = 0;
     for (const ImportEntry &e : plan.entries) {
         if (progress && done++ % kProgressEvery == 0)
             progress(done - 1, plan.entries.size());
         Outcome step = change({e.key, static_cast<int>(e.quantity), false, ChangeSource::Import});
+        if (lastMoved_)
+            stepLines_[lastDone_.key] = lastHistoryLine_;
         const bool refused = step.refused;
         const bool isNew = step.list == ListChange::Appended;
         step.list = ListChange::None; // the list is refilled below
@@ -163,7 +169,10 @@ Outcome Inventory::undoImport()
     for (const auto &[key, amount] : wanted) {
         if (amount == 0)
             continue;
+        const auto line = stepLines_.find(key);
+        undoing_ = line != stepLines_.end() ? line->second : 0;
         Outcome step = change(StockChange(key, static_cast<int>(amount), false, ChangeSource::Import).inverse());
+        undoing_ = 0;
         step.list = ListChange::None;
         step.status.reset();
         out.then(std::move(step));

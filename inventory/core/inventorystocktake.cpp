@@ -25,6 +25,8 @@ Outcome Inventory::stocktake(const ImportPlan &plan, bool zeroAbsent)
                    true);
         return out;
     }
+    const DefaultNote note(*this, plan.fileName);
+    stepLines_.clear();
     std::vector<StockChange> done;
     std::vector<AttributeBefore> attributesBefore;
     int64_t added = 0, taken = 0;
@@ -34,6 +36,8 @@ Outcome Inventory::stocktake(const ImportPlan &plan, bool zeroAbsent)
         if (delta == 0)
             return true;
         Outcome one = change({key, delta > 0 ? delta : -delta, delta < 0, ChangeSource::Stocktake});
+        if (lastMoved_)
+            stepLines_[lastDone_.key] = lastHistoryLine_;
         const bool refused = one.refused || lastMoved_ != static_cast<uint32_t>(delta > 0 ? delta : -delta);
         one.list = ListChange::None;
         one.status.reset();
@@ -101,7 +105,10 @@ Outcome Inventory::undoStocktake()
         JournalGroup group(*this, ChangeSource::Undo);
         // In the stocktake's order, backwards: emptied records come back at the store's end.
         for (auto c = lastStocktake_.rbegin(); c != lastStocktake_.rend(); ++c) {
+            const auto line = stepLines_.find(c->key);
+            undoing_ = line != stepLines_.end() ? line->second : 0;
             Outcome one = change(c->inverse());
+            undoing_ = 0;
             one.list = ListChange::None;
             one.status.reset();
             out.then(std::move(one));

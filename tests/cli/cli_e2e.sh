@@ -313,5 +313,20 @@ PY
   check "one place of two records" test "$("$CLI" --folder places places 2>/dev/null)" = $'ящик 3 / ячейка 12\t2'
 fi
 
+# The history: a note per change, listed newest first, and an undo that restores main.dat.
+cp -r "$DATA" hist
+before=$(sha1sum <hist/main.dat)
+check "take with a note" status 0 "$CLI" --folder hist take 11 КТ315Б 5 npn --note 'усилитель 2'
+check "add with a note" status 0 "$CLI" --folder hist add 11 КТ315Б 1 npn --note 'возврат'
+check "history: newest first, with the notes" bash -c "'$CLI' --folder hist history | head -n1 | grep -q \$'^2\t.*\t+1\tКТ315Б (npn) -> 26\tкомандная строка\tвозврат\$'"
+check "history --find a note" test "$("$CLI" --folder hist history --find усилитель | cut -f1)" = 1
+check "history --json" bash -c "'$CLI' --folder hist history --json | tail -n1 | grep -q '\"amount\":-5,\"after\":25,\"note\":\"усилитель 2\"'"
+check "history --since: a bad date is a usage error" status 2 "$CLI" --folder hist history --since вчера
+check "undo 2" status 0 "$CLI" --folder hist undo 2
+check "undo 1" status 0 "$CLI" --folder hist undo 1
+check "undo 1 again: refused" status 1 "$CLI" --folder hist undo 1
+check "refused with the reason" grep -q 'Изменение №1 уже отменено (изменение №4)' "$OUT/last.err"
+check "main.dat as before both changes" test "$(sha1sum <hist/main.dat)" = "$before"
+
 echo "$passed passed, $failed failed"
 exit $((failed > 0))

@@ -289,12 +289,15 @@ check "kills between the lines of a group left the store before or after it, nev
 # 5. Random kills of a stream of changes (adds, takes, moves), each acknowledged once the
 # inventory returned from it. After the recovery the store must be the one after the
 # acknowledged changes, or after one more (the change under way): one fewer is a change lost,
-# one more a change applied twice, anything else a move cut in half.
+# one more a change applied twice, anything else a move cut in half. The history written
+# beside the journal must agree with main.dat after every recovery: its lines, each once, move
+# the store of the round's start to the store recovered.
 group_folder
-rkills=0 racked=0 rlost=0 rtwice=0 rother=0
+rkills=0 racked=0 rlost=0 rtwice=0 rother=0 hbad=0 hlines=0
 for round in $(seq 1 12); do
   seed=$((7000 + round))
   cp "$GINST/main.dat" "$OUT/random-start.dat"
+  rm -f "$GINST/history.dat"
   "$GROUPDRIVER" "$GINST/" random "$seed" 1000000 >"$OUT/random-acks" 2>/dev/null &
   pid=$!
   sleep "0.$((RANDOM % 6 + 2))"
@@ -303,6 +306,9 @@ for round in $(seq 1 12); do
   k=$(grep -c '^ack ' "$OUT/random-acks" || true)
   racked=$((racked + k))
   "$GROUPDRIVER" "$GINST/" none --save 2>>"$OUT/group.log" # recovers the journal and saves
+  if hist=$("$GROUPDRIVER" "$GINST/" historycheck "$OUT/random-start.dat"); then :; else hbad=$((hbad + 1)); fi
+  echo "random round $round: $hist"
+  hl=${hist#history: }; hlines=$((hlines + ${hl%% *}))
   outcome=other
   for e in "$k:ok" "$((k + 1)):ok" "$((k - 1)):lost" "$((k + 2)):twice"; do
     n=${e%%:*}
@@ -319,6 +325,8 @@ done
 echo "random kills $rkills; acknowledged changes $racked; lost $rlost, applied twice $rtwice, neither (a cut move) $rother"
 check "random kills: every acknowledged change recovered once, no move cut" \
   [ "$rlost" = 0 -a "$rtwice" = 0 -a "$rother" = 0 -a "$rkills" -ge 10 -a "$racked" -gt 0 ]
+echo "random kills: history lines $hlines, rounds where history and main.dat disagree $hbad"
+check "random kills: the history agrees with main.dat after every recovery" [ "$hbad" = 0 -a "$hlines" -gt 0 ]
 
 # 6. Large groups: a 65,535-row import into a store of four records is one group written at
 # once. The shim kills it once N lines of main.jnl are on the disk, N = 0, 1 (the header), every

@@ -5,6 +5,7 @@
 //   groupdriver FOLDER/ none|move|pass|import [--save]
 //   groupdriver FOLDER/ random SEED COUNT      (see below)
 //   groupdriver FOLDER/ expect SEED COUNT     (see below)
+//   groupdriver FOLDER/ historycheck START.dat (see below)
 //
 // The folder holds the records 8 KD1 ×5, 8 KD2 ×3, 9 KT1 ×4 "npn" (and more, untouched):
 //   move    KD1 ×5 from category 8 to 9 (one take, one add)
@@ -20,12 +21,20 @@
 // store must be the one after the acknowledged changes, or after one more (the change under
 // way), never anything else. expect: the same changes, the first COUNT of them, on the folder
 // as it is, saved: the store a recovery must give.
+//
+// historycheck: the folder's history.dat against its main.dat: every line read, ids rising, and
+// the quantities of START.dat moved by the amounts of the lines give main.dat's quantities,
+// record by record. Prints "history: L lines, M mismatches"; exit status 0 when M is 0.
 #include "cp1251.h"
+#include "filebytes.h"
+#include "history.h"
 #include "inventory.h"
+#include "mainfile.h"
 #include "messages.h"
 
 #include <cstdio>
 #include <cstring>
+#include <map>
 #include <random>
 #include <string>
 
@@ -43,6 +52,41 @@ public:
     bool confirm(const std::string &) override { return true; }
 };
 
+// The quantities of a main.dat's records by key (records held twice summed).
+std::map<vosk::StockKey, long> quantities(const std::string &path)
+{
+    const vosk::ReadResult file = vosk::readFileBytes(path);
+    vosk::CompStore store;
+    vosk::readMainFile(std::string_view(file.bytes), store);
+    std::map<vosk::StockKey, long> out;
+    for (int s = 1; s <= store.compcount; ++s)
+        out[{store.category[s], std::string(store.name[s]), std::string(store.description[s])}] += store.quantity[s];
+    return out;
+}
+
+int historyCheck(const std::string &folder, const std::string &start)
+{
+    const vosk::HistoryRead read = vosk::readHistoryFile(folder + "history.dat");
+    std::map<vosk::StockKey, long> moved = quantities(start);
+    long mismatches = static_cast<long>(read.skipped) + (read.failure.empty() ? 0 : 1);
+    uint64_t last = 0;
+    for (const vosk::HistoryLine &l : read.lines) {
+        if (l.id <= last)
+            ++mismatches; // written twice, or out of order
+        last = l.id;
+        moved[l.key] += l.take ? -l.amount : l.amount;
+        if (moved[l.key] != static_cast<long>(l.after))
+            ++mismatches; // the quantity after it is not what the lines before it give
+    }
+    std::map<vosk::StockKey, long> now = quantities(folder + "main.dat");
+    std::erase_if(moved, [](const auto &kv) { return kv.second == 0; });
+    std::erase_if(now, [](const auto &kv) { return kv.second == 0; });
+    if (moved != now)
+        ++mismatches;
+    std::printf("history: %zu lines, %ld mismatches\n", read.lines.size(), mismatches);
+    return mismatches == 0 ? 0 : 1;
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -52,6 +96,8 @@ int main(int argc, char **argv)
         return 2;
     }
     const std::string folder = argv[1], op = argv[2];
+    if (op == "historycheck")
+        return argc > 3 ? historyCheck(folder, argv[3]) : 2;
     const bool save = argc > 3 && std::strcmp(argv[3], "--save") == 0;
     PrintedMessages messages;
     vosk::Inventory inv(folder, messages);

@@ -7,6 +7,10 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QDialog>
+#include <QScreen>
+#include <QShortcut>
+#include <QTableWidget>
 #include <QSpinBox>
 #include <QTableView>
 #include <QTimer>
@@ -34,6 +38,8 @@ private slots:
     void refusalsChangeNothing();
     void windowWorksWithoutCategories();
     void aLongMixedOrderingRunsAsideAndAChangeStopsIt();
+    void aRecordsHistoryFromTheMenuAndCtrlZTakeChangesBack();
+    void theHistoryDialogFitsTheScreenAndGivesTheChosenLine();
 };
 
 void InventoryWindowTest::opensShowingEveryRecordWithTheFirstCategorySelected()
@@ -323,6 +329,85 @@ void InventoryWindowTest::windowWorksWithoutCategories()
     f.resetparams->click();
     f.res->click();
     QCOMPARE(f.base->statusText(), u("В списке наименований: 0 деталей 0"));
+}
+
+void InventoryWindowTest::aRecordsHistoryFromTheMenuAndCtrlZTakeChangesBack()
+{
+    WindowFixture f("9|КТ315Б|5|npn\n8|КД522Б|20| \n");
+    f.open();
+    f.ComboBox->setCurrentIndex(9);
+    f.remove->setChecked(true);
+    f.name->setText(u("КТ315Б"));
+    f.description->setText("npn");
+    f.kolvo->setValue(2);
+    f.base->addClick();
+    f.kolvo->setValue(1);
+    f.base->addClick();
+    QCOMPARE(f.records(), (Strings{"9|КТ315Б|2|npn", "8|КД522Б|20| "}));
+
+    // Ctrl+Z takes the last change back, once.
+    auto *undo = f.base->findChild<QShortcut *>(QStringLiteral("undolast"));
+    QVERIFY(undo);
+    QCOMPARE(undo->key(), QKeySequence(QKeySequence::Undo));
+    Q_EMIT undo->activated();
+    QCOMPARE(f.records(), (Strings{"9|КТ315Б|3|npn", "8|КД522Б|20| "}));
+    Q_EMIT undo->activated();
+    QCOMPARE(f.records(), (Strings{"9|КТ315Б|3|npn", "8|КД522Б|20| "}));
+    QVERIFY(f.takeMessages().empty());
+
+    // «История…» of the chosen record: its lines, and the one the user takes back.
+    f.list->setCurrentIndex(f.list->model()->index(0, 0));
+    std::string shownRecord;
+    std::vector<HistoryLine> shown;
+    f.base->showHistory = [&](const std::string &record, const std::vector<HistoryLine> &lines) {
+        shownRecord = record;
+        shown = lines;
+        return std::optional<uint64_t>(lines.front().id);
+    };
+    auto *history = f.base->findChild<QAction *>(QStringLiteral("history"));
+    QVERIFY(history);
+    history->trigger();
+    QCOMPARE(QString::fromStdString(utf8From1251(shownRecord)), u("«КТ315Б» (Транзисторы, npn)"));
+    QCOMPARE(shown.size(), size_t(3));
+    QCOMPARE(shown[0].amount, 2);
+    QCOMPARE(shown[0].after, 3u);
+    QCOMPARE(shown[2].undoes, shown[1].id);
+    QCOMPARE(f.records(), (Strings{"9|КТ315Б|5|npn", "8|КД522Б|20| "}));
+    f.list->setCurrentIndex(f.list->model()->index(0, 0));
+    history->trigger(); // the same line again: refused, nothing changes
+    QCOMPARE(f.records(), (Strings{"9|КТ315Б|5|npn", "8|КД522Б|20| "}));
+    QCOMPARE(f.takeMessages().size(), size_t(1));
+}
+
+void InventoryWindowTest::theHistoryDialogFitsTheScreenAndGivesTheChosenLine()
+{
+    WindowFixture f("9|КТ315Б|5|npn\n");
+    f.open();
+    // Three hundred changes with long notes: the dialog stays inside the screen, the table scrolls.
+    std::vector<HistoryLine> lines;
+    for (uint64_t id = 1; id <= 300; ++id)
+        lines.push_back({id, id, "2026-01-02 03:04:05", ChangeSource::Typing, {9, cp1251("КТ315Б"), "npn"}, true, 1,
+                         static_cast<uint32_t>(300 - id), std::string(200, 'x'), 0});
+    QRect shown, free;
+    int rows = 0;
+    QString first;
+    QTimer::singleShot(0, [&] {
+        auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget());
+        QVERIFY(dialog);
+        shown = dialog->frameGeometry();
+        free = dialog->screen()->availableGeometry();
+        auto *table = dialog->findChild<QTableWidget *>(QStringLiteral("historytable"));
+        QVERIFY(table);
+        rows = table->rowCount();
+        first = table->item(0, 0)->text();
+        table->selectRow(2); // newest first: the line 298
+        dialog->findChild<QPushButton *>(QStringLiteral("undochange"))->click();
+    });
+    const std::optional<uint64_t> chosen = f.base->showHistory(cp1251("«КТ315Б»"), lines);
+    QCOMPARE(rows, 300);
+    QCOMPARE(first, QStringLiteral("300"));
+    QVERIFY2(free.contains(shown), qPrintable(QStringLiteral("%1,%2 %3x%4").arg(shown.x()).arg(shown.y()).arg(shown.width()).arg(shown.height())));
+    QCOMPARE(chosen, std::optional<uint64_t>(298));
 }
 
 QTEST_MAIN(InventoryWindowTest)

@@ -79,6 +79,8 @@ struct ImportPlan {
     // Set when the file as a whole cannot be read (empty, broken quoting, no usable columns):
     // then nothing is imported at all.
     std::string fileError;
+    // The name of the file read (without its folder, code page 1251); empty for other input.
+    std::string fileName;
     char separator = ',';
     bool utf8 = false;    // rows read as UTF-8 (a BOM, or the rows were UTF-8)
     bool cp1251 = false;  // rows read as code page 1251

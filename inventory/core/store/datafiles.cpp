@@ -89,7 +89,7 @@ void setRecoveryProgress(std::function<void(int percent)> progress) { recoveryPr
 
 DataFolder::DataFolder(std::string datapath, Messages &messages, bool readOnly)
     : datapath_(std::move(datapath)), messages_(messages), readOnly_(readOnly || foldersReadOnly),
-      journal_(std::make_unique<Journal>(datapath_, messages))
+      journal_(std::make_unique<Journal>(datapath_, messages)), history_(std::make_unique<History>(datapath_, messages))
 {
 }
 
@@ -208,6 +208,8 @@ DataFolder::Loaded DataFolder::loadbase(CompStore &store, const std::function<vo
         messages_.error(message);
 
     if (!readOnly_) {
+        history_->setCategories(out.categories);
+        journal_->setHistory(history_.get());
         journal_->setProgress(recoveryProgress());
         out.recovered = journal_->recover(store, mainBytes);
         journal_->setProgress(nullptr);
@@ -275,6 +277,7 @@ DataFolder::Read DataFolder::readbase(CompStore &store)
     out.loaded.categories = std::move(categories.names);
     out.problems.insert(out.problems.end(), categories.problems.begin(), categories.problems.end());
     loadedComponents_ = std::move(bytes[2]);
+    history_->setCategories(out.loaded.categories);
     return out;
 }
 
@@ -327,15 +330,47 @@ bool DataFolder::record(const StockChange &change)
     return journal_->record(change);
 }
 
+bool DataFolder::record(const StockChange &change, const HistoryNote &note)
+{
+    if (readOnly_)
+        return true;
+    HistoryLine line = history_->make(change, note.after, note.note, note.undoes);
+    const bool journaled =
+        journal_->record(change, journalNoteLine({line.id, line.group, line.time, line.source, line.undoes, line.note}));
+    if (history_->inGroup())
+        groupLines_.push_back(std::move(line));
+    else if (journaled)
+        (void)history_->append({line}); // a failure is said by the history
+    else
+        unjournaled_.push_back(std::move(line));
+    return journaled;
+}
+
 bool DataFolder::record(const AttributeChange &change) { return readOnly_ || journal_->record(change); }
 
 void DataFolder::beginGroup(ChangeSource source)
 {
-    if (!readOnly_)
-        journal_->beginGroup(source);
+    if (readOnly_)
+        return;
+    journal_->beginGroup(source);
+    history_->beginGroup();
 }
 
-bool DataFolder::endGroup() { return readOnly_ || journal_->endGroup(); }
+bool DataFolder::endGroup()
+{
+    if (readOnly_)
+        return true;
+    const bool journaled = journal_->endGroup();
+    history_->endGroup();
+    if (!history_->inGroup() && !groupLines_.empty()) {
+        if (journaled)
+            (void)history_->append(groupLines_);
+        else
+            unjournaled_.insert(unjournaled_.end(), groupLines_.begin(), groupLines_.end());
+        groupLines_.clear();
+    }
+    return journaled;
+}
 
 bool DataFolder::savebase(const CompStore &store)
 {
@@ -358,7 +393,12 @@ bool DataFolder::trySave(const CompStore &store, std::string &failure)
     const std::string bytes = writeMainFile(store);
     const WriteResult written = replaceFileAtomically(path, bytes);
     if (written) {
+        // The history holds every change main.dat now holds before the journal goes.
+        if (!unjournaled_.empty() && history_->append(unjournaled_))
+            unjournaled_.clear();
+        history_->sync();
         journal_->saved(bytes);
+        history_->markSaved();
         noteMainFile();
         return true;
     }
@@ -433,6 +473,10 @@ void DataFolder::discardChanges()
 {
     if (readOnly_)
         return;
+    // The history first: should the journal stay, the next start writes its lines again.
+    history_->giveUpSinceSave();
+    unjournaled_.clear();
+    groupLines_.clear();
     std::string reason;
     if (!journal_->discard(reason))
         messages_.error(cp1251("Не удалось удалить журнал изменений ") + pathForMessage(journal_->path()) + ": " + reason +

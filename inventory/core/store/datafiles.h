@@ -3,6 +3,7 @@
 #include "compstore.h"
 #include "dictionary.h"
 #include "filebytes.h"
+#include "history.h"
 #include "journal.h"
 #include "mainfile.h"
 #include "stockstore.h"
@@ -117,6 +118,18 @@ public:
     // Records one change in the journal (see Journal::record); true when it is on the disk,
     // and always true when read-only (nothing is kept then).
     [[nodiscard]] bool record(const StockChange &change) override;
+    // The same with the change's line in the history (history.h): the parts its record holds
+    // after it, the user's note and the history line it takes back (0: none). The line is in
+    // the journal with its entry and appended to the history once the journal holds it (at
+    // the end of a group); when the journal could not be written, at the next save.
+    struct HistoryNote {
+        uint32_t after = 0;
+        std::string note;
+        uint64_t undoes = 0;
+    };
+    [[nodiscard]] bool record(const StockChange &change, const HistoryNote &note);
+    // The folder's history (history.dat).
+    History &history() { return *history_; }
     [[nodiscard]] bool record(const AttributeChange &change);
     // The changes recorded from beginGroup to endGroup are one group of the journal (see
     // Journal::beginGroup): replayed whole or not at all.
@@ -173,6 +186,9 @@ private:
     bool readOnly_ = false;
     bool folderMissing_ = false;
     std::unique_ptr<Journal> journal_;
+    std::unique_ptr<History> history_;
+    std::vector<HistoryLine> groupLines_;   // the history lines of the group being recorded
+    std::vector<HistoryLine> unjournaled_;  // lines whose journal could not be written: kept for the save
     // Which file main.dat was when read or last saved (device and inode; 0 when unknown).
     uint64_t mainDevice_ = 0;
     uint64_t mainInode_ = 0;

@@ -6,6 +6,7 @@
 #include "filebytes.h"
 #include "filter.h"
 #include "folderlock.h"
+#include "history.h"
 #include "messages.h"
 #include "nameindex.h"
 #include "stock.h"
@@ -18,6 +19,7 @@
 #include <climits>
 #include <charconv>
 #include <cstring>
+#include <optional>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -231,12 +233,38 @@ std::string journalBeginLine(std::string_view what) { return sealed(std::string(
 
 std::string journalEndLine(size_t entries) { return sealed(std::string("E") + sep + std::to_string(entries) + sep); }
 
+std::string journalNoteLine(const EntryNote &n)
+{
+    std::string note = n.note;
+    for (char &c : note)
+        if (static_cast<unsigned char>(c) < 0x20)
+            c = ' ';
+    return sealed(std::string("N") + sep + std::to_string(n.id) + sep + std::to_string(n.group) + sep + n.time + sep +
+                  std::string(journalGroupWord(n.source)) + sep + std::to_string(n.undoes) + sep + note + sep);
+}
+
 namespace {
 
-enum class LineKind { Header, Entry, Attribute, Begin, End, Bad };
+enum class LineKind { Header, Entry, Attribute, Begin, End, Note, Bad };
 
-// The attribute line last read by readLine.
+// The attribute line and the "N" line last read by readLine.
 thread_local AttributeChange lastAttribute;
+thread_local EntryNote lastNote;
+
+bool parseNote(std::string_view body, EntryNote &n)
+{
+    std::string_view kind, id, group, time, source, undoes;
+    if (!field(body, kind) || !field(body, id) || !field(body, group) || !field(body, time) || !field(body, source) ||
+        !field(body, undoes) || kind != "N" || body.empty() || body.back() != sep)
+        return false;
+    body.remove_suffix(1);
+    if (!decimal(id, n.id) || !decimal(group, n.group) || !decimal(undoes, n.undoes))
+        return false;
+    n.time.assign(time);
+    n.source = sourceOfGroupWord(source);
+    n.note.assign(body);
+    return true;
+}
 
 // The line at `pos` (the `lineNo`th): its kind, checked whole (CRC and fields); `entry` is
 // filled for an entry, `word` holds a group's name or count. `next` is where the next
@@ -273,6 +301,8 @@ LineKind readLine(std::string_view bytes, size_t pos, int lineNo, size_t &next, 
     }
     if (body.size() >= 2 && body[0] == 'A' && body[1] == sep)
         return parseAttribute(body, lastAttribute) ? LineKind::Attribute : LineKind::Bad;
+    if (body.size() >= 2 && body[0] == 'N' && body[1] == sep)
+        return parseNote(body, lastNote) ? LineKind::Note : LineKind::Bad;
     return parseEntry(body, entry) ? LineKind::Entry : LineKind::Bad;
 }
 
@@ -293,6 +323,8 @@ JournalScan scanJournal(std::string_view bytes)
         LineKind kind = readLine(bytes, pos, lineNo, next, entry, out.base, word);
         if (kind == LineKind::Header) {
             out.hasHeader = true;
+        } else if (kind == LineKind::Note) {
+            // said of the entry that follows; no entry itself
         } else if (kind == LineKind::Entry || kind == LineKind::Attribute) {
             if (inGroup) {
                 ++groupEntries;
@@ -326,7 +358,8 @@ JournalScan scanJournal(std::string_view bytes)
 }
 
 void forEachJournalEntry(std::string_view bytes, const JournalScan &scan, const std::function<void(const StockChange &)> &apply,
-                         const std::function<void(const AttributeChange &)> &applyAttribute)
+                         const std::function<void(const AttributeChange &)> &applyAttribute,
+                         const std::function<void(const EntryNote &)> &noteOf)
 {
     size_t pos = 0, next = 0;
     int lineNo = 0;
@@ -347,6 +380,10 @@ void forEachJournalEntry(std::string_view bytes, const JournalScan &scan, const 
             break;
         case LineKind::Begin:
             source = sourceOfGroupWord(word);
+            break;
+        case LineKind::Note:
+            if (noteOf)
+                noteOf(lastNote);
             break;
         case LineKind::End:
             source = ChangeSource::Typing;
@@ -426,6 +463,12 @@ void JournalReplay::apply(const StockChange &e)
             report_.notApplied.push_back(describe(e) + ": " + why);
         ++report_.notAppliedCount;
     }
+}
+
+uint32_t JournalReplay::quantityOf(const StockKey &key)
+{
+    findRecords(store_, &indexes_->names, key, indexes_->view);
+    return indexes_->view.viewcount > 0 ? store_.quantity[indexes_->view.viewlist[1]] : 0;
 }
 
 void JournalReplay::apply(const AttributeChange &c)
@@ -550,13 +593,32 @@ bool Journal::recover(CompStore &store, std::shared_ptr<const std::string> loade
         return false;
     }
     JournalReplay replay(store, attributes_);
+    // The history lines of the changes replayed: those the history does not hold yet are
+    // appended (the others were written before the program stopped).
+    std::vector<HistoryLine> historyLines;
+    std::optional<EntryNote> note;
     {
         // The share done is told at most a hundred times, by bytes of the journal.
         size_t done = 0, nextTell = 0;
         const size_t step = std::max<size_t>(scan.replayEnd / 100, 1);
         int lastPercent = -1;
         forEachJournalEntry(file.bytes, scan, [&](const StockChange &e) {
+            const size_t appliedBefore = replay.report().applied;
             replay.apply(e);
+            if (history_ && replay.report().applied > appliedBefore && !(e.take && e.amount == 0)) {
+                const uint32_t after = replay.quantityOf(e.key);
+                if (note && note->id > 0) {
+                    HistoryLine l{note->id, note->group ? note->group : note->id, note->time, note->source, e.key,
+                                  e.take, e.amount, after, note->note, note->undoes};
+                    historyLines.push_back(std::move(l));
+                } else {
+                    // Written by a program without the history: what it was is all that is known.
+                    StockChange replayed = e;
+                    replayed.source = ChangeSource::Replay;
+                    historyLines.push_back(history_->make(replayed, after, {}, 0));
+                }
+            }
+            note.reset();
             done += e.key.name.size() + e.key.description.size() + 24;
             if (progress_ && done >= nextTell) {
                 nextTell = done + step;
@@ -564,10 +626,12 @@ bool Journal::recover(CompStore &store, std::shared_ptr<const std::string> loade
                 if (percent != lastPercent)
                     progress_(lastPercent = percent);
             }
-        }, [&replay](const AttributeChange &c) { replay.apply(c); });
+        }, [&replay](const AttributeChange &c) { replay.apply(c); }, [&note](const EntryNote &n) { note = n; });
         if (progress_)
             progress_(100);
     }
+    if (history_ && !historyLines.empty())
+        (void)history_->append(historyLines); // a failure is said by the history
     const ReplayReport &report = replay.report();
     std::string text = cp1251("Программа в прошлый раз не была закрыта как следует. Восстановлено изменений из журнала: ") +
                        std::to_string(report.applied) + ".";
@@ -679,14 +743,14 @@ bool Journal::record(const AttributeChange &change)
     return recordLine(journalAttributeLine(change), std::move(reason));
 }
 
-bool Journal::record(const StockChange &entry)
+bool Journal::record(const StockChange &entry, const std::string &noteLine)
 {
     std::string reason;
     // The store never holds these (the changing rules refuse them), but a line must stay a line.
     if (entry.key.name.find_first_of(std::string_view("\r\x1A\x01", 3)) != std::string::npos ||
         entry.key.description.find_first_of(std::string_view("\r\x1A", 2)) != std::string::npos)
         reason = cp1251("название или описание содержит управляющие символы");
-    return recordLine(journalEntryLine(entry), std::move(reason));
+    return recordLine(noteLine + journalEntryLine(entry), std::move(reason));
 }
 
 bool Journal::recordLine(std::string line, std::string reason)

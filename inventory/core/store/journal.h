@@ -11,6 +11,7 @@
 
 namespace vosk {
 
+class History;
 class Messages;
 
 // The change journal main.jnl: every change to the store is appended to it, and reaches the
@@ -53,6 +54,14 @@ class Messages;
 // group's word names (Replay for a word this version does not know), and a single entry is
 // typing (the command line writes its changes as typing does).
 //
+// Each entry a program of today writes is preceded by a line saying what the history
+// (history.h) records of it, which programs from before the history never wrote:
+//   N 0x01 <id> 0x01 <group> 0x01 <time> 0x01 <source> 0x01 <undoes> 0x01 <note> 0x01 <crc>
+// <id>, <group> and <undoes> are numbers of history lines (0: none), <time> the local time
+// of the change, <source> the word of its source (journalGroupWord) and <note> the user's
+// note (no control bytes). It is no entry (a group's end line does not count it), and an
+// entry without one is replayed all the same.
+//
 // A line whose CRC does not match, or the last line without its CR LF (a kill in the middle
 // of an append), ends the readable part: it and everything after it are ignored.
 
@@ -89,12 +98,24 @@ struct BaseStamp {
 };
 BaseStamp stampOf(std::string_view mainFileBytes);
 
+// What an "N" line says of the entry after it.
+struct EntryNote {
+    uint64_t id = 0;
+    uint64_t group = 0;
+    std::string time;
+    ChangeSource source = ChangeSource::Typing;
+    uint64_t undoes = 0;
+    std::string note;
+    bool operator==(const EntryNote &) const = default;
+};
+
 // One line of the journal, with its CRC and line end.
 std::string journalHeaderLine(const BaseStamp &base);
 std::string journalEntryLine(const StockChange &change);
 std::string journalAttributeLine(const AttributeChange &change);
 std::string journalBeginLine(std::string_view what);
 std::string journalEndLine(size_t entries);
+std::string journalNoteLine(const EntryNote &note);
 
 // What a reading of a journal's bytes found, without keeping its entries: a journal may be
 // tens of megabytes, and its entries are applied one at a time (forEachJournalEntry).
@@ -119,9 +140,11 @@ struct JournalScan {
 JournalScan scanJournal(std::string_view bytes);
 // Calls `apply` for each entry to replay, in order: those before `scan.replayEnd`. The change
 // passed is one object reused from call to call.
-// Attribute lines go to `applyAttribute` in their place among the entries (left out without it).
+// Attribute lines go to `applyAttribute` in their place among the entries (left out without it),
+// and "N" lines to `noteOf`, before the entry they belong to.
 void forEachJournalEntry(std::string_view bytes, const JournalScan &scan, const std::function<void(const StockChange &)> &apply,
-                         const std::function<void(const AttributeChange &)> &applyAttribute = nullptr);
+                         const std::function<void(const AttributeChange &)> &applyAttribute = nullptr,
+                         const std::function<void(const EntryNote &)> &noteOf = nullptr);
 
 // The scan with the entries to replay gathered (for small journals and tests).
 struct JournalContents : JournalScan {
@@ -151,6 +174,8 @@ public:
     void apply(const StockChange &change);
     // Not applied without attributes to set (attrs.dat could not be read): reported.
     void apply(const AttributeChange &change);
+    // What the record with this key holds now (0 when the store has none).
+    uint32_t quantityOf(const StockKey &key);
     const ReplayReport &report() const { return report_; }
 
 private:
@@ -187,6 +212,8 @@ public:
     bool unreadable() const { return unreadable_; }
     // The records' attributes the replay sets (none: attribute lines are reported not applied).
     void setAttributes(RecordAttributes *attributes) { attributes_ = attributes; }
+    // The history the replay appends the lines of its changes to, those it does not hold yet.
+    void setHistory(History *history) { history_ = history; }
     // Called now and then during a long replay with the share done, 0 to 100.
     void setProgress(std::function<void(int percent)> progress) { progress_ = std::move(progress); }
 
@@ -200,7 +227,8 @@ public:
 
     // Appends the change's line and waits until it is on the disk. False when it could not be
     // written; the first failure after a success is reported to the user, later ones not.
-    [[nodiscard]] bool record(const StockChange &change);
+    // `noteLine`: the entry's "N" line, written before it.
+    [[nodiscard]] bool record(const StockChange &change, const std::string &noteLine = {});
     [[nodiscard]] bool record(const AttributeChange &change);
 
     // A group (see above): the entries recorded from beginGroup to the matching endGroup are
@@ -246,6 +274,7 @@ private:
     bool unreadable_ = false;
     std::function<void(int)> progress_;
     RecordAttributes *attributes_ = nullptr;
+    History *history_ = nullptr;
     bool recordLine(std::string line, std::string reason);
     // The group being recorded: its lines so far (from its begin line), its entries, how deep
     // beginGroup was called, and why it cannot be written when one of its entries could not.
