@@ -3,7 +3,6 @@
 #include "Unit1.h"
 #include "boxmessages.h"
 #include "codec.h"
-#include "cp1251.h"
 #include "datafiles.h"
 #include "filebytes.h"
 #include "folderlock.h"
@@ -16,13 +15,13 @@
 #include "sessionend.h"
 #include "settingsstore.h"
 #include "splash.h"
+#include "splashopen.h"
 #include "windowlinks.h"
 
 #include <QApplication>
 #include <QIcon>
 #include <QLibraryInfo>
 #include <QScreen>
-#include <QThread>
 #include <QTranslator>
 #include <cstdio>
 #include <cstdlib>
@@ -184,20 +183,13 @@ int runProgram(int argc, char **argv)
     askFolderAccess(folder, messages);
     if (folder.quit)
         return 0;
-    // A long replay of a journal left by a killed program shows how far it got on the splash,
-    // which is drawn meanwhile (user input waits: nothing else of the program runs yet).
-    setRecoveryProgress([&flash](int percent) {
-        if (QThread::currentThread() != flash.thread())
-            return;
-        flash.showProgress(fromCp1251(cp1251("Восстановление изменений из журнала: ") + std::to_string(percent) + " %"));
-        QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-    });
     // The window takes the inventory once its controls are made; what the reading of the
-    // data files had to say is said then.
-    Tbase base(messages, [&folder, &messages] {
-        return folder.load ? folder.load->take(messages) : openInventory(folder.datapath, messages);
+    // data files had to say is said then. An opening that may write (a journal left by a
+    // killed program to replay, a missing file) runs beside the splash, which shows the
+    // replay's progress.
+    Tbase base(messages, [&folder, &messages, &flash] {
+        return folder.load ? folder.load->take(messages) : openBesideSplash(folder.datapath, messages, flash);
     });
-    setRecoveryProgress(nullptr);
     messages.setParent(&base);
     TImages images;
     Tmain main(&images);
