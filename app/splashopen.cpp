@@ -7,6 +7,7 @@
 
 #include <QEventLoop>
 #include <QMetaObject>
+#include <atomic>
 #include <exception>
 #include <pthread.h>
 #include <thread>
@@ -23,11 +24,21 @@ OpenedInventory openBesideSplash(std::string datapath, Messages &messages, Tflas
     OpenedInventory opened;
     std::exception_ptr failure;
     QEventLoop loop;
-    // The journal tells the share done at most about a hundred times; each is drawn by this
-    // thread, in order, before the end of the opening is.
-    setRecoveryProgress([&splash](int percent) {
+    // The journal tells the share done at most about a hundred times. The latest share is
+    // drawn by this thread, once for however many were told while it was busy, and the last
+    // one before the end of the opening is.
+    std::atomic<int> latest{0};
+    std::atomic<bool> pending{false};
+    setRecoveryProgress([&](int percent) {
+        latest = percent;
+        if (pending.exchange(true))
+            return;
         QMetaObject::invokeMethod(
-            &splash, [&splash, percent] { splash.showProgress(fromCp1251(recoveryProgressText(percent))); },
+            &splash,
+            [&] {
+                pending = false;
+                splash.showProgress(fromCp1251(recoveryProgressText(latest)));
+            },
             Qt::QueuedConnection);
     });
     std::thread worker([&] {

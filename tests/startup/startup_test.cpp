@@ -426,7 +426,7 @@ void StartupTest::aLongRecoveryRunsBesideTheSplash()
           "(this thread busy %.1f ms)",
           wall, cpuOpening, longest, longestCpu);
     // The replay on this thread, even with the event loop turned at each percent, blocked it
-    // for 13-15 ms of processor time at once (reading and writing main.dat); beside it, 2-5.
+    // for 13-15 ms of processor time at once (reading and writing main.dat); beside it, 1-4.
     QVERIFY2(longestCpu <= 8, qPrintable(QString::number(longestCpu)));
     QVERIFY2(longest <= 250, qPrintable(QString::number(longest)));
 }
