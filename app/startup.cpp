@@ -4,7 +4,6 @@
 #include "boxmessages.h"
 #include "closing.h"
 #include "codec.h"
-#include "cp1251.h"
 #include "datafiles.h"
 #include "filebytes.h"
 #include "folderlock.h"
@@ -18,13 +17,13 @@
 #include "sessionend.h"
 #include "settingsstore.h"
 #include "splash.h"
+#include "splashopen.h"
 #include "windowlinks.h"
 
 #include <QApplication>
 #include <QIcon>
 #include <QLibraryInfo>
 #include <QScreen>
-#include <QThread>
 #include <QTranslator>
 #include <cstdio>
 #include <cstdlib>
@@ -235,21 +234,15 @@ int runProgram(int argc, char **argv)
     askFolderAccess(folder, messages);
     if (folder.quit)
         return 0;
-    // A long replay of a journal left by a killed program shows how far it got on the splash,
-    // which is drawn meanwhile (user input waits: nothing else of the program runs yet).
-    setRecoveryProgress([&flash](int percent) {
-        if (QThread::currentThread() != flash.thread())
-            return;
-        flash.showProgress(fromCp1251(cp1251("Восстановление изменений из журнала: ") + std::to_string(percent) + " %"));
-        QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-    });
     // The window takes the inventory once its controls are made; what the reading of the
-    // data files had to say is said then.
+    // data files had to say is said then. An opening that may write (a journal left by a
+    // killed program to replay, a missing file) runs beside the splash, which shows the
+    // replay's progress.
     std::string snapshot;
     std::unique_ptr<server::ServerStock> serverStock = connectServer(folder, messages, snapshot);
     if (folder.quit)
         return 0;
-    Tbase base(messages, [&folder, &messages, &serverStock, &snapshot] {
+    Tbase base(messages, [&folder, &messages, &flash, &serverStock, &snapshot] {
         if (serverStock) {
             OpenedInventory opened;
             opened.inventory = std::make_unique<Inventory>(folder.datapath, messages, std::move(serverStock));
@@ -258,9 +251,8 @@ int runProgram(int argc, char **argv)
         }
         if (!snapshot.empty())
             return openInventory(snapshot, messages);
-        return folder.load ? folder.load->take(messages) : openInventory(folder.datapath, messages);
+        return folder.load ? folder.load->take(messages) : openBesideSplash(folder.datapath, messages, flash);
     });
-    setRecoveryProgress(nullptr);
     if (!snapshot.empty())
         base.setWindowTitle(base.windowTitle() + fromCp1251(cp1251(" — снимок склада с сервера")));
     messages.setParent(&base);

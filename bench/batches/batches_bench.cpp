@@ -7,6 +7,8 @@
 // database made afresh beforehand (not timed). Wall time, not CPU time: these paths wait for
 // the disk (fdatasync of the journal, SQLite's commit), and that wait is part of what the user
 // sees. The machine may be shared: read the ratios, measured in the same run.
+//
+//   batches_bench [--runs=N] [--only=load,import,replay,pass,export]
 #include "silentmessages.h"
 #include "benchfail.h"
 #include "benchrecords.h"
@@ -381,16 +383,27 @@ void exportAll()
 
 int main(int argc, char **argv)
 {
-    for (int i = 1; i < argc; ++i)
+    // --only=load,import,replay,pass,export: the parts to run (all by default).
+    std::string only;
+    for (int i = 1; i < argc; ++i) {
         if (std::strncmp(argv[i], "--runs=", 7) == 0)
             gRuns = std::max(1, std::atoi(argv[i] + 7));
+        else if (std::strncmp(argv[i], "--only=", 7) == 0)
+            only = std::string(",") + (argv[i] + 7) + ",";
+    }
+    auto wanted = [&only](const char *part) { return only.empty() || only.find(std::string(",") + part + ",") != std::string::npos; };
     std::printf("| operation | records | ours | SQLite, database file with index | SQLite ÷ ours |\n");
     std::printf("| --- | ---: | ---: | ---: | ---: |\n");
-    for (const int n : {1000, 8192, CompStore::kMaxRecords})
-        load(n);
-    importRows();
-    replay();
-    pass();
-    exportAll();
+    if (wanted("load"))
+        for (const int n : {1000, 8192, CompStore::kMaxRecords})
+            load(n);
+    if (wanted("import"))
+        importRows();
+    if (wanted("replay"))
+        replay();
+    if (wanted("pass"))
+        pass();
+    if (wanted("export"))
+        exportAll();
     return 0;
 }

@@ -17,7 +17,9 @@ using namespace vosk;
 namespace {
 
 const char *const kNames[] = {"4,7К", "4,7к", "47К", "10К", "1,2,3К", "100нф", "4,7мкф", "КТ315", "КТ3", "",
-                              "4", ",,", "14,7К", "a\x01" "b", "1N4148", "ё", "1,5"};
+                              "4", ",,", "14,7К", "a\x01" "b", "1N4148", "ё", "1,5",
+                              // Longer than seven bytes, the first seven the same (and those seven alone).
+                              "1000,00К", "1000,00М", "1000,00", "2200,0пф", "2200,0нф"};
 
 // What the cache must hold for a slot, read afresh.
 void expectFresh(const CompStore &store, const ValueCache &values, int slot, const std::string &context)

@@ -259,6 +259,7 @@ private:
     bool openForAppend(std::string &reason);
     void closeFile();
     bool append(const std::string &lines, std::string &reason);
+    void syncName(); // flushes the folder, which holds the file's name
     void failed(const std::string &reason, int changes);
 
     std::string datapath_;
@@ -269,6 +270,7 @@ private:
     // The file on disk already holds a valid header for base_ (kept from a recovery whose
     // save failed): new entries are appended to it instead of starting it anew.
     bool continueFile_ = false;
+    bool nameToSync_ = false; // the file was created or opened, its name not yet flushed
     bool failureShown_ = false;
     int changes_ = 0;
     bool unreadable_ = false;

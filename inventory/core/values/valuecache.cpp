@@ -7,8 +7,36 @@
 #include <functional>
 #include <string_view>
 #include <array>
+#include <cstring>
 
 namespace vosk {
+
+namespace {
+
+// A name's first bytes as one word, for comparing short names without reading the store:
+// up to seven bytes, zero-padded, and the length (capped at 255) in the top byte, so that two
+// names of up to seven bytes are equal exactly when their words are.
+[[gnu::always_inline]] inline std::uint64_t headOf(std::string_view name)
+{
+    const char *p = name.data();
+    const std::size_t n = name.size();
+    std::uint64_t v = 0;
+    if (n >= 8) {
+        std::memcpy(&v, p, 8);
+        v &= 0x00FFFFFFFFFFFFFFull;
+    } else if (n >= 4) {
+        std::uint32_t lo, hi;
+        std::memcpy(&lo, p, 4);
+        std::memcpy(&hi, p + n - 4, 4);
+        v = lo | static_cast<std::uint64_t>(hi) << (8 * (n - 4));
+    } else {
+        for (std::size_t k = 0; k < n; ++k)
+            v |= static_cast<std::uint64_t>(static_cast<unsigned char>(p[k])) << (8 * k);
+    }
+    return v | static_cast<std::uint64_t>(std::min<std::size_t>(n, 255)) << 56;
+}
+
+} // namespace
 
 void ValueCache::rebuild(const CompStore &store)
 {
@@ -18,35 +46,42 @@ void ValueCache::rebuild(const CompStore &store)
     std::fill(category_.begin(), category_.begin() + static_cast<std::ptrdiff_t>(highest_ + 1), 0);
     highest_ = store.compcount;
     // Names repeat in a store (the same values with other descriptions, places, makers):
-    // each distinct name of a category is read once. An open-addressing table of the first
-    // slot of each (category, name) with its hash, kept at most half full: sized by the
-    // distinct names rather than the records, it stays in the cache when names repeat.
-    struct Entry {
-        std::uint32_t hash = 0;
-        std::uint16_t slot = 0;
+    // each distinct name of a category is read once. The distinct (category, name) pairs go
+    // into a list of their own, found through an open-addressing table kept at most half
+    // full that holds each one's hash, category and first bytes: a short name is matched in
+    // the table without going back to the store, and both stay in the cache, being sized by
+    // the distinct names rather than the records.
+    struct Distinct {
+        double value;
+        std::uint16_t slot; // where it was met first
+        std::uint8_t state;
+        std::uint8_t category;
+        std::uint32_t rank;
     };
-    std::vector<Entry> first(1024);
-    std::size_t used = 0;
-    auto grow = [&first] {
-        std::vector<Entry> bigger(first.size() * 2);
+    struct Entry {
+        std::uint64_t head = 0;
+        std::uint32_t hash = 0;
+        std::uint32_t tag = 0; // the category in the top byte, the index in the list + 1 below it; 0: empty
+    };
+    std::vector<Distinct> distinct;
+    distinct.reserve(256);
+    std::vector<Entry> table(1024);
+    auto grow = [&table] {
+        std::vector<Entry> bigger(table.size() * 2);
         const std::size_t mask = bigger.size() - 1;
-        for (const Entry &e : first)
-            if (e.slot != 0) {
+        for (const Entry &e : table)
+            if (e.tag != 0) {
                 std::size_t h = e.hash & mask;
-                while (bigger[h].slot != 0)
+                while (bigger[h].tag != 0)
                     h = (h + 1) & mask;
                 bigger[h] = e;
             }
-        first.swap(bigger);
+        table.swap(bigger);
     };
-    std::vector<std::uint16_t> representative(static_cast<std::size_t>(store.compcount) + 1, 0);
-    struct Distinct {
-        double value;
-        std::uint16_t slot;
-    };
-    std::array<std::vector<Distinct>, 8> distinct; // first slots of readable names
-    std::vector<std::uint16_t> valued;             // every slot of a readable name, in store order
+    std::vector<std::uint16_t> valued;  // every slot of a readable name, in store order
+    std::vector<std::uint32_t> nameOf;  // and the index of its name in `distinct`
     valued.reserve(store.compcount);
+    nameOf.reserve(store.compcount);
     for (int s = 1; s <= store.compcount; ++s) {
         const auto i = static_cast<std::size_t>(s);
         const int category = store.category[i];
@@ -59,53 +94,64 @@ void ValueCache::rebuild(const CompStore &store)
         const std::string_view name = store.name[i];
         const std::uint64_t full = nameHash(name) + static_cast<std::uint64_t>(category) * 0x9E3779B97F4A7C15u;
         const auto hash = static_cast<std::uint32_t>(full ^ (full >> 32));
-        const std::size_t mask = first.size() - 1;
+        const std::uint64_t head = headOf(name);
+        const std::uint32_t tagCategory = static_cast<std::uint32_t>(category) << 24;
+        const std::size_t mask = table.size() - 1;
         std::size_t h = hash & mask;
-        while (first[h].slot != 0 && (first[h].hash != hash || store.category[first[h].slot] != category ||
-                                      store.name[first[h].slot] != name))
-            h = (h + 1) & mask;
-        if (first[h].slot == 0) {
-            first[h] = {hash, static_cast<std::uint16_t>(s)};
-            representative[i] = static_cast<std::uint16_t>(s);
-            if (2 * ++used > first.size())
-                grow();
-            read(store, s);
-            if (state_[i] == static_cast<std::uint8_t>(State::Value))
-                distinct[static_cast<std::size_t>(category)].push_back({value_[i], static_cast<std::uint16_t>(s)});
-        } else {
-            const std::size_t f = first[h].slot;
-            representative[i] = static_cast<std::uint16_t>(f);
-            value_[i] = value_[f];
-            state_[i] = state_[f];
-            if (state_[f] == static_cast<std::uint8_t>(State::Unreadable))
-                messages_[static_cast<std::uint16_t>(s)] = messages_[static_cast<std::uint16_t>(f)];
+        std::uint32_t d = 0;
+        for (;; h = (h + 1) & mask) {
+            const Entry &e = table[h];
+            if (e.tag == 0)
+                break;
+            if (e.hash == hash && e.head == head && (e.tag & 0xFF000000u) == tagCategory &&
+                (name.size() < 8 || store.name[distinct[(e.tag & 0xFFFFFFu) - 1].slot] == name)) {
+                d = e.tag & 0xFFFFFFu;
+                break;
+            }
         }
-        if (state_[i] == static_cast<std::uint8_t>(State::Value))
+        if (d == 0) {
+            read(store, s);
+            distinct.push_back({value_[i], static_cast<std::uint16_t>(s), state_[i], static_cast<std::uint8_t>(category), 0});
+            d = static_cast<std::uint32_t>(distinct.size());
+            table[h] = {head, hash, tagCategory | d};
+            if (2 * distinct.size() > table.size())
+                grow();
+        } else {
+            const Distinct &first = distinct[d - 1];
+            value_[i] = first.value;
+            state_[i] = first.state;
+            if (first.state == static_cast<std::uint8_t>(State::Unreadable))
+                messages_[static_cast<std::uint16_t>(s)] = messages_[first.slot];
+        }
+        if (state_[i] == static_cast<std::uint8_t>(State::Value)) {
             valued.push_back(static_cast<std::uint16_t>(s));
+            nameOf.push_back(d - 1);
+        }
     }
     // Each category in value order, equal values by slot: the distinct names ranked by value
     // (equal values, equal ranks; the ranks of all categories one after another), then the
-    // records counted out by the rank of their name, in slot order, in two passes over the
-    // store for all categories together.
-    std::vector<std::uint32_t> rank(static_cast<std::size_t>(store.compcount) + 1, 0);
+    // records counted out by the rank of their name, in slot order.
+    std::array<std::vector<std::pair<double, std::uint32_t>>, 8> byCategory;
+    for (std::uint32_t k = 0; k < distinct.size(); ++k)
+        if (distinct[k].state == static_cast<std::uint8_t>(State::Value))
+            byCategory[distinct[k].category].push_back({distinct[k].value, k});
     std::array<std::uint32_t, 9> firstRank{}; // of each category; [8]: one past the last
     std::uint32_t ranks = 0;
     for (int c = 1; c <= 7; ++c) {
-        auto &names = distinct[static_cast<std::size_t>(c)];
+        auto &names = byCategory[static_cast<std::size_t>(c)];
         firstRank[static_cast<std::size_t>(c)] = ranks;
-        std::sort(names.begin(), names.end(), [](const Distinct &a, const Distinct &b) { return a.value < b.value; });
+        std::sort(names.begin(), names.end(), [](const auto &a, const auto &b) { return a.first < b.first; });
         for (std::size_t k = 0; k < names.size(); ++k) {
-            if (k == 0 || names[k - 1].value < names[k].value)
+            if (k == 0 || names[k - 1].first < names[k].first)
                 ++ranks;
-            rank[names[k].slot] = ranks - 1;
+            distinct[names[k].second].rank = ranks - 1;
         }
     }
     firstRank[8] = ranks;
     std::vector<std::uint32_t> start(static_cast<std::size_t>(ranks) + 1, 0);
-    std::vector<std::uint32_t> key(valued.size());
-    for (std::size_t k = 0; k < valued.size(); ++k) {
-        key[k] = rank[representative[valued[k]]];
-        ++start[key[k] + 1];
+    for (std::uint32_t &n : nameOf) {
+        n = distinct[n].rank; // from here on, the rank of the record's name
+        ++start[n + 1];
     }
     for (std::size_t k = 1; k < start.size(); ++k)
         start[k] += start[k - 1];
@@ -116,7 +162,7 @@ void ValueCache::rebuild(const CompStore &store)
     }
     for (std::size_t k = 0; k < valued.size(); ++k) {
         const std::uint8_t c = category_[valued[k]];
-        order_[c][start[key[k]]++ - base[c]] = valued[k];
+        order_[c][start[nameOf[k]]++ - base[c]] = valued[k];
     }
 }
 
