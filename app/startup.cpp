@@ -4,6 +4,7 @@
 #include "boxmessages.h"
 #include "closing.h"
 #include "codec.h"
+#include "cp1251.h"
 #include "datafiles.h"
 #include "filebytes.h"
 #include "folderlock.h"
