@@ -176,6 +176,11 @@ void Tbase::attachLists()
     const int widths[] = {30, 100, 40, 115};
     for (int c = 0; c < kListColumns; ++c)
         list->setColumnWidth(c, widths[c]);
+    // The place column, while there is one, takes the room left of the list's width, so a
+    // long place is cut only when it must be.
+    const auto fitPlaces = [this] { list->horizontalHeader()->setStretchLastSection(listModel_->columnCount() > kListColumns); };
+    connect(listModel_, &QAbstractItemModel::modelReset, this, fitPlaces);
+    fitPlaces();
     attachBinList();
 }
 

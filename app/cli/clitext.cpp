@@ -23,10 +23,12 @@ std::string helpText(bool russian)
 Использование: voskbase-cli [--folder ПАПКА] КОМАНДА [ПАРАМЕТРЫ]
 
 Команды:
-  list [--category N|РАЗДЕЛ] [--find ТЕКСТ] [--exact] [--value НОМИНАЛ] [--json|--tsv]
+  list [--category N|РАЗДЕЛ] [--find ТЕКСТ] [--exact] [--value НОМИНАЛ] [--place ТЕКСТ]
+       [--below-minimum] [--json|--tsv]
         записи склада: все, одного раздела (0 — всех, как в окне), с текстом в названии
         (--exact: название целиком) или с номиналом в любом написании («4,7k», «4К7»,
-        «4700» — одни и те же резисторы); --tsv: с заголовком, --json: объект на строку
+        «4700» — одни и те же резисторы), с текстом в месте хранения, ниже своего
+        минимума; --tsv: с заголовком, --json: объект на строку
   add РАЗДЕЛ НАЗВАНИЕ КОЛИЧЕСТВО [ОПИСАНИЕ]
         добавить детали, как кнопка «Добавить»: номинал приводится к виду склада,
         количество прибавляется к записи с тем же разделом, названием и описанием
@@ -91,10 +93,12 @@ places --rename ничего не записывают; list, export, bom и che
 Usage: voskbase-cli [--folder DIR] COMMAND [OPTIONS]
 
 Commands:
-  list [--category N|NAME] [--find TEXT] [--exact] [--value VALUE] [--json|--tsv]
+  list [--category N|NAME] [--find TEXT] [--exact] [--value VALUE] [--place TEXT]
+       [--below-minimum] [--json|--tsv]
         records: all, of one category (0: all, as in the window), with TEXT in the name
-        (--exact: the whole name), or holding a value whatever its spelling («4,7k», «4К7»,
-        «4700»: the same resistors); --tsv: with a header, --json: an object a line
+        (--exact: the whole name), holding a value whatever its spelling («4,7k», «4К7»,
+        «4700»: the same resistors), with TEXT in their place, below their minimum; --tsv:
+        with a header, --json: an object a line
   add CATEGORY NAME QTY [DESCRIPTION]
         add parts as the "Добавить" button does: values are written as the stock writes
         them, the quantity is added to the record of the same category, name, description

@@ -269,8 +269,10 @@ int exportCommand(const QCommandLineParser &p, const QStringList &args, const st
     return written.refused ? kBadInput : kDone;
 }
 
-// A change made: said, saved (or given up whole), and what moved told once it is saved.
-int finishChange(Inventory &inventory, const Outcome &done)
+// A change made: said, saved (or given up whole), and what moved told once it is saved. A
+// note said beside the change makes the exit status 1 unless `notesAreNews` (a rename onto a
+// place in use says the two became one; that is what was asked).
+int finishChange(Inventory &inventory, const Outcome &done, bool notesAreNews = false)
 {
     say(done, false);
     if (done.refused)
@@ -279,7 +281,7 @@ int finishChange(Inventory &inventory, const Outcome &done)
         return kBadInput;
     if (done.status)
         errLine(*done.status); // what moved, once it is saved
-    return done.notes.empty() ? kDone : kRefused;
+    return done.notes.empty() || notesAreNews ? kDone : kRefused;
 }
 
 int change(const QStringList &args, const std::string &datapath, bool take, bool partial)
@@ -343,15 +345,7 @@ int places(const QStringList &args, const std::string &datapath, bool rename)
     const auto to = argText(args[2]);
     if (!from || !to)
         return kBadInput;
-    const Outcome done = inventory.renamePlace(*from, *to);
-    say(done, false);
-    if (done.refused)
-        return kRefused;
-    if (!saveOrGiveUp(inventory))
-        return kBadInput;
-    if (done.status)
-        errLine(*done.status);
-    return kDone;
+    return finishChange(inventory, inventory.renamePlace(*from, *to), true);
 }
 
 // undo ID [--group]: a line of the history (or its whole step) taken back.

@@ -119,7 +119,7 @@ if [ "$(id -u)" = 0 ] && command -v useradd >/dev/null && command -v setpriv >/d
     window_gone || true
     check "$kind: A's journal holds the edit" grep -aq "USER${kind}part" "$INST/main.jnl"
     if [ "$kind" = shared ]; then
-      for f in voskbase.lock main.jnl; do
+      for f in voskbase.lock main.jnl history.dat; do
         check "$kind: $f is A's, of the folder's group, writable by it" \
           [ "$(stat -c '%U %G %A' "$INST/$f")" = "$UA $GROUP -rw-rw-r--" ]
       done

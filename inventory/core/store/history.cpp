@@ -1,5 +1,7 @@
 #include "history.h"
 
+#include "folderlock.h"
+
 #include "cp1251.h"
 #include "filebytes.h"
 #include "messages.h"
@@ -428,6 +430,9 @@ bool History::openFile(std::string &reason)
         fd_ = -1;
         return false;
     }
+    // Shared with the folder's group as the journal is: another member of it recovers the
+    // journal after a crash, and with it appends to the history.
+    shareWithFolderGroup(fd_, datapath_);
     return true;
 }
 
