@@ -58,6 +58,9 @@ std::string helpText(bool russian)
         минимумов (платы + минимум - склад на деталь); «-» — стандартный ввод
   check [--json]
         прочитать три файла базы и назвать нечитаемые строки с их номерами; ничего не пишет
+  shopping ФАЙЛ|-
+        список покупок до минимума (CSV, как «Список покупок…» в окне): что докупить
+        записям, в которых деталей меньше их минимума
   places [--rename СТАРОЕ НОВОЕ]
         места хранения, заданные записям, и число записей в каждом (место, табуляция,
         число; по порядку, в котором «ящик 2» идет перед «ящик 10»); --rename: переименовать
@@ -128,6 +131,9 @@ Commands:
         to the minimums (boards + minimum - stock a part); "-" is the standard input
   check [--json]
         read the three data files and name unreadable lines by number; never writes
+  shopping FILE|-
+        the shopping list up to the minimums (CSV, as the window's «Список покупок…»): what
+        to buy for the records holding fewer parts than their minimum
   places [--rename OLD NEW]
         the places records are kept in and how many records each holds (place, a tab, the
         number; «ящик 2» before «ящик 10»); --rename: rename a place on all its records at

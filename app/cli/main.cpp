@@ -327,6 +327,25 @@ int takeByCode(const QString &code, const QString &quantityText, const std::stri
     return finishChange(inventory, done);
 }
 
+// shopping FILE|-: what the records below their minimum need to reach it, as the window's
+// «Список покупок…» writes it.
+int shopping(const QString &file, const std::string &datapath)
+{
+    ConsoleMessages messages;
+    Inventory inventory(datapath, messages, serverStock());
+    Inventory::CommandRead read;
+    if (const auto failed = open(inventory, read, false))
+        return *failed;
+    if (file == "-") {
+        const std::string csv = inventory.minimumShoppingCsv();
+        std::fwrite(csv.data(), 1, csv.size(), stdout);
+        return kDone;
+    }
+    const Outcome written = inventory.writeMinimumShopping(QFile::encodeName(file).toStdString());
+    say(written);
+    return written.refused ? kBadInput : kDone;
+}
+
 // places [--rename OLD NEW]: the places in use with their records, or one renamed on all of
 // them through the window's own operation (a merge is said, and is no refusal).
 int places(const QStringList &args, const std::string &datapath, bool rename)
@@ -829,6 +848,7 @@ int run(int argc, char **argv)
         {"bom", {"json", "boards", "shopping", "minimums"}},
         {"check", {"json"}},
         {"places", {"rename"}},
+        {"shopping", {}},
     };
     const auto known = takes.find(command);
     if (known == takes.end())
@@ -882,6 +902,11 @@ int run(int argc, char **argv)
         if (operands != 0)
             return usage(tr("%1 не принимает аргументов.", "%1 takes no arguments.").arg(command), command);
         return command == "list" ? list(p, datapath) : check(datapath, p.isSet("json"));
+    }
+    if (command == "shopping") {
+        if (operands != 1)
+            return usage(tr("%1: нужен один файл (или «-»).", "%1: one file is needed (or \"-\").").arg(command), command);
+        return shopping(args[1], datapath);
     }
     if (command == "places") {
         if (operands != (p.isSet("rename") ? 2 : 0))

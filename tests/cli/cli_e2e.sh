@@ -301,6 +301,7 @@ PY
   check "list --below-minimum: only КТ315Б (30 of 50)" bash -c "'$CLI' --folder places list --below-minimum 2>/dev/null | grep -c . | grep -qx 1 && '$CLI' --folder places list --below-minimum 2>/dev/null | grep -q \$'\tКТ315Б\t30\tnpn'"
   check "list --place: a part of the place" test "$("$CLI" --folder places list --place ящик 2>/dev/null | wc -l)" -eq 2
   check "list --place --exact: the whole place" test "$("$CLI" --folder places list --place 'ящик 4' --exact 2>/dev/null | cut -f3)" = КТ603Б
+  check "shopping: КТ315Б up to its minimum, and nothing else" bash -c "test \"\$('$CLI' --folder places shopping - 2>/dev/null | tail -n +2 | grep -c .)\" = 1 && '$CLI' --folder places shopping - 2>/dev/null | grep -q '^\"20\",.*КТ315Б'"
   check "export: the place and the minimum as columns" bash -c "'$CLI' --folder places export --all - 2>/dev/null | grep -q '^11,Транзисторы биполярные,КТ315Б,30,npn,ящик 3 / ячейка 12,50'"
   # places: each with its records, «ящик 3» before «ящик 10»; a rename on every holder, saved
   check "places --rename" status 0 "$CLI" --folder places places --rename 'ящик 4' 'ящик 10'
