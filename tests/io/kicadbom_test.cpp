@@ -186,6 +186,16 @@ TEST(KicadBom, KicadsOwnFilesReadAsAPersonReadsThem)
                              "laser_driver.grouped_by_value.csv", "electric.grouped_by_value.csv",
                              "kit-dev-coldfire-xilinx_5213.bom_csv_sorted_by_ref.csv"})
         EXPECT_FALSE(read(name).lines.empty()) << name;
+    // KiCad's own «0» on a resistor (R113 of the ColdFire kit) is a 0 ohm jumper, asked for as
+    // «0е» among the resistors, never a problem row.
+    const BomRead coldfire = read("kit-dev-coldfire-xilinx_5213.bom_csv_sorted_by_ref.csv");
+    const auto jumper = std::find_if(coldfire.lines.begin(), coldfire.lines.end(),
+                                     [](const BomLine &l) { return u8(l.references) == "R113"; });
+    ASSERT_NE(jumper, coldfire.lines.end());
+    EXPECT_EQ(u8(jumper->row.name), "0е");
+    EXPECT_TRUE(jumper->problem.empty()) << u8(jumper->problem);
+    ASSERT_TRUE(jumper->row.part && jumper->row.part->value);
+    EXPECT_EQ(*jumper->row.part->value, 0);
     const BomRead hub = read("StickHub.grouped_by_value.csv");
     ASSERT_GE(hub.lines.size(), 4u);
     EXPECT_EQ(u8(hub.lines[1].references), "C2, C5–C21"); // 0.1uF and 0.1uF 100V: one part, 18
